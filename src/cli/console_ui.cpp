@@ -1,0 +1,133 @@
+// Message boxes become lines on the standard streams ("kestrix: CAPTION:
+// TEXT"), and each dialog of the job is answered from the command line.
+#include "cli/console_ui.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "job/KESTRIX.h"
+#include "platform/folders.h"
+#include "platform/profile.h"
+#include "platform/ui.h"
+
+namespace {
+
+const cliopts *options = nullptr;
+std::string description;
+
+// Fills the dialog's 256-character buffer; a path that does not fit is
+// refused, as the dialog would refuse it.
+int answer(char *file, const std::string &path)
+{
+    if (path.size() >= 256) {
+        std::fprintf(stderr, "kestrix: this path is too long: %s\n", path.c_str());
+        return 0;
+    }
+    std::memcpy(file, path.c_str(), path.size() + 1);
+    return 1;
+}
+
+int poserfolder(char *file, const char *rootsettings)
+{
+    std::string folder = options->poser;
+    if (folder.empty()) {
+        char remembered[256];
+        getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, rootsettings);
+        folder = remembered;
+    }
+    if (folder.empty())
+        return 0;
+    // The desktop dialog only returns existing files.
+    if (!pathexists(folder.c_str())) {
+        std::fprintf(stderr, "kestrix: there is no folder %s\n", folder.c_str());
+        return 0;
+    }
+    // The job takes the folder that holds the chosen file.
+    return answer(file, folder + static_cast<char>(PATHSEP));
+}
+
+std::string defaultname(const char *suffix)
+{
+    std::string base = description;
+    size_t cut = base.find_last_of(PATHSEP == '/' ? "/" : "\\/");
+    if (cut != std::string::npos)
+        base = base.substr(cut + 1);
+    if (base.size() >= 4) {
+        std::string tail = base.substr(base.size() - 4);
+        for (char &c : tail)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        if (tail == ".krx")
+            base.resize(base.size() - 4);
+    }
+    return base + suffix;
+}
+
+int outputname(char *file, const char *folder, const std::string &given, const char *suffix)
+{
+    std::string name = given.empty() ? defaultname(suffix) : given;
+    bool hasfolder = false;
+    for (char c : name)
+        hasfolder = hasfolder || isseparator(c) || c == '/';
+    if (!hasfolder)
+        name = std::string(folder) + static_cast<char>(PATHSEP) + name;
+    if (!answer(file, name))
+        return 0;
+    // The desktop's save dialog asks before replacing a file; here only
+    // --force replaces one.
+    char target[256];
+    std::snprintf(target, sizeof target, "%s", file);
+    addsuffix(target, sizeof target, suffix);
+    if (!options->force && pathexists(target)) {
+        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", target);
+        return 0;
+    }
+    return 1;
+}
+
+void printlines(FILE *out, const char *caption, const char *text)
+{
+    std::string t = text;
+    while (!t.empty() && t.back() == '\n')
+        t.pop_back();
+    std::fprintf(out, "kestrix: %s: ", caption);
+    for (char c : t) {
+        std::fputc(c, out);
+        if (c == '\n')
+            std::fputs("    ", out);
+    }
+    std::fputc('\n', out);
+    std::fflush(out);
+}
+
+} // namespace
+
+void consolesetup(const cliopts *opts) { options = opts; }
+
+void consoledescription(const char *path) { description = path; }
+
+void messagebox(window, const char *text, const char *caption, unsigned type)
+{
+    // Failures go to standard error; reports and confirmations to standard
+    // output, unless --quiet.
+    if (type & KMB_ICONWARNING) {
+        printlines(stderr, caption, text);
+    } else if (!options || !options->quiet) {
+        printlines(stdout, caption, text);
+    }
+}
+
+int GetFileName(window, char *file, const char *initdir, const char *, const char *filter, int)
+{
+    if (filter == filterall) {
+        char settings[300];
+        std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
+        return poserfolder(file, settings);
+    }
+    if (filter == filterCR2)
+        return outputname(file, initdir, options->cr2, ".cr2");
+    if (filter == filterOBJ)
+        return outputname(file, initdir, options->obj, ".obj");
+    return 0;
+}

@@ -1,0 +1,84 @@
+// kestrix-cli: the conversion job of the desktop program, for scripts and
+// batch work. Each description is converted in turn; the job's dialogs are
+// answered from the options and its messages go to the standard streams.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/console_ui.h"
+#include "cli/options.h"
+#include "job/KESTRIX.h"
+#include "platform/ui.h"
+
+namespace {
+
+const char HELP[] =
+    "Converts molecule descriptions (.krx) into a Poser figure: an OBJ mesh in\n"
+    "POSER/kestrix and a CR2 figure file in POSER/Runtime/Libraries/character/Molecules.\n"
+    "\n"
+    "  --poser DIR   the Poser installation folder (remembered in kestrix.ini in\n"
+    "                the current folder for the next run)\n"
+    "  --cr2 FILE    the figure file (default: the description's name, .cr2)\n"
+    "  --obj FILE    the mesh file (default: the description's name, .obj)\n"
+    "                a bare name goes into its default folder\n"
+    "  --force       replace existing output files\n"
+    "  --quiet       print only failures\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 every conversion succeeded, 1 one failed, 2 bad usage.\n";
+
+bool krxsuffix(const std::string &path)
+{
+    if (path.size() < 4)
+        return false;
+    std::string tail = path.substr(path.size() - 4);
+    for (char &c : tail)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return tail == ".krx";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    cliopts opts;
+    std::string err;
+    if (!parseoptions(argc, argv, &opts, &err)) {
+        std::fprintf(stderr, "kestrix-cli: %s\n%s", err.c_str(), USAGE);
+        return 2;
+    }
+    if (opts.help) {
+        std::printf("%s%s", USAGE, HELP);
+        return 0;
+    }
+    if (opts.version) {
+        std::printf("kestrix-cli %s\n", KESTRIX_VERSION);
+        return 0;
+    }
+    if (!startup()) {
+        std::fprintf(stderr, "kestrix-cli: cannot read the current folder\n");
+        return 1;
+    }
+    consolesetup(&opts);
+    int status = 0;
+    for (const std::string &path : opts.files) {
+        if (!krxsuffix(path)) {
+            messagebox(nullptr, path.c_str(), "bad suffix", KMB_EXCLAMATION);
+            status = 1;
+            continue;
+        }
+        if (path.size() >= 256) {
+            messagebox(nullptr, path.c_str(), "I can't open this file", KMB_EXCLAMATION);
+            status = 1;
+            continue;
+        }
+        consoledescription(path.c_str());
+        if (!readKRX(path.c_str(), nullptr)) {
+            messagebox(nullptr, path.c_str(), "I tried to read this file but it didn't work",
+                       KMB_EXCLAMATION);
+            status = 1;
+        }
+    }
+    return status;
+}

@@ -1,0 +1,113 @@
+#include "cli/options.h"
+
+#include <cstring>
+
+#include "platform/folders.h"
+
+const char USAGE[] =
+    "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n";
+
+namespace {
+
+bool hasfolder(const std::string &path)
+{
+    for (char c : path)
+        if (isseparator(c) || c == '/')
+            return true;
+    return false;
+}
+
+// Every path is fixed against the start-up folder before any job runs: a job
+// changes the current folder as it tests the output folders.
+bool absolute(const std::string &in, std::string *out)
+{
+    char buf[4096];
+    if (!abspath(in.c_str(), buf, sizeof buf))
+        return false;
+    *out = buf;
+    // "DIR/" and "DIR" name the same folder; the job cuts at the last separator.
+    while (out->size() > 1 && isseparator(out->back()) && (*out)[out->size() - 2] != ':')
+        out->pop_back();
+    return true;
+}
+
+// "--name VALUE" or "--name=VALUE".
+bool valueof(const char *name, int argc, char **argv, int *i, std::string *value, std::string *err)
+{
+    const char *arg = argv[*i];
+    size_t n = std::strlen(name);
+    if (std::strncmp(arg, name, n) != 0)
+        return false;
+    if (arg[n] == '=') {
+        *value = arg + n + 1;
+    } else if (arg[n] == '\0') {
+        if (*i + 1 >= argc) {
+            *err = std::string(name) + " needs a value";
+            *value = "";
+            return true;
+        }
+        *value = argv[++*i];
+    } else {
+        return false;
+    }
+    if (value->empty() && err->empty())
+        *err = std::string(name) + " needs a value";
+    return true;
+}
+
+} // namespace
+
+int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
+{
+    bool endofoptions = false;
+    std::string poser, cr2, obj;
+    for (int i = 1; i < argc && err->empty(); i++) {
+        const char *arg = argv[i];
+        if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
+            std::string path;
+            if (!absolute(arg, &path))
+                *err = std::string("path too long: ") + arg;
+            opts->files.push_back(path);
+        } else if (std::strcmp(arg, "--") == 0) {
+            endofoptions = true;
+        } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            opts->help = true;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            opts->version = true;
+        } else if (std::strcmp(arg, "--force") == 0) {
+            opts->force = true;
+        } else if (std::strcmp(arg, "--quiet") == 0 || std::strcmp(arg, "-q") == 0) {
+            opts->quiet = true;
+        } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
+                   valueof("--cr2", argc, argv, &i, &cr2, err) ||
+                   valueof("--obj", argc, argv, &i, &obj, err)) {
+        } else {
+            *err = std::string("unknown option ") + arg;
+        }
+    }
+    if (!err->empty())
+        return 0;
+    if (opts->help || opts->version)
+        return 1;
+    if (opts->files.empty()) {
+        *err = "no description given";
+        return 0;
+    }
+    if ((!cr2.empty() || !obj.empty()) && opts->files.size() > 1) {
+        *err = "--cr2 and --obj go with one description only";
+        return 0;
+    }
+    if (!poser.empty() && !absolute(poser, &opts->poser)) {
+        *err = "path too long: " + poser;
+        return 0;
+    }
+    // A bare output name goes into its default folder; one with a folder
+    // part is taken as given.
+    opts->cr2 = cr2;
+    opts->obj = obj;
+    if ((hasfolder(cr2) && !absolute(cr2, &opts->cr2)) || (hasfolder(obj) && !absolute(obj, &opts->obj))) {
+        *err = "path too long";
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,19 @@
+// The console front end's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct cliopts {
+    std::string poser;             // confirmed Poser folder, absolute; empty: the remembered one
+    std::string cr2, obj;          // output names as given (made absolute when they have a folder)
+    bool force = false, quiet = false;
+    bool help = false, version = false;
+    std::vector<std::string> files; // descriptions, absolute
+};
+
+// Parses argv into opts. Returns 1 on success; on a usage error writes the
+// reason into err and returns 0.
+int parseoptions(int argc, char **argv, cliopts *opts, std::string *err);
+
+extern const char USAGE[];

@@ -1,0 +1,10 @@
+// Turns atom positions into bond angles and lengths, each measured in the
+// parent atom's frame, walking the atom tree depth-first.
+#pragma once
+
+extern double pi; // 4 * atan(1), set once at start-up
+
+// Computes theta, phi and bondl of every descendant of atom n (and zeroes
+// the root's when n is 0). Every position is restored bit for bit before it
+// returns. Returns 0 when memory for a position snapshot could not be had.
+int findangles(int n);

@@ -1,0 +1,24 @@
+// One conversion: a description in, the OBJ mesh and the CR2 figure out, in
+// the Poser folder layout, with every dialog and message on the way.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/ui.h"
+
+extern char rootdir[256];   // the current folder at start-up; kestrix.ini lives there
+extern char posername[256]; // the confirmed Poser installation folder
+
+// Runs one conversion of the description at path; w owns the dialogs.
+// Returns 1 on success, 0 on any failure (already reported to the user).
+int readKRX(const char *path, window w);
+
+// Puts the molecule model and the reader back to their state at program start.
+void resetjob();
+
+// Appends suffix (".cr2", ".obj") unless name already ends in it, case ignored.
+void addsuffix(char *name, size_t size, const char *suffix);
+
+// Sets pi and rootdir: every front end calls this once at start-up, before
+// the first conversion.
+int startup();

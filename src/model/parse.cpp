@@ -1,0 +1,42 @@
+#include "model/parse.h"
+
+#include <cstring>
+
+char *parsed[MAXTOKENS + 1];
+int nargs = 0;
+
+int parse(char *line)
+{
+    parsed[0] = nullptr;
+    size_t len = std::strlen(line);
+    if (len > 0 && line[len - 1] == '\n')
+        line[len - 1] = '\0';
+
+    int count = 0;
+    unsigned char *c = reinterpret_cast<unsigned char *>(line);
+    for (;;) {
+        // Every control character separates tokens where one may start...
+        while (*c != 0 && *c <= 32)
+            *c++ = 0;
+        if (count == MAXTOKENS || *c == 0)
+            break;
+        parsed[count++] = reinterpret_cast<char *>(c);
+        // ...but only a space or a tab ends one.
+        while (*c != 0 && *c != ' ' && *c != '\t')
+            c++;
+    }
+    parsed[count] = nullptr;
+    return count;
+}
+
+int isgoodname(const char *name)
+{
+    for (const char *c = name; *c; c++) {
+        char ch = *c;
+        bool ok = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                  (ch >= '0' && ch <= '9') || ch == '_';
+        if (!ok)
+            return 0;
+    }
+    return 1;
+}

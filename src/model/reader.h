@@ -1,0 +1,13 @@
+// Reads a KRX molecule description into the molecule model.
+#pragma once
+
+#include <cstdio>
+
+// Reads the open description (opened in binary: the reader drops carriage
+// returns and stops at Ctrl-Z itself, so every build reads the same lines).
+// path is shown when the file cannot be read. Every problem is reported with
+// a message box; returns 1 when the whole description was read, else 0.
+int readmolecule(FILE *KRX, const char *path);
+
+// Empties the reader's branch state; part of every job's reset.
+void resetreader();

@@ -1,0 +1,27 @@
+// Folders, as the conversion job tests and makes them. POSIX calls on the
+// portable build, the Win32 calls on Windows.
+#pragma once
+
+#include <cstddef>
+
+#ifdef _WIN32
+enum { PATHSEP = '\\' };
+#else
+enum { PATHSEP = '/' };
+#endif
+
+// 1 when path is a separator character of this platform.
+int isseparator(char c);
+
+// 1 when the current folder could be changed to path.
+int changedir(const char *path);
+// 1 when the folder path was created.
+int makedir(const char *path);
+// Fills buf with the current folder; 1 on success.
+int currentdir(char *buf, size_t size);
+// 1 when path names an existing file or folder.
+int pathexists(const char *path);
+
+// Makes path absolute against the current folder, into out (size bytes).
+// Returns 0 when the result does not fit.
+int abspath(const char *path, char *out, size_t size);

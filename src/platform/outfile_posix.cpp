@@ -1,0 +1,70 @@
+#include "platform/outfile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int openout(outfile *f, const char *target)
+{
+    f->stream = nullptr;
+    f->tmpname[0] = '\0';
+    std::snprintf(f->target, sizeof f->target, "%s", target);
+    if (std::snprintf(f->tmpname, sizeof f->tmpname, "%s.XXXXXX", target) >=
+        static_cast<int>(sizeof f->tmpname)) {
+        f->tmpname[0] = '\0';
+        return 0;
+    }
+    int fd = mkstemp(f->tmpname);
+    if (fd < 0) {
+        f->tmpname[0] = '\0';
+        return 0;
+    }
+    // mkstemp makes a private file; the output should get the permissions
+    // any new file of the user gets.
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd, 0666 & ~mask);
+    f->stream = fdopen(fd, "w");
+    if (!f->stream) {
+        close(fd);
+        std::remove(f->tmpname);
+        f->tmpname[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int closeout(outfile *f)
+{
+    if (!f->stream)
+        return 0;
+    int ok = std::fflush(f->stream) == 0 && !std::ferror(f->stream);
+    ok = (std::fclose(f->stream) == 0) && ok;
+    f->stream = nullptr;
+    return ok;
+}
+
+int commitout(outfile *f)
+{
+    if (f->tmpname[0] == '\0' || f->stream)
+        return 0;
+    if (std::rename(f->tmpname, f->target) != 0)
+        return 0;
+    f->tmpname[0] = '\0';
+    return 1;
+}
+
+void discardout(outfile *f)
+{
+    if (f->stream) {
+        std::fclose(f->stream);
+        f->stream = nullptr;
+    }
+    if (f->tmpname[0]) {
+        std::remove(f->tmpname);
+        f->tmpname[0] = '\0';
+    }
+}

@@ -1,0 +1,166 @@
+// A reader and writer of the Windows profile (ini) format, so that the
+// settings file written by one build is read by every other: "[section]"
+// lines, "key=value" lines, names compared without regard to case, CR LF or
+// LF line ends, and every other section and key kept as it stands.
+#include "platform/profile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string trim(const std::string &s)
+{
+    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+}
+
+bool samenocase(const std::string &a, const char *b)
+{
+    if (a.size() != std::strlen(b))
+        return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+struct profilefile {
+    std::vector<std::string> lines;
+    bool crlf = false;
+};
+
+bool load(const char *path, profilefile *p)
+{
+    FILE *f = std::fopen(path, "rb");
+    if (!f)
+        return false;
+    std::string cur;
+    int c;
+    while ((c = std::getc(f)) != EOF) {
+        if (c == '\n') {
+            if (!cur.empty() && cur.back() == '\r') {
+                cur.pop_back();
+                p->crlf = true;
+            }
+            p->lines.push_back(cur);
+            cur.clear();
+        } else {
+            cur.push_back(static_cast<char>(c));
+        }
+    }
+    if (!cur.empty())
+        p->lines.push_back(cur);
+    std::fclose(f);
+    return true;
+}
+
+// "[name]" gives name; anything else gives false.
+bool sectionname(const std::string &line, std::string *name)
+{
+    std::string t = trim(line);
+    if (t.size() < 2 || t[0] != '[')
+        return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    *name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool keyline(const std::string &line, std::string *key, std::string *value)
+{
+    size_t eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    *key = trim(line.substr(0, eq));
+    *value = trim(line.substr(eq + 1));
+    return true;
+}
+
+// Index of the key's line within section, or -1; *end is where the section's
+// last non-empty line is (the place to add a key), -1 when there is no section.
+int findkey(const profilefile &p, const char *section, const char *key, int *end)
+{
+    bool inside = false;
+    *end = -1;
+    for (size_t i = 0; i < p.lines.size(); i++) {
+        std::string name, k, v;
+        if (sectionname(p.lines[i], &name)) {
+            inside = samenocase(name, section);
+            if (inside)
+                *end = static_cast<int>(i);
+            continue;
+        }
+        if (!inside)
+            continue;
+        if (!trim(p.lines[i]).empty())
+            *end = static_cast<int>(i);
+        if (keyline(p.lines[i], &k, &v) && samenocase(k, key))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void getprofile(const char *section, const char *key, const char *def, char *buf, size_t size,
+                const char *path)
+{
+    profilefile p;
+    std::string value = def;
+    int end;
+    if (load(path, &p)) {
+        int i = findkey(p, section, key, &end);
+        std::string k, v;
+        if (i >= 0 && keyline(p.lines[i], &k, &v)) {
+            // Windows drops one pair of quotes around a value.
+            if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+                v = v.substr(1, v.size() - 2);
+            value = v;
+        }
+    }
+    std::snprintf(buf, size, "%s", value.c_str());
+}
+
+int writeprofile(const char *section, const char *key, const char *value, const char *path)
+{
+    profilefile p;
+    load(path, &p);
+    int end;
+    int i = findkey(p, section, key, &end);
+    std::string entry = std::string(key) + "=" + value;
+    if (i >= 0) {
+        p.lines[i] = entry;
+    } else if (end >= 0) {
+        p.lines.insert(p.lines.begin() + end + 1, entry);
+    } else {
+        p.lines.push_back(std::string("[") + section + "]");
+        p.lines.push_back(entry);
+    }
+
+    // Written beside the file and moved over it, so that a failure never
+    // leaves the settings half-written.
+    std::string tmp = std::string(path) + ".new";
+    FILE *f = std::fopen(tmp.c_str(), "wb");
+    if (!f)
+        return 0;
+    const char *eol = p.crlf ? "\r\n" : "\n";
+    for (const std::string &l : p.lines)
+        std::fprintf(f, "%s%s", l.c_str(), eol);
+    bool ok = std::fflush(f) == 0 && !std::ferror(f);
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path) != 0) {
+        std::remove(tmp.c_str());
+        return 0;
+    }
+    return 1;
+}

@@ -1,0 +1,28 @@
+// What the conversion job and the reader need from the user interface: message
+// boxes and the one routine behind every open and save dialog. The desktop
+// program implements these with the real Win32 calls, the console front end
+// with standard streams and its options, the tests with a scripted layer.
+#pragma once
+
+typedef void *window; // the main window (an HWND on Windows); null for none
+
+enum {
+    KMB_OK = 0x00,          // MB_OK: reports and confirmations
+    KMB_ICONWARNING = 0x30, // MB_OK | MB_ICONEXCLAMATION: every failure
+    KMB_EXCLAMATION = 0x30  // MB_ICONEXCLAMATION alone has the same value
+};
+
+// Shows text under caption and returns when the user has dismissed it.
+void messagebox(window owner, const char *text, const char *caption, unsigned type);
+
+// Open (write 0) or save (write nonzero) dialog. file is a 256-character
+// buffer holding the name shown first; on success it holds the full path of
+// the chosen file and the result is 1. Cancel or failure gives 0.
+int GetFileName(window owner, char *file, const char *initdir, const char *title,
+                const char *filter, int write);
+
+// The four one-entry filters: description, NUL, pattern, NUL, NUL.
+extern const char filterall[16];
+extern const char filterOBJ[32];
+extern const char filterCR2[24];
+extern const char filterKRX[18];
