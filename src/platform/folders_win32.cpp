@@ -1,0 +1,43 @@
+// Folders on Windows, through the ANSI Win32 calls so that paths mean what
+// the dialogs and the settings file mean by them.
+#include "platform/folders.h"
+
+#include <windows.h>
+
+int isseparator(char c) { return c == '\\' || c == '/'; }
+
+int changedir(const char *path) { return SetCurrentDirectoryA(path) ? 1 : 0; }
+
+int makedir(const char *path) { return CreateDirectoryA(path, NULL) ? 1 : 0; }
+
+int currentdir(char *buf, size_t size)
+{
+    if (size == 0)
+        return 0;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    // The result is the length without the NUL when the folder fits, and the
+    // size the buffer would need (NUL included) when it does not.
+    DWORD n = GetCurrentDirectoryA(cap, buf);
+    if (n == 0 || n >= cap) {
+        buf[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int pathexists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+int abspath(const char *path, char *out, size_t size)
+{
+    if (size == 0)
+        return 0;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    // Like the current folder: the length on success, the needed size when
+    // the buffer is too small.
+    DWORD n = GetFullPathNameA(path, cap, out, NULL);
+    if (n == 0 || n >= cap) {
+        out[0] = '\0';
+        return 0;
+    }
+    return 1;
+}

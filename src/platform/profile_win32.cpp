@@ -1,0 +1,19 @@
+// The settings file through the system's own profile calls, so that the file
+// is exactly what any other Windows program would read and write.
+#include "platform/profile.h"
+
+#include <windows.h>
+
+void getprofile(const char *section, const char *key, const char *def, char *buf,
+                size_t size, const char *path)
+{
+    if (size == 0)
+        return;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    GetPrivateProfileStringA(section, key, def, buf, cap, path);
+}
+
+int writeprofile(const char *section, const char *key, const char *value, const char *path)
+{
+    return WritePrivateProfileStringA(section, key, value, path) ? 1 : 0;
+}
