@@ -1,0 +1,17 @@
+# What a Windows user downloads: kestrix-VERSION-win64.zip with both programs,
+# the readme that the help box points to, and the example descriptions.
+#   cmake --build build-mingw --target package
+install(TARGETS kestrix kestrix-cli RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/kestrix_readme.txt DESTINATION .)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME kestrix)
+set(CPACK_PACKAGE_VENDOR kestrix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Molecule descriptions to Poser figures")
+set(CPACK_PACKAGE_FILE_NAME kestrix-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The archive holds only what is installed above, never the build tree.
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)

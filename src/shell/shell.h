@@ -1,0 +1,31 @@
+// The desktop program's one window: its globals and the pieces that start it,
+// handle its messages and pass accepted files to the conversion job.
+#pragma once
+
+#include <windows.h>
+
+extern const char *const progname; // class name, first title, resource name
+extern HINSTANCE Instance;
+extern HWND mwn;
+extern HMENU mainmenu;
+extern unsigned char fileopen; // 1 while a conversion is open
+extern char file[256];         // the file being or last accepted
+
+void Register(const char *name, WNDPROC proc);
+HWND newwindow(const char *classname, const char *title, DWORD extrastyle);
+LRESULT CALLBACK MainWinProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+void SetTitle(HWND w, const char *text);
+short Draghowmanyfiles(HDROP drop);
+
+// The commands behind the menu, the drop and the command line.
+void readcommand(HWND w);
+void helpcommand();
+void exitcommand(HWND w);
+void dropcommand(HWND w, HDROP drop);
+void commandlinefile(HWND w, const char *path);
+
+// The beep and title by which a request is refused while a conversion is open.
+void refuse(HWND w);
+
+// 1 when name ends in ".krx", case ignored.
+int haskrxsuffix(const char *name);
