@@ -1,0 +1,40 @@
+// The user interface of the tests: dialogs answered from a queue, message
+// boxes recorded for the test to inspect.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/ui.h"
+
+struct recordedmessage {
+    window owner;
+    std::string text, caption;
+    unsigned type;
+};
+
+struct recordeddialog {
+    window owner;
+    std::string entry;   // the buffer's text when the dialog opened
+    std::string initdir; // "(null)" for none
+    std::string title;
+    const char *filter;
+    int write;
+};
+
+struct scriptedanswer {
+    int chosen;       // 0: the user cancels
+    std::string path; // the full path the dialog returns
+};
+
+namespace scripted {
+extern std::vector<recordedmessage> messages;
+extern std::vector<recordeddialog> dialogs;
+extern std::deque<scriptedanswer> answers;
+
+// Forgets every message, dialog and queued answer.
+void clear();
+// The captions of the recorded messages, in order, for compact assertions.
+std::vector<std::string> captions();
+} // namespace scripted

@@ -1,0 +1,74 @@
+#include "support/testutil.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "job/KESTRIX.h"
+#include "model/model.h"
+#include "model/reader.h"
+#include "support/scripted_ui.h"
+#include "writers/writers.h"
+
+std::string testdata(const std::string &relative) { return std::string(KESTRIX_TESTDATA) + "/" + relative; }
+
+std::string readfile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writefile(const std::string &path, const std::string &content)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+}
+
+std::string tempfolder()
+{
+    const char *base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base ? base : "/tmp") + "/kestrix-test-XXXXXX";
+    char *made = mkdtemp(&tmpl[0]);
+    return made ? std::string(made) : std::string();
+}
+
+int readtext(const std::string &text)
+{
+    resetjob();
+    FILE *f = tmpfile();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+    int ok = readmolecule(f, "test.krx");
+    std::fclose(f);
+    return ok;
+}
+
+namespace {
+template <class Write> std::string capture(Write write)
+{
+    FILE *f = tmpfile();
+    write(f);
+    long size = std::ftell(f);
+    std::rewind(f);
+    std::string out(static_cast<size_t>(size), '\0');
+    size_t got = std::fread(&out[0], 1, out.size(), f);
+    out.resize(got);
+    std::fclose(f);
+    return out;
+}
+} // namespace
+
+std::string objtext()
+{
+    return capture([](FILE *f) { writeOBJ(f); });
+}
+
+std::string cr2text(const char *objfile, const char *poser)
+{
+    return capture([&](FILE *f) { writeCR2(f, Name, objfile, poser); });
+}

@@ -1,0 +1,21 @@
+// Small helpers shared by the tests.
+#pragma once
+
+#include <string>
+
+// The folder of the checked-in test data (tests/).
+std::string testdata(const std::string &relative);
+
+std::string readfile(const std::string &path);
+void writefile(const std::string &path, const std::string &content);
+
+// A fresh, empty folder under the system's temporary folder.
+std::string tempfolder();
+
+// Reads description text through the job's reset and the reader, as a job
+// does; returns the reader's result. Messages land in scripted::messages.
+int readtext(const std::string &text);
+
+// Writes both files of the current model into strings, as a job would.
+std::string objtext();
+std::string cr2text(const char *objfile = "/poser/kestrix/test.obj", const char *poser = "/poser");

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "job/KESTRIX.h"
+#include "model/model.h"
+#include "platform/folders.h"
+#include "support/scripted_ui.h"
+#include "support/testutil.h"
+
+namespace {
+
+window const W = reinterpret_cast<window>(0x1234);
+
+std::vector<std::string> listfolder(const std::string &dir)
+{
+    std::vector<std::string> out;
+    std::string cmd = "ls -A '" + dir + "' 2>/dev/null";
+    FILE *p = popen(cmd.c_str(), "r");
+    char buf[512];
+    while (p && std::fgets(buf, sizeof buf, p)) {
+        buf[std::strcspn(buf, "\n")] = 0;
+        out.push_back(buf);
+    }
+    if (p)
+        pclose(p);
+    return out;
+}
+
+class Job : public ::testing::Test {
+protected:
+    std::string dir, poser, molecules, kestrix, krx;
+
+    void SetUp() override
+    {
+        scripted::clear();
+        ASSERT_EQ(startup(), 1);
+        dir = tempfolder();
+        std::snprintf(rootdir, sizeof rootdir, "%s", dir.c_str());
+        poser = dir + "/poser";
+        mkdir(poser.c_str(), 0777);
+        molecules = poser + "/Runtime/Libraries/character/Molecules";
+        kestrix = poser + "/kestrix";
+        krx = dir + "/water.krx";
+        writefile(krx, readfile(testdata("golden/water.krx")));
+    }
+
+    // Queues the three answers of a whole job.
+    void answer(const std::string &cr2 = "", const std::string &obj = "")
+    {
+        scripted::answers.push_back({1, poser + "/Poser.exe"});
+        scripted::answers.push_back({1, cr2.empty() ? molecules + "/water.cr2" : cr2});
+        scripted::answers.push_back({1, obj.empty() ? kestrix + "/water.obj" : obj});
+    }
+};
+
+} // namespace
+
+TEST_F(Job, ConvertsWithEveryDialogAndMessage)
+{
+    answer();
+    ASSERT_EQ(readKRX(krx.c_str(), W), 1);
+    EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
+    EXPECT_EQ(readfile(kestrix + "/water.obj"), readfile(testdata("golden/water.obj")));
+    EXPECT_EQ(listfolder(molecules), std::vector<std::string>{"water.cr2"}); // no temporary file left
+
+    ASSERT_EQ(scripted::dialogs.size(), 3u);
+    const recordeddialog &p = scripted::dialogs[0], &c = scripted::dialogs[1], &o = scripted::dialogs[2];
+    EXPECT_EQ(p.title, "find any file in your Poser installation's root folder");
+    EXPECT_EQ(p.initdir, "c:"); // nothing remembered yet
+    EXPECT_EQ(p.entry, "");
+    EXPECT_EQ(p.filter, filterall);
+    EXPECT_EQ(p.write, 0);
+    EXPECT_EQ(p.owner, W);
+    EXPECT_EQ(c.title, "file to write Poser CR2 file to?");
+    EXPECT_EQ(c.initdir, molecules);
+    EXPECT_EQ(c.filter, filterCR2);
+    EXPECT_EQ(c.write, 1);
+    EXPECT_EQ(o.title, "file to write object geometry to?");
+    EXPECT_EQ(o.initdir, kestrix);
+    EXPECT_EQ(o.filter, filterOBJ);
+    EXPECT_EQ(o.write, 1);
+
+    ASSERT_EQ(scripted::messages.size(), 2u);
+    const recordedmessage &confirm = scripted::messages[0], &report = scripted::messages[1];
+    EXPECT_EQ(confirm.caption, "You say that your Poser installation is at");
+    EXPECT_EQ(confirm.text, poser);
+    EXPECT_EQ(confirm.owner, nullptr);
+    EXPECT_EQ(confirm.type, 0u);
+    EXPECT_EQ(report.caption, "I have written to the .OBJ file and the .CR2 file");
+    EXPECT_EQ(report.text, kestrix + "/water.obj\n" + molecules + "/water.cr2");
+    EXPECT_EQ(report.type, 0u);
+
+    // The next job's Poser dialog opens in the confirmed folder.
+    EXPECT_EQ(readfile(dir + "/kestrix.ini"), "[poserinfo]\nposeraddr=" + poser + "\n");
+    scripted::clear();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // cancelled
+    ASSERT_EQ(scripted::dialogs.size(), 1u);
+    EXPECT_EQ(scripted::dialogs[0].initdir, poser);
+}
+
+TEST_F(Job, PoserDialogFailures)
+{
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    ASSERT_EQ(scripted::messages.size(), 1u);
+    EXPECT_EQ(scripted::messages[0].caption, "Exiting");
+    EXPECT_EQ(scripted::messages[0].text, "I need this information to be able to run.");
+    EXPECT_EQ(scripted::messages[0].owner, W);
+    EXPECT_EQ(scripted::messages[0].type, 0x30u);
+
+    for (const char *chosen : {"Poser.exe", "/Poser.exe"}) {
+        scripted::clear();
+        scripted::answers.push_back({1, chosen});
+        EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+        ASSERT_EQ(scripted::messages.size(), 1u);
+        EXPECT_EQ(scripted::messages[0].caption, "This is not a valid file name. Exiting");
+        EXPECT_EQ(scripted::messages[0].text, chosen);
+        EXPECT_EQ(scripted::messages[0].owner, W);
+    }
+    EXPECT_FALSE(pathexists((dir + "/kestrix.ini").c_str()));
+}
+
+TEST_F(Job, OutputDialogsCancelledOrRefused)
+{
+    scripted::answers.push_back({1, poser + "/Poser.exe"});
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // the CR2 dialog is cancelled: no message of the job
+    EXPECT_EQ(scripted::captions(), std::vector<std::string>{"You say that your Poser installation is at"});
+    EXPECT_TRUE(pathexists((dir + "/kestrix.ini").c_str())); // already written
+    EXPECT_TRUE(pathexists(molecules.c_str()));
+
+    scripted::clear();
+    scripted::answers.push_back({1, poser + "/Poser.exe"});
+    scripted::answers.push_back({1, molecules + "/water.cr2"});
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // the OBJ dialog is cancelled
+    EXPECT_EQ(scripted::messages.size(), 1u);
+    EXPECT_TRUE(listfolder(molecules).empty());
+
+    scripted::clear();
+    answer(dir + "/missing/water.cr2");
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    ASSERT_EQ(scripted::messages.size(), 2u);
+    EXPECT_EQ(scripted::messages[1].caption, "I can't open this file");
+    EXPECT_EQ(scripted::messages[1].text, dir + "/missing/water.cr2");
+    EXPECT_EQ(scripted::messages[1].owner, nullptr);
+}
+
+TEST_F(Job, FolderThatCannotBeMade)
+{
+    writefile(poser + "/Runtime", "a file in the way");
+    scripted::answers.push_back({1, poser + "/Poser.exe"});
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    ASSERT_EQ(scripted::messages.size(), 2u);
+    EXPECT_EQ(scripted::messages[1].caption, "this folder does not exist and I can't create it");
+    EXPECT_EQ(scripted::messages[1].text, poser + "/Runtime");
+    EXPECT_EQ(scripted::messages[1].owner, nullptr);
+    EXPECT_EQ(scripted::messages[1].type, 0x30u);
+}
+
+TEST_F(Job, SuffixRules)
+{
+    char name[256];
+    const char *cases[][2] = {{"x.CR2", "x.CR2"}, {"x", "x.cr2"}, {"x.cr", "x.cr.cr2"}, {"ab", "ab.cr2"},
+                              {"", ".cr2"},       {"y.cr2", "y.cr2"}};
+    for (auto &c : cases) {
+        std::strcpy(name, c[0]);
+        addsuffix(name, sizeof name, ".cr2");
+        EXPECT_STREQ(name, c[1]);
+    }
+    answer(molecules + "/Big.CR2", kestrix + "/mesh");
+    ASSERT_EQ(readKRX(krx.c_str(), W), 1);
+    EXPECT_TRUE(pathexists((molecules + "/Big.CR2").c_str()));
+    EXPECT_TRUE(pathexists((kestrix + "/mesh.obj").c_str()));
+    EXPECT_NE(readfile(molecules + "/Big.CR2").find("figureResFile :kestrix:mesh.obj\n"), std::string::npos);
+}
+
+TEST_F(Job, FailedConversionKeepsExistingFiles)
+{
+    mkdir((poser + "/Runtime").c_str(), 0777);
+    mkdir((poser + "/Runtime/Libraries").c_str(), 0777);
+    mkdir((poser + "/Runtime/Libraries/character").c_str(), 0777);
+    mkdir(molecules.c_str(), 0777);
+    mkdir(kestrix.c_str(), 0777);
+    writefile(molecules + "/water.cr2", "the user's own figure\n");
+    writefile(kestrix + "/water.obj", "the user's own mesh\n");
+    writefile(krx, "element O 1 1 1 1\natom A Q 0 0 0\n");
+    answer();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(scripted::captions().back(), "you did not declare this element");
+    EXPECT_EQ(readfile(molecules + "/water.cr2"), "the user's own figure\n");
+    EXPECT_EQ(readfile(kestrix + "/water.obj"), "the user's own mesh\n");
+    EXPECT_EQ(listfolder(molecules), std::vector<std::string>{"water.cr2"});
+    EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
+}
+
+TEST_F(Job, DescriptionRefusals)
+{
+    std::string missing = dir + "/missing.krx";
+    EXPECT_EQ(readKRX(missing.c_str(), W), 0);
+    ASSERT_EQ(scripted::messages.size(), 1u);
+    EXPECT_EQ(scripted::messages[0].caption, "I can't open this file");
+    EXPECT_EQ(scripted::messages[0].text, missing);
+    EXPECT_TRUE(scripted::dialogs.empty());
+
+    scripted::clear();
+    writefile(krx, "// nothing but elements\nelement O 1 1 1 1\n");
+    answer();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(scripted::captions().back(), "there are no atoms in this file");
+    EXPECT_EQ(scripted::messages.back().text, krx);
+    EXPECT_TRUE(listfolder(molecules).empty());
+
+    // Coordinates that overflow in the bond-angle pass would print "inf".
+    scripted::clear();
+    writefile(krx, "readxyz\nelement O 1 1 1 1\natom A O 1e308 0 0\natom B O -1e308 0 0\n");
+    answer();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(scripted::captions().back(), "this number is out of range");
+    EXPECT_EQ(scripted::messages.back().text, "B");
+    EXPECT_TRUE(listfolder(kestrix).empty());
+}
+
+TEST_F(Job, FullDiskFailsWithoutPartialFiles)
+{
+    std::string big;
+    for (int e = 0; e < 40; e++)
+        big += "element E" + std::to_string(e) + " 1 1 1 1\n";
+    big += "atom A E0 0 0 0\n";
+    writefile(krx, big);
+    writefile(molecules.substr(0, 0) + dir + "/marker", "");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The OBJ file of 40 elements is about 400 kB: let it fail halfway.
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit lim = {100000, 100000};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        scripted::clear();
+        answer();
+        int ok = readKRX(krx.c_str(), W);
+        bool reported = !scripted::messages.empty() && scripted::messages.back().caption == "I can't write this file" &&
+                        scripted::messages.back().text == kestrix + "/water.obj";
+        _exit(ok == 0 && reported ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(listfolder(kestrix).empty());
+    EXPECT_TRUE(listfolder(molecules).empty());
+}
