@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs what building and testing kestrix needs on a Debian machine.
+# Idempotent: packages already there are not installed again.
+set -e
+packages="cmake ninja-build g++ libgtest-dev python3 nodejs npm
+g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xdotool openbox x11-utils imagemagick
+clang libclang-rt-14-dev"
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    echo "kestrix setup: installing$missing"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -q
+    # shellcheck disable=SC2086
+    $sudo apt-get install -y -q --no-install-recommends $missing
+fi
