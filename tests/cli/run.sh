@@ -31,6 +31,16 @@ for krx in "$golden"/*.krx; do
     check "$n.cr2 equals the golden file" cmp -s "$mol/$n.cr2" "$golden/$n.cr2"
     check "$n.obj equals the golden file" cmp -s "$obj/$n.obj" "$golden/$n.obj"
 done
+# Every bundled example converts without a message (in a folder of its own,
+# so that its kestrix.ini stays apart).
+mkdir ex ex/poser
+for krx in "$src"/examples/*.krx; do
+    n=$(basename "$krx" .krx)
+    (cd ex && "$cli" --quiet --poser poser "$krx" >out.txt 2>err.txt)
+    check "example $n converts" test $? -eq 0 -a ! -s ex/err.txt -a ! -s ex/out.txt
+    check "example $n has both files" test -s "ex/$obj/$n.obj" -a -s "ex/$mol/$n.cr2"
+done
+
 check "no temporary file is left" test "$(ls "$mol" | grep -c -v '\.cr2$')" -eq 0
 
 # The Poser folder was remembered in kestrix.ini in the start-up folder.
