@@ -8,6 +8,7 @@
 #include "cli/console_ui.h"
 #include "cli/options.h"
 #include "job/KESTRIX.h"
+#include "job/glbjob.h"
 #include "platform/ui.h"
 
 namespace {
@@ -21,6 +22,9 @@ const char HELP[] =
     "  --cr2 FILE    the figure file (default: the description's name, .cr2)\n"
     "  --obj FILE    the mesh file (default: the description's name, .obj)\n"
     "                a bare name goes into its default folder\n"
+    "  --glb         write a glTF 2.0 figure (.glb) beside each description instead\n"
+    "                (no Poser folder needed)\n"
+    "  -o FILE       the .glb file, with --glb and one description\n"
     "  --force       replace existing output files\n"
     "  --quiet       print only failures\n"
     "  --help, --version\n"
@@ -36,6 +40,17 @@ bool krxsuffix(const std::string &path)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return tail == ".krx";
+}
+
+// The glTF figure of one description: into -o, or beside the description.
+int glbconvert(const cliopts &opts, const std::string &path)
+{
+    char out[4096];
+    if (!opts.out.empty())
+        std::snprintf(out, sizeof out, "%s", opts.out.c_str());
+    else if (!glbname(out, sizeof out, path.c_str()))
+        return 0;
+    return convertGLB(path.c_str(), out, opts.force);
 }
 
 } // namespace
@@ -74,7 +89,7 @@ int main(int argc, char **argv)
             continue;
         }
         consoledescription(path.c_str());
-        if (!readKRX(path.c_str(), nullptr)) {
+        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr)) {
             messagebox(nullptr, path.c_str(), "I tried to read this file but it didn't work",
                        KMB_EXCLAMATION);
             status = 1;

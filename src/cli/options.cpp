@@ -5,7 +5,8 @@
 #include "platform/folders.h"
 
 const char USAGE[] =
-    "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n";
+    "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
+    "       kestrix-cli --glb [-o FILE.glb] [--force] [--quiet] DESCRIPTION.krx...\n";
 
 namespace {
 
@@ -55,12 +56,35 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
     return true;
 }
 
+// --glb and -o: the glTF figure involves no Poser folder or file names.
+bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
+                const std::string &obj, const std::string &out, std::string *err)
+{
+    if (!out.empty() && !opts->glb) {
+        *err = "-o goes with --glb";
+        return false;
+    }
+    if (opts->glb && (!poser.empty() || !cr2.empty() || !obj.empty())) {
+        *err = "--glb writes no Poser files: --poser, --cr2 and --obj do not go with it";
+        return false;
+    }
+    if (!out.empty() && opts->files.size() > 1) {
+        *err = "-o goes with one description only";
+        return false;
+    }
+    if (!out.empty() && !absolute(out, &opts->out)) {
+        *err = "path too long: " + out;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
 {
     bool endofoptions = false;
-    std::string poser, cr2, obj;
+    std::string poser, cr2, obj, out;
     for (int i = 1; i < argc && err->empty(); i++) {
         const char *arg = argv[i];
         if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
@@ -78,9 +102,12 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
             opts->force = true;
         } else if (std::strcmp(arg, "--quiet") == 0 || std::strcmp(arg, "-q") == 0) {
             opts->quiet = true;
+        } else if (std::strcmp(arg, "--glb") == 0) {
+            opts->glb = true;
         } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
                    valueof("--cr2", argc, argv, &i, &cr2, err) ||
-                   valueof("--obj", argc, argv, &i, &obj, err)) {
+                   valueof("--obj", argc, argv, &i, &obj, err) ||
+                   valueof("-o", argc, argv, &i, &out, err)) {
         } else {
             *err = std::string("unknown option ") + arg;
         }
@@ -93,6 +120,8 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         *err = "no description given";
         return 0;
     }
+    if (!glboptions(opts, poser, cr2, obj, out, err))
+        return 0;
     if ((!cr2.empty() || !obj.empty()) && opts->files.size() > 1) {
         *err = "--cr2 and --obj go with one description only";
         return 0;

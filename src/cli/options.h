@@ -10,6 +10,8 @@ struct cliopts {
     bool force = false, quiet = false;
     bool help = false, version = false;
     std::vector<std::string> files; // descriptions, absolute
+    bool glb = false;               // --glb: write the glTF figure instead of the Poser files
+    std::string out;                // -o: the glTF file of the one description, absolute
 };
 
 // Parses argv into opts. Returns 1 on success; on a usage error writes the

@@ -1,0 +1,111 @@
+#include "job/glbjob.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "geometry/findangles.h"
+#include "job/KESTRIX.h"
+#include "model/model.h"
+#include "model/reader.h"
+#include "platform/binary.h"
+#include "platform/folders.h"
+#include "platform/outfile.h"
+#include "platform/ui.h"
+#include "writers/writeGLB.h"
+
+namespace {
+
+const char CANTOPEN[] = "I can't open this file";
+const char CANTWRITE[] = "I can't write this file";
+const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
+
+void warn(const char *text, const char *caption) { messagebox(nullptr, text, caption, KMB_ICONWARNING); }
+
+// Reads the description into the model and derives the bond angles, as the
+// Poser conversion does; 1 when there is a figure to write.
+int readfigure(FILE *KRX, const char *krxpath)
+{
+    resetjob();
+    if (!readmolecule(KRX, krxpath))
+        return 0;
+    if (natoms == 0) {
+        warn(krxpath, "there are no atoms in this file");
+        return 0;
+    }
+    if (readxyz && !findangles(0)) {
+        warn(krxpath, "not enough memory");
+        return 0;
+    }
+    if (const char *bad = glboutofrange()) {
+        warn(bad, "this number is out of range");
+        return 0;
+    }
+    return 1;
+}
+
+int writefigure(const char *outpath)
+{
+    outfile out = {};
+    if (!openout(&out, outpath) || !binarystream(out.stream)) {
+        discardout(&out);
+        warn(outpath, CANTOPEN);
+        return 0;
+    }
+    int written = writeGLB(out.stream, Name, GENERATOR);
+    int closed = closeout(&out);
+    // Only a whole file replaces anything: until the move the old file (or
+    // no file) stays as it was.
+    if (!written || !closed || !commitout(&out)) {
+        discardout(&out);
+        warn(outpath, CANTWRITE);
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+int glbname(char *out, size_t size, const char *krxpath)
+{
+    size_t len = std::strlen(krxpath);
+    if (len >= 4) {
+        const char *tail = krxpath + len - 4;
+        bool krx = tail[0] == '.';
+        for (int i = 1; i < 4 && krx; i++) {
+            char c = tail[i];
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+            krx = c == ".krx"[i];
+        }
+        if (krx)
+            len -= 4;
+    }
+    int n = std::snprintf(out, size, "%.*s.glb", static_cast<int>(len), krxpath);
+    return n >= 0 && static_cast<size_t>(n) < size;
+}
+
+int convertGLB(const char *krxpath, const char *outpath, int force)
+{
+    FILE *KRX = std::fopen(krxpath, "rb");
+    if (!KRX) {
+        warn(krxpath, CANTOPEN);
+        return 0;
+    }
+    outfile probe;
+    if (std::strlen(outpath) >= sizeof probe.target) {
+        std::fclose(KRX);
+        warn(outpath, CANTOPEN);
+        return 0;
+    }
+    if (!force && pathexists(outpath)) {
+        std::fclose(KRX);
+        warn(outpath, "this file exists already (use --force to replace it)");
+        return 0;
+    }
+    int s = readfigure(KRX, krxpath);
+    std::fclose(KRX);
+    if (!s || !writefigure(outpath))
+        return 0;
+    messagebox(nullptr, outpath, "I have written to the .glb file", KMB_OK);
+    return 1;
+}

@@ -1,0 +1,17 @@
+// One conversion to the glTF figure: a description in, one .glb file out.
+// No Poser folder, settings file or dialog is involved; every problem is
+// reported through messagebox, as in the Poser conversion.
+#pragma once
+
+#include <cstddef>
+
+// Converts the description at krxpath into the glTF file outpath. An
+// existing outpath is replaced only when force is not 0. Nothing is written
+// unless the whole conversion succeeds. Returns 1 on success, 0 on any
+// failure (already reported to the user).
+int convertGLB(const char *krxpath, const char *outpath, int force);
+
+// The default output of a description, beside it: its path with the ".krx"
+// suffix (any case) replaced by ".glb", or ".glb" added when it has none.
+// Returns 0 when the name does not fit into size bytes.
+int glbname(char *out, size_t size, const char *krxpath);

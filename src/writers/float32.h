@@ -1,0 +1,16 @@
+// The glTF file stores 32-bit floats; the molecule is computed in doubles.
+// Every number goes through narrow(), which remembers who owns the first
+// value that has no float, so the conversion can refuse the whole figure by
+// naming the atom or element at fault instead of writing "inf".
+#pragma once
+
+struct narrowing {
+    const char *bad; // owner of the first value that did not fit; null while all fit
+};
+
+// v as a float. A value beyond the float range, infinite or NaN yields 0 and
+// records owner in n (unless an earlier fault is recorded already).
+float narrow(double v, const char *owner, narrowing *n);
+
+// 1 when v has a 32-bit float (tiny values may round to 0 and still fit).
+int fitsfloat(double v);
