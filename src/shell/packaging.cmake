@@ -2,7 +2,10 @@
 # the readme that the help box points to, and the example descriptions.
 #   cmake --build build-mingw --target package
 install(TARGETS kestrix kestrix-cli RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/kestrix_readme.txt DESTINATION .)
+# The readme gets the version and Windows line ends, for Notepad.
+configure_file(${PROJECT_SOURCE_DIR}/kestrix_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt
+  @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 
 set(CPACK_GENERATOR ZIP)
