@@ -21,9 +21,9 @@ const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
 void warn(const char *text, const char *caption) { messagebox(nullptr, text, caption, KMB_ICONWARNING); }
 
-// Reads the description into the model and derives the bond angles, as the
-// Poser conversion does; 1 when there is a figure to write.
-int readfigure(FILE *KRX, const char *krxpath)
+// Reads the description into the model, derives the bond angles as the
+// Poser conversion does, and builds the figure; 1 when there is one to write.
+int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
 {
     resetjob();
     if (!readmolecule(KRX, krxpath))
@@ -36,14 +36,14 @@ int readfigure(FILE *KRX, const char *krxpath)
         warn(krxpath, "not enough memory");
         return 0;
     }
-    if (const char *bad = glboutofrange()) {
-        warn(bad, "this number is out of range");
+    if (!buildfigure(figure)) {
+        warn(figure->bad, "this number is out of range");
         return 0;
     }
     return 1;
 }
 
-int writefigure(const char *outpath)
+int writefigure(const glbfigure &figure, const char *outpath)
 {
     outfile out = {};
     if (!openout(&out, outpath) || !binarystream(out.stream)) {
@@ -51,11 +51,10 @@ int writefigure(const char *outpath)
         warn(outpath, CANTOPEN);
         return 0;
     }
-    int written = writeGLB(out.stream, Name, GENERATOR);
-    int closed = closeout(&out);
+    writeGLBfigure(out.stream, figure, Name, GENERATOR);
     // Only a whole file replaces anything: until the move the old file (or
     // no file) stays as it was.
-    if (!written || !closed || !commitout(&out)) {
+    if (!closeout(&out) || !commitout(&out)) {
         discardout(&out);
         warn(outpath, CANTWRITE);
         return 0;
@@ -102,9 +101,10 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
         warn(outpath, "this file exists already (use --force to replace it)");
         return 0;
     }
-    int s = readfigure(KRX, krxpath);
+    glbfigure figure;
+    int s = readfigure(KRX, krxpath, &figure);
     std::fclose(KRX);
-    if (!s || !writefigure(outpath))
+    if (!s || !writefigure(figure, outpath))
         return 0;
     messagebox(nullptr, outpath, "I have written to the .glb file", KMB_OK);
     return 1;

@@ -50,6 +50,34 @@ const balltopology &ballfaces()
     return top;
 }
 
+// The ball's outward normals (its stored points are rounded, so not quite
+// of length 1) and the bond ring's directions, worked out once.
+struct unitshapes {
+    double ball[BALLPOINTS][3];
+    double ring[BONDSIDES][2]; // cosine, sine
+};
+
+const unitshapes &shapes()
+{
+    static unitshapes u;
+    static bool made = false;
+    if (made)
+        return u;
+    for (int k = 0; k < BALLPOINTS; k++) {
+        const double *p = BALLVERTS[k];
+        double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        for (int i = 0; i < 3; i++)
+            u.ball[k][i] = p[i] / len;
+    }
+    const double step = 2 * std::acos(-1.0) / BONDSIDES;
+    for (int j = 0; j < BONDSIDES; j++) {
+        u.ring[j][0] = std::cos(step * j);
+        u.ring[j][1] = std::sin(step * j);
+    }
+    made = true;
+    return u;
+}
+
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
@@ -73,12 +101,11 @@ struct builder {
         double r = std::fabs(a.sort->rad), centre[3];
         atominjoint(a, centre);
         unsigned first = static_cast<unsigned>(p.joints.size());
+        const unitshapes &unit = shapes();
         for (int k = 0; k < BALLPOINTS; k++) {
             const double *u = BALLVERTS[k];
-            double len = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
-            double normal[3] = {u[0] / len, u[1] / len, u[2] / len};
             double local[3] = {centre[0] + u[0] * r, centre[1] + u[1] * r, centre[2] + u[2] * r};
-            vertex(p, world[n], local, normal, n, a.name);
+            vertex(p, world[n], local, unit.ball[k], n, a.name);
         }
         const balltopology &top = ballfaces();
         for (int t = 0; t < top.count; t++)
@@ -95,10 +122,10 @@ struct builder {
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
         unsigned first = static_cast<unsigned>(p.joints.size());
-        const double step = 2 * std::acos(-1.0) / BONDSIDES;
+        const unitshapes &unit = shapes();
         for (int ring = 0; ring < 2; ring++)
             for (int j = 0; j < BONDSIDES; j++) {
-                double c = std::cos(step * j), s = std::sin(step * j);
+                double c = unit.ring[j][0], s = unit.ring[j][1];
                 double normal[3] = {c, 0, s};
                 double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
                 vertex(p, world[n], local, normal, n, a.name);
@@ -173,25 +200,39 @@ int buildfigure(glbfigure *f)
         j.inversebind[15] = 1;
     }
 
+    // Every array is sized once: the largest figure has some 150,000
+    // vertices, and growing them step by step costs more than filling them.
+    std::vector<int> balls(nelements, 0);
+    int bonds = 0;
+    for (int n = 0; n < natoms; n++) {
+        balls[atoms[n].sort - elements]++;
+        bonds += n > 0 && atoms[n].bondl != 0;
+    }
+    auto reserve = [](glbprimitive &p, int shapes, int vertices, int triangles) {
+        p.positions.reserve(static_cast<size_t>(shapes) * vertices * 3);
+        p.normals.reserve(static_cast<size_t>(shapes) * vertices * 3);
+        p.joints.reserve(static_cast<size_t>(shapes) * vertices);
+        p.indices.reserve(static_cast<size_t>(shapes) * triangles * 3);
+    };
     for (int e = 0; e < nelements; e++) {
-        if (elements[e].rad == 0)
+        if (elements[e].rad == 0 || balls[e] == 0)
             continue;
-        glbprimitive p;
+        f->primitives.emplace_back();
+        glbprimitive &p = f->primitives.back();
         p.material = e;
+        reserve(p, balls[e], BALLPOINTS, ballfaces().count);
         for (int n = 0; n < natoms; n++)
             if (atoms[n].sort == &elements[e])
                 b.ball(p, n);
-        if (!p.joints.empty())
-            f->primitives.push_back(std::move(p));
     }
-    if (bondradius != 0) {
-        glbprimitive p;
+    if (bondradius != 0 && bonds > 0) {
+        f->primitives.emplace_back();
+        glbprimitive &p = f->primitives.back();
         p.material = nelements;
+        reserve(p, bonds, 2 * BONDSIDES, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
             if (atoms[n].bondl != 0)
                 b.bond(p, n);
-        if (!p.joints.empty())
-            f->primitives.push_back(std::move(p));
     }
     f->bad = b.fit.bad;
     if (f->bad) {

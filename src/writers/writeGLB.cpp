@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "model/model.h"
-#include "writers/glbfigure.h"
 #include "writers/jsontext.h"
 #include "writers/srgb.h"
 
@@ -33,27 +32,43 @@ const uint32_t BINCHUNK = 0x004E4942;  // "BIN\0"
 struct binchunk {
     std::vector<unsigned char> bytes;
 
-    void u8(unsigned v) { bytes.push_back(static_cast<unsigned char>(v)); }
-    void u16(unsigned v)
+    // n more bytes at the end, to be filled through the pointer.
+    unsigned char *grow(size_t n)
     {
-        u8(v & 0xff);
-        u8((v >> 8) & 0xff);
+        size_t at = bytes.size();
+        bytes.resize(at + n);
+        return bytes.data() + at;
     }
-    void u32(uint32_t v)
+    static void store16(unsigned char *b, unsigned v)
     {
-        u16(v & 0xffff);
-        u16(v >> 16);
+        b[0] = static_cast<unsigned char>(v);
+        b[1] = static_cast<unsigned char>(v >> 8);
     }
-    void f32(float v)
+    static void store32(unsigned char *b, uint32_t v)
     {
-        uint32_t u;
-        std::memcpy(&u, &v, 4);
-        u32(u);
+        store16(b, v & 0xffff);
+        store16(b + 2, v >> 16);
+    }
+    void floats(const float *v, size_t n)
+    {
+        unsigned char *b = grow(n * 4);
+        const uint32_t one = 1;
+        unsigned char first;
+        std::memcpy(&first, &one, 1);
+        if (first == 1) { // a little-endian machine: the floats as they are
+            std::memcpy(b, v, n * 4);
+            return;
+        }
+        for (size_t i = 0; i < n; i++) {
+            uint32_t u;
+            std::memcpy(&u, &v[i], 4);
+            store32(b + 4 * i, u);
+        }
     }
     void align()
     {
         while (bytes.size() % 4)
-            u8(0);
+            bytes.push_back(0);
     }
 };
 
@@ -96,12 +111,12 @@ struct primitiveaccessors {
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
-    int count = static_cast<int>(p.joints.size());
+    size_t count = p.joints.size();
+    int n = static_cast<int>(count);
 
     size_t start = l.bin.bytes.size();
-    for (float v : p.positions)
-        l.bin.f32(v);
-    out.position = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, count, "VEC3");
+    l.bin.floats(p.positions.data(), p.positions.size());
+    out.position = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = true;
     for (int k = 0; k < 3; k++)
@@ -116,47 +131,42 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     }
 
     start = l.bin.bytes.size();
-    for (float v : p.normals)
-        l.bin.f32(v);
-    out.normal = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, count, "VEC3");
+    l.bin.floats(p.normals.data(), p.normals.size());
+    out.normal = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, n, "VEC3");
 
     // One joint per vertex, weight 1; the other three slots are joint 0
     // with weight 0.
     bool small = njoints <= 256;
     start = l.bin.bytes.size();
-    for (unsigned short j : p.joints) {
-        for (int k = 0; k < 4; k++) {
-            unsigned v = k == 0 ? j : 0;
-            if (small)
-                l.bin.u8(v);
-            else
-                l.bin.u16(v);
-        }
+    unsigned char *b = l.bin.grow(count * (small ? 4 : 8));
+    std::memset(b, 0, count * (small ? 4 : 8));
+    for (size_t i = 0; i < count; i++) {
+        if (small)
+            b[i * 4] = static_cast<unsigned char>(p.joints[i]);
+        else
+            binchunk::store16(b + i * 8, p.joints[i]);
     }
-    out.joints = l.add(l.endview(start, ARRAY_BUFFER), small ? UNSIGNED_BYTE : UNSIGNED_SHORT,
-                       count, "VEC4");
+    out.joints = l.add(l.endview(start, ARRAY_BUFFER), small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
 
     start = l.bin.bytes.size();
-    for (int i = 0; i < count; i++) {
-        l.bin.u8(255);
-        l.bin.u8(0);
-        l.bin.u8(0);
-        l.bin.u8(0);
-    }
-    out.weights = l.add(l.endview(start, ARRAY_BUFFER), UNSIGNED_BYTE, count, "VEC4", true);
+    b = l.bin.grow(count * 4);
+    std::memset(b, 0, count * 4);
+    for (size_t i = 0; i < count; i++)
+        b[i * 4] = 255;
+    out.weights = l.add(l.endview(start, ARRAY_BUFFER), UNSIGNED_BYTE, n, "VEC4", true);
 
     // 16-bit indices while they can address every vertex (65535 is kept
     // free: it means a primitive restart to some readers).
     bool shortindices = count <= 65535;
     start = l.bin.bytes.size();
-    for (unsigned v : p.indices) {
+    b = l.bin.grow(p.indices.size() * (shortindices ? 2 : 4));
+    for (size_t i = 0; i < p.indices.size(); i++) {
         if (shortindices)
-            l.bin.u16(v);
+            binchunk::store16(b + i * 2, p.indices[i]);
         else
-            l.bin.u32(v);
+            binchunk::store32(b + i * 4, p.indices[i]);
     }
-    out.indices = l.add(l.endview(start, ELEMENT_ARRAY_BUFFER),
-                        shortindices ? UNSIGNED_SHORT : UNSIGNED_INT,
+    out.indices = l.add(l.endview(start, ELEMENT_ARRAY_BUFFER), shortindices ? UNSIGNED_SHORT : UNSIGNED_INT,
                         static_cast<int>(p.indices.size()), "SCALAR");
     return out;
 }
@@ -285,13 +295,16 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     bool hasmesh = !f.primitives.empty();
     std::vector<primitiveaccessors> prims;
     int inversebind = -1;
+    size_t estimate = static_cast<size_t>(natoms) * 64 + 16;
+    for (const glbprimitive &p : f.primitives)
+        estimate += p.joints.size() * 36 + p.indices.size() * 4 + 64;
+    l.bin.bytes.reserve(estimate);
     if (hasmesh) {
         for (const glbprimitive &p : f.primitives)
             prims.push_back(layprimitive(l, p, natoms));
         size_t start = l.bin.bytes.size();
         for (const glbjoint &g : f.joints)
-            for (float v : g.inversebind)
-                l.bin.f32(v);
+            l.bin.floats(g.inversebind, 16);
         inversebind = l.add(l.endview(start, 0), FLOAT, natoms, "MAT4");
     }
 
@@ -416,6 +429,12 @@ int writeGLB(FILE *GLB, const char *name, const char *generator)
     glbfigure f;
     if (!buildfigure(&f))
         return 0;
+    writeGLBfigure(GLB, f, name, generator);
+    return 1;
+}
+
+void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator)
+{
     layout l;
     std::string json = jsonof(f, l, name, generator);
     // The JSON chunk is padded with blanks, the binary one with zeros, each
@@ -438,5 +457,4 @@ int writeGLB(FILE *GLB, const char *name, const char *generator)
         put32(GLB, BINCHUNK);
         std::fwrite(l.bin.bytes.data(), 1, l.bin.bytes.size(), GLB);
     }
-    return 1;
 }

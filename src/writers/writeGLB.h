@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "writers/glbfigure.h"
+
 // The name of the first atom or element (or "bondradius") whose positions,
 // bond lengths or radii have no 32-bit float; null when the figure fits.
 const char *glboutofrange();
@@ -16,3 +18,7 @@ const char *glboutofrange();
 // (see glboutofrange); else 1. Write errors are left on the stream for the
 // caller to check.
 int writeGLB(FILE *GLB, const char *name, const char *generator);
+
+// The same in two steps, for a caller that checks the range before it
+// opens its output: writes a figure that buildfigure (glbfigure.h) made.
+void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator);
