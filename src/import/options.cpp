@@ -1,0 +1,111 @@
+#include "options.h"
+
+#include "text.h"
+
+namespace importer {
+
+const char *const USAGE =
+    "usage: kestrix-import [-o OUT.krx] [--root ATOM] [--ball-scale F] [--bondradius R]\n"
+    "                      [--no-hydrogens] [--force] INPUT...\n"
+    "\n"
+    "Turns XYZ, PDB and MOL/SDF files into kestrix descriptions (.krx) whose atom\n"
+    "tree follows the molecule's bonds; convert them with kestrix-cli.\n"
+    "\n"
+    "  -o OUT.krx        write to OUT.krx (one INPUT only); default: INPUT's name\n"
+    "                    with the suffix .krx, beside it\n"
+    "  --root ATOM       start the tree at ATOM (a name as written: C3, O1);\n"
+    "                    default: the centre of the bond graph\n"
+    "  --ball-scale F    ball radius = F x covalent radius (default 0.5)\n"
+    "  --bondradius R    bond radius (default 0.08; 0 draws no bonds)\n"
+    "  --no-hydrogens    leave hydrogen atoms out\n"
+    "  --force           replace an existing output file\n"
+    "  --help            show this text\n"
+    "  --version         show the version\n"
+    "\n"
+    "Input formats by suffix: .xyz; .pdb, .ent; .mol, .sdf, .sd.\n"
+    "Exit status: 0 all imported, 1 a file could not be imported, 2 bad usage.\n";
+
+namespace {
+
+// "--name VALUE" or "--name=VALUE".
+int value(const std::vector<std::string> &args, size_t &i, const std::string &name,
+          std::string &v, problem &p)
+{
+    const std::string &a = args[i];
+    if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) {
+        v = a.substr(name.size() + 1);
+        return 1;
+    }
+    if (i + 1 >= args.size())
+        return fail(p, "missing value", a + " needs a value");
+    v = args[++i];
+    return 1;
+}
+
+bool is(const std::string &arg, const std::string &name)
+{
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+} // namespace
+
+int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
+{
+    o = options();
+    bool outputgiven = false;
+    bool endofoptions = false;
+    for (size_t i = 0; i < args.size(); i++) {
+        const std::string &a = args[i];
+        std::string v;
+        if (endofoptions || a.empty() || a[0] != '-' || a == "-") {
+            o.inputs.push_back(a);
+        } else if (a == "--") {
+            endofoptions = true;
+        } else if (a == "--help" || a == "-h") {
+            o.help = true;
+        } else if (a == "--version") {
+            o.version = true;
+        } else if (a == "--no-hydrogens") {
+            o.nohydrogens = true;
+        } else if (a == "--force") {
+            o.force = true;
+        } else if (a == "-o") {
+            if (!value(args, i, "-o", v, p))
+                return 0;
+            if (v.empty())
+                return fail(p, "bad value", "-o needs a file name");
+            o.output = v;
+            outputgiven = true;
+        } else if (is(a, "--root")) {
+            if (!value(args, i, "--root", v, p))
+                return 0;
+            if (v.empty())
+                return fail(p, "bad value", "--root needs an atom name");
+            o.root = v;
+        } else if (is(a, "--ball-scale")) {
+            if (!value(args, i, "--ball-scale", v, p))
+                return 0;
+            if (!toreal(v, o.ballscale) || !(o.ballscale > 0) || o.ballscale > 1000)
+                return fail(p, "bad value", "--ball-scale " + v + " (a number above 0, at most 1000)");
+        } else if (is(a, "--bondradius")) {
+            if (!value(args, i, "--bondradius", v, p))
+                return 0;
+            if (!toreal(v, o.bondradius) || o.bondradius < 0 || o.bondradius > 1000)
+                return fail(p, "bad value", "--bondradius " + v + " (a number from 0 to 1000)");
+            if (o.bondradius == 0)
+                o.bondradius = 0; // "-0" draws no bonds all the same
+        } else {
+            return fail(p, "unknown option", a);
+        }
+    }
+    if (o.help || o.version)
+        return 1;
+    if (o.inputs.empty())
+        return fail(p, "no input", "name at least one XYZ, PDB, MOL or SDF file");
+    if (outputgiven && o.inputs.size() > 1)
+        return fail(p, "bad usage", "-o takes a single input, " + std::to_string(o.inputs.size()) +
+                                        " are given");
+    return 1;
+}
+
+} // namespace importer

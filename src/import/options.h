@@ -1,0 +1,28 @@
+// The command line of kestrix-import.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "problem.h"
+
+namespace importer {
+
+struct options {
+    std::string output;        // -o; only with a single input
+    std::string root;          // --root: an atom name as written (C3)
+    double ballscale = 0.5;
+    double bondradius = 0.08;
+    bool nohydrogens = false;
+    bool force = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> inputs;
+};
+
+extern const char *const USAGE;
+
+// args without the program name. 0 on bad usage, with p saying why.
+int parseoptions(const std::vector<std::string> &args, options &o, problem &p);
+
+} // namespace importer

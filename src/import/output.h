@@ -1,0 +1,20 @@
+// Writing the description so that a failure leaves nothing behind: the text
+// goes to a fresh file beside the target, which then takes the target's name.
+#pragma once
+
+#include <string>
+
+#include "problem.h"
+
+namespace importer {
+
+// The default output of an input: the same path with the suffix ".krx".
+std::string defaultoutput(const std::string &input);
+
+bool fileexists(const std::string &path);
+
+// Writes text to path. Without replace an existing path is refused, and left
+// as it was; on any failure the path is unchanged and no scrap remains.
+int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p);
+
+} // namespace importer

@@ -1,0 +1,133 @@
+#include "tree.h"
+
+#include <algorithm>
+
+namespace importer {
+
+namespace {
+
+// Distances in bonds from `from` to every atom (-1: not reached).
+std::vector<int> bfsdepth(const std::vector<std::vector<int>> &adjacent, int from)
+{
+    std::vector<int> depth(adjacent.size(), -1);
+    std::vector<int> queue{from};
+    depth[from] = 0;
+    for (size_t q = 0; q < queue.size(); q++) {
+        int v = queue[q];
+        for (int w : adjacent[v])
+            if (depth[w] < 0) {
+                depth[w] = depth[v] + 1;
+                queue.push_back(w);
+            }
+    }
+    return depth;
+}
+
+// Links every atom of start's part to the tree, breadth-first; returns the
+// atoms in the order reached.
+std::vector<int> grow(const std::vector<std::vector<int>> &adjacent, int start, atomtree &t,
+                      std::vector<char> &placed)
+{
+    std::vector<int> queue{start};
+    placed[start] = 1;
+    for (size_t q = 0; q < queue.size(); q++) {
+        int v = queue[q];
+        for (int w : adjacent[v])
+            if (!placed[w]) {
+                placed[w] = 1;
+                t.parent[w] = v;
+                t.children[v].push_back(w);
+                queue.push_back(w);
+            }
+    }
+    return queue;
+}
+
+double distance2(const inatom &a, const inatom &b)
+{
+    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+} // namespace
+
+int centreof(const std::vector<std::vector<int>> &adjacent, const std::vector<int> &part)
+{
+    int best = -1, bestecc = 0;
+    for (int v : part) {
+        std::vector<int> depth = bfsdepth(adjacent, v);
+        int ecc = 0;
+        for (int u : part)
+            ecc = std::max(ecc, depth[u]);
+        if (best < 0 || ecc < bestecc || (ecc == bestecc && v < best)) {
+            best = v;
+            bestecc = ecc;
+        }
+    }
+    return best;
+}
+
+void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root,
+               atomtree &t)
+{
+    int n = (int)m.atoms.size();
+    t = atomtree();
+    t.parent.assign(n, -1);
+    t.children.assign(n, {});
+    std::vector<std::vector<int>> adjacent(n);
+    for (const auto &b : bonds) {
+        adjacent[b.first].push_back(b.second);
+        adjacent[b.second].push_back(b.first);
+    }
+    for (auto &a : adjacent)
+        std::sort(a.begin(), a.end());
+
+    // The parts, each listed by rising index, in the order of their lowest atom.
+    std::vector<int> partof(n, -1);
+    std::vector<std::vector<int>> parts;
+    for (int i = 0; i < n; i++) {
+        if (partof[i] >= 0)
+            continue;
+        std::vector<int> depth = bfsdepth(adjacent, i);
+        std::vector<int> part;
+        for (int j = i; j < n; j++)
+            if (depth[j] >= 0) {
+                partof[j] = (int)parts.size();
+                part.push_back(j);
+            }
+        parts.push_back(part);
+    }
+    t.nparts = (int)parts.size();
+    if (n == 0)
+        return;
+
+    if (root < 0) {
+        size_t largest = 0;
+        for (size_t k = 1; k < parts.size(); k++)
+            if (parts[k].size() > parts[largest].size())
+                largest = k;
+        root = centreof(adjacent, parts[largest]);
+    }
+    t.root = root;
+
+    std::vector<char> placed(n, 0);
+    grow(adjacent, root, t, placed);
+    for (const auto &part : parts) {
+        if (placed[part[0]])
+            continue;
+        int nearest = part[0];
+        for (int v : part)
+            if (distance2(m.atoms[v], m.atoms[root]) < distance2(m.atoms[nearest], m.atoms[root]))
+                nearest = v;
+        t.parent[nearest] = root;
+        t.children[root].push_back(nearest);
+        t.hung.push_back(nearest);
+        grow(adjacent, nearest, t, placed);
+    }
+
+    for (const auto &b : bonds)
+        if (t.parent[b.first] != b.second && t.parent[b.second] != b.first)
+            t.ringbonds.push_back(b);
+}
+
+} // namespace importer

@@ -1,0 +1,29 @@
+// Helpers of the importer's tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "molecule.h"
+#include "problem.h"
+
+// A sample file of tests/import/data.
+inline std::string sample(const std::string &name)
+{
+    return std::string(KESTRIX_IMPORT_DATA) + "/" + name;
+}
+
+// Text cut at its line feeds, as readlines would give it.
+inline std::vector<std::string> linesof(const std::string &text)
+{
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}

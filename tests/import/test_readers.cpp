@@ -1,0 +1,352 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "importtest.h"
+#include "readers.h"
+#include "support/testutil.h"
+#include "text.h"
+
+using namespace importer;
+
+namespace {
+
+inmolecule readsample(const std::string &name)
+{
+    std::vector<std::string> lines;
+    problem p;
+    inmolecule m;
+    std::string path = sample(name);
+    EXPECT_EQ(readlines(path, lines, p), 1) << p.detail;
+    int ok = 0;
+    switch (formatof(path)) {
+    case FORMAT_XYZ: ok = readXYZ(path, lines, m, p); break;
+    case FORMAT_PDB: ok = readPDB(path, lines, m, p); break;
+    case FORMAT_MOL: ok = readMOL(path, lines, m, p); break;
+    default: break;
+    }
+    EXPECT_EQ(ok, 1) << p.what << ": " << p.detail;
+    return m;
+}
+
+// Reads text as the given format and expects it refused.
+problem refused(inputformat f, const std::string &text)
+{
+    std::vector<std::string> lines = linesof(text);
+    inmolecule m;
+    problem p;
+    int ok = f == FORMAT_XYZ ? readXYZ("t", lines, m, p)
+             : f == FORMAT_PDB ? readPDB("t", lines, m, p)
+                               : readMOL("t", lines, m, p);
+    EXPECT_EQ(ok, 0) << text;
+    return p;
+}
+
+inmolecule accepted(inputformat f, const std::string &text)
+{
+    std::vector<std::string> lines = linesof(text);
+    inmolecule m;
+    problem p;
+    int ok = f == FORMAT_XYZ ? readXYZ("t", lines, m, p)
+             : f == FORMAT_PDB ? readPDB("t", lines, m, p)
+                               : readMOL("t", lines, m, p);
+    EXPECT_EQ(ok, 1) << p.what << ": " << p.detail << "\n" << text;
+    return m;
+}
+
+void expectatom(const inatom &a, int element, double x, double y, double z, int line)
+{
+    EXPECT_EQ(a.element, element);
+    EXPECT_EQ(a.x, x);
+    EXPECT_EQ(a.y, y);
+    EXPECT_EQ(a.z, z);
+    EXPECT_EQ(a.line, line);
+}
+
+} // namespace
+
+TEST(Format, BySuffixInAnyCase)
+{
+    EXPECT_EQ(formatof("a/water.xyz"), FORMAT_XYZ);
+    EXPECT_EQ(formatof("WATER.XYZ"), FORMAT_XYZ);
+    EXPECT_EQ(formatof("1abc.pdb"), FORMAT_PDB);
+    EXPECT_EQ(formatof("pdb1abc.ent"), FORMAT_PDB);
+    EXPECT_EQ(formatof("c.Mol"), FORMAT_MOL);
+    EXPECT_EQ(formatof("c.SDF"), FORMAT_MOL);
+    EXPECT_EQ(formatof("c.sd"), FORMAT_MOL);
+    EXPECT_EQ(formatof("c.krx"), FORMAT_UNKNOWN);
+    EXPECT_EQ(formatof("xyz"), FORMAT_UNKNOWN);
+    EXPECT_EQ(formatof("dir.xyz/file"), FORMAT_UNKNOWN);
+}
+
+TEST(Fields, NumbersAreWholeFieldsOrNothing)
+{
+    double v = 7;
+    EXPECT_EQ(toreal("-0.4692", v), 1);
+    EXPECT_EQ(v, -0.4692);
+    EXPECT_EQ(toreal("1.5E-02", v), 1);
+    EXPECT_EQ(v, 0.015);
+    EXPECT_EQ(toreal("-O.4692", v), 0);
+    EXPECT_EQ(toreal("1.0x", v), 0);
+    EXPECT_EQ(toreal("nan", v), 0);
+    EXPECT_EQ(toreal("inf", v), 0);
+    EXPECT_EQ(toreal("0x1p3", v), 0);
+    EXPECT_EQ(toreal("1e999", v), 0);
+    EXPECT_EQ(toreal("", v), 0);
+    EXPECT_EQ(toreal("-", v), 0);
+    long n = 0;
+    EXPECT_EQ(toint("12", n), 1);
+    EXPECT_EQ(n, 12);
+    EXPECT_EQ(toint("1.0", n), 0);
+    EXPECT_EQ(toint("99999999999", n), 0);
+    EXPECT_EQ(toint("", n), 0);
+}
+
+TEST(Fields, ElementSymbolsNumbersAndLabels)
+{
+    EXPECT_EQ(elementfield("C"), 6);
+    EXPECT_EQ(elementfield("cl"), 17);
+    EXPECT_EQ(elementfield("CL"), 17);
+    EXPECT_EQ(elementfield("Fe"), 26);
+    EXPECT_EQ(elementfield("C12"), 6);
+    EXPECT_EQ(elementfield("8"), 8);
+    EXPECT_EQ(elementfield("118"), 118);
+    EXPECT_EQ(elementfield("119"), 0);
+    EXPECT_EQ(elementfield("0"), 0);
+    EXPECT_EQ(elementfield("X"), 0);
+    EXPECT_EQ(elementfield("C1a"), 0);
+    EXPECT_EQ(elementfield("Xx"), 0);
+}
+
+TEST(Lines, CarriageReturnsAndByteOrderMarkGo)
+{
+    std::string dir = tempfolder();
+    std::string path = dir + "/crlf.xyz";
+    writefile(path, "\xEF\xBB\xBF" "1\r\ncomment\r\nO 0 0 0\r\nlast");
+    std::vector<std::string> lines;
+    problem p;
+    ASSERT_EQ(readlines(path, lines, p), 1);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "1");
+    EXPECT_EQ(lines[1], "comment");
+    EXPECT_EQ(lines[2], "O 0 0 0");
+    EXPECT_EQ(lines[3], "last");
+    EXPECT_EQ(readlines(dir + "/none.xyz", lines, p), 0);
+    EXPECT_EQ(p.what, "cannot open");
+    EXPECT_EQ(p.detail, dir + "/none.xyz");
+}
+
+TEST(Xyz, Water)
+{
+    inmolecule m = readsample("water.xyz");
+    ASSERT_EQ(m.atoms.size(), 3u);
+    expectatom(m.atoms[0], 8, 0, 0, 0.1173, 3);
+    expectatom(m.atoms[1], 1, 0, 0.7572, -0.4692, 4);
+    expectatom(m.atoms[2], 1, 0, -0.7572, -0.4692, 5);
+    EXPECT_TRUE(m.bonds.empty());
+    EXPECT_EQ(m.perceive, 1);
+}
+
+TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
+{
+    inmolecule m = accepted(FORMAT_XYZ, "\n"
+                                        "  2  \n"
+                                        "\n"
+                                        "cl 1.5 -2 3e-1 0.25 extra\n"
+                                        "6\t0.0\t0.0\t0.0\n"
+                                        "2\n"
+                                        "frame 2\n"
+                                        "H 9 9 9\n"
+                                        "H 8 8 8\n");
+    ASSERT_EQ(m.atoms.size(), 2u);
+    expectatom(m.atoms[0], 17, 1.5, -2, 0.3, 4);
+    expectatom(m.atoms[1], 6, 0, 0, 0, 5);
+    m = accepted(FORMAT_XYZ, "1\nlabelled\nFE12 1 2 3\n");
+    expectatom(m.atoms[0], 26, 1, 2, 3, 3);
+}
+
+TEST(Xyz, MalformedFilesNameTheLine)
+{
+    std::vector<std::string> lines;
+    problem p;
+    inmolecule m;
+    std::string path = sample("malformed.xyz");
+    ASSERT_EQ(readlines(path, lines, p), 1);
+    EXPECT_EQ(readXYZ(path, lines, m, p), 0);
+    EXPECT_EQ(p.what, "malformed line");
+    EXPECT_EQ(p.detail, path + ":4: expected \"Element x y z\"");
+
+    p = refused(FORMAT_XYZ, "three\ncomment\n");
+    EXPECT_EQ(p.what, "malformed line");
+    EXPECT_EQ(p.detail, "t:1: the first line must give the atom count");
+    p = refused(FORMAT_XYZ, "3\ncomment\nO 0 0 0\nH 1 0 0\n");
+    EXPECT_EQ(p.detail, "t:5: the file ends after 2 of the 3 atoms its first line announces");
+    p = refused(FORMAT_XYZ, "1\n");
+    EXPECT_EQ(p.detail, "t:2: the file ends before the comment line");
+    p = refused(FORMAT_XYZ, "2\nc\nO 0 0 0\nH 1 0\n");
+    EXPECT_EQ(p.detail, "t:4: expected \"Element x y z\"");
+    p = refused(FORMAT_XYZ, "1\nc\nXx 0 0 0\n");
+    EXPECT_EQ(p.what, "unknown element");
+    EXPECT_EQ(p.detail, "t:3: \"Xx\"");
+    p = refused(FORMAT_XYZ, "1\nc\nO 0 0 2e9\n");
+    EXPECT_EQ(p.what, "coordinate out of range");
+    EXPECT_EQ(p.detail, "t:3");
+    p = refused(FORMAT_XYZ, "0\nc\n");
+    EXPECT_EQ(p.what, "no atoms");
+    p = refused(FORMAT_XYZ, "");
+    EXPECT_EQ(p.what, "no atoms");
+}
+
+TEST(Pdb, FirstModelFirstAltlocConectAndHetatm)
+{
+    inmolecule m = readsample("fragment.pdb");
+    ASSERT_EQ(m.atoms.size(), 7u);
+    expectatom(m.atoms[0], 7, 11.104, 6.134, -6.504, 5);
+    expectatom(m.atoms[1], 1, 10.096, 6.134, -6.504, 6); // element from the name
+    expectatom(m.atoms[2], 6, 11.639, 6.071, -5.147, 7);
+    expectatom(m.atoms[3], 6, 13.147, 6.071, -5.147, 8);
+    expectatom(m.atoms[4], 8, 13.766, 5.157, -5.686, 9); // altloc A, not B
+    expectatom(m.atoms[5], 30, 15.8, 3.8, -7.0, 12);
+    expectatom(m.atoms[6], 8, 17.9, 2.9, -8.1, 13);
+    // CONECT 8 5 6 9 and 9 8: the bond to the dropped altloc B atom goes.
+    std::vector<std::pair<int, int>> expected{{5, 4}, {5, 6}, {6, 5}};
+    EXPECT_EQ(m.bonds, expected);
+    EXPECT_EQ(m.perceive, 1);
+}
+
+TEST(Pdb, ElementFromTheAtomNameWhenColumns77To78AreBlank)
+{
+    const char *records[][2] = {
+        {"ATOM      1  CA  ALA A   1       0.000   0.000   0.000", "C"},
+        {"HETATM    1 CA    CA A   1       0.000   0.000   0.000", "Ca"},
+        {"ATOM      1 HD21 ASN A   1       0.000   0.000   0.000", "H"},
+        {"ATOM      1 1HB  ALA A   1       0.000   0.000   0.000", "H"},
+        {"HETATM    1 FE   HEM A   1       0.000   0.000   0.000", "Fe"},
+        {"HETATM    1 HO21 NAG A   1       0.000   0.000   0.000", "H"},
+        {"HETATM    1 HG    HG A   1       0.000   0.000   0.000", "Hg"},
+        {"ATOM      1  SG  CYS A   1       0.000   0.000   0.000", "S"},
+        {"ATOM      1  HG  SER A   1       0.000   0.000   0.000", "H"},
+    };
+    const int numbers[] = {6, 20, 1, 1, 26, 1, 80, 16, 1};
+    for (int i = 0; i < 9; i++) {
+        inmolecule m = accepted(FORMAT_PDB, std::string(records[i][0]) + "\n");
+        ASSERT_EQ(m.atoms.size(), 1u);
+        EXPECT_EQ(m.atoms[0].element, numbers[i]) << records[i][1];
+    }
+}
+
+TEST(Pdb, MalformedRecordsNameTheLine)
+{
+    std::vector<std::string> lines;
+    problem p;
+    inmolecule m;
+    std::string path = sample("malformed.pdb");
+    ASSERT_EQ(readlines(path, lines, p), 1);
+    EXPECT_EQ(readPDB(path, lines, m, p), 0);
+    EXPECT_EQ(p.what, "malformed line");
+    EXPECT_EQ(p.detail, path + ":3: coordinates must be numbers in columns 31-54");
+
+    p = refused(FORMAT_PDB, "REMARK\nATOM      1  CA  ALA A   1       0.000   0.000\n");
+    EXPECT_EQ(p.detail, "t:2: the record ends before its coordinates (columns 31-54)");
+    p = refused(FORMAT_PDB, "ATOM      1  CA  ALA A   1       0.000   0.000   0.000  1.00  0.00          QQ\n");
+    EXPECT_EQ(p.what, "unknown element");
+    EXPECT_EQ(p.detail, "t:1: \"QQ\" in columns 77-78");
+    p = refused(FORMAT_PDB, "ATOM      1  CA  ALA A   1       0.000   0.000   0.000\nCONECT    1   x2\n");
+    EXPECT_EQ(p.detail, "t:2: bad serial number \"x2\" in CONECT");
+    p = refused(FORMAT_PDB, "HEADER\nEND\nATOM      1  CA  ALA A   1       0.000   0.000   0.000\n");
+    EXPECT_EQ(p.what, "no atoms");
+}
+
+TEST(Mol, BenzeneWithItsBondBlock)
+{
+    inmolecule m = readsample("benzene.mol");
+    ASSERT_EQ(m.atoms.size(), 12u);
+    expectatom(m.atoms[0], 6, 1.39, 0, 0, 5);
+    expectatom(m.atoms[7], 1, 1.235, 2.1391, 0, 12);
+    std::vector<std::pair<int, int>> expected{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0},
+                                              {0, 6}, {1, 7}, {2, 8}, {3, 9}, {4, 10}, {5, 11}};
+    EXPECT_EQ(m.bonds, expected);
+    EXPECT_EQ(m.perceive, 0);
+}
+
+TEST(Mol, SdfFirstRecordOnly)
+{
+    inmolecule m = readsample("salt.sdf");
+    ASSERT_EQ(m.atoms.size(), 9u);
+    EXPECT_EQ(m.atoms[8].element, 8);
+    EXPECT_EQ(m.atoms[8].x, 1.8783);
+    EXPECT_EQ(m.bonds.size(), 7u);
+    EXPECT_EQ(m.perceive, 0);
+}
+
+TEST(Mol, NoBondBlockMeansBondsFromDistances)
+{
+    inmolecule m = accepted(FORMAT_MOL, "co\n\n\n  2  0  0  0  0  0  0  0  0  0999 V2000\n"
+                                        "    0.0000    0.0000    0.0000 C   0  0\n"
+                                        "    1.1280    0.0000    0.0000 O   0  0\n"
+                                        "M  END\n");
+    EXPECT_EQ(m.perceive, 1);
+    m = accepted(FORMAT_MOL, "ion\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
+                             "    0.0000    0.0000    0.0000 Na  0  0\n");
+    EXPECT_EQ(m.perceive, 0);
+}
+
+TEST(Mol, BlankSeparatedLinesOfLaxWriters)
+{
+    inmolecule m = accepted(FORMAT_MOL, "lax\n\n\n2 1\n"
+                                        "0.0 0.0 0.0 C\n"
+                                        "1.43 0.0 0.0 O\n"
+                                        "1 2 1\n");
+    ASSERT_EQ(m.atoms.size(), 2u);
+    expectatom(m.atoms[1], 8, 1.43, 0, 0, 6);
+    EXPECT_EQ(m.bonds, (std::vector<std::pair<int, int>>{{0, 1}}));
+}
+
+TEST(Mol, V3000WithContinuationLines)
+{
+    inmolecule m = readsample("methanol.mol");
+    ASSERT_EQ(m.atoms.size(), 6u);
+    expectatom(m.atoms[0], 6, 0, 0, 0, 8);
+    expectatom(m.atoms[1], 8, 1.42, 0, 0, 9);
+    expectatom(m.atoms[4], 1, -0.36, -0.515, -0.892, 12);
+    expectatom(m.atoms[5], 1, 1.74, 0.9, 0, 14);
+    std::vector<std::pair<int, int>> expected{{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 5}};
+    EXPECT_EQ(m.bonds, expected);
+    EXPECT_EQ(m.perceive, 0);
+}
+
+TEST(Mol, MalformedRecordsNameTheLine)
+{
+    std::vector<std::string> lines;
+    problem p;
+    inmolecule m;
+    std::string path = sample("malformed.mol");
+    ASSERT_EQ(readlines(path, lines, p), 1);
+    EXPECT_EQ(readMOL(path, lines, m, p), 0);
+    EXPECT_EQ(p.what, "malformed line");
+    EXPECT_EQ(p.detail, path + ":7: a bond must join two different atoms numbered 1 to 2");
+
+    p = refused(FORMAT_MOL, "a\nb\n");
+    EXPECT_EQ(p.detail, "t:3: the file ends before the counts line (line 4)");
+    p = refused(FORMAT_MOL, "a\n\n\ncounts\n");
+    EXPECT_EQ(p.detail, "t:4: the counts line must give the atom and bond counts");
+    p = refused(FORMAT_MOL, "a\n\n\n  2  0\n    0.0000    0.0000    0.0000 C   0\n");
+    EXPECT_EQ(p.detail, "t:6: the file ends after 1 of the 2 atoms the counts line announces");
+    p = refused(FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    0.0000    0.0000 R#  0\n");
+    EXPECT_EQ(p.what, "unknown element");
+    EXPECT_EQ(p.detail, "t:5: \"R#\" is no element symbol");
+    p = refused(FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    zero    0.0000 C   0\n");
+    EXPECT_EQ(p.detail, "t:5: expected an atom line \"x y z symbol ...\"");
+    p = refused(FORMAT_MOL, "a\n\n\n  2  1\n    0.0000    0.0000    0.0000 C   0\n"
+                            "    1.0000    0.0000    0.0000 C   0\n  1  1  1\n");
+    EXPECT_EQ(p.detail, "t:7: a bond must join two different atoms numbered 1 to 2");
+    p = refused(FORMAT_MOL, "a\n\n\n  0  0  0     0  0            999 V3000\n"
+                            "M  V30 BEGIN CTAB\nM  V30 COUNTS 2 0 0 0 0\nM  V30 BEGIN ATOM\n"
+                            "M  V30 1 C 0 0 0 0\nM  V30 END ATOM\nM  V30 END CTAB\nM  END\n");
+    EXPECT_EQ(p.what, "malformed file");
+    EXPECT_EQ(p.detail, "t: COUNTS announces 2 atoms and 0 bonds, the blocks hold 1 and 0");
+    p = refused(FORMAT_MOL, "a\n\n\n  0  0  0     0  0            999 V3000\n"
+                            "M  V30 BEGIN CTAB\nM  V30 COUNTS 1 0 0 0 0\nM  V30 BEGIN ATOM\n"
+                            "M  V30 1 C 0 0 -\n");
+    EXPECT_EQ(p.detail, "t:9: a continued \"M  V30\" line must follow");
+}
