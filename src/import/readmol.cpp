@@ -31,7 +31,7 @@ int symbolnumber(const std::string &path, int lineno, const std::string &sym, in
     z = elementnumber(sym);
     if (z == 0)
         return fail(p, "unknown element",
-                    where(path, lineno) + ": \"" + sym + "\" is no element symbol");
+                    where(path, lineno) + ": " + quoted(sym) + " is no element symbol");
     return 1;
 }
 

@@ -89,7 +89,7 @@ int readPDB(const std::string &path, const std::vector<std::string> &lines, inmo
                 long to = 0;
                 if (!toint(f, to))
                     return fail(p, "malformed line",
-                                where(path, lineno) + ": bad serial number \"" + f + "\" in CONECT");
+                                where(path, lineno) + ": bad serial number " + quoted(f) + " in CONECT");
                 conect.push_back({from, to});
             }
             continue;
@@ -124,13 +124,13 @@ int readPDB(const std::string &path, const std::vector<std::string> &lines, inmo
             a.element = elementnumber(sym);
             if (a.element == 0)
                 return fail(p, "unknown element",
-                            where(path, lineno) + ": \"" + sym + "\" in columns 77-78");
+                            where(path, lineno) + ": " + quoted(sym) + " in columns 77-78");
         } else {
             a.element = elementfromname(line.substr(12, 4), rec == "HETATM");
             if (a.element == 0)
                 return fail(p, "unknown element",
-                            where(path, lineno) + ": no element in columns 77-78 or in the atom name \"" +
-                                line.substr(12, 4) + "\"");
+                            where(path, lineno) + ": no element in columns 77-78 or in the atom name " +
+                                quoted(line.substr(12, 4)));
         }
         long serial = 0;
         if (!toint(column(line, 7, 11), serial))

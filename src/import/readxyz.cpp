@@ -45,7 +45,7 @@ int readXYZ(const std::string &path, const std::vector<std::string> &lines, inmo
         a.line = lineno;
         a.element = elementfield(w[0]);
         if (a.element == 0)
-            return fail(p, "unknown element", where(path, lineno) + ": \"" + w[0] + "\"");
+            return fail(p, "unknown element", where(path, lineno) + ": " + quoted(w[0]));
         if (!toreal(w[1], a.x) || !toreal(w[2], a.y) || !toreal(w[3], a.z))
             return fail(p, "malformed line",
                         where(path, lineno) + ": expected \"Element x y z\"");

@@ -130,6 +130,15 @@ int elementfield(const std::string &field)
     return elementnumber(field.substr(0, letters));
 }
 
+std::string quoted(const std::string &field)
+{
+    std::string s = field.size() > 20 ? field.substr(0, 20) + "..." : field;
+    for (char &ch : s)
+        if ((unsigned char)ch < 32 || ch == 127)
+            ch = '?';
+    return "\"" + s + "\"";
+}
+
 std::string where(const std::string &path, int line)
 {
     return path + ":" + std::to_string(line);

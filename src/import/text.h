@@ -31,6 +31,10 @@ int toint(const std::string &field, long &value);
 // ("C12"), or the atomic number itself ("6"). 0 when it names no element.
 int elementfield(const std::string &field);
 
+// A field of the file as a message may show it: quoted, at most 20
+// characters, control characters as "?".
+std::string quoted(const std::string &field);
+
 // "FILE:LINE" for messages.
 std::string where(const std::string &path, int line);
 

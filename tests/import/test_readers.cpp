@@ -118,6 +118,15 @@ TEST(Fields, ElementSymbolsNumbersAndLabels)
     EXPECT_EQ(elementfield("Xx"), 0);
 }
 
+TEST(Fields, MessagesShowFieldsShortAndPrintable)
+{
+    EXPECT_EQ(quoted("Xx"), "\"Xx\"");
+    EXPECT_EQ(quoted("a\x1b[2Jb"), "\"a?[2Jb\"");
+    EXPECT_EQ(quoted(std::string(30, 'Q')), "\"" + std::string(20, 'Q') + "...\"");
+    problem p = refused(FORMAT_XYZ, "1\nc\n\x7f" + std::string(40, 'Z') + " 0 0 0\n");
+    EXPECT_EQ(p.detail, "t:3: \"?" + std::string(19, 'Z') + "...\"");
+}
+
 TEST(Lines, CarriageReturnsAndByteOrderMarkGo)
 {
     std::string dir = tempfolder();
