@@ -1,6 +1,7 @@
 // kestrix-cli: the conversion job of the desktop program, for scripts and
 // batch work. Each description is converted in turn; the job's dialogs are
 // answered from the options and its messages go to the standard streams.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -57,6 +58,11 @@ int glbconvert(const cliopts &opts, const std::string &path)
 
 int main(int argc, char **argv)
 {
+#ifdef SIGXFSZ
+    // Past a file size limit a write must fail, so that the job reports it and
+    // removes its temporary file, instead of the signal killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     cliopts opts;
     std::string err;
     if (!parseoptions(argc, argv, &opts, &err)) {
