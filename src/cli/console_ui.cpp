@@ -91,13 +91,16 @@ void printlines(FILE *out, const char *caption, const char *text)
     std::string t = text;
     while (!t.empty() && t.back() == '\n')
         t.pop_back();
-    std::fprintf(out, "kestrix: %s: ", caption);
+    // One write per message: standard error is unbuffered, and a description
+    // can draw a warning for every 254-character piece of a huge line.
+    std::string msg = std::string("kestrix: ") + caption + ": ";
     for (char c : t) {
-        std::fputc(c, out);
+        msg += c;
         if (c == '\n')
-            std::fputs("    ", out);
+            msg += "    ";
     }
-    std::fputc('\n', out);
+    msg += '\n';
+    std::fwrite(msg.data(), 1, msg.size(), out);
     std::fflush(out);
 }
 
