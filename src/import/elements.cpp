@@ -14,8 +14,9 @@ namespace {
 // programs do. Elements the paper does not cover get 1.5.
 //
 // Colours: the Jmol element colours (the "CPK" scheme of Jmol, itself based
-// on RasMol's), hydrogen to meitnerium. The heavier elements, which Jmol
-// leaves uncoloured, get Jmol's colour for unknown atoms, deep pink.
+// on RasMol's), hydrogen to meitnerium. The heavier elements, which that
+// table leaves out, all get one loud colour (deep pink) that no listed
+// element has, so that they stand out rather than pass for another.
 #define RGB(hex) (unsigned char)((hex) >> 16), (unsigned char)(((hex) >> 8) & 0xFF), (unsigned char)((hex) & 0xFF)
 const unsigned UNKNOWNCOLOUR = 0xFF1493;
 
