@@ -20,16 +20,13 @@ struct xyz {
     }
 
     // Turn about Y by f radians: positive f carries +Z toward +X.
-    xyz byphi(double f) const
-    {
-        double s = ksin(f), c = kcos(f);
-        return xyz(x * c + z * s, y, z * c - x * s);
-    }
+    xyz byphi(double f) const { return byphi(ksin(f), kcos(f)); }
 
     // Turn about X by f radians: positive f carries +Y toward +Z.
-    xyz bytheta(double f) const
-    {
-        double s = ksin(f), c = kcos(f);
-        return xyz(x, y * c - z * s, z * c + y * s);
-    }
+    xyz bytheta(double f) const { return bytheta(ksin(f), kcos(f)); }
+
+    // The same turns given the sine and cosine of the angle, for a pass that
+    // turns many points by one angle.
+    xyz byphi(double s, double c) const { return xyz(x * c + z * s, y, z * c - x * s); }
+    xyz bytheta(double s, double c) const { return xyz(x, y * c - z * s, z * c + y * s); }
 };

@@ -5,6 +5,6 @@
 extern double pi; // 4 * atan(1), set once at start-up
 
 // Computes theta, phi and bondl of every descendant of atom n (and zeroes
-// the root's when n is 0). Every position is restored bit for bit before it
-// returns. Returns 0 when memory for a position snapshot could not be had.
+// the root's when n is 0). No position changes. Returns 1: the pass needs no
+// memory beyond its own fixed tables.
 int findangles(int n);
