@@ -29,6 +29,31 @@ bool sameprefix(const char *path, const char *root, size_t n)
 
 const char *parentname(const atom &a) { return a.parent ? a.parent->shortname : "BODY"; }
 
+// The atom templates repeat a few numbers many times each (the bond length
+// eight times), and formatting a number costs far more than copying its
+// text: each is formatted once and the template filled from the texts. A
+// template holds only the conversions %s and %g, so "%g" of a text is the
+// text as printf would have written it.
+struct gtext {
+    char text[32];
+    explicit gtext(double v) { std::snprintf(text, sizeof text, "%g", v); }
+};
+
+template <size_t N> void fill(FILE *out, const char *tmpl, const char *const (&args)[N])
+{
+    size_t used = 0;
+    for (const char *c = tmpl;;) {
+        const char *mark = std::strchr(c, '%');
+        if (!mark || mark[1] == '\0' || used == N) {
+            std::fputs(c, out);
+            return;
+        }
+        std::fwrite(c, 1, static_cast<size_t>(mark - c), out);
+        std::fputs(args[used++], out);
+        c = mark + 2;
+    }
+}
+
 void writeactors(FILE *CR2)
 {
     std::fprintf(CR2, ACTORBODY, 0.01, 0.01);
@@ -43,13 +68,18 @@ void writeactors(FILE *CR2)
     std::fprintf(CR2, ACTORROOT, root.shortname, root.name, root.sort->rad, root.sort->rad, x, x, y,
                  y, z, z);
 
+    const gtext radius(bondradius);
     for (int i = 1; i < natoms; i++) {
         const atom &a = atoms[i];
         std::fprintf(CR2, ACTORATOM1, a.shortname, a.name, a.parent->shortname);
-        if (bondradius != 0)
-            std::fprintf(CR2, ACTORATOM2, a.bondl, a.bondl, bondradius, bondradius);
-        std::fprintf(CR2, ACTORATOM3, a.bondl, a.bondl, a.theta, a.theta, a.phi, a.phi, -a.bondl,
-                     -a.bondl, a.bondl, a.bondl, a.bondl, -a.bondl);
+        const gtext bondl(a.bondl), minus(-a.bondl), theta(a.theta), phi(a.phi);
+        if (bondradius != 0) {
+            const char *const args[] = {bondl.text, bondl.text, radius.text, radius.text};
+            fill(CR2, ACTORATOM2, args);
+        }
+        const char *const args[] = {bondl.text, bondl.text, theta.text, theta.text, phi.text, phi.text,
+                                    minus.text, minus.text, bondl.text, bondl.text, bondl.text, minus.text};
+        fill(CR2, ACTORATOM3, args);
     }
 }
 
