@@ -9,6 +9,7 @@ struct outfile {
     FILE *stream;       // text stream to write to, null when not open
     char tmpname[600];  // the temporary file
     char target[256];   // the name it becomes
+    char *buffer;       // the stream's buffer, when it has one of its own
 };
 
 // Creates a new temporary file in target's folder, opened for text writing.

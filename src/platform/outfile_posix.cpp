@@ -7,11 +7,26 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+enum { OUTBUFFER = 256 * 1024 };
+
+void freebuffer(outfile *f)
+{
+    std::free(f->buffer);
+    f->buffer = nullptr;
+}
+
+} // namespace
+
 int openout(outfile *f, const char *target)
 {
     f->stream = nullptr;
+    f->buffer = nullptr;
     f->tmpname[0] = '\0';
-    std::snprintf(f->target, sizeof f->target, "%s", target);
+    // A name that does not fit whole would be moved onto a shorter one.
+    if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target))
+        return 0;
     if (std::snprintf(f->tmpname, sizeof f->tmpname, "%s.XXXXXX", target) >=
         static_cast<int>(sizeof f->tmpname)) {
         f->tmpname[0] = '\0';
@@ -34,6 +49,11 @@ int openout(outfile *f, const char *target)
         f->tmpname[0] = '\0';
         return 0;
     }
+    // A figure file runs to megabytes: write it in large pieces, not in
+    // pieces of the file system's block size (stdio's own choice).
+    f->buffer = static_cast<char *>(std::malloc(OUTBUFFER));
+    if (f->buffer)
+        std::setvbuf(f->stream, f->buffer, _IOFBF, OUTBUFFER);
     return 1;
 }
 
@@ -44,6 +64,7 @@ int closeout(outfile *f)
     int ok = std::fflush(f->stream) == 0 && !std::ferror(f->stream);
     ok = (std::fclose(f->stream) == 0) && ok;
     f->stream = nullptr;
+    freebuffer(f);
     return ok;
 }
 
@@ -62,6 +83,7 @@ void discardout(outfile *f)
     if (f->stream) {
         std::fclose(f->stream);
         f->stream = nullptr;
+        freebuffer(f);
     }
     if (f->tmpname[0]) {
         std::remove(f->tmpname);
