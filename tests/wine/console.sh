@@ -1,0 +1,56 @@
+# Group 1: the Windows console build against the native build.
+
+# console_set NAME DIR: converts every description in DIR with both builds,
+# one run each, and compares files, messages and exit statuses.
+console_set() {
+    set=$1
+    dir=$2
+    n=$work/console/$set/native
+    w=$work/console/$set/windows
+    mkdir -p "$n/poser" "$w/poser"
+    files=("$dir"/*.krx)
+    winfiles=()
+    for f in "${files[@]}"; do winfiles+=("$(winpath "$f")"); done
+    (cd "$n" && "$nativecli" --poser poser "${files[@]}" >stdout 2>stderr; echo $? >status)
+    (cd "$w" && winrun "$wincli" --poser poser "${winfiles[@]}" >stdout 2>stderr; echo $? >status)
+
+    same "console $set: exit status" "$(cat "$w/status")" "$(cat "$n/status")"
+    same "console $set: reports" "$(normalmessages "$w/stdout" "$w")" "$(normalmessages "$n/stdout" "$n")"
+    same "console $set: messages" "$(normalmessages "$w/stderr" "$w")" "$(normalmessages "$n/stderr" "$n")"
+    for f in "${files[@]}"; do
+        base=$(basename "$f" .krx)
+        for out in "Runtime/Libraries/character/Molecules/$base.cr2" "kestrix/$base.obj"; do
+            wf=$w/poser/$out
+            nf=$n/poser/$out
+            name="console $set: $base ${out##*.}"
+            if [ ! -e "$nf" ]; then
+                # A description that fails must fail on both and leave nothing.
+                check "$name: no file on either build" test ! -e "$wf"
+                continue
+            fi
+            if [ ! -e "$wf" ]; then
+                fail "$name: missing on Windows"
+                continue
+            fi
+            check "$name: same as native" samebutcrlf "$wf" "$nf"
+            check "$name: CR LF line ends" crlfonly "$wf"
+        done
+    done
+    # No temporary file of the output layer may be left behind.
+    check "console $set: no temporary files left" \
+        test -z "$(find "$w/poser" -type f -name '*.tmp' -o -type f -name '~kx*')"
+}
+
+console_tests() {
+    echo "--- group 1: the console build"
+    console_set examples "$top/examples"
+    console_set golden "$top/tests/golden"
+    console_set wine "$here/descriptions"
+
+    # The trigonometry itself, on chosen angles and 40000 more.
+    "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"
+    winrun "$bin/trigprobe.exe" 20000 | tr -d '\r' >"$work/console/trig-windows.txt"
+    check "console: sin, cos and atan2 give the same bits on both builds" \
+        cmp -s "$work/console/trig-native.txt" "$work/console/trig-windows.txt"
+    check "console: the trigonometry probe ran" test -s "$work/console/trig-native.txt"
+}

@@ -1,0 +1,269 @@
+# Group 3: kestrix.exe on a virtual screen, driven as a user would: files
+# named on the command line, dropped with XDND and chosen through the menu;
+# the dialogs found by their titles and answered; boxes read; the files
+# compared with the native build's.
+
+TREAD="file to read molecule data from?"
+TPOSER="find any file in your Poser installation's root folder"
+TCONFIRM="You say that your Poser installation is at"
+TCR2="file to write Poser CR2 file to?"
+TOBJ="file to write object geometry to?"
+TREPORT="I have written to the .OBJ file and the .CR2 file"
+TFAILED="I tried to read this file but it didn't work"
+TWHOA="Whoa there, I got a file open!!"
+HELPTEXT="For information, read the file kestrix_readme.txt that came with this application."
+MOLECULES=Runtime/Libraries/character/Molecules
+
+probe() {
+    wine "$bin/winprobe.exe" "$@" | tr -d '\r'
+    return "${PIPESTATUS[0]}"
+}
+
+# value OUTPUT KEY: the value of one "key=value" line.
+value() {
+    printf '%s\n' "$1" | sed -n "s/^$2=//p" | head -n 1
+}
+
+startscreen() {
+    n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    export DISPLAY=:$n
+    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$d/xvfb.log" 2>&1 &
+    xvfbpid=$!
+    for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    # Without a window manager Wine's maximized window keeps its default size
+    # and keys reach windows only under the pointer.
+    openbox >"$d/openbox.log" 2>&1 &
+    openboxpid=$!
+    for _ in $(seq 100); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# expectbox NAME TITLE OWNER ICON TEXT: the box is up, owned as said (main or
+# none), with or without an icon (1 or 0), showing TEXT (newlines as \n).
+expectbox() {
+    if ! probe wait "$2" 10000 >/dev/null; then
+        fail "$1: no box titled \"$2\" (dialogs: $(probe dialogs | tr '\n' ' '))"
+        return 1
+    fi
+    out=$(probe box "$2")
+    same "$1" "owner=$(value "$out" owner) icon=$(value "$out" icon) text=$(value "$out" text)" \
+        "owner=$3 icon=$4 text=$5"
+}
+
+# ok TITLE: presses the box's or dialog's button 1 (OK) and waits for it to go.
+ok() {
+    probe press "$1" 1 && probe gone "$1" 10000
+}
+
+# expectdialog NAME TITLE FOLDER: a file dialog owned by the main window,
+# opened in FOLDER (as its "Look in" box shows it).
+expectdialog() {
+    if ! probe wait "$2" 10000 >/dev/null; then
+        fail "$1: no dialog titled \"$2\" (dialogs: $(probe dialogs | tr '\n' ' '))"
+        return 1
+    fi
+    out=$(probe dump "$2")
+    folder=$(printf '%s\n' "$out" | sed -n 's/^child class=ComboBox id=1137 visible=1 text=//p')
+    same "$1" "$(printf '%s\n' "$out" | sed -n 's/^class=#32770 owner=//p') in $folder" "main in $3"
+}
+
+# answer TITLE NAME: types NAME into the dialog's file name field and
+# presses OK.
+answer() {
+    probe answer "$1" "$2" && probe gone "$1" 10000
+}
+
+# Screen point of a menu bar item, and of the middle of the window.
+menupoint() {
+    value "$(probe menupoints)" "$1" | tr , ' '
+}
+
+click() { # X Y
+    xdotool mousemove "$1" "$2" click 1
+}
+
+drop() { # FILE...
+    out=$(probe main)
+    w=$(value "$out" xwindow)
+    r=$(value "$out" rect)
+    x=$(echo "$r" | awk -F, '{ print int(($1 + $3) / 2) }')
+    y=$(echo "$r" | awk -F, '{ print int(($2 + $4) / 2) }')
+    "$bin/xdnd" "$w" "$x" "$y" "$@" >/dev/null
+}
+
+title() {
+    value "$(probe main)" title
+}
+
+running() {
+    probe main >/dev/null
+}
+
+# nodialog TITLE MS: no dialog of that title comes up within MS.
+nodialog() {
+    ! probe wait "$1" "$2" >/dev/null
+}
+
+# nativeconvert KRX CR2 OBJ: the native build's files for one description,
+# made in $d/native/poser.
+nativeconvert() {
+    (cd "$d/native" && "$nativecli" --quiet --force --poser poser --cr2 "$2" --obj "$3" "$1" >/dev/null 2>&1)
+}
+
+# samefiles NAME WINFILE NATIVEFILE
+samefiles() {
+    if [ ! -f "$2" ]; then
+        fail "$1: $2 was not written"
+        return
+    fi
+    check "$1: same as the native build's" samebutcrlf "$2" "$3"
+    check "$1: CR LF line ends" crlfonly "$2"
+}
+
+desktop_tests() {
+    echo "--- group 3: the desktop program"
+    d=$work/desktop
+    user=$d/user
+    poser="$d/Poser Files"
+    mkdir -p "$user/my molecules" "$user/molecules" "$poser" "$d/native/poser"
+    : >"$poser/Poser.exe"
+    cp "$top/examples/water.krx" "$user/my molecules/water.krx"
+    cp "$top/examples/methane.krx" "$here/descriptions/bad_element.krx" "$user/molecules/"
+    : >"$user/molecules/notes.txt"
+    wposer=$(winpath "$poser")
+    wwater=$(winpath "$user/my molecules/water.krx")
+    wmethane=$(winpath "$user/molecules/methane.krx")
+    wbad=$(winpath "$user/molecules/bad_element.krx")
+
+    if ! startscreen; then
+        fail "desktop: no virtual screen with a window manager"
+        return
+    fi
+
+    # --- Start-up, with a description named on the command line (in a
+    # folder whose name has a space).
+    (cd "$user" && wine "$winexe" "$wwater" >"$d/kestrix.log" 2>&1; echo $? >"$d/kestrix.status") &
+    guipid=$!
+    for _ in $(seq 100); do probe main >/dev/null && break; sleep 0.1; done
+    out=$(probe main)
+    same "desktop: one maximized window titled kestrix" \
+        "$(value "$out" count) $(value "$out" visible) $(value "$out" zoomed) $(value "$out" title)" "1 1 1 kestrix"
+    same "desktop: the menu bar holds the three commands, no drop-downs" \
+        "$(probe menures "$(winpath "$winexe")" | tr '\n' '|')" \
+        "items=3|item0 id=256 popup=0 text=&read molecule file|item1 id=257 popup=0 text=&help|item2 id=258 popup=0 text=&e&xit|"
+    same "desktop: the icon is one 32x32 image of 16 colours" \
+        "$(probe iconres "$(winpath "$winexe")" | tr '\n' '|')" "images=1|image0 size=32x32 colours=16 bits=4|"
+    check "desktop: the window shows the icon" \
+        sh -c "xprop -id $(value "$out" xwindow) _NET_WM_ICON | grep -q '32 x 32'"
+
+    # --- The command-line conversion: Poser dialog in c: (nothing is
+    # remembered yet), the close box refused while the confirmation is up.
+    expectdialog "desktop: Poser dialog, first time" "$TPOSER" " (C:)"
+    answer "$TPOSER" "$wposer\\Poser.exe"
+    expectbox "desktop: confirmation of the Poser folder" "$TCONFIRM" none 0 "$wposer"
+    probe post 0x0112 0xF060 # the close box: SC_CLOSE
+    check "desktop: the close box during a conversion is refused" probe waittitle "$TWHOA" 5000
+    check "desktop: the program is still running" running
+    ok "$TCONFIRM"
+    expectdialog "desktop: CR2 dialog" "$TCR2" Molecules
+    answer "$TCR2" water
+    expectdialog "desktop: OBJ dialog" "$TOBJ" kestrix
+    answer "$TOBJ" water
+    expectbox "desktop: report of the command-line conversion" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\water.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\water.cr2"
+    ok "$TREPORT"
+    check "desktop: title after the command-line conversion" probe waittitle "kestrix: $wwater" 5000
+    import -window root "$work/kestrix-gui.png"
+    check "desktop: screenshot saved" test -s "$work/kestrix-gui.png"
+    nativeconvert "$top/examples/water.krx" water water
+    samefiles "desktop: water.cr2" "$poser/$MOLECULES/water.cr2" "$d/native/poser/$MOLECULES/water.cr2"
+    samefiles "desktop: water.obj" "$poser/kestrix/water.obj" "$d/native/poser/kestrix/water.obj"
+    same "desktop: the Poser folder is remembered in kestrix.ini" \
+        "$("$bin/profileprobe" get poserinfo poseraddr "$user/kestrix.ini")" "value=$wposer"
+
+    # --- A dropped description: the Poser dialog opens in the remembered
+    # folder (a bare name is found there); suffixes in capitals are kept; the
+    # exit command is refused while the confirmation is up.
+    check "desktop: a dropped file is taken" drop "$user/molecules/methane.krx"
+    expectdialog "desktop: Poser dialog, remembered folder" "$TPOSER" "Poser Files"
+    answer "$TPOSER" Poser.exe
+    expectbox "desktop: confirmation after the drop" "$TCONFIRM" none 0 "$wposer"
+    click $(menupoint exit)
+    check "desktop: the exit command during a conversion is refused" probe waittitle "$TWHOA" 5000
+    check "desktop: the program is still running after the exit command" running
+    ok "$TCONFIRM"
+    answer "$TCR2" methane.CR2
+    answer "$TOBJ" Methane.OBJ
+    expectbox "desktop: report of the dropped file" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\Methane.OBJ\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\methane.CR2"
+    ok "$TREPORT"
+    check "desktop: title after the drop" probe waittitle "kestrix: $wmethane" 5000
+    nativeconvert "$user/molecules/methane.krx" methane.CR2 Methane.OBJ
+    samefiles "desktop: methane.CR2" "$poser/$MOLECULES/methane.CR2" "$d/native/poser/$MOLECULES/methane.CR2"
+    samefiles "desktop: Methane.OBJ" "$poser/kestrix/Methane.OBJ" "$d/native/poser/kestrix/Methane.OBJ"
+
+    # --- The read command from the menu: its dialog shows the last path;
+    # the typed description has an error. A drop and the read command that
+    # arrive meanwhile are refused.
+    click $(menupoint "read molecule file")
+    expectdialog "desktop: the read command's dialog" "$TREAD" molecules
+    # The dialog shows the last path as its folder (checked above) and the
+    # file's name in the name field.
+    same "desktop: the read dialog starts with the last accepted path" \
+        "$(value "$(probe field "$TREAD")" field)" "methane.krx"
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$wbad"
+    xdotool key Return
+    probe gone "$TREAD" 10000
+    answer "$TPOSER" Poser.exe
+    expectbox "desktop: confirmation for the faulty description" "$TCONFIRM" none 0 "$wposer"
+    drop "$user/my molecules/water.krx"
+    check "desktop: a drop during a conversion is refused" probe waittitle "$TWHOA" 5000
+    probe post 0x0111 256 # the read command
+    check "desktop: the read command during a conversion opens nothing" nodialog "$TREAD" 1500
+    same "desktop: only the confirmation is up" "$(probe dialogs)" "dialog=$TCONFIRM"
+    ok "$TCONFIRM"
+    answer "$TCR2" bad
+    answer "$TOBJ" bad
+    expectbox "desktop: the description's error" "you did not declare this element" none 1 Xx
+    ok "you did not declare this element"
+    expectbox "desktop: the failed conversion" "$TFAILED" main 1 "$wbad"
+    ok "$TFAILED"
+    same "desktop: a failed conversion leaves the title" "$(title)" "$TWHOA"
+    check "desktop: a failed conversion writes no file" \
+        test ! -e "$poser/$MOLECULES/bad.cr2" -a ! -e "$poser/kestrix/bad.obj"
+    check "desktop: no temporary file is left" \
+        test -z "$(find "$poser" -type f -name '~kx*')"
+
+    # --- Cancelling the Poser dialog.
+    drop "$user/my molecules/water.krx"
+    expectdialog "desktop: Poser dialog to cancel" "$TPOSER" "Poser Files"
+    probe press "$TPOSER" 2
+    expectbox "desktop: the cancelled Poser dialog" "Exiting" main 1 "I need this information to be able to run."
+    ok "Exiting"
+    expectbox "desktop: the job's failure after the cancel" "$TFAILED" main 1 "$wwater"
+    ok "$TFAILED"
+
+    # --- Refused drops.
+    drop "$user/molecules/notes.txt"
+    expectbox "desktop: a file without .krx" "bad suffix" main 1 "$(winpath "$user/molecules/notes.txt")"
+    ok "bad suffix"
+    drop "$user/molecules/notes.txt" "$user/molecules/methane.krx"
+    expectbox "desktop: two files at once" "drag-and-drop" main 1 "one file at a time please"
+    ok "drag-and-drop"
+    check "desktop: neither refused drop starts a conversion" nodialog "$TPOSER" 1000
+    same "desktop: refused drops leave the title" "$(title)" "$TWHOA"
+
+    # --- Help, then exit from the menu.
+    click $(menupoint help)
+    expectbox "desktop: the help box" "" none 0 "$HELPTEXT"
+    ok ""
+    click $(menupoint exit)
+    for _ in $(seq 100); do [ -e "$d/kestrix.status" ] && break; sleep 0.1; done
+    same "desktop: the exit command ends the program with status 0" "$(cat "$d/kestrix.status" 2>/dev/null)" 0
+    guipid=
+}

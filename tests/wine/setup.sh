@@ -1,0 +1,82 @@
+# Finds the two builds' programs, builds the test's own helpers, prepares the
+# Wine prefix, and stops everything the test started.
+
+nativecli=
+wincli=
+winexe=
+guipid=
+xvfbpid=
+openboxpid=
+
+mingwcxx() {
+    for c in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-g++; do
+        command -v "$c" >/dev/null && { echo "$c"; return; }
+    done
+}
+
+# helper NAME COMMAND...: builds one helper, output in $bin/NAME.log.
+helper() {
+    name=$1
+    shift
+    if "$@" >"$bin/$name.log" 2>&1; then return 0; fi
+    cat "$bin/$name.log"
+    return 1
+}
+
+setup() {
+    nativecli=$native/kestrix-cli
+    wincli=$mingw/kestrix-cli.exe
+    winexe=$mingw/src/shell/kestrix.exe
+    ok=0
+    for f in "$nativecli" "$wincli" "$winexe" "$native/libkestrix_core.a" "$native/libkestrix_job.a" \
+        "$mingw/libkestrix_core.a" "$mingw/libkestrix_job.a"; do
+        [ -e "$f" ] || { fail "setup: $f is missing"; ok=1; }
+    done
+    for p in wine wineserver Xvfb openbox xdotool import python3 g++; do
+        command -v "$p" >/dev/null || { fail "setup: $p is not installed"; ok=1; }
+    done
+    cxx=$(mingwcxx)
+    [ -n "$cxx" ] || { fail "setup: no MinGW-w64 C++ compiler"; ok=1; }
+    [ $ok -eq 0 ] || return 1
+
+    # The helpers are linked with each build's own libraries, so they test
+    # exactly what the programs run.
+    flags="-std=c++17 -O2 -Wall -Wextra -ffp-contract=off -I$top/src"
+    helper trigprobe g++ $flags "$here/trigprobe.cpp" "$native/libkestrix_core.a" -o "$bin/trigprobe" &
+    helper trigprobe.exe "$cxx" $flags -static "$here/trigprobe.cpp" "$mingw/libkestrix_core.a" \
+        -o "$bin/trigprobe.exe" &
+    wait
+    helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_job.a" -o "$bin/profileprobe" &
+    helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_job.a" \
+        -o "$bin/profileprobe.exe" &
+    wait
+    helper winprobe.exe "$cxx" -std=c++17 -O2 -Wall -Wextra -static "$here/winprobe.cpp" -lgdi32 -o "$bin/winprobe.exe" &
+    helper xdnd g++ -std=c++17 -O2 -Wall -Wextra "$here/xdnd.cpp" -lX11 -o "$bin/xdnd" &
+    wait
+    for h in trigprobe trigprobe.exe profileprobe profileprobe.exe winprobe.exe xdnd; do
+        [ -x "$bin/$h" ] || { fail "setup: the helper $h did not build"; ok=1; }
+    done
+    [ $ok -eq 0 ] || return 1
+
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot -i >"$work/wineboot.log" 2>&1
+    fi
+    # One server for the whole run, instead of one started by every program.
+    wineserver -p
+    if ! wine cmd /c exit 0 >/dev/null 2>&1; then
+        fail "setup: Wine does not run programs (prefix $WINEPREFIX)"
+        return 1
+    fi
+    pass "setup: programs found, helpers built, Wine prefix ready"
+}
+
+# Wine's programs first (they hold connections to the screen), then the
+# window manager, then the screen; quietly, so the count stays the last line.
+stopall() {
+    wineserver -k >/dev/null 2>&1
+    [ -n "$guipid" ] && kill "$guipid" 2>/dev/null
+    [ -n "$openboxpid" ] && kill "$openboxpid" 2>/dev/null && wait "$openboxpid" 2>/dev/null
+    [ -n "$xvfbpid" ] && kill "$xvfbpid" 2>/dev/null && wait "$xvfbpid" 2>/dev/null
+    wait 2>/dev/null
+    return 0
+}
