@@ -1,6 +1,8 @@
 // kestrix-cli: the conversion job of the desktop program, for scripts and
 // batch work. Each description is converted in turn; the job's dialogs are
 // answered from the options and its messages go to the standard streams.
+#include <sys/stat.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -54,6 +56,15 @@ int glbconvert(const cliopts &opts, const std::string &path)
     return convertGLB(path.c_str(), out, opts.force);
 }
 
+// A device or a pipe named .krx could feed the reader without end, or never
+// open; only a plain file is read. A path that does not exist is left to the
+// job, which reports it.
+bool notafile(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -89,7 +100,7 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        if (path.size() >= 256) {
+        if (path.size() >= 256 || notafile(path)) {
             messagebox(nullptr, path.c_str(), "I can't open this file", KMB_EXCLAMATION);
             status = 1;
             continue;
