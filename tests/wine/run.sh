@@ -1,5 +1,5 @@
 #!/bin/bash
-# The Windows build under Wine, in three groups:
+# The Windows build under Wine: its ZIP package, then three groups:
 #   1. console: kestrix-cli.exe converts every example, golden and test
 #      description exactly as the native build does (CR LF line ends aside),
 #      and the trigonometry of both builds gives the same bits;
@@ -37,6 +37,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 . "$here/lib.sh"
 . "$here/setup.sh"
+. "$here/package.sh"
 . "$here/console.sh"
 . "$here/settings.sh"
 . "$here/desktop.sh"
@@ -45,6 +46,7 @@ started=$(date +%s)
 trap stopall EXIT
 
 if setup; then
+    package_tests
     console_tests
     settings_tests
     desktop_tests

@@ -1,0 +1,34 @@
+# The ZIP a Windows user downloads: what it holds, that its programs need no
+# MinGW DLL, and that they run from the unpacked folder.
+
+package_tests() {
+    echo "--- the package"
+    zip=$(ls "$mingw"/kestrix-*-win64.zip 2>/dev/null | head -n 1)
+    if [ -z "$zip" ]; then
+        (cd "$mingw" && cpack -G ZIP >"$work/cpack.log" 2>&1)
+        zip=$(ls "$mingw"/kestrix-*-win64.zip 2>/dev/null | head -n 1)
+    fi
+    if [ -z "$zip" ]; then
+        fail "package: no kestrix-VERSION-win64.zip (see $work/cpack.log)"
+        return
+    fi
+    p=$work/package
+    mkdir -p "$p"
+    python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$p"
+    top_dir=$(basename "$zip" .zip)
+    for f in kestrix.exe kestrix-cli.exe kestrix_readme.txt examples/water.krx; do
+        check "package: holds $f" test -s "$p/$top_dir/$f"
+    done
+    check "package: the readme has Windows line ends" crlfonly "$p/$top_dir/kestrix_readme.txt"
+    for exe in kestrix.exe kestrix-cli.exe; do
+        dlls=$(x86_64-w64-mingw32-objdump -p "$p/$top_dir/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
+            sort | tr '\n' ' ')
+        check "package: $exe needs only system DLLs ($dlls)" \
+            sh -c "! echo '$dlls' | grep -qE 'libstdc|libgcc|libwinpthread|mingw'"
+    done
+    # The unpacked console program converts an example beside it.
+    mkdir -p "$p/poser"
+    (cd "$p" && winrun "$p/$top_dir/kestrix-cli.exe" --quiet --poser poser "$(winpath "$p/$top_dir/examples/water.krx")" \
+        >"$p/stdout" 2>&1)
+    check "package: its kestrix-cli.exe converts an example" test -s "$p/poser/kestrix/water.obj"
+}
