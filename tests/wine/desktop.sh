@@ -144,12 +144,14 @@ desktop_tests() {
     mkdir -p "$user/my molecules" "$user/molecules" "$poser" "$d/native/poser"
     : >"$poser/Poser.exe"
     cp "$top/examples/water.krx" "$user/my molecules/water.krx"
-    cp "$top/examples/methane.krx" "$here/descriptions/bad_element.krx" "$user/molecules/"
+    cp "$top/examples/methane.krx" "$top/examples/ethanol.krx" "$here/descriptions/bad_element.krx" \
+        "$user/molecules/"
     : >"$user/molecules/notes.txt"
     wposer=$(winpath "$poser")
     wwater=$(winpath "$user/my molecules/water.krx")
     wmethane=$(winpath "$user/molecules/methane.krx")
     wbad=$(winpath "$user/molecules/bad_element.krx")
+    wethanol=$(winpath "$user/molecules/ethanol.krx")
 
     if ! startscreen; then
         fail "desktop: no virtual screen with a window manager"
@@ -218,9 +220,9 @@ desktop_tests() {
     samefiles "desktop: methane.CR2" "$poser/$MOLECULES/methane.CR2" "$d/native/poser/$MOLECULES/methane.CR2"
     samefiles "desktop: Methane.OBJ" "$poser/kestrix/Methane.OBJ" "$d/native/poser/kestrix/Methane.OBJ"
 
-    # --- The read command from the menu: its dialog shows the last path;
-    # the typed description has an error. A drop and the read command that
-    # arrive meanwhile are refused.
+    # --- The read command from the menu: its dialog shows the last path, a
+    # path is typed into it. A drop and the read command that arrive while
+    # the conversion is open are refused.
     click $(menupoint "read molecule file")
     expectdialog "desktop: the read command's dialog" "$TREAD" molecules
     # The dialog shows the last path as its folder (checked above) and the
@@ -228,16 +230,30 @@ desktop_tests() {
     same "desktop: the read dialog starts with the last accepted path" \
         "$(value "$(probe field "$TREAD")" field)" "methane.krx"
     xdotool key ctrl+a
-    xdotool type --delay 10 "$wbad"
+    xdotool type --delay 10 "$wethanol"
     xdotool key Return
     probe gone "$TREAD" "$(patience)"
     answer "$TPOSER" Poser.exe
-    expectbox "desktop: confirmation for the faulty description" "$TCONFIRM" none 0 "$wposer"
+    expectbox "desktop: confirmation for the chosen file" "$TCONFIRM" none 0 "$wposer"
     drop "$user/my molecules/water.krx"
     check "desktop: a drop during a conversion is refused" probe waittitle "$TWHOA" 5000
     probe post 0x0111 256 # the read command
     check "desktop: the read command during a conversion opens nothing" nodialog "$TREAD" 1500
     same "desktop: only the confirmation is up" "$(probe dialogs)" "dialog=$TCONFIRM"
+    ok "$TCONFIRM"
+    answer "$TCR2" ethanol
+    answer "$TOBJ" ethanol
+    expectbox "desktop: report of the chosen file" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\ethanol.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\ethanol.cr2"
+    ok "$TREPORT"
+    check "desktop: title after the read command" probe waittitle "kestrix: $wethanol" 5000
+    nativeconvert "$user/molecules/ethanol.krx" ethanol ethanol
+    samefiles "desktop: ethanol.cr2" "$poser/$MOLECULES/ethanol.cr2" "$d/native/poser/$MOLECULES/ethanol.cr2"
+    samefiles "desktop: ethanol.obj" "$poser/kestrix/ethanol.obj" "$d/native/poser/kestrix/ethanol.obj"
+
+    # --- A description with an error.
+    drop "$user/molecules/bad_element.krx"
+    answer "$TPOSER" Poser.exe
     ok "$TCONFIRM"
     answer "$TCR2" bad
     answer "$TOBJ" bad
@@ -245,7 +261,7 @@ desktop_tests() {
     ok "you did not declare this element"
     expectbox "desktop: the failed conversion" "$TFAILED" main 1 "$wbad"
     ok "$TFAILED"
-    same "desktop: a failed conversion leaves the title" "$(title)" "$TWHOA"
+    same "desktop: a failed conversion leaves the title" "$(title)" "kestrix: $wethanol"
     check "desktop: a failed conversion writes no file" \
         test ! -e "$poser/$MOLECULES/bad.cr2" -a ! -e "$poser/kestrix/bad.obj"
     check "desktop: no temporary file is left" \
@@ -268,7 +284,7 @@ desktop_tests() {
     expectbox "desktop: two files at once" "drag-and-drop" main 1 "one file at a time please"
     ok "drag-and-drop"
     check "desktop: neither refused drop starts a conversion" nodialog "$TPOSER" 1000
-    same "desktop: refused drops leave the title" "$(title)" "$TWHOA"
+    same "desktop: refused drops leave the title" "$(title)" "kestrix: $wethanol"
 
     # --- Help, then exit from the menu.
     click $(menupoint help)
