@@ -35,11 +35,19 @@ WATER = (b"name water\n"
 WATER_HEAD, WATER_ATOMS = WATER.split(b"atom O1", 1)
 WATER_ATOMS = b"atom O1" + WATER_ATOMS
 
-# A sanitizer build reports with its own exit status, never with 1.
-SANITIZER_ENV = {
-    "ASAN_OPTIONS": "exitcode=86:abort_on_error=0",
+# A sanitizer build reports with its own exit status, never with 1; options
+# given from outside are kept.
+SANITIZER_OPTIONS = {
+    "ASAN_OPTIONS": "exitcode=86",
     "UBSAN_OPTIONS": "exitcode=86:halt_on_error=1:print_stacktrace=1",
 }
+
+
+def sanitizer_env():
+    env = dict(os.environ)
+    for name, options in SANITIZER_OPTIONS.items():
+        env[name] = env[name] + ":" + options if env.get(name) else options
+    return env
 
 
 class CaseFailed(Exception):
@@ -80,7 +88,7 @@ class Runner:
         self.meshes = os.path.join(self.poser, "kestrix")
         os.makedirs(self.molecules)
         os.makedirs(self.meshes)
-        self.env = dict(os.environ, **SANITIZER_ENV)
+        self.env = sanitizer_env()
         self.failures = []
         self.skips = []
         self.unprivileged = self.find_unprivileged()
@@ -355,7 +363,7 @@ class Runner:
         in a private mount namespace that vanishes with it."""
         if os.geteuid() != 0 or not shutil.which("unshare"):
             raise Skip("needs root and unshare to mount a file system")
-        probe = subprocess.run(["unshare", "-m", "true"], stderr=subprocess.DEVNULL)
+        probe = subprocess.run(["unshare", "-m", "true"], cwd=self.top, stderr=subprocess.DEVNULL)
         if probe.returncode != 0:
             raise Skip("mount namespaces are not permitted here")
         path = self.describe(case, data)
@@ -381,7 +389,7 @@ class Runner:
                    CLI=self.cli, KRX=path, REPORT=report)
         try:
             r = subprocess.run(["unshare", "-m", "--propagation", "private", "sh", "-c", script],
-                               env=env, timeout=TIMEOUT, stderr=subprocess.PIPE)
+                               cwd=self.top, env=env, timeout=TIMEOUT, stderr=subprocess.PIPE)
         except subprocess.TimeoutExpired:
             raise CaseFailed("hangs: no end within %d seconds" % TIMEOUT)
         if r.returncode == 97:
