@@ -53,11 +53,21 @@ startscreen() {
     return 1
 }
 
+# What was on the screen when a box or dialog did not come: a screenshot and
+# every dialog's controls, in the work folder.
+diagnose() {
+    shot=$work/desktop-failure-$failed.png
+    import -window root "$shot" 2>/dev/null
+    probe dumpall >"$work/desktop-failure-$failed.txt"
+    echo "     (screen: $shot, dialogs: $work/desktop-failure-$failed.txt)"
+}
+
 # expectbox NAME TITLE OWNER ICON TEXT: the box is up, owned as said (main or
 # none), with or without an icon (1 or 0), showing TEXT (newlines as \n).
 expectbox() {
     if ! probe wait "$2" "$(patience)" >/dev/null; then
         fail "$1: no box titled \"$2\" (dialogs: $(probe dialogs | tr '\n' ' '))"
+        diagnose
         return 1
     fi
     out=$(probe box "$2")
@@ -75,6 +85,7 @@ ok() {
 expectdialog() {
     if ! probe wait "$2" "$(patience)" >/dev/null; then
         fail "$1: no dialog titled \"$2\" (dialogs: $(probe dialogs | tr '\n' ' '))"
+        diagnose
         return 1
     fi
     out=$(probe dump "$2")
@@ -85,7 +96,12 @@ expectdialog() {
 # answer TITLE NAME: types NAME into the dialog's file name field and
 # presses OK.
 answer() {
-    probe answer "$1" "$2" && probe gone "$1" "$(patience)"
+    if probe answer "$1" "$2" && probe gone "$1" "$(patience)"; then
+        return 0
+    fi
+    fail "desktop: the dialog \"$1\" did not take the name $2"
+    diagnose
+    return 1
 }
 
 # Screen point of a menu bar item, and of the middle of the window.

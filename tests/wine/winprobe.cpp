@@ -232,11 +232,14 @@ int menupoints()
     return 0;
 }
 
-// Every visible dialog, one title a line.
-BOOL CALLBACK printdialog(HWND w, LPARAM)
+// Every visible dialog, one title a line, or with all its controls.
+BOOL CALLBACK printdialog(HWND w, LPARAM full)
 {
-    if (IsWindowVisible(w) && classof(w) == "#32770")
+    if (IsWindowVisible(w) && classof(w) == "#32770") {
         std::printf("dialog=%s\n", textof(w).c_str());
+        if (full)
+            EnumChildWindows(w, printchild, 0);
+    }
     return TRUE;
 }
 
@@ -246,7 +249,7 @@ int usage()
                  "usage: winprobe wait TITLE MS | gone TITLE MS | dump TITLE | box TITLE |\n"
                  "       press TITLE ID | answer TITLE NAME | field TITLE | main | count |\n"
                  "       menu | post MSG WPARAM | send MSG WPARAM | front TITLE | waittitle TEXT MS |\n"
-                 "       menures EXE | iconres EXE | menupoints | dialogs\n");
+                 "       menures EXE | iconres EXE | menupoints | dialogs | dumpall\n");
     return 2;
 }
 
@@ -299,11 +302,27 @@ int main(int argc, char **argv)
         return 0;
     }
     if (cmd == "answer" && argc == 4) {
-        HWND w = waitfor(argv[2], 0);
-        HWND field = w ? namefield(w) : NULL;
+        // A dialog that is visible may still be settling into its folder; a
+        // name confirmed before then is taken against no folder at all. So
+        // wait until the "Look in" box shows a folder, as a user would.
+        HWND w = NULL, field = NULL;
+        for (int waited = 0; waited <= 10000; waited += 50) {
+            w = waitfor(argv[2], 0);
+            field = w ? namefield(w) : NULL;
+            HWND lookin = w ? GetDlgItem(w, 0x471) : NULL;
+            if (field && lookin && !textof(lookin).empty())
+                break;
+            field = NULL;
+            Sleep(50);
+        }
         if (!field)
             return 1;
+        Sleep(200);
         SendMessageA(field, WM_SETTEXT, 0, (LPARAM)argv[3]);
+        if (textof(field) != argv[3]) {
+            std::fprintf(stderr, "winprobe: the name field holds \"%s\"\n", textof(field).c_str());
+            return 1;
+        }
         PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(w, IDOK));
         return 0;
     }
@@ -382,6 +401,10 @@ int main(int argc, char **argv)
         return menupoints();
     if (cmd == "dialogs" && argc == 2) {
         EnumWindows(printdialog, 0);
+        return 0;
+    }
+    if (cmd == "dumpall" && argc == 2) {
+        EnumWindows(printdialog, 1);
         return 0;
     }
     return usage();
