@@ -45,6 +45,30 @@ bool samenocase(const char *a, const char *b)
     }
 }
 
+// The description is read in blocks: a byte at a time through stdio costs
+// more than everything else the reader does.
+struct blockreader {
+    unsigned char data[65536];
+    size_t at, len;
+    bool ended;
+} input;
+
+// The next byte, EOF at the end of the file, or -2 on a read error.
+int nextbyte(FILE *f)
+{
+    if (input.at == input.len) {
+        if (input.ended)
+            return EOF;
+        input.len = std::fread(input.data, 1, sizeof input.data, f);
+        input.at = 0;
+        if (input.len == 0) {
+            input.ended = true;
+            return std::ferror(f) ? -2 : EOF;
+        }
+    }
+    return input.data[input.at++];
+}
+
 // One piece of a line, as a text-mode read would give it: carriage returns
 // vanish, Ctrl-Z ends the file, and at most 254 characters (a NUL byte
 // included) make one piece. Returns the number of characters stored, 0 at the
@@ -53,19 +77,15 @@ int readpiece(FILE *f, bool *ended)
 {
     int n = 0;
     while (n < MAXLINE) {
-        int c = std::getc(f);
-        if (c == EOF) {
-            if (std::ferror(f))
-                return -1;
+        int c = nextbyte(f);
+        if (c == -2)
+            return -1;
+        if (c == EOF || c == 26) {
             *ended = true;
             break;
         }
         if (c == '\r')
             continue;
-        if (c == 26) {
-            *ended = true;
-            break;
-        }
         line[n++] = static_cast<char>(c);
         if (c == '\n')
             break;
@@ -149,24 +169,48 @@ int doelement()
     return 1;
 }
 
-bool atomnameused(const char *name, int before)
+// The names of the atoms declared so far, for the duplicate test: a table of
+// atom indices by the hash of the case-folded name, so that a description of
+// 1024 atoms does not compare every name with every earlier one.
+enum { NAMESLOTS = 2 * MAXATOMS };
+int nameslot[NAMESLOTS]; // atom index + 1; 0 for an empty slot
+
+char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+unsigned namehash(const char *name)
 {
-    for (int i = 0; i < before; i++)
-        if (samenocase(atoms[i].name, name))
+    unsigned h = 2166136261u;
+    for (; *name; name++)
+        h = (h ^ static_cast<unsigned char>(folded(*name))) * 16777619u;
+    return h;
+}
+
+bool atomnameused(const char *name)
+{
+    for (unsigned i = namehash(name) % NAMESLOTS; nameslot[i]; i = (i + 1) % NAMESLOTS)
+        if (samenocase(atoms[nameslot[i] - 1].name, name))
             return true;
     return false;
 }
 
+void remembername(int index)
+{
+    unsigned i = namehash(atoms[index].name) % NAMESLOTS;
+    while (nameslot[i])
+        i = (i + 1) % NAMESLOTS;
+    nameslot[i] = index + 1;
+}
+
 // A duplicate name becomes name_2, name_3, ... up to name_255, the first that
 // is free; the test is made on the whole candidate, before it is cut to fit.
-void makeunique(atom *a, int index)
+void makeunique(atom *a)
 {
-    if (!atomnameused(a->name, index))
+    if (!atomnameused(a->name))
         return;
     char candidate[64];
     for (int j = 2; j <= 255; j++) {
         std::snprintf(candidate, sizeof candidate, "%s_%d", a->name, j);
-        if (!atomnameused(candidate, index)) {
+        if (!atomnameused(candidate)) {
             std::memcpy(a->name, candidate, ATOMNAMEMAX);
             a->name[ATOMNAMEMAX] = '\0';
             return;
@@ -200,7 +244,7 @@ int doatom()
     if (!checkname(parsed[1], ATOMNAMEMAX))
         return 0;
     std::strcpy(a->name, parsed[1]);
-    makeunique(a, index);
+    makeunique(a);
 
     element *sort = nullptr;
     for (int i = nelements - 1; i >= 0 && !sort; i--)
@@ -214,6 +258,7 @@ int doatom()
     level += branchstart;
     treepath[level] = a;
     level = level > branchend ? level - branchend : 0;
+    remembername(index);
     natoms++;
     return 1;
 }
@@ -266,6 +311,7 @@ int interpret()
 
 void resetreader()
 {
+    std::memset(nameslot, 0, sizeof nameslot);
     treepath[0] = nullptr;
     level = 0;
     branchstart = 0;
@@ -274,6 +320,8 @@ void resetreader()
 
 int readmolecule(FILE *KRX, const char *path)
 {
+    input.at = input.len = 0;
+    input.ended = false;
     bool ended = false;
     while (!ended) {
         int n = readpiece(KRX, &ended);
