@@ -7,6 +7,7 @@
 #include <string>
 
 #include "job/KESTRIX.h"
+#include "model/nocase.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
 #include "platform/ui.h"
@@ -53,14 +54,8 @@ std::string defaultname(const char *suffix)
     size_t cut = base.find_last_of(PATHSEP == '/' ? "/" : "\\/");
     if (cut != std::string::npos)
         base = base.substr(cut + 1);
-    if (base.size() >= 4) {
-        std::string tail = base.substr(base.size() - 4);
-        for (char &c : tail)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        if (tail == ".krx")
-            base.resize(base.size() - 4);
-    }
+    if (endsnocase(base.c_str(), ".krx"))
+        base.resize(base.size() - 4);
     return base + suffix;
 }
 

@@ -11,6 +11,7 @@
 #include "cli/console_ui.h"
 #include "cli/options.h"
 #include "job/KESTRIX.h"
+#include "model/nocase.h"
 #include "job/glbjob.h"
 #include "platform/ui.h"
 
@@ -34,16 +35,7 @@ const char HELP[] =
     "\n"
     "Exit status: 0 every conversion succeeded, 1 one failed, 2 bad usage.\n";
 
-bool krxsuffix(const std::string &path)
-{
-    if (path.size() < 4)
-        return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char &c : tail)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return tail == ".krx";
-}
+bool krxsuffix(const std::string &path) { return endsnocase(path.c_str(), ".krx"); }
 
 // The glTF figure of one description: into -o, or beside the description.
 int glbconvert(const cliopts &opts, const std::string &path)

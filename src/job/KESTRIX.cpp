@@ -6,6 +6,7 @@
 
 #include "geometry/findangles.h"
 #include "model/model.h"
+#include "model/nocase.h"
 #include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
@@ -150,19 +151,9 @@ void resetjob()
 
 void addsuffix(char *name, size_t size, const char *suffix)
 {
+    if (endsnocase(name, suffix))
+        return;
     size_t len = std::strlen(name), slen = std::strlen(suffix);
-    if (len >= slen) {
-        const char *tail = name + len - slen;
-        bool same = true;
-        for (size_t i = 0; i < slen && same; i++) {
-            char c = tail[i];
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            same = c == suffix[i];
-        }
-        if (same)
-            return;
-    }
     if (len + slen < size)
         std::memcpy(name + len, suffix, slen + 1);
 }

@@ -6,6 +6,7 @@
 #include "geometry/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
+#include "model/nocase.h"
 #include "model/reader.h"
 #include "platform/binary.h"
 #include "platform/folders.h"
@@ -67,18 +68,8 @@ int writefigure(const glbfigure &figure, const char *outpath)
 int glbname(char *out, size_t size, const char *krxpath)
 {
     size_t len = std::strlen(krxpath);
-    if (len >= 4) {
-        const char *tail = krxpath + len - 4;
-        bool krx = tail[0] == '.';
-        for (int i = 1; i < 4 && krx; i++) {
-            char c = tail[i];
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            krx = c == ".krx"[i];
-        }
-        if (krx)
-            len -= 4;
-    }
+    if (endsnocase(krxpath, ".krx"))
+        len -= 4;
     int n = std::snprintf(out, size, "%.*s.glb", static_cast<int>(len), krxpath);
     return n >= 0 && static_cast<size_t>(n) < size;
 }

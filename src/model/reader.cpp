@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/model.h"
+#include "model/nocase.h"
 #include "model/numbers.h"
 #include "model/parse.h"
 #include "platform/ui.h"
@@ -28,21 +29,6 @@ int fail(const char *text, const char *caption)
 {
     warn(text, caption);
     return 0;
-}
-
-bool samenocase(const char *a, const char *b)
-{
-    for (;; a++, b++) {
-        unsigned char ca = static_cast<unsigned char>(*a), cb = static_cast<unsigned char>(*b);
-        if (ca >= 'A' && ca <= 'Z')
-            ca = static_cast<unsigned char>(ca - 'A' + 'a');
-        if (cb >= 'A' && cb <= 'Z')
-            cb = static_cast<unsigned char>(cb - 'A' + 'a');
-        if (ca != cb)
-            return false;
-        if (ca == 0)
-            return true;
-    }
 }
 
 // The description is read in blocks: a byte at a time through stdio costs
@@ -175,13 +161,11 @@ int doelement()
 enum { NAMESLOTS = 2 * MAXATOMS };
 int nameslot[NAMESLOTS]; // atom index + 1; 0 for an empty slot
 
-char folded(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 unsigned namehash(const char *name)
 {
     unsigned h = 2166136261u;
     for (; *name; name++)
-        h = (h ^ static_cast<unsigned char>(folded(*name))) * 16777619u;
+        h = (h ^ static_cast<unsigned char>(foldcase(*name))) * 16777619u;
     return h;
 }
 

@@ -4,6 +4,8 @@
 // LF line ends, and every other section and key kept as it stands.
 #include "platform/profile.h"
 
+#include "model/nocase.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,21 +19,7 @@ std::string trim(const std::string &s)
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
 }
 
-bool samenocase(const std::string &a, const char *b)
-{
-    if (a.size() != std::strlen(b))
-        return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
+bool samenocase(const std::string &a, const char *b) { return ::samenocase(a.c_str(), b); }
 
 struct profilefile {
     std::vector<std::string> lines;

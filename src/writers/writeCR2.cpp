@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "model/model.h"
+#include "model/nocase.h"
 #include "writers/BALL.h"
 #include "writers/writers.h"
 
@@ -12,16 +13,7 @@ bool sameprefix(const char *path, const char *root, size_t n)
 {
 #ifdef _WIN32
     // Windows paths ignore case.
-    for (size_t i = 0; i < n; i++) {
-        char a = path[i], b = root[i];
-        if (a >= 'A' && a <= 'Z')
-            a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z')
-            b = static_cast<char>(b - 'A' + 'a');
-        if (a != b)
-            return false;
-    }
-    return true;
+    return samenocasen(path, root, n);
 #else
     return std::strncmp(path, root, n) == 0;
 #endif
