@@ -12,6 +12,7 @@
 #include "cli/options.h"
 #include "job/KESTRIX.h"
 #include "model/nocase.h"
+#include "platform/outfile.h"
 #include "job/glbjob.h"
 #include "platform/ui.h"
 
@@ -57,10 +58,24 @@ bool notafile(const std::string &path)
     return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
+// Interrupted (Ctrl-C, a kill): the temporary files of the conversion under
+// way go, then the signal does what it would have done.
+extern "C" void interrupted(int sig)
+{
+    discardpending();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    std::signal(SIGINT, interrupted);
+    std::signal(SIGTERM, interrupted);
+#ifdef SIGHUP
+    std::signal(SIGHUP, interrupted);
+#endif
 #ifdef SIGXFSZ
     // Past a file size limit a write must fail, so that the job reports it and
     // removes its temporary file, instead of the signal killing the program.

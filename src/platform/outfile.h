@@ -21,3 +21,7 @@ int closeout(outfile *f);
 int commitout(outfile *f);
 // Closes (if open) and removes the temporary file.
 void discardout(outfile *f);
+
+// Removes every temporary file not yet moved into place; for a program that
+// is interrupted (it only deletes files, so a signal handler may call it).
+void discardpending();

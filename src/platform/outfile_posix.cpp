@@ -17,6 +17,20 @@ void freebuffer(outfile *f)
     f->buffer = nullptr;
 }
 
+// The temporary files of the conversion under way (a job has two), so that an
+// interrupted program can remove them.
+const char *volatile pending[4];
+
+void track(const char *name, bool on)
+{
+    for (const char *volatile &slot : pending) {
+        if (on ? slot == nullptr : slot == name) {
+            slot = on ? name : nullptr;
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int openout(outfile *f, const char *target)
@@ -49,6 +63,7 @@ int openout(outfile *f, const char *target)
         f->tmpname[0] = '\0';
         return 0;
     }
+    track(f->tmpname, true);
     // A figure file runs to megabytes: write it in large pieces, not in
     // pieces of the file system's block size (stdio's own choice).
     f->buffer = static_cast<char *>(std::malloc(OUTBUFFER));
@@ -74,6 +89,7 @@ int commitout(outfile *f)
         return 0;
     if (std::rename(f->tmpname, f->target) != 0)
         return 0;
+    track(f->tmpname, false);
     f->tmpname[0] = '\0';
     return 1;
 }
@@ -86,7 +102,15 @@ void discardout(outfile *f)
         freebuffer(f);
     }
     if (f->tmpname[0]) {
+        track(f->tmpname, false);
         std::remove(f->tmpname);
         f->tmpname[0] = '\0';
     }
+}
+
+void discardpending()
+{
+    for (const char *volatile &slot : pending)
+        if (const char *name = slot)
+            unlink(name);
 }

@@ -13,6 +13,20 @@
 #include <io.h>
 #include <sys/stat.h>
 
+// The temporary files of the conversion under way (a job has two), so that an
+// interrupted program can remove them.
+static const char *volatile pending[4];
+
+static void track(const char *name, bool on)
+{
+    for (const char *volatile &slot : pending) {
+        if (on ? slot == NULL : slot == name) {
+            slot = on ? name : NULL;
+            return;
+        }
+    }
+}
+
 static void clearout(outfile *f)
 {
     f->stream = NULL;
@@ -53,8 +67,10 @@ int openout(outfile *f, const char *target)
             break;
         }
         f->stream = _fdopen(fd, "w");
-        if (f->stream)
+        if (f->stream) {
+            track(f->tmpname, true);
             return 1;
+        }
         _close(fd);
         DeleteFileA(f->tmpname);
         break;
@@ -80,6 +96,7 @@ int commitout(outfile *f)
         return 0;
     if (!MoveFileExA(f->tmpname, f->target, MOVEFILE_REPLACE_EXISTING))
         return 0;
+    track(f->tmpname, false);
     f->tmpname[0] = '\0';
     return 1;
 }
@@ -88,7 +105,16 @@ void discardout(outfile *f)
 {
     if (f->stream)
         std::fclose(f->stream);
-    if (f->tmpname[0])
+    if (f->tmpname[0]) {
+        track(f->tmpname, false);
         DeleteFileA(f->tmpname);
+    }
     clearout(f);
+}
+
+void discardpending()
+{
+    for (const char *volatile &slot : pending)
+        if (const char *name = slot)
+            DeleteFileA(name);
 }

@@ -106,6 +106,22 @@ check "no Poser folder: message" grep -q "^kestrix: Exiting: I need this informa
 (cd fresh && "$cli" --quiet --poser "$work/nowhere" ../water.krx 2>err.txt; echo $? >status)
 check "missing Poser folder refused" grep -q "^kestrix: there is no folder $work/nowhere\$" fresh/err.txt
 
+# An interrupted conversion leaves no temporary file (kills at several
+# moments, some of them mid-conversion).
+mkdir intr intr/poser
+{
+    echo "bondradius 0.1"
+    i=0
+    while [ $i -lt 128 ]; do echo "element E$i 1 1 1 0.5"; i=$((i + 1)); done
+    i=0
+    while [ $i -lt 1024 ]; do echo "atom A$i E$((i % 128)) 1 2 1.5"; i=$((i + 1)); done
+} >intr/big.krx
+for delay in 0.001 0.002 0.004 0.006 0.008 0.01 0.015 0.02 0.03; do
+    (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -TERM $p 2>/dev/null; wait $p) 2>/dev/null
+    (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -INT $p 2>/dev/null; wait $p) 2>/dev/null
+done
+check "interrupted conversions leave no temporary file" test "$(find intr/poser -type f | grep -c -v -E '[.](cr2|obj)$')" -eq 0
+
 # Usage.
 "$cli" >/dev/null 2>err.txt
 check "no description: exit 2" test $? -eq 2
