@@ -160,14 +160,21 @@ desktop_tests() {
     mkdir -p "$user/my molecules" "$user/molecules" "$poser" "$d/native/poser"
     : >"$poser/Poser.exe"
     cp "$top/examples/water.krx" "$user/my molecules/water.krx"
-    cp "$top/examples/methane.krx" "$top/examples/ethanol.krx" "$here/descriptions/bad_element.krx" \
-        "$user/molecules/"
+    cp "$top/examples/methane.krx" "$here/descriptions/bad_element.krx" "$user/molecules/"
+    # One description sits in a folder deep enough that its path, as the
+    # dialog returns it, has about 200 characters: more than the 128 the
+    # dialogs were once given, less than the 256 of the buffers.
+    deep=$user/molecules/
+    while [ ${#deep} -lt 185 ]; do deep=${deep}deeper_; done
+    mkdir -p "$deep"
+    ethanol=$deep/ethanol.krx
+    cp "$top/examples/ethanol.krx" "$ethanol"
     : >"$user/molecules/notes.txt"
     wposer=$(winpath "$poser")
     wwater=$(winpath "$user/my molecules/water.krx")
     wmethane=$(winpath "$user/molecules/methane.krx")
     wbad=$(winpath "$user/molecules/bad_element.krx")
-    wethanol=$(winpath "$user/molecules/ethanol.krx")
+    wethanol=$(winpath "$ethanol")
 
     if ! startscreen; then
         fail "desktop: no virtual screen with a window manager"
@@ -262,8 +269,9 @@ desktop_tests() {
     expectbox "desktop: report of the chosen file" "$TREPORT" none 0 \
         "$wposer\\kestrix\\ethanol.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\ethanol.cr2"
     ok "$TREPORT"
-    check "desktop: title after the read command" probe waittitle "kestrix: $wethanol" 5000
-    nativeconvert "$user/molecules/ethanol.krx" ethanol ethanol
+    check "desktop: title after the read command (a path of ${#wethanol} characters)" \
+        probe waittitle "kestrix: $wethanol" 5000
+    nativeconvert "$ethanol" ethanol ethanol
     samefiles "desktop: ethanol.cr2" "$poser/$MOLECULES/ethanol.cr2" "$d/native/poser/$MOLECULES/ethanol.cr2"
     samefiles "desktop: ethanol.obj" "$poser/kestrix/ethanol.obj" "$d/native/poser/kestrix/ethanol.obj"
 
