@@ -41,11 +41,40 @@ console_set() {
         test -z "$(find "$w/poser" -type f -name '*.tmp' -o -type f -name '~kx*')"
 }
 
+# Output files on Windows are moved over existing ones only when a
+# conversion succeeds: a second conversion replaces them, a failing one
+# leaves them as they were.
+console_replace() {
+    w=$work/console/replace
+    mkdir -p "$w/poser"
+    cr2=$w/poser/Runtime/Libraries/character/Molecules/water.cr2
+    obj=$w/poser/kestrix/water.obj
+    want=$work/console/examples/native/poser
+    # Another molecule first, under the same names, then water over it.
+    (cd "$w" && winrun "$wincli" --quiet --force --poser poser --cr2 water --obj water \
+        "$(winpath "$top/examples/methane.krx")" >/dev/null 2>&1)
+    check "console: a first conversion writes the files" test -s "$cr2" -a -s "$obj"
+    (cd "$w" && winrun "$wincli" --quiet --force --poser poser "$(winpath "$top/examples/water.krx")" \
+        >/dev/null 2>&1)
+    check "console: a second conversion replaces the CR2 file" \
+        samebutcrlf "$cr2" "$want/Runtime/Libraries/character/Molecules/water.cr2"
+    check "console: a second conversion replaces the OBJ file" samebutcrlf "$obj" "$want/kestrix/water.obj"
+    (cd "$w" && winrun "$wincli" --quiet --force --poser poser --cr2 water --obj water \
+        "$(winpath "$here/descriptions/bad_element.krx")" >/dev/null 2>&1)
+    check "console: a failing conversion keeps the CR2 file it would have replaced" \
+        samebutcrlf "$cr2" "$want/Runtime/Libraries/character/Molecules/water.cr2"
+    check "console: a failing conversion keeps the OBJ file it would have replaced" \
+        samebutcrlf "$obj" "$want/kestrix/water.obj"
+    check "console: no temporary file is left after a failure" \
+        test -z "$(find "$w/poser" -type f -name '~kx*')"
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
     console_set golden "$top/tests/golden"
     console_set wine "$here/descriptions"
+    console_replace
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"
