@@ -20,6 +20,8 @@ package_tests() {
         check "package: holds $f" test -s "$p/$top_dir/$f"
     done
     check "package: the readme has Windows line ends" crlfonly "$p/$top_dir/kestrix_readme.txt"
+    python3 "$top/src/shell/makeicon.py" "$p/icon.ico"
+    check "package: the program's icon is the one makeicon.py draws" cmp -s "$p/icon.ico" "$top/src/shell/kestrix.ico"
     for exe in kestrix.exe kestrix-cli.exe; do
         dlls=$(x86_64-w64-mingw32-objdump -p "$p/$top_dir/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
             sort | tr '\n' ' ')
