@@ -1,7 +1,7 @@
 # What a Windows user downloads: kestrix-VERSION-win64.zip with both programs,
 # the readme that the help box points to, and the example descriptions.
 #   cmake --build build-mingw --target package
-install(TARGETS kestrix kestrix-cli RUNTIME DESTINATION .)
+install(TARGETS kestrix kestrix-cli kestrix-import RUNTIME DESTINATION .)
 # The readme gets the version and Windows line ends, for Notepad.
 configure_file(${PROJECT_SOURCE_DIR}/kestrix_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt
   @ONLY NEWLINE_STYLE CRLF)

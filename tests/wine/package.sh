@@ -16,13 +16,13 @@ package_tests() {
     mkdir -p "$p"
     python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$p"
     top_dir=$(basename "$zip" .zip)
-    for f in kestrix.exe kestrix-cli.exe kestrix_readme.txt examples/water.krx; do
+    for f in kestrix.exe kestrix-cli.exe kestrix-import.exe kestrix_readme.txt examples/water.krx; do
         check "package: holds $f" test -s "$p/$top_dir/$f"
     done
     check "package: the readme has Windows line ends" crlfonly "$p/$top_dir/kestrix_readme.txt"
     python3 "$top/src/shell/makeicon.py" "$p/icon.ico"
     check "package: the program's icon is the one makeicon.py draws" cmp -s "$p/icon.ico" "$top/src/shell/kestrix.ico"
-    for exe in kestrix.exe kestrix-cli.exe; do
+    for exe in kestrix.exe kestrix-cli.exe kestrix-import.exe; do
         dlls=$(x86_64-w64-mingw32-objdump -p "$p/$top_dir/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' |
             sort | tr '\n' ' ')
         check "package: $exe needs only system DLLs ($dlls)" \
