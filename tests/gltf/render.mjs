@@ -73,7 +73,7 @@ for (const t of tris) {
     if (n.lengthSq() === 0 || n.dot(eye) <= 0) continue; // back faces
     n.normalize();
     const shade = 0.3 + 0.7 * Math.max(0, n.dot(light));
-    const spec = Math.pow(Math.max(0, n.dot(light.clone().add(eye).normalize())), 40) * 0.35;
+    const specular = Math.pow(Math.max(0, n.dot(light.clone().add(eye).normalize())), 40) * 0.35;
     const [a, b, c] = t.p.map(project);
     const area = (b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]);
     if (area === 0) continue;
@@ -90,9 +90,9 @@ for (const t of tris) {
             const k = y * w + x;
             if (z <= depth[k]) continue;
             depth[k] = z;
-            rgb[k * 3] = Math.min(1, t.colour.r * shade + spec);
-            rgb[k * 3 + 1] = Math.min(1, t.colour.g * shade + spec);
-            rgb[k * 3 + 2] = Math.min(1, t.colour.b * shade + spec);
+            rgb[k * 3] = Math.min(1, t.colour.r * shade + specular);
+            rgb[k * 3 + 1] = Math.min(1, t.colour.g * shade + specular);
+            rgb[k * 3 + 2] = Math.min(1, t.colour.b * shade + specular);
         }
 }
 
