@@ -200,6 +200,59 @@ TEST_F(Job, FailedConversionKeepsExistingFiles)
     EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
 }
 
+TEST_F(Job, FailedSecondMoveBringsTheFirstFileBack)
+{
+    // A folder where the figure file should go: the mesh is moved into place
+    // first, then the figure cannot be.
+    mkdir((poser + "/Runtime").c_str(), 0777);
+    mkdir((poser + "/Runtime/Libraries").c_str(), 0777);
+    mkdir((poser + "/Runtime/Libraries/character").c_str(), 0777);
+    mkdir(molecules.c_str(), 0777);
+    mkdir(kestrix.c_str(), 0777);
+    mkdir((molecules + "/water.cr2").c_str(), 0777);
+    writefile(molecules + "/water.cr2/inside", "x");
+    writefile(kestrix + "/water.obj", "the user's own mesh\n");
+    answer();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(scripted::captions().back(), "I can't write this file");
+    EXPECT_EQ(scripted::messages.back().text, molecules + "/water.cr2");
+    EXPECT_EQ(readfile(kestrix + "/water.obj"), "the user's own mesh\n");
+    EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
+    EXPECT_EQ(listfolder(molecules), std::vector<std::string>{"water.cr2"});
+
+    // With no mesh there before, none is left behind.
+    std::remove((kestrix + "/water.obj").c_str());
+    scripted::clear();
+    answer();
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_TRUE(listfolder(kestrix).empty());
+}
+
+TEST_F(Job, LongNames)
+{
+    // No room for the suffix: the name cannot be written as chosen.
+    std::string base = dir + "/";
+    std::string name = base + std::string(252 - base.size(), 'n') + ".cr";
+    ASSERT_EQ(name.size(), 255u);
+    answer(name);
+    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(scripted::captions().back(), "I can't open this file");
+    EXPECT_EQ(scripted::messages.back().text, name);
+    EXPECT_FALSE(pathexists(name.c_str()));
+
+    // A file name of 250 characters (the longest most file systems take, less
+    // a few) is written although a suffix for its temporary file would not fit.
+    std::string top = tempfolder();
+    std::string folder = top.substr(0, top.find('/', 1) + 1);
+    std::string longest = folder + std::string(255 - folder.size() - 4, 'L') + ".cr2";
+    ASSERT_LE(longest.size(), 255u);
+    scripted::clear();
+    answer(longest);
+    EXPECT_EQ(readKRX(krx.c_str(), W), 1) << (scripted::messages.empty() ? "" : scripted::messages.back().caption);
+    EXPECT_EQ(readfile(longest), readfile(testdata("golden/water.cr2")));
+    std::remove(longest.c_str());
+}
+
 TEST_F(Job, DescriptionRefusals)
 {
     std::string missing = dir + "/missing.krx";

@@ -73,7 +73,8 @@ int outputname(char *file, const char *folder, const std::string &given, const c
     // --force replaces one.
     char target[256];
     std::snprintf(target, sizeof target, "%s", file);
-    addsuffix(target, sizeof target, suffix);
+    if (!addsuffix(target, sizeof target, suffix))
+        return 1; // too long for its suffix: the job refuses it
     if (!options->force && pathexists(target)) {
         std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", target);
         return 0;

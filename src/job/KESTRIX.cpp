@@ -78,8 +78,8 @@ int prepareoutput(window w, outfile *out, char *name, const char *folder, const 
     name[0] = '\0';
     if (!GetFileName(w, name, folder, title, filter, 1))
         return 0;
-    addsuffix(name, 256, suffix);
-    if (!openout(out, name)) {
+    // A name with no room for its suffix cannot be written as chosen.
+    if (!addsuffix(name, 256, suffix) || !openout(out, name)) {
         warn(nullptr, name, CANTOPEN);
         return 0;
     }
@@ -149,13 +149,15 @@ void resetjob()
     resetreader();
 }
 
-void addsuffix(char *name, size_t size, const char *suffix)
+int addsuffix(char *name, size_t size, const char *suffix)
 {
     if (endsnocase(name, suffix))
-        return;
+        return 1;
     size_t len = std::strlen(name), slen = std::strlen(suffix);
-    if (len + slen < size)
-        std::memcpy(name + len, suffix, slen + 1);
+    if (len + slen >= size)
+        return 0;
+    std::memcpy(name + len, suffix, slen + 1);
+    return 1;
 }
 
 int readKRX(const char *path, window w)
@@ -187,12 +189,9 @@ int readKRX(const char *path, window w)
     s = finish(&OBJ, s);
     // Only a whole conversion replaces anything: until here every existing
     // file under the chosen names is untouched.
-    if (s && !commitout(&OBJ)) {
-        warn(nullptr, objfile, CANTWRITE);
-        s = 0;
-    }
-    if (s && !commitout(&CR2)) {
-        warn(nullptr, cr2file, CANTWRITE);
+    const outfile *failed = nullptr;
+    if (s && !commitpair(&OBJ, &CR2, &failed)) {
+        warn(nullptr, failed == &OBJ ? objfile : cr2file, CANTWRITE);
         s = 0;
     }
     if (!s) {

@@ -16,8 +16,9 @@ int readKRX(const char *path, window w);
 // Puts the molecule model and the reader back to their state at program start.
 void resetjob();
 
-// Appends suffix (".cr2", ".obj") unless name already ends in it, case ignored.
-void addsuffix(char *name, size_t size, const char *suffix);
+// Appends suffix (".cr2", ".obj") unless name already ends in it, case
+// ignored. Returns 0 when the name with its suffix does not fit size.
+int addsuffix(char *name, size_t size, const char *suffix);
 
 // Sets pi and rootdir: every front end calls this once at start-up, before
 // the first conversion.

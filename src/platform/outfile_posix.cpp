@@ -1,5 +1,6 @@
 #include "platform/outfile.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,21 +18,34 @@ void freebuffer(outfile *f)
     f->buffer = nullptr;
 }
 
-// The temporary files of the conversion under way (a job has two), so that an
-// interrupted program can remove them.
-const char *volatile pending[4];
-
-void track(const char *name, bool on)
+// Creates a new, empty file with a short name of its own in target's folder
+// (a long target name plus a suffix could pass the file system's limit).
+// Returns its descriptor, or -1.
+int maketemp(const char *target, char *name, size_t size)
 {
-    for (const char *volatile &slot : pending) {
-        if (on ? slot == nullptr : slot == name) {
-            slot = on ? name : nullptr;
-            return;
-        }
+    const char *slash = std::strrchr(target, '/');
+    int folder = slash ? static_cast<int>(slash - target + 1) : 0;
+    if (std::snprintf(name, size, "%.*s.kestrix-XXXXXX", folder, target) >= static_cast<int>(size)) {
+        name[0] = '\0';
+        return -1;
     }
+    int fd = mkstemp(name);
+    if (fd < 0)
+        name[0] = '\0';
+    return fd;
 }
 
 } // namespace
+
+void holdinterrupts(int hold)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
+}
 
 int openout(outfile *f, const char *target)
 {
@@ -41,16 +55,13 @@ int openout(outfile *f, const char *target)
     // A name that does not fit whole would be moved onto a shorter one.
     if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target))
         return 0;
-    if (std::snprintf(f->tmpname, sizeof f->tmpname, "%s.XXXXXX", target) >=
-        static_cast<int>(sizeof f->tmpname)) {
-        f->tmpname[0] = '\0';
+    holdinterrupts(1);
+    int fd = maketemp(target, f->tmpname, sizeof f->tmpname);
+    if (fd >= 0)
+        trackfile(f->tmpname, nullptr);
+    holdinterrupts(0);
+    if (fd < 0)
         return 0;
-    }
-    int fd = mkstemp(f->tmpname);
-    if (fd < 0) {
-        f->tmpname[0] = '\0';
-        return 0;
-    }
     // mkstemp makes a private file; the output should get the permissions
     // any new file of the user gets.
     mode_t mask = umask(0);
@@ -63,7 +74,6 @@ int openout(outfile *f, const char *target)
         f->tmpname[0] = '\0';
         return 0;
     }
-    track(f->tmpname, true);
     // A figure file runs to megabytes: write it in large pieces, not in
     // pieces of the file system's block size (stdio's own choice).
     f->buffer = static_cast<char *>(std::malloc(OUTBUFFER));
@@ -89,7 +99,7 @@ int commitout(outfile *f)
         return 0;
     if (std::rename(f->tmpname, f->target) != 0)
         return 0;
-    track(f->tmpname, false);
+    untrackfile(f->tmpname);
     f->tmpname[0] = '\0';
     return 1;
 }
@@ -102,15 +112,35 @@ void discardout(outfile *f)
         freebuffer(f);
     }
     if (f->tmpname[0]) {
-        track(f->tmpname, false);
         std::remove(f->tmpname);
+        untrackfile(f->tmpname);
         f->tmpname[0] = '\0';
     }
 }
 
-void discardpending()
+int setaside(const char *target, char *backup, size_t size)
 {
-    for (const char *volatile &slot : pending)
-        if (const char *name = slot)
-            unlink(name);
+    backup[0] = '\0';
+    struct stat st;
+    if (lstat(target, &st) != 0)
+        return 1;
+    int fd = maketemp(target, backup, size);
+    if (fd < 0)
+        return 0;
+    close(fd);
+    if (std::rename(target, backup) != 0) {
+        unlink(backup);
+        backup[0] = '\0';
+        return 0;
+    }
+    return 1;
 }
+
+int putback(const char *backup, const char *target)
+{
+    if (!backup[0])
+        return unlink(target) == 0;
+    return std::rename(backup, target) == 0;
+}
+
+void removefile(const char *path) { unlink(path); }

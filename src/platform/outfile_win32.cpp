@@ -13,20 +13,6 @@
 #include <io.h>
 #include <sys/stat.h>
 
-// The temporary files of the conversion under way (a job has two), so that an
-// interrupted program can remove them.
-static const char *volatile pending[4];
-
-static void track(const char *name, bool on)
-{
-    for (const char *volatile &slot : pending) {
-        if (on ? slot == NULL : slot == name) {
-            slot = on ? name : NULL;
-            return;
-        }
-    }
-}
-
 static void clearout(outfile *f)
 {
     f->stream = NULL;
@@ -43,6 +29,34 @@ static size_t folderlength(const char *path)
     return n;
 }
 
+// Creates a new file with a short name of its own in target's folder and
+// returns its handle (INVALID_HANDLE_VALUE on failure). Other handles may
+// delete it while it is open: an interrupted program removes its temporary
+// files from the thread that handles Ctrl-C.
+static HANDLE maketemp(const char *target, char *name, size_t size)
+{
+    size_t dirlen = folderlength(target);
+    static unsigned serial;
+    unsigned seed = (unsigned)GetCurrentProcessId() * 2654435761u ^ (unsigned)GetTickCount();
+    for (int attempt = 0; attempt < 100 && dirlen + 16 <= size; attempt++) {
+        unsigned tag = seed + 0x9e3779b9u * ++serial;
+        std::memcpy(name, target, dirlen);
+        std::snprintf(name + dirlen, size - dirlen, "~kx%08x.tmp", tag);
+        HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h != INVALID_HANDLE_VALUE)
+            return h;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    name[0] = '\0';
+    return INVALID_HANDLE_VALUE;
+}
+
+// Ctrl-C is handled on a thread of its own on Windows; the window in which
+// it could meet an untracked file is a few calls wide.
+void holdinterrupts(int) {}
+
 int openout(outfile *f, const char *target)
 {
     clearout(f);
@@ -52,29 +66,22 @@ int openout(outfile *f, const char *target)
         return 0;
     std::memcpy(f->target, target, len + 1);
 
-    size_t dirlen = folderlength(target);
-    static unsigned serial;
-    unsigned seed = (unsigned)GetCurrentProcessId() * 2654435761u ^ (unsigned)GetTickCount();
-    for (int attempt = 0; attempt < 100; attempt++) {
-        unsigned tag = seed + 0x9e3779b9u * ++serial;
-        // The folder is at most 255 characters and the name adds 15.
-        std::memcpy(f->tmpname, target, dirlen);
-        std::snprintf(f->tmpname + dirlen, sizeof f->tmpname - dirlen, "~kx%08x.tmp", tag);
-        int fd = _open(f->tmpname, _O_CREAT | _O_EXCL | _O_WRONLY | _O_TEXT, _S_IREAD | _S_IWRITE);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            break;
-        }
+    HANDLE h = maketemp(target, f->tmpname, sizeof f->tmpname);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    // Text mode: every "\n" written becomes CR LF.
+    int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | _O_TEXT);
+    if (fd < 0) {
+        CloseHandle(h);
+    } else {
         f->stream = _fdopen(fd, "w");
         if (f->stream) {
-            track(f->tmpname, true);
+            trackfile(f->tmpname, NULL);
             return 1;
         }
         _close(fd);
-        DeleteFileA(f->tmpname);
-        break;
     }
+    DeleteFileA(f->tmpname);
     f->tmpname[0] = '\0';
     return 0;
 }
@@ -96,7 +103,7 @@ int commitout(outfile *f)
         return 0;
     if (!MoveFileExA(f->tmpname, f->target, MOVEFILE_REPLACE_EXISTING))
         return 0;
-    track(f->tmpname, false);
+    untrackfile(f->tmpname);
     f->tmpname[0] = '\0';
     return 1;
 }
@@ -106,15 +113,34 @@ void discardout(outfile *f)
     if (f->stream)
         std::fclose(f->stream);
     if (f->tmpname[0]) {
-        track(f->tmpname, false);
         DeleteFileA(f->tmpname);
+        untrackfile(f->tmpname);
     }
     clearout(f);
 }
 
-void discardpending()
+int setaside(const char *target, char *backup, size_t size)
 {
-    for (const char *volatile &slot : pending)
-        if (const char *name = slot)
-            DeleteFileA(name);
+    backup[0] = '\0';
+    if (GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    HANDLE h = maketemp(target, backup, size);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(h);
+    if (!MoveFileExA(target, backup, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileA(backup);
+        backup[0] = '\0';
+        return 0;
+    }
+    return 1;
 }
+
+int putback(const char *backup, const char *target)
+{
+    if (!backup[0])
+        return DeleteFileA(target) != 0;
+    return MoveFileExA(backup, target, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+void removefile(const char *path) { DeleteFileA(path); }

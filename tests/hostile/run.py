@@ -165,7 +165,7 @@ class Runner:
     def check_no_temporaries(self):
         for folder in (self.molecules, self.meshes):
             for name in os.listdir(folder):
-                if re.search(r"\.(cr2|obj)\.[A-Za-z0-9]{6}$", name):
+                if name.startswith(".kestrix-"):
                     os.remove(os.path.join(folder, name))
                     raise CaseFailed("temporary file left: " + name)
 
@@ -401,7 +401,7 @@ class Runner:
         if "Sanitizer" in err or "runtime error:" in err:
             raise CaseFailed("sanitizer report\n" + err[-4000:])
         listing = read(os.path.join(report, "listing")).decode()
-        if re.search(r"\.(cr2|obj)\.[A-Za-z0-9]{6}$", listing, re.M):
+        if re.search(r"^\.kestrix-", listing, re.M):
             raise CaseFailed("temporary file left:\n" + listing)
         if read(os.path.join(report, "after")) != b"precious figure\nprecious mesh\n":
             raise CaseFailed("the failed conversion changed the existing files")
