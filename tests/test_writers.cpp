@@ -181,10 +181,21 @@ TEST(ResourcePath, BelowTheRootAndElsewhere)
     char out[512];
     resourcepath(out, sizeof out, "/poser/kestrix/water.obj", "/poser");
     EXPECT_STREQ(out, ":kestrix:water.obj");
-    resourcepath(out, sizeof out, "C:\\Poser\\kestrix\\Water.OBJ", "C:\\Poser");
+    resourcepath(out, sizeof out, "/poser/kestrix\\odd name.obj", "/poser");
+    EXPECT_STREQ(out, ":kestrix:odd name.obj"); // every separator becomes a colon
+#ifdef _WIN32
+    resourcepath(out, sizeof out, "C:\\Poser\\kestrix\\Water.OBJ", "c:\\poser");
     EXPECT_STREQ(out, ":kestrix:Water.OBJ");
     resourcepath(out, sizeof out, "C:\\kestrix\\w.obj", "C:");
     EXPECT_STREQ(out, ":kestrix:w.obj");
+#else
+    // A backslash is part of a name here, not a separator: this is a sibling
+    // folder of the Poser folder.
+    resourcepath(out, sizeof out, "/u/Poser\\old/w.obj", "/u/Poser");
+    EXPECT_STREQ(out, "/u/Poser\\old/w.obj");
+    resourcepath(out, sizeof out, "/poser/kestrix/water.obj", "/Poser");
+    EXPECT_STREQ(out, "/poser/kestrix/water.obj");
+#endif
     // Not below the root: the full path, unchanged.
     resourcepath(out, sizeof out, "/elsewhere/kestrix/water.obj", "/poser");
     EXPECT_STREQ(out, "/elsewhere/kestrix/water.obj");

@@ -20,13 +20,50 @@ int pathexists(const char *path)
     return stat(path, &st) == 0;
 }
 
+// The path's own text, without "." and ".." and repeated slashes, as
+// Windows makes full paths: the figure file compares the mesh's path with the
+// Poser folder's by their text.
+static void tidy(char *path)
+{
+    char tidied[4096];
+    size_t used = 0; // tidied holds "/" and whole segments, each ending in '/'
+    tidied[used++] = '/';
+    for (const char *in = path; *in;) {
+        while (*in == '/')
+            in++;
+        size_t len = std::strcspn(in, "/");
+        if (len == 2 && in[0] == '.' && in[1] == '.') {
+            if (used > 1) {
+                used--;
+                while (tidied[used - 1] != '/')
+                    used--;
+            }
+        } else if (len > 0 && !(len == 1 && in[0] == '.') && used + len + 1 < sizeof tidied) {
+            std::memcpy(tidied + used, in, len);
+            used += len;
+            tidied[used++] = '/';
+        }
+        in += len;
+    }
+    if (used > 1)
+        used--; // no trailing slash
+    std::memcpy(path, tidied, used);
+    path[used] = '\0';
+}
+
 int abspath(const char *path, char *out, size_t size)
 {
-    if (path[0] == '/')
-        return std::snprintf(out, size, "%s", path) < static_cast<int>(size);
-    char cwd[4096];
-    if (!getcwd(cwd, sizeof cwd))
+    int n;
+    if (path[0] == '/') {
+        n = std::snprintf(out, size, "%s", path);
+    } else {
+        char cwd[4096];
+        if (!getcwd(cwd, sizeof cwd))
+            return 0;
+        n = std::snprintf(out, size, "%s/%s", cwd, path);
+    }
+    if (n < 0 || n >= static_cast<int>(size))
         return 0;
-    const char *sep = cwd[std::strlen(cwd) - 1] == '/' ? "" : "/";
-    return std::snprintf(out, size, "%s%s%s", cwd, sep, path) < static_cast<int>(size);
+    tidy(out);
+    return 1;
 }

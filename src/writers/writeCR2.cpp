@@ -7,7 +7,19 @@
 
 namespace {
 
+// Every separator becomes a colon in the resource path...
 bool isseparatorchar(char c) { return c == '\\' || c == '/'; }
+
+// ...but on the portable build only "/" separates folders: a backslash is an
+// ordinary character of a name there.
+bool folderseparator(char c)
+{
+#ifdef _WIN32
+    return c == '\\' || c == '/';
+#else
+    return c == '/';
+#endif
+}
 
 bool sameprefix(const char *path, const char *root, size_t n)
 {
@@ -108,7 +120,7 @@ void resourcepath(char *out, size_t size, const char *objfile, const char *poser
 {
     size_t root = std::strlen(posername);
     bool below = std::strlen(objfile) > root && sameprefix(objfile, posername, root) &&
-                 isseparatorchar(objfile[root]);
+                 folderseparator(objfile[root]);
     if (!below) {
         // Another folder or drive: the figure application also takes a full path.
         std::snprintf(out, size, "%s", objfile);

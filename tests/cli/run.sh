@@ -41,7 +41,7 @@ for krx in "$src"/examples/*.krx; do
     check "example $n has both files" test -s "ex/$obj/$n.obj" -a -s "ex/$mol/$n.cr2"
 done
 
-check "no temporary file is left" test "$(ls "$mol" | grep -c -v '\.cr2$')" -eq 0
+check "no temporary file is left" test "$(ls -A "$mol" | grep -c -v '\.cr2$')" -eq 0
 
 # The Poser folder was remembered in kestrix.ini in the start-up folder.
 check "kestrix.ini remembers the folder" grep -q "^poseraddr=$work/poser\$" kestrix.ini
@@ -73,6 +73,12 @@ check "named outputs: exit 0" test $? -eq 0
 check "bare CR2 name goes into Molecules" test -f "$mol/Fig.cr2"
 check "OBJ name with a folder is taken as given" test -f elsewhere/mesh.OBJ
 check "OBJ outside the Poser folder is named by its full path" grep -q "^figureResFile $work/elsewhere/mesh.OBJ\$" "$mol/Fig.cr2"
+
+# Paths with "." and ".." name the same folders: the mesh still lies below
+# the Poser folder.
+mkdir dots
+(cd dots && "$cli" --quiet --force --poser ./../poser/. --obj ../poser/kestrix/../kestrix/dotted.obj --cr2 dotted ../water.krx)
+check "dotted paths: resource path below the Poser folder" grep -q "^figureResFile :kestrix:dotted.obj\$" "$mol/dotted.cr2"
 
 # Description errors: the reader's message, then the shell's.
 printf 'element O 1 1 1 1\natom A Q 0 0 0\n' >bad.krx
@@ -120,7 +126,8 @@ for delay in 0.001 0.002 0.004 0.006 0.008 0.01 0.015 0.02 0.03; do
     (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -TERM $p 2>/dev/null; wait $p) 2>/dev/null
     (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -INT $p 2>/dev/null; wait $p) 2>/dev/null
 done
-check "interrupted conversions leave no temporary file" test "$(find intr/poser -type f | grep -c -v -E '[.](cr2|obj)$')" -eq 0
+leftover=$(find intr/poser -type f | grep -v -E '/big[.](cr2|obj)$')
+check "interrupted conversions leave no temporary file ($leftover)" test -z "$leftover"
 
 # Usage.
 "$cli" >/dev/null 2>err.txt
