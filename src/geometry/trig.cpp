@@ -3,13 +3,15 @@
 // straight chain), so every build must produce the same bits, and the C
 // libraries do not: MinGW-w64's sin, cos and atan2 run the x87 instructions
 // fsin, fcos and fpatan, whose reduction by a 66-bit pi gives cos(pi/2) with
-// barely four correct digits, while glibc rounds correctly.
+// barely four correct digits, while glibc's are right to within an ulp but
+// not always correctly rounded.
 //
 // So every result here is computed in double-double arithmetic (about 106
 // bits, with plain IEEE additions and multiplications that every build does
 // identically, nothing fused) and rounded once at the end: correctly rounded
-// unless the true value lies within about 2^-100 of a rounding boundary, which
-// is how glibc's results come out as well, bit for bit, on the values tried.
+// unless the true value lies within about 2^-100 of a rounding boundary. (So
+// on about one argument in a thousand the result is glibc's plus or minus one
+// ulp: glibc's is the misrounded one.)
 // The argument reduction of sin and cos is accurate for |x| up to about 2^26;
 // beyond it (never met: the pass turns by angles within [-pi, pi]) results
 // are still the same on every build, only less accurate.
