@@ -20,21 +20,6 @@ namespace {
 
 window const W = reinterpret_cast<window>(0x1234);
 
-std::vector<std::string> listfolder(const std::string &dir)
-{
-    std::vector<std::string> out;
-    std::string cmd = "ls -A '" + dir + "' 2>/dev/null";
-    FILE *p = popen(cmd.c_str(), "r");
-    char buf[512];
-    while (p && std::fgets(buf, sizeof buf, p)) {
-        buf[std::strcspn(buf, "\n")] = 0;
-        out.push_back(buf);
-    }
-    if (p)
-        pclose(p);
-    return out;
-}
-
 class Job : public ::testing::Test {
 protected:
     std::string dir, poser, molecules, kestrix, krx;

@@ -9,6 +9,7 @@
 #include "geometry/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
+#include "support/testutil.h"
 #include "writers/writeGLB.h"
 
 std::string glbof(int *result, const char *name)
@@ -17,11 +18,7 @@ std::string glbof(int *result, const char *name)
     int r = writeGLB(f, name, "kestrix test");
     if (result)
         *result = r;
-    long size = std::ftell(f);
-    std::rewind(f);
-    std::string out(static_cast<size_t>(size), '\0');
-    size_t got = std::fread(&out[0], 1, out.size(), f);
-    out.resize(got);
+    std::string out = contents(f);
     std::fclose(f);
     return out;
 }

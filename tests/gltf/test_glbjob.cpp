@@ -21,23 +21,6 @@
 
 namespace {
 
-std::vector<std::string> entries(const std::string &dir)
-{
-    std::vector<std::string> out;
-    std::string cmd = "ls -A '" + dir + "' 2>/dev/null";
-    FILE *p = popen(cmd.c_str(), "r");
-    char buf[512];
-    while (p && std::fgets(buf, sizeof buf, p)) {
-        std::string line = buf;
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        out.push_back(line);
-    }
-    if (p)
-        pclose(p);
-    return out;
-}
-
 class GlbJob : public ::testing::Test {
 protected:
     std::string dir, krx, glb;
@@ -70,7 +53,7 @@ TEST_F(GlbJob, ConvertsAndReports)
     EXPECT_EQ(scripted::messages[0].text, glb);
     EXPECT_EQ(scripted::messages[0].type, static_cast<unsigned>(KMB_OK));
     // Nothing else in the folder: no temporary file, no Poser files.
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
+    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
     EXPECT_TRUE(scripted::dialogs.empty());
 }
 
@@ -97,7 +80,7 @@ TEST_F(GlbJob, ReplacesAnExistingFileOnlyWithForce)
     scripted::clear();
     ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 1), 1);
     EXPECT_EQ(readfile(glb).substr(0, 4), "glTF");
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
+    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
 }
 
 TEST_F(GlbJob, FailuresWriteNothing)
@@ -120,7 +103,7 @@ TEST_F(GlbJob, FailuresWriteNothing)
         EXPECT_EQ(scripted::messages.back().caption, c.caption);
         EXPECT_EQ(scripted::messages.back().text, c.shown);
         EXPECT_EQ(readfile(glb), "old");
-        EXPECT_EQ(entries(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
+        EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
     }
 }
 
@@ -142,7 +125,7 @@ TEST_F(GlbJob, UnreadableDescriptionAndUnwritableFolder)
     std::string longname = dir + "/" + std::string(300, 'x') + ".glb";
     EXPECT_EQ(convertGLB(krx.c_str(), longname.c_str(), 0), 0);
     EXPECT_EQ(captions(), std::vector<std::string>{"I can't open this file"});
-    EXPECT_EQ(entries(dir), std::vector<std::string>{"water.krx"});
+    EXPECT_EQ(listfolder(dir), std::vector<std::string>{"water.krx"});
 }
 
 TEST_F(GlbJob, FullDiskFailsAndKeepsTheOldFile)
@@ -170,7 +153,7 @@ TEST_F(GlbJob, FullDiskFailsAndKeepsTheOldFile)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readfile(glb), "old");
-    EXPECT_EQ(entries(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
+    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
 }
 
 TEST_F(GlbJob, EachJobStartsFromAnEmptyModel)

@@ -1,6 +1,9 @@
 #include "support/testutil.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +32,32 @@ void writefile(const std::string &path, const std::string &content)
     out << content;
 }
 
+std::string contents(FILE *f)
+{
+    long size = std::ftell(f);
+    std::rewind(f);
+    std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    size_t got = std::fread(&out[0], 1, out.size(), f);
+    out.resize(got);
+    return out;
+}
+
+std::vector<std::string> listfolder(const std::string &dir)
+{
+    std::vector<std::string> out;
+    DIR *d = opendir(dir.c_str());
+    if (!d)
+        return out;
+    while (dirent *e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name != "." && name != "..")
+            out.push_back(name);
+    }
+    closedir(d);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
 std::string tempfolder()
 {
     const char *base = std::getenv("TMPDIR");
@@ -53,11 +82,7 @@ template <class Write> std::string capture(Write write)
 {
     FILE *f = tmpfile();
     write(f);
-    long size = std::ftell(f);
-    std::rewind(f);
-    std::string out(static_cast<size_t>(size), '\0');
-    size_t got = std::fread(&out[0], 1, out.size(), f);
-    out.resize(got);
+    std::string out = contents(f);
     std::fclose(f);
     return out;
 }

@@ -1,13 +1,22 @@
 // Small helpers shared by the tests.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // The folder of the checked-in test data (tests/).
 std::string testdata(const std::string &relative);
 
 std::string readfile(const std::string &path);
 void writefile(const std::string &path, const std::string &content);
+
+// Everything written to f so far (f is left at its end).
+std::string contents(FILE *f);
+
+// The names in a folder, hidden ones included, sorted; empty when it does
+// not exist.
+std::vector<std::string> listfolder(const std::string &dir);
 
 // A fresh, empty folder under the system's temporary folder.
 std::string tempfolder();
