@@ -33,10 +33,8 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
         warn(krxpath, "there are no atoms in this file");
         return 0;
     }
-    if (readxyz && !findangles(0)) {
-        warn(krxpath, "not enough memory");
-        return 0;
-    }
+    if (readxyz)
+        findangles(0);
     if (!buildfigure(figure)) {
         warn(figure->bad, "this number is out of range");
         return 0;
