@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "text.h"
+
 namespace importer {
 
 inputformat formatof(const std::string &path)
@@ -20,6 +22,20 @@ inputformat formatof(const std::string &path)
     if (suffix == "mol" || suffix == "sdf" || suffix == "sd")
         return FORMAT_MOL;
     return FORMAT_UNKNOWN;
+}
+
+int readas(inputformat f, const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
+           problem &p)
+{
+    return f == FORMAT_XYZ ? readXYZ(path, lines, m, p)
+           : f == FORMAT_PDB ? readPDB(path, lines, m, p)
+                             : readMOL(path, lines, m, p);
+}
+
+int readinput(const std::string &path, inmolecule &m, problem &p)
+{
+    std::vector<std::string> lines;
+    return readlines(path, lines, p) && readas(formatof(path), path, lines, m, p);
 }
 
 } // namespace importer

@@ -23,4 +23,11 @@ int readPDB(const std::string &path, const std::vector<std::string> &lines, inmo
 int readMOL(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
             problem &p);
 
+// The reader of format f (not FORMAT_UNKNOWN) on the lines.
+int readas(inputformat f, const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
+           problem &p);
+
+// Reads the file at path with the reader its suffix names (a known one).
+int readinput(const std::string &path, inmolecule &m, problem &p);
+
 } // namespace importer

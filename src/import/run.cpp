@@ -68,14 +68,8 @@ int importfile(const std::string &input, const std::string &output, const option
     if (canonical(input) == canonical(output))
         return fail(p, "bad output", output + " is the input itself");
 
-    std::vector<std::string> lines;
-    if (!readlines(input, lines, p))
-        return 0;
     inmolecule m;
-    int read = format == FORMAT_XYZ ? readXYZ(input, lines, m, p)
-               : format == FORMAT_PDB ? readPDB(input, lines, m, p)
-                                      : readMOL(input, lines, m, p);
-    if (!read)
+    if (!readinput(input, m, p))
         return 0;
 
     size_t hydrogens = (size_t)std::count_if(m.atoms.begin(), m.atoms.end(),

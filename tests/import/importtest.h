@@ -4,13 +4,25 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "molecule.h"
 #include "problem.h"
+#include "readers.h"
 
 // A sample file of tests/import/data.
 inline std::string sample(const std::string &name)
 {
     return std::string(KESTRIX_IMPORT_DATA) + "/" + name;
+}
+
+// A file read as the importer reads it, expected to be accepted.
+inline importer::inmolecule readsample(const std::string &path)
+{
+    importer::inmolecule m;
+    importer::problem p;
+    EXPECT_EQ(importer::readinput(path, m, p), 1) << p.what << ": " << p.detail;
+    return m;
 }
 
 // Text cut at its line feeds, as readlines would give it.

@@ -42,21 +42,6 @@ atomtree treeof(const inmolecule &m, int root = -1)
     return t;
 }
 
-inmolecule readsample(const std::string &name)
-{
-    std::vector<std::string> lines;
-    problem p;
-    inmolecule m;
-    std::string path = sample(name);
-    readlines(path, lines, p);
-    inputformat f = formatof(path);
-    int ok = f == FORMAT_XYZ ? readXYZ(path, lines, m, p)
-             : f == FORMAT_PDB ? readPDB(path, lines, m, p)
-                               : readMOL(path, lines, m, p);
-    EXPECT_EQ(ok, 1) << p.detail;
-    return m;
-}
-
 } // namespace
 
 TEST(Radii, CorderoValuesWhereChemistryProgramsTakeThem)
@@ -108,7 +93,7 @@ TEST(Bonds, DistanceRuleBounds)
 
 TEST(Bonds, PerceivedBenzeneEqualsItsBondBlock)
 {
-    inmolecule m = readsample("benzene.mol");
+    inmolecule m = readsample(sample("benzene.mol"));
     bondlist listed = allbonds(m);
     ASSERT_EQ(listed.size(), 12u);
     m.bonds.clear();
@@ -118,7 +103,7 @@ TEST(Bonds, PerceivedBenzeneEqualsItsBondBlock)
 
 TEST(Bonds, PdbDistancesPlusConect)
 {
-    inmolecule m = readsample("fragment.pdb");
+    inmolecule m = readsample(sample("fragment.pdb"));
     bondlist expected{{0, 1}, {0, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}};
     EXPECT_EQ(allbonds(m), expected);
     // The zinc's two bonds come from CONECT alone.
@@ -128,7 +113,7 @@ TEST(Bonds, PdbDistancesPlusConect)
 
 TEST(Tree, WaterFromOxygen)
 {
-    atomtree t = treeof(readsample("water.xyz"));
+    atomtree t = treeof(readsample(sample("water.xyz")));
     EXPECT_EQ(t.root, 0);
     EXPECT_EQ(t.parent, (std::vector<int>{-1, 0, 0}));
     EXPECT_TRUE(t.ringbonds.empty());
@@ -137,7 +122,7 @@ TEST(Tree, WaterFromOxygen)
 
 TEST(Tree, BenzeneBreadthFirstWithOneRingBond)
 {
-    atomtree t = treeof(readsample("benzene.mol"));
+    atomtree t = treeof(readsample(sample("benzene.mol")));
     EXPECT_EQ(t.root, 0); // every carbon is 4 bonds from its farthest atom
     //                     C1  C2 C3 C4 C5 C6 H1 H2 H3 H4 H5 H6
     std::vector<int> parent{-1, 0, 1, 2, 5, 0, 0, 1, 2, 3, 4, 5};
@@ -148,7 +133,7 @@ TEST(Tree, BenzeneBreadthFirstWithOneRingBond)
 
 TEST(Tree, AdamantaneRootsAtABridgeheadWithThreeRingBonds)
 {
-    inmolecule m = readsample("adamantane.xyz");
+    inmolecule m = readsample(sample("adamantane.xyz"));
     atomtree t = treeof(m);
     // Bridgehead carbons reach every atom within 4 bonds, the CH2 ones in 5.
     EXPECT_EQ(t.root, 0);
@@ -205,7 +190,7 @@ TEST(Tree, NearestAtomTiesGoToTheLowestIndex)
 
 TEST(Tree, ChosenRootAndItsPart)
 {
-    atomtree t = treeof(readsample("water.xyz"), 2);
+    atomtree t = treeof(readsample(sample("water.xyz")), 2);
     EXPECT_EQ(t.root, 2);
     EXPECT_EQ(t.parent, (std::vector<int>{2, 0, -1}));
     // A root in the smaller part makes that part the main one.
@@ -217,7 +202,7 @@ TEST(Tree, ChosenRootAndItsPart)
 
 TEST(Tree, SaltHangsTheNitrateByItsNearestOxygen)
 {
-    atomtree t = treeof(readsample("salt.sdf"));
+    atomtree t = treeof(readsample(sample("salt.sdf")));
     EXPECT_EQ(t.root, 0);
     EXPECT_EQ(t.nparts, 2);
     EXPECT_EQ(t.hung, (std::vector<int>{8}));

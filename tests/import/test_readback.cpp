@@ -22,20 +22,6 @@ using namespace importer;
 
 namespace {
 
-inmolecule readsample(const std::string &path)
-{
-    std::vector<std::string> lines;
-    problem p;
-    inmolecule m;
-    readlines(path, lines, p);
-    inputformat f = formatof(path);
-    int ok = f == FORMAT_XYZ ? readXYZ(path, lines, m, p)
-             : f == FORMAT_PDB ? readPDB(path, lines, m, p)
-                               : readMOL(path, lines, m, p);
-    EXPECT_EQ(ok, 1) << p.detail;
-    return m;
-}
-
 // Imports a sample and reads the description into the model.
 void importandread(const std::string &name, std::vector<std::string> extra = {})
 {

@@ -11,33 +11,13 @@ using namespace importer;
 
 namespace {
 
-inmolecule readsample(const std::string &name)
-{
-    std::vector<std::string> lines;
-    problem p;
-    inmolecule m;
-    std::string path = sample(name);
-    EXPECT_EQ(readlines(path, lines, p), 1) << p.detail;
-    int ok = 0;
-    switch (formatof(path)) {
-    case FORMAT_XYZ: ok = readXYZ(path, lines, m, p); break;
-    case FORMAT_PDB: ok = readPDB(path, lines, m, p); break;
-    case FORMAT_MOL: ok = readMOL(path, lines, m, p); break;
-    default: break;
-    }
-    EXPECT_EQ(ok, 1) << p.what << ": " << p.detail;
-    return m;
-}
-
 // Reads text as the given format and expects it refused.
 problem refused(inputformat f, const std::string &text)
 {
     std::vector<std::string> lines = linesof(text);
     inmolecule m;
     problem p;
-    int ok = f == FORMAT_XYZ ? readXYZ("t", lines, m, p)
-             : f == FORMAT_PDB ? readPDB("t", lines, m, p)
-                               : readMOL("t", lines, m, p);
+    int ok = readas(f, "t", lines, m, p);
     EXPECT_EQ(ok, 0) << text;
     return p;
 }
@@ -47,9 +27,7 @@ inmolecule accepted(inputformat f, const std::string &text)
     std::vector<std::string> lines = linesof(text);
     inmolecule m;
     problem p;
-    int ok = f == FORMAT_XYZ ? readXYZ("t", lines, m, p)
-             : f == FORMAT_PDB ? readPDB("t", lines, m, p)
-                               : readMOL("t", lines, m, p);
+    int ok = readas(f, "t", lines, m, p);
     EXPECT_EQ(ok, 1) << p.what << ": " << p.detail << "\n" << text;
     return m;
 }
@@ -147,7 +125,7 @@ TEST(Lines, CarriageReturnsAndByteOrderMarkGo)
 
 TEST(Xyz, Water)
 {
-    inmolecule m = readsample("water.xyz");
+    inmolecule m = readsample(sample("water.xyz"));
     ASSERT_EQ(m.atoms.size(), 3u);
     expectatom(m.atoms[0], 8, 0, 0, 0.1173, 3);
     expectatom(m.atoms[1], 1, 0, 0.7572, -0.4692, 4);
@@ -176,12 +154,10 @@ TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
 
 TEST(Xyz, MalformedFilesNameTheLine)
 {
-    std::vector<std::string> lines;
     problem p;
     inmolecule m;
     std::string path = sample("malformed.xyz");
-    ASSERT_EQ(readlines(path, lines, p), 1);
-    EXPECT_EQ(readXYZ(path, lines, m, p), 0);
+    EXPECT_EQ(readinput(path, m, p), 0);
     EXPECT_EQ(p.what, "malformed line");
     EXPECT_EQ(p.detail, path + ":4: expected \"Element x y z\"");
 
@@ -208,7 +184,7 @@ TEST(Xyz, MalformedFilesNameTheLine)
 
 TEST(Pdb, FirstModelFirstAltlocConectAndHetatm)
 {
-    inmolecule m = readsample("fragment.pdb");
+    inmolecule m = readsample(sample("fragment.pdb"));
     ASSERT_EQ(m.atoms.size(), 7u);
     expectatom(m.atoms[0], 7, 11.104, 6.134, -6.504, 5);
     expectatom(m.atoms[1], 1, 10.096, 6.134, -6.504, 6); // element from the name
@@ -246,12 +222,10 @@ TEST(Pdb, ElementFromTheAtomNameWhenColumns77To78AreBlank)
 
 TEST(Pdb, MalformedRecordsNameTheLine)
 {
-    std::vector<std::string> lines;
     problem p;
     inmolecule m;
     std::string path = sample("malformed.pdb");
-    ASSERT_EQ(readlines(path, lines, p), 1);
-    EXPECT_EQ(readPDB(path, lines, m, p), 0);
+    EXPECT_EQ(readinput(path, m, p), 0);
     EXPECT_EQ(p.what, "malformed line");
     EXPECT_EQ(p.detail, path + ":3: coordinates must be numbers in columns 31-54");
 
@@ -268,7 +242,7 @@ TEST(Pdb, MalformedRecordsNameTheLine)
 
 TEST(Mol, BenzeneWithItsBondBlock)
 {
-    inmolecule m = readsample("benzene.mol");
+    inmolecule m = readsample(sample("benzene.mol"));
     ASSERT_EQ(m.atoms.size(), 12u);
     expectatom(m.atoms[0], 6, 1.39, 0, 0, 5);
     expectatom(m.atoms[7], 1, 1.235, 2.1391, 0, 12);
@@ -280,7 +254,7 @@ TEST(Mol, BenzeneWithItsBondBlock)
 
 TEST(Mol, SdfFirstRecordOnly)
 {
-    inmolecule m = readsample("salt.sdf");
+    inmolecule m = readsample(sample("salt.sdf"));
     ASSERT_EQ(m.atoms.size(), 9u);
     EXPECT_EQ(m.atoms[8].element, 8);
     EXPECT_EQ(m.atoms[8].x, 1.8783);
@@ -313,7 +287,7 @@ TEST(Mol, BlankSeparatedLinesOfLaxWriters)
 
 TEST(Mol, V3000WithContinuationLines)
 {
-    inmolecule m = readsample("methanol.mol");
+    inmolecule m = readsample(sample("methanol.mol"));
     ASSERT_EQ(m.atoms.size(), 6u);
     expectatom(m.atoms[0], 6, 0, 0, 0, 8);
     expectatom(m.atoms[1], 8, 1.42, 0, 0, 9);
@@ -326,12 +300,10 @@ TEST(Mol, V3000WithContinuationLines)
 
 TEST(Mol, MalformedRecordsNameTheLine)
 {
-    std::vector<std::string> lines;
     problem p;
     inmolecule m;
     std::string path = sample("malformed.mol");
-    ASSERT_EQ(readlines(path, lines, p), 1);
-    EXPECT_EQ(readMOL(path, lines, m, p), 0);
+    EXPECT_EQ(readinput(path, m, p), 0);
     EXPECT_EQ(p.what, "malformed line");
     EXPECT_EQ(p.detail, path + ":7: a bond must join two different atoms numbered 1 to 2");
 

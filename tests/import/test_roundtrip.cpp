@@ -109,15 +109,9 @@ void roundtrip(const std::string &input, const std::vector<std::string> &options
         readcr2((work / "poser/Runtime/Libraries/character/Molecules/mol.cr2").string());
 
     // The input as the importer's readers see it, by atom name.
-    std::vector<std::string> lines;
     problem p;
     inmolecule m;
-    ASSERT_EQ(readlines(input, lines, p), 1);
-    inputformat f = formatof(input);
-    ASSERT_EQ(f == FORMAT_XYZ ? readXYZ(input, lines, m, p)
-              : f == FORMAT_PDB ? readPDB(input, lines, m, p)
-                                : readMOL(input, lines, m, p),
-              1);
+    ASSERT_EQ(readinput(input, m, p), 1) << p.detail;
     bool nohydrogens = false;
     for (const std::string &o : options)
         nohydrogens = nohydrogens || o == "--no-hydrogens";

@@ -1,7 +1,11 @@
 #include "support/testutil.h"
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -56,6 +60,28 @@ std::vector<std::string> listfolder(const std::string &dir)
     closedir(d);
     std::sort(out.begin(), out.end());
     return out;
+}
+
+int failsonfulldisk(long limit, const std::function<int()> &job, const std::string &file)
+{
+    pid_t child = fork();
+    if (child < 0)
+        return 0;
+    if (child == 0) {
+        // Past the limit a write fails instead of the signal ending the child.
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit lim = {static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        scripted::clear();
+        int ok = job();
+        bool reported = !scripted::messages.empty() &&
+                        scripted::messages.back().caption == "I can't write this file" &&
+                        scripted::messages.back().text == file;
+        _exit(ok == 0 && reported ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 std::string tempfolder()

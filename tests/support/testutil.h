@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ std::string contents(FILE *f);
 // The names in a folder, hidden ones included, sorted; empty when it does
 // not exist.
 std::vector<std::string> listfolder(const std::string &dir);
+
+// Runs job in a child process that may write files of at most limit bytes
+// (a disk that fills up) and expects it to fail with "I can't write this
+// file" naming file. Returns 1 when it did.
+int failsonfulldisk(long limit, const std::function<int()> &job, const std::string &file);
 
 // A fresh, empty folder under the system's temporary folder.
 std::string tempfolder();
