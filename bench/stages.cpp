@@ -35,7 +35,7 @@ int readonce(const char *path)
     if (!f)
         return 0;
     resetjob();
-    int ok = readmolecule(f, path);
+    int ok = readmolecule(f, path, nullptr, nullptr);
     std::fclose(f);
     return ok && natoms > 0;
 }

@@ -102,7 +102,7 @@ const char *firstnotfinite()
 int convert(FILE *KRX, const char *path, outfile *CR2, outfile *OBJ, const char *objfile)
 {
     resetjob();
-    if (!readmolecule(KRX, path))
+    if (!readmolecule(KRX, path, shownotice, nullptr))
         return 0;
     if (natoms == 0) {
         warn(nullptr, path, "there are no atoms in this file");

@@ -27,7 +27,7 @@ void warn(const char *text, const char *caption) { messagebox(nullptr, text, cap
 int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
 {
     resetjob();
-    if (!readmolecule(KRX, krxpath))
+    if (!readmolecule(KRX, krxpath, shownotice, nullptr))
         return 0;
     if (natoms == 0) {
         warn(krxpath, "there are no atoms in this file");

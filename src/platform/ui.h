@@ -4,16 +4,19 @@
 // with standard streams and its options, the tests with a scripted layer.
 #pragma once
 
-typedef void *window; // the main window (an HWND on Windows); null for none
+#include "base/notice.h"
 
-enum {
-    KMB_OK = 0x00,          // MB_OK: reports and confirmations
-    KMB_ICONWARNING = 0x30, // MB_OK | MB_ICONEXCLAMATION: every failure
-    KMB_EXCLAMATION = 0x30  // MB_ICONEXCLAMATION alone has the same value
-};
+typedef void *window; // the main window (an HWND on Windows); null for none
 
 // Shows text under caption and returns when the user has dismissed it.
 void messagebox(window owner, const char *text, const char *caption, unsigned type);
+
+// Shows a notice of a lower layer; to is the window that owns it when the
+// notice is owned. A noticesink for those layers.
+inline void shownotice(void *to, const notice &n)
+{
+    messagebox(n.owned ? static_cast<window>(to) : nullptr, n.text, n.caption, n.type);
+}
 
 // Open (write 0) or save (write nonzero) dialog. file is a 256-character
 // buffer holding the name shown first; on success it holds the full path of

@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!KRX)
         std::abort();
     resetjob();
-    int ok = readmolecule(KRX, "fuzz.krx");
+    int ok = readmolecule(KRX, "fuzz.krx", nullptr, nullptr);
     std::fclose(KRX);
     checkmodel();
     if (!ok || natoms == 0)
