@@ -20,10 +20,13 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target kestrix-cli -j2 >/dev/null
 build=$(cd "$build" && pwd)
+# Every layer the job stands on, each after those that use it.
+libs=
+for l in job poser gltf writers angles platform model math base; do libs="$libs $build/libkestrix_$l.a"; done
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
 "${CXX:-c++}" -std=c++17 -O2 -Wall -Wextra -o "$build/kestrix-bench" "$here/bench.cpp"
 "${CXX:-c++}" -std=c++17 -O2 -Wall -Wextra -ffp-contract=off -I"$root/src" -o "$build/kestrix-stages" \
-    "$here/stages.cpp" "$build/libkestrix_job.a" "$build/libkestrix_core.a"
+    "$here/stages.cpp" $libs
 echo "build: $build (${type:-no build type}), $(nproc) cores, $(uname -sr)"
 work=$build/bench-work
 rm -rf "$work"

@@ -15,7 +15,7 @@
 #include "job/KESTRIX.h"
 #include "model/model.h"
 #include "model/reader.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 void messagebox(window, const char *, const char *, unsigned) {}
 int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "job/KESTRIX.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
-#include "platform/ui.h"
+#include "job/ui.h"
 
 namespace {
 

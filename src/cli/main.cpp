@@ -11,10 +11,11 @@
 #include "cli/console_ui.h"
 #include "cli/options.h"
 #include "job/KESTRIX.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "platform/outfile.h"
 #include "job/glbjob.h"
-#include "platform/ui.h"
+#include "job/ui.h"
+#include "base/version.h"
 
 namespace {
 

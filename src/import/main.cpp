@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "run.h"
+#include "base/version.h"
 
 int main(int argc, char **argv)
 {

@@ -6,12 +6,12 @@
 
 #include "geometry/findangles.h"
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 char rootdir[256];
 char posername[256];

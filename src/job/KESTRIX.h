@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "platform/ui.h"
+#include "job/ui.h"
 
 extern char rootdir[256];   // the current folder at start-up; kestrix.ini lives there
 extern char posername[256]; // the confirmed Poser installation folder

@@ -6,13 +6,14 @@
 #include "geometry/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/reader.h"
 #include "platform/binary.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
-#include "platform/ui.h"
-#include "writers/writeGLB.h"
+#include "job/ui.h"
+#include "writers/gltf/writeGLB.h"
+#include "base/version.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/numbers.h"
 #include "model/parse.h"
 

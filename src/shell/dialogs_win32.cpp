@@ -1,5 +1,5 @@
 // Every open and save dialog and every message box of the desktop program.
-#include "platform/ui.h"
+#include "job/ui.h"
 
 #include <windows.h>
 

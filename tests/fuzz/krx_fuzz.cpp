@@ -17,7 +17,7 @@
 #include "model/reader.h"
 #include "reference_angles.h"
 #include "reference_writers.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "model/model.h"
 #include "model/reader.h"
 #include "support/scripted_ui.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 std::string testdata(const std::string &relative) { return std::string(KESTRIX_TESTDATA) + "/" + relative; }
 
