@@ -136,7 +136,6 @@ int finish(outfile *out, int s)
 
 int startup()
 {
-    pi = std::atan(1.0) * 4;
     return currentdir(rootdir, sizeof rootdir);
 }
 

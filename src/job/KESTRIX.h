@@ -20,6 +20,6 @@ void resetjob();
 // ignored. Returns 0 when the name with its suffix does not fit size.
 int addsuffix(char *name, size_t size, const char *suffix);
 
-// Sets pi and rootdir: every front end calls this once at start-up, before
+// Sets rootdir: every front end calls this once at start-up, before
 // the first conversion.
 int startup();

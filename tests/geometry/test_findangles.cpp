@@ -27,7 +27,6 @@ class Angles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        pi = std::atan(1.0) * 4;
         scripted::clear();
     }
 

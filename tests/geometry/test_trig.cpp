@@ -23,6 +23,16 @@ std::uint64_t bits(double d)
 
 #define EXPECT_SAME_BITS(got, want) EXPECT_EQ(bits(got), bits(want)) << std::hexfloat << (got) << " vs " << (want)
 
+// pi is a constant: the value that start-up once computed, there before any
+// code runs (a test or a tool that converts without start-up got 0).
+static_assert(pi > 3.14159 && pi < 3.1416, "pi is known at compile time");
+
+TEST(Trig, PiIsFourTimesTheArctangentOfOne)
+{
+    EXPECT_SAME_BITS(pi, std::atan(1.0) * 4);
+    EXPECT_SAME_BITS(pi, std::acos(-1.0));
+}
+
 TEST(Trig, SineAndCosineAreCorrectlyRounded)
 {
     for (const auto &row : SINCOS) {

@@ -35,7 +35,6 @@ size_t count(const std::string &text, const std::string &what)
 // coordinate mode.
 void load(const std::string &text)
 {
-    pi = std::atan(1.0) * 4;
     scripted::clear();
     ASSERT_EQ(readtext(text), 1);
     if (readxyz) {
