@@ -11,6 +11,7 @@
 #include "platform/folders.h"
 #include "platform/profile.h"
 #include "job/ui.h"
+#include "base/paths.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ std::string description;
 // refused, as the dialog would refuse it.
 int answer(char *file, const std::string &path)
 {
-    if (path.size() >= 256) {
+    if (path.size() >= PATHSIZE) {
         std::fprintf(stderr, "kestrix: this path is too long: %s\n", path.c_str());
         return 0;
     }
@@ -33,7 +34,7 @@ int poserfolder(char *file, const char *rootsettings)
 {
     std::string folder = options->poser;
     if (folder.empty()) {
-        char remembered[256];
+        char remembered[PATHSIZE];
         getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, rootsettings);
         folder = remembered;
     }
@@ -71,7 +72,7 @@ int outputname(char *file, const char *folder, const std::string &given, const c
         return 0;
     // The desktop's save dialog asks before replacing a file; here only
     // --force replaces one.
-    char target[256];
+    char target[PATHSIZE];
     std::snprintf(target, sizeof target, "%s", file);
     if (!addsuffix(target, sizeof target, suffix))
         return 1; // too long for its suffix: the job refuses it

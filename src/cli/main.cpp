@@ -16,6 +16,7 @@
 #include "job/glbjob.h"
 #include "job/ui.h"
 #include "base/version.h"
+#include "base/paths.h"
 
 namespace {
 
@@ -108,7 +109,7 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        if (path.size() >= 256 || notafile(path)) {
+        if (path.size() >= PATHSIZE || notafile(path)) {
             messagebox(nullptr, path.c_str(), "I can't open this file", KMB_EXCLAMATION);
             status = 1;
             continue;

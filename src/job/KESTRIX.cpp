@@ -13,8 +13,8 @@
 #include "platform/profile.h"
 #include "writers/poser/poser.h"
 
-char rootdir[256];
-char posername[256];
+char rootdir[PATHSIZE];
+char posername[PATHSIZE];
 
 namespace {
 
@@ -79,7 +79,7 @@ int prepareoutput(window w, outfile *out, char *name, const char *folder, const 
     if (!GetFileName(w, name, folder, title, filter, 1))
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
-    if (!addsuffix(name, 256, suffix) || !openout(out, name)) {
+    if (!addsuffix(name, PATHSIZE, suffix) || !openout(out, name)) {
         warn(nullptr, name, CANTOPEN);
         return 0;
     }
@@ -162,7 +162,7 @@ int readKRX(const char *path, window w)
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
     outfile CR2 = {}, OBJ = {};
-    char settings[300], folder[512], cr2file[256] = "", objfile[256] = "";
+    char settings[300], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
 
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {

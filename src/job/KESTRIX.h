@@ -5,9 +5,10 @@
 #include <cstddef>
 
 #include "job/ui.h"
+#include "base/paths.h"
 
-extern char rootdir[256];   // the current folder at start-up; kestrix.ini lives there
-extern char posername[256]; // the confirmed Poser installation folder
+extern char rootdir[PATHSIZE];   // the current folder at start-up; kestrix.ini lives there
+extern char posername[PATHSIZE]; // the confirmed Poser installation folder
 
 // Runs one conversion of the description at path; w owns the dialogs.
 // Returns 1 on success, 0 on any failure (already reported to the user).

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "base/paths.h"
+
 struct outfile {
     FILE *stream;       // text stream to write to, null when not open
     char tmpname[600];  // the temporary file
-    char target[256];   // the name it becomes
+    char target[PATHSIZE];   // the name it becomes
     char *buffer;       // the stream's buffer, when it has one of its own
 };
 
