@@ -9,6 +9,7 @@
 #include "job/KESTRIX.h"
 #include "model/nocase.h"
 #include "platform/folders.h"
+#include "platform/outfile.h"
 #include "platform/profile.h"
 #include "platform/ui.h"
 
@@ -94,7 +95,9 @@ int outputname(char *file, const char *folder, const std::string &given, const c
     std::snprintf(target, sizeof target, "%s", file);
     if (!addsuffix(target, sizeof target, suffix))
         return 1; // too long for its suffix: the job refuses it
-    if (!options->force && pathexists(target)) {
+    // A file an earlier description of this run wrote is a clash, which the
+    // job names, with or without --force.
+    if (!options->force && pathexists(target) && !claimedoutput(target)) {
         std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", shown(target).c_str());
         return 0;
     }

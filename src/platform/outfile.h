@@ -69,6 +69,9 @@ int commitpair(outfile *first, outfile *second, const outfile **failed);
 // files). Without it only outputs under way at the same time clash.
 void beginbatch();
 
+// 1 when an output of this run has (or will have) the file target names.
+int claimedoutput(const char *target);
+
 // Why f failed, in a few words of the system's or ours ("permission denied",
 // "not a regular file"), for the end of a message.
 const char *outreason(const outfile *f);

@@ -312,3 +312,13 @@ int lockfolderof(const char *path)
 void unlockfolder(int handle) { unlockhandle(handle); }
 
 void beginbatch() { batch = true; }
+
+int claimedoutput(const char *target)
+{
+    char real[600];
+    fileid id;
+    int err;
+    if (!followlinks(target, real, sizeof real))
+        return 0;
+    return claimed(real, examinepath(real, &id, &err) == KIND_FILE ? &id : nullptr);
+}

@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -81,13 +82,16 @@ int renamenoreplace(const char *from, const char *to)
 
 int renameover(const char *from, const char *to)
 {
-#ifdef RENAME_NOREPLACE
-    // The same call as the one that cannot replace, so that every commit of
-    // the layer is one kind of system call (the tests place faults by it).
-    return renameat2(AT_FDCWD, from, AT_FDCWD, to, 0);
-#else
-    return std::rename(from, to);
+#ifdef SYS_renameat2
+    // The same system call as the one that cannot replace (the C library's
+    // renameat2 makes another of it without flags), so that every commit of
+    // the layer is one kind of call: the tests place faults by it.
+    if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 0) == 0)
+        return 0;
+    if (errno != ENOSYS)
+        return -1;
 #endif
+    return std::rename(from, to);
 }
 
 // Folder locks this process holds: flock locks belong to an open file, so a
