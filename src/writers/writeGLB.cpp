@@ -180,13 +180,14 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     pos.bounds = true;
     for (int k = 0; k < 3; k++)
         pos.min[k] = pos.max[k] = p.positions[k];
-    for (size_t i = 0; i < p.positions.size(); i++) {
-        float v = p.positions[i];
-        int k = static_cast<int>(i % 3);
-        if (v < pos.min[k])
-            pos.min[k] = v;
-        if (v > pos.max[k])
-            pos.max[k] = v;
+    for (size_t i = 0; i + 3 <= p.positions.size(); i += 3) {
+        for (int k = 0; k < 3; k++) {
+            float v = p.positions[i + k];
+            if (v < pos.min[k])
+                pos.min[k] = v;
+            if (v > pos.max[k])
+                pos.max[k] = v;
+        }
     }
 
     out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
