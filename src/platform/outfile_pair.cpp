@@ -315,6 +315,8 @@ int lockfolderof(const char *path)
 
 void unlockfolder(int handle) { unlockhandle(handle); }
 
+const char *lastsystemreason() { return systemreason(lastsyserr()); }
+
 void beginbatch() { batch = true; }
 
 void endbatch()
