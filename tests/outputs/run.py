@@ -476,6 +476,13 @@ class Tests:
         self.expect("no control character reaches the terminal", "\x1b" not in err and "\x07" not in err, repr(err))
         self.expect("it is shown escaped", "\\x1b]0;owned\\x07" in err, repr(err))
 
+    def import_escaped(self, c):
+        name = c.path("a\x1b]0;owned\x07.foo")
+        write(name, b"x")
+        rc, _, err = c.run([self.imp, name])
+        self.expect("no control character reaches the terminal", rc == 1 and "\x1b" not in err, repr(err))
+        self.expect("it is shown escaped", "\\x1b]0;owned\\x07" in err, repr(err))
+
     def reasons(self, c):
         # No room for the suffix within the 255 characters of a path.
         longname = c.path("n" * (253 - len(c.path(""))))
@@ -526,6 +533,7 @@ def main():
     t.case("batch: two descriptions onto one pair", t.batch_clash, False)
     t.case("batch: two descriptions onto one pair (--force)", t.batch_clash, True)
     t.case("control characters from a description", t.escaped)
+    t.case("control characters in an input's name", t.import_escaped)
     t.case("failures say why", t.reasons)
     print("%d cases, %d failed" % (t.count, len(t.failures)))
     return 1 if t.failures else 0
