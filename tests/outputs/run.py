@@ -508,7 +508,9 @@ def main():
         for n in range(1, 6):
             t.case("kill -9 at %s #%d" % (syscall, n), t.kill_at, syscall, n)
     for sig in ("INT", "TERM", "HUP", "QUIT", "PIPE"):
-        for syscall, n in (("write", 2), ("write", 3), ("rename", 2), ("renameat2", 2), ("link", 1)):
+        # write 1 is kestrix.ini's, 2 and 3 the figure's and the mesh's.
+        for syscall, n in (("write", 1), ("write", 2), ("write", 3), ("rename", 2), ("renameat2", 2),
+                           ("link", 1)):
             t.case("SIG%s at %s #%d" % (sig, syscall, n), t.signal_at, sig, syscall, n)
         t.case("import: SIG%s at write #1" % sig, t.import_signal_at, sig, "write", 1)
     t.case("a file appears under the mesh's name meanwhile", t.appears_meanwhile)
