@@ -437,6 +437,13 @@ class Tests:
         self.expect("refused", rc == 1 and "(it is the description itself)" in err, err)
         self.expect("the description is untouched", read(d) == golden("water.krx"))
 
+    def poser_onto_description(self, c):
+        d = c.description()
+        os.symlink(d, c.path("%s/water.cr2" % MOLECULES))
+        rc, _, err = c.run([self.cli, "--quiet", "--force", "--poser", "poser", d])
+        self.expect("refused", rc == 1 and "water.cr2 (it is the description itself)" in err, err)
+        self.expect("the description is untouched", read(d) == golden("water.krx"))
+
     def mode_kept(self, c, program):
         if program == "glb":
             d = c.description()
@@ -532,6 +539,7 @@ def main():
                        t.target_kinds, program, kind, force)
         t.case("%s: --force keeps a file's mode" % program, t.mode_kept, program)
     t.case("--glb -o naming the description", t.glb_onto_description)
+    t.case("a figure name that leads to the description", t.poser_onto_description)
     t.case("batch: two descriptions onto one pair", t.batch_clash, False)
     t.case("batch: two descriptions onto one pair (--force)", t.batch_clash, True)
     t.case("control characters from a description", t.escaped)
