@@ -88,6 +88,22 @@ def in_syscall(pid, number):
 SYS_FLOCK = 73  # x86_64
 
 
+def checked(err):
+    """A run's standard error, unless strace or a sanitizer complained."""
+    if "strace: " in err or "Sanitizer" in err or "runtime error:" in err:
+        raise Failed(err[-3000:])
+    return err
+
+
+def traced_env():
+    """The environment of a program under strace: a sanitizer build's leak
+    checker cannot run under ptrace, so it is off there (everything else of
+    the sanitizers stays on)."""
+    env = dict(os.environ)
+    env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
+    return env
+
+
 class Case:
     def __init__(self, t, name):
         self.t = t
@@ -122,10 +138,9 @@ class Case:
         full = self.traced(cmd, injects) if injects else cmd
         if shell:
             full = ["sh", "-c", shell + ' "$@"', "sh"] + full
-        p = subprocess.run(full, cwd=self.top, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT)
-        err = p.stderr.decode("latin-1")
-        if "strace: " in err:
-            raise Failed(err)
+        p = subprocess.run(full, cwd=self.top, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=TIMEOUT,
+                           env=traced_env() if injects else None)
+        err = checked(p.stderr.decode("latin-1"))
         return p.returncode, p.stdout.decode("latin-1"), err
 
     def stopped(self, cmd, injects):
@@ -133,7 +148,7 @@ class Case:
         injected call; returns (strace process, the program's pid)."""
         log = tempfile.mktemp(prefix="kestrix-strace-")
         p = subprocess.Popen(self.traced(cmd, injects, log), cwd=self.top, stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE)
+                             stderr=subprocess.PIPE, env=traced_env())
         deadline = time.monotonic() + TIMEOUT
         try:
             while time.monotonic() < deadline:
@@ -151,7 +166,7 @@ class Case:
     def finish(self, p, pid):
         os.kill(pid, signal.SIGCONT)
         out, err = p.communicate(timeout=TIMEOUT)
-        return p.returncode, out.decode("latin-1"), err.decode("latin-1")
+        return p.returncode, out.decode("latin-1"), checked(err.decode("latin-1"))
 
     def done(self):
         shutil.rmtree(self.top, ignore_errors=True)
@@ -295,7 +310,7 @@ class Tests:
         waited = q.poll() is None
         a = c.finish(p, pid)
         out, err = q.communicate(timeout=TIMEOUT)
-        return waited, a, (q.returncode, out.decode("latin-1"), err.decode("latin-1"))
+        return waited, a, (q.returncode, out.decode("latin-1"), checked(err.decode("latin-1")))
 
     def parallel_force(self, c):
         # A is stopped between its two commits, just after its mesh took its
