@@ -164,7 +164,7 @@ void sincos(double x, double *s, double *c)
             r = sub(r, twoprod(part, HALFPI4[2]));
             r = sub(r, dd{part * HALFPI4[3], 0.0});
         }
-        quadrant = (quadrant + (int)std::fmod(k, 4.0) + 4) % 4;
+        quadrant = (quadrant + static_cast<int>(std::fmod(k, 4.0)) + 4) % 4;
     }
     dd sr, cr;
     sincosreduced(r, &sr, &cr);
@@ -217,7 +217,7 @@ void cachedsincos(double x, double *s, double *c)
 // remainder u = (t - j/8) / (1 + t j/8), |u| <= 1/16, by its series.
 dd atan01(dd t)
 {
-    int j = (int)(t.hi * 8.0 + 0.5);
+    int j = static_cast<int>(t.hi * 8.0 + 0.5);
     if (j > 8)
         j = 8;
     double c = j * 0.125;

@@ -22,7 +22,7 @@ int currentdir(char *buf, size_t size)
 {
     if (size == 0)
         return 0;
-    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(size);
     // The result is the length without the NUL when the folder fits, and the
     // size the buffer would need (NUL included) when it does not.
     DWORD n = GetCurrentDirectoryA(cap, buf);
@@ -39,7 +39,7 @@ int abspath(const char *path, char *out, size_t size)
 {
     if (size == 0)
         return 0;
-    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(size);
     // Like the current folder: the length on success, the needed size when
     // the buffer is too small.
     DWORD n = GetFullPathNameA(path, cap, out, NULL);

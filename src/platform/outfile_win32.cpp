@@ -37,7 +37,7 @@ static HANDLE maketemp(const char *path, char *name, size_t size)
 {
     size_t dirlen = folderlength(path);
     static unsigned serial;
-    unsigned seed = (unsigned)GetCurrentProcessId() * 2654435761u ^ (unsigned)GetTickCount();
+    unsigned seed = static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u ^ static_cast<unsigned>(GetTickCount());
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     for (int attempt = 0; attempt < 100 && dirlen + 16 <= size; attempt++) {
         unsigned tag = seed + 0x9e3779b9u * ++serial;
@@ -59,7 +59,7 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
     DWORD attr = GetFileAttributesA(path);
     if (attr == INVALID_FILE_ATTRIBUTES) {
         DWORD e = GetLastError();
-        *syserr = (int)e;
+        *syserr = static_cast<int>(e);
         return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? KIND_NONE : KIND_ERROR;
     }
     if (attr & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -71,7 +71,7 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
     HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
                            FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (h == INVALID_HANDLE_VALUE) {
-        *syserr = (int)GetLastError();
+        *syserr = static_cast<int>(GetLastError());
         return KIND_ERROR;
     }
     BY_HANDLE_FILE_INFORMATION info;
@@ -80,14 +80,14 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
     if (!disk)
         return KIND_OTHER;
     id->volume = info.dwVolumeSerialNumber;
-    id->index = ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+    id->index = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     return KIND_FILE;
 }
 
 // Links on Windows are refused as names (examinepath), not followed.
 int followlinks(const char *path, char *real, size_t size)
 {
-    if ((size_t)std::snprintf(real, size, "%s", path) >= size) {
+    if (static_cast<size_t>(std::snprintf(real, size, "%s", path)) >= size) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
@@ -116,12 +116,12 @@ int opentemp(outfile *f, int)
 {
     HANDLE h = maketemp(f->real, f->tmpname, sizeof f->tmpname);
     if (h == INVALID_HANDLE_VALUE) {
-        f->syserr = (int)GetLastError();
+        f->syserr = static_cast<int>(GetLastError());
         return 0;
     }
     trackfile(f->tmpname, NULL);
     // Text mode: every "\n" written becomes CR LF.
-    int fd = _open_osfhandle((intptr_t)h, _O_WRONLY | _O_TEXT);
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_TEXT);
     if (fd < 0) {
         f->syserr = ERROR_TOO_MANY_OPEN_FILES;
         CloseHandle(h);
@@ -154,7 +154,7 @@ int makebackup(outfile *f)
             return 1;
         break;
     }
-    f->syserr = (int)GetLastError();
+    f->syserr = static_cast<int>(GetLastError());
     f->backup[0] = '\0';
     return 0;
 }
@@ -172,7 +172,7 @@ int movetemp(outfile *f, int replacing)
         return 1;
     }
     DWORD e = GetLastError();
-    f->syserr = (int)e;
+    f->syserr = static_cast<int>(e);
     f->error = !replacing && (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS) ? OUT_EXISTS : OUT_SYSTEM;
     return 0;
 }
@@ -198,9 +198,9 @@ int lockfolder(const char *path)
         return -1;
     unsigned long long hash = 14695981039346656037ull;
     for (size_t i = 0, end = folderlength(full); i < end; i++) {
-        unsigned char c = (unsigned char)full[i];
+        unsigned char c = static_cast<unsigned char>(full[i]);
         if (c >= 'a' && c <= 'z')
-            c = (unsigned char)(c - 'a' + 'A');
+            c = static_cast<unsigned char>(c - 'a' + 'A');
         if (c == '/')
             c = '\\';
         hash = (hash ^ c) * 1099511628211ull;
@@ -216,14 +216,14 @@ int lockfolder(const char *path)
         CloseHandle(m);
         return -1;
     }
-    return (int)(intptr_t)m;
+    return static_cast<int>(reinterpret_cast<intptr_t>(m));
 }
 
 void unlockhandle(int handle)
 {
     if (handle == -1)
         return;
-    HANDLE m = (HANDLE)(intptr_t)handle;
+    HANDLE m = reinterpret_cast<HANDLE>(static_cast<intptr_t>(handle));
     ReleaseMutex(m);
     CloseHandle(m);
 }
@@ -236,11 +236,11 @@ int samefile(const char *a, const char *b)
            ia.volume == ib.volume && ia.index == ib.index;
 }
 
-int lastsyserr() { return (int)GetLastError(); }
+int lastsyserr() { return static_cast<int>(GetLastError()); }
 
 const char *systemreason(int syserr)
 {
-    switch ((DWORD)syserr) {
+    switch (static_cast<DWORD>(syserr)) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return "no such file or directory";
@@ -262,7 +262,7 @@ const char *systemreason(int syserr)
         return "file exists";
     }
     static char text[160];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, (DWORD)syserr, 0, text,
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, static_cast<DWORD>(syserr), 0, text,
                              sizeof text, NULL);
     while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == '.' || text[n - 1] == ' '))
         text[--n] = '\0';

@@ -11,7 +11,7 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
 {
     if (size == 0)
         return;
-    DWORD cap = size > 0x7fffffff ? 0x7fffffff : (DWORD)size;
+    DWORD cap = size > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(size);
     GetPrivateProfileStringA(section, key, def, buf, cap, path);
 }
 
@@ -20,6 +20,6 @@ int writeprofile(const char *section, const char *key, const char *value, const 
     if (WritePrivateProfileStringA(section, key, value, path))
         return 1;
     if (why)
-        *why = systemreason((int)GetLastError());
+        *why = systemreason(static_cast<int>(GetLastError()));
     return 0;
 }

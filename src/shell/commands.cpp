@@ -62,7 +62,7 @@ void helpcommand()
 
 void exitcommand(HWND w) { SendMessageA(w, WM_CLOSE, 0, 0); }
 
-short Draghowmanyfiles(HDROP drop) { return (short)DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0); }
+short Draghowmanyfiles(HDROP drop) { return static_cast<short>(DragQueryFileA(drop, 0xFFFFFFFF, NULL, 0)); }
 
 void dropcommand(HWND w, HDROP drop)
 {

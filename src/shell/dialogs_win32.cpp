@@ -11,7 +11,7 @@ char tit[PATHSIZE];     // the chosen file's name without its folder
 
 void messagebox(window owner, const char *text, const char *caption, unsigned type)
 {
-    MessageBoxA((HWND)owner, text, caption, type);
+    MessageBoxA(static_cast<HWND>(owner), text, caption, type);
 }
 
 // The box shows the path alone, as the desktop program's boxes always have.
@@ -26,7 +26,7 @@ int GetFileName(window owner, char *file, const char *initdir, const char *title
     // The record's own size: a smaller one (the 32-bit record's) makes every
     // dialog of the 64-bit program fail at once.
     ofn.lStructSize = sizeof(OPENFILENAMEA);
-    ofn.hwndOwner = (HWND)owner;
+    ofn.hwndOwner = static_cast<HWND>(owner);
     ofn.lpstrFilter = filter;
     ofn.lpstrCustomFilter = NULL;
     ofn.nFilterIndex = 0;

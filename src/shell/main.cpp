@@ -23,7 +23,7 @@ void Register(const char *name, WNDPROC proc)
     wc.hInstance = Instance;
     wc.hIcon = LoadIconA(Instance, name);
     wc.hCursor = LoadCursorA(NULL, IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszMenuName = NULL;
     wc.lpszClassName = name;
     if (!RegisterClassA(&wc))
@@ -70,5 +70,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    return got == 0 ? (int)msg.wParam : 0;
+    return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }

@@ -7,7 +7,7 @@
 
 unsigned char fileopen;
 
-void SetTitle(HWND w, const char *text) { SendMessageA(w, WM_SETTEXT, 0, (LPARAM)text); }
+void SetTitle(HWND w, const char *text) { SendMessageA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
 
 void refuse(HWND w)
 {
@@ -49,7 +49,7 @@ static LRESULT ondestroy()
 
 static LRESULT ongetminmaxinfo(LPARAM lp)
 {
-    MINMAXINFO *mm = (MINMAXINFO *)lp;
+    MINMAXINFO *mm = reinterpret_cast<MINMAXINFO *>(lp);
     mm->ptMaxPosition.x = -4;
     mm->ptMaxPosition.y = -4;
     return 0;
@@ -73,7 +73,7 @@ static LRESULT oncommand(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 
 static LRESULT ondropfiles(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
-    dropcommand(w, (HDROP)wp);
+    dropcommand(w, reinterpret_cast<HDROP>(wp));
     return DefWindowProcA(w, msg, wp, lp);
 }
 
