@@ -1,0 +1,2 @@
+// A model file that includes a writer.
+#include "writers/poser/poser.h"

@@ -1,0 +1,2 @@
+// Around the layers by a relative path.
+#include "../model/model.h"

@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""The include graph of src/ against the layers: every #include "..." of a
+source or header must name a header of its own layer or of a layer below it.
+
+The build already refuses an include of a header its library does not link;
+this check also catches what the compiler lets through: a path with "..",
+an include of a sibling header by its bare name that belongs to another
+library of the same folder (geometry holds two), and a layer that links more
+than it should.
+
+usage: check.py SRC_DIR   (exit status 1 and one line per fault)
+"""
+import os
+import re
+import sys
+
+# The bond-angle pass is a layer of its own inside src/geometry.
+ANGLES = {"geometry/findangles.h", "geometry/findangles.cpp"}
+
+# Which layers each layer may include, itself included.
+BELOW = {
+    "base": {"base"},
+    "math": {"math", "base"},
+    "model": {"model", "math", "base"},
+    "angles": {"angles", "model", "math", "base"},
+    "writers": {"writers", "base"},
+    "poser": {"poser", "writers", "model", "math", "base"},
+    "gltf": {"gltf", "writers", "angles", "model", "math", "base"},
+    "platform": {"platform", "base"},
+    "job": {"job", "poser", "gltf", "writers", "angles", "model", "math", "platform", "base"},
+    "import": {"import", "model", "math", "platform", "base"},
+    "cli": {"cli", "job", "platform", "base"},
+    "shell": {"shell", "job", "platform", "base"},
+}
+
+
+def layer(relative):
+    """The layer of a path below src/ ("model/reader.h")."""
+    if relative in ANGLES:
+        return "angles"
+    parts = relative.split("/")
+    if parts[0] == "geometry":
+        return "math"
+    if parts[0] == "writers" and len(parts) > 2:
+        return parts[1]
+    return parts[0]
+
+
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+
+
+def faults(src):
+    for folder, _, files in os.walk(src):
+        for name in sorted(files):
+            if not name.endswith((".h", ".cpp", ".rc")):
+                continue
+            path = os.path.join(folder, name)
+            relative = os.path.relpath(path, src).replace(os.sep, "/")
+            mine = layer(relative)
+            with open(path, encoding="utf-8", errors="replace") as f:
+                for number, line in enumerate(f, 1):
+                    m = INCLUDE.match(line)
+                    if not m:
+                        continue
+                    target = m.group(1)
+                    where = f"src/{relative}:{number}: {target}"
+                    if ".." in target.split("/"):
+                        yield f"{where}: a path with '..' goes around the layers"
+                        continue
+                    if "/" in target:
+                        named = target
+                    else:
+                        # A bare name is a file beside this one (the importer
+                        # and the version header configured into base aside).
+                        named = os.path.dirname(relative) + "/" + target
+                        if not os.path.exists(os.path.join(src, named)):
+                            continue
+                    if not os.path.exists(os.path.join(src, named)) and named != "base/version.h":
+                        yield f"{where}: no such header in src/"
+                        continue
+                    theirs = layer(named)
+                    if theirs not in BELOW[mine]:
+                        yield f"{where}: {mine} may not include {theirs}"
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__.strip().splitlines()[-1], file=sys.stderr)
+        return 2
+    found = list(faults(sys.argv[1]))
+    for fault in found:
+        print(fault)
+    print(f"layering: {len(found)} include(s) against the layers")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
