@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/console_ui.h"
+#include "base/messages.h"
 #include "cli/options.h"
 #include "job/KESTRIX.h"
 #include "base/nocase.h"
@@ -95,19 +96,19 @@ int main(int argc, char **argv)
     int status = 0;
     for (const std::string &path : opts.files) {
         if (!krxsuffix(path)) {
-            messagebox(nullptr, path.c_str(), "bad suffix", KMB_EXCLAMATION);
+            messagebox(nullptr, path.c_str(), MSG_BADSUFFIX, KMB_EXCLAMATION);
             status = 1;
             continue;
         }
         if (path.size() >= PATHSIZE || notafile(path)) {
-            filewarning(nullptr, path.c_str(), "I can't open this file",
+            filewarning(nullptr, path.c_str(), MSG_CANTOPEN,
                         path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file");
             status = 1;
             continue;
         }
         optionchooser answers(opts, path);
         if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, answers)) {
-            messagebox(nullptr, path.c_str(), "I tried to read this file but it didn't work",
+            messagebox(nullptr, path.c_str(), MSG_DIDNTWORK,
                        KMB_EXCLAMATION);
             status = 1;
         }

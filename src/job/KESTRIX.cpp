@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/messages.h"
 #include "base/suffix.h"
 #include "job/chooser.h"
 #include "job/load.h"
@@ -20,8 +21,8 @@ char posername[PATHSIZE];
 
 namespace {
 
-const char CANTOPEN[] = "I can't open this file";
-const char CANTWRITE[] = "I can't write this file";
+const char CANTOPEN[] = MSG_CANTOPEN;
+const char CANTWRITE[] = MSG_CANTWRITE;
 
 void warn(window owner, const char *text, const char *caption)
 {
@@ -121,7 +122,7 @@ int convert(FILE *KRX, const char *path, outfile *CR2, outfile *OBJ, const char 
         return 0;
     if (readxyz) {
         if (const char *bad = firstnotfinite()) {
-            warn(nullptr, bad, "this number is out of range");
+            warn(nullptr, bad, MSG_OUTOFRANGE);
             return 0;
         }
     }

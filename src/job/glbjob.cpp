@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/messages.h"
 #include "base/suffix.h"
 #include "job/load.h"
 #include "model/model.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-const char CANTOPEN[] = "I can't open this file";
-const char CANTWRITE[] = "I can't write this file";
+const char CANTOPEN[] = MSG_CANTOPEN;
+const char CANTWRITE[] = MSG_CANTWRITE;
 const char EXISTS[] = "this file exists already (use --force to replace it)";
 const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
@@ -33,7 +34,7 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
     if (!buildfigure(figure)) {
-        warn(figure->bad, "this number is out of range");
+        warn(figure->bad, MSG_OUTOFRANGE);
         return 0;
     }
     return 1;

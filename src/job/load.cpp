@@ -1,5 +1,6 @@
 #include "job/load.h"
 
+#include "base/messages.h"
 #include "geometry/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
@@ -12,7 +13,7 @@ int loaddescription(FILE *KRX, const char *path)
     if (!readmolecule(KRX, path, shownotice, nullptr))
         return 0;
     if (natoms == 0) {
-        messagebox(nullptr, path, "there are no atoms in this file", KMB_ICONWARNING);
+        messagebox(nullptr, path, MSG_NOATOMS, KMB_ICONWARNING);
         return 0;
     }
     if (readxyz)

@@ -2,6 +2,8 @@
 // accepted file takes to the conversion job.
 #include "shell/shell.h"
 
+#include "base/messages.h"
+#include "base/nocase.h"
 #include "job/KESTRIX.h"
 
 #include <shellapi.h>
@@ -13,8 +15,8 @@ char file[PATHSIZE];
 
 int haskrxsuffix(const char *name)
 {
-    size_t n = std::strlen(name);
-    return n >= 4 && lstrcmpiA(name + n - 4, ".krx") == 0;
+    // The same test as the console's: only the ASCII letters fold.
+    return endsnocase(name, ".krx");
 }
 
 // The suffix test, the conversion and its outcome, for the path in file.
@@ -23,9 +25,9 @@ static void acceptfile(HWND w)
     fileopen = 1;
     if (!haskrxsuffix(file)) {
         fileopen = 0;
-        MessageBoxA(w, file, "bad suffix", MB_ICONEXCLAMATION);
+        MessageBoxA(w, file, MSG_BADSUFFIX, MB_ICONEXCLAMATION);
     } else if (!readKRX(file, w)) {
-        MessageBoxA(w, file, "I tried to read this file but it didn't work", MB_ICONEXCLAMATION);
+        MessageBoxA(w, file, MSG_DIDNTWORK, MB_ICONEXCLAMATION);
         fileopen = 0;
     } else {
         fileopen = 0;
@@ -40,7 +42,7 @@ static void acceptfile(HWND w)
 // name: it is reported as a file that cannot be opened.
 static void toolong(HWND w, const char *path)
 {
-    MessageBoxA(w, path, "I can't open this file", MB_ICONEXCLAMATION);
+    MessageBoxA(w, path, MSG_CANTOPEN, MB_ICONEXCLAMATION);
 }
 
 void readcommand(HWND w)
