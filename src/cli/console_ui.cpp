@@ -117,6 +117,8 @@ void messagebox(window, const char *text, const char *caption, unsigned type)
     }
 }
 
+void consolewarning(const char *text, const char *caption) { printlines(stderr, caption, text); }
+
 int GetFileName(window, char *file, const char *initdir, const char *, const char *filter, int)
 {
     if (filter == filterall) {

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/annotations.h"
 #include "model/model.h"
 #include "model/nocase.h"
 #include "model/numbers.h"
@@ -169,13 +170,15 @@ unsigned namehash(const char *name)
     return h;
 }
 
-bool atomnameused(const char *name)
+int findname(const char *name)
 {
     for (unsigned i = namehash(name) % NAMESLOTS; nameslot[i]; i = (i + 1) % NAMESLOTS)
         if (samenocase(atoms[nameslot[i] - 1].name, name))
-            return true;
-    return false;
+            return nameslot[i] - 1;
+    return -1;
 }
+
+bool atomnameused(const char *name) { return findname(name) >= 0; }
 
 void remembername(int index)
 {
@@ -272,6 +275,10 @@ void stripmarks()
         branchstart = 0;
 }
 
+// Annotation warnings go to the console only: they concern extras that
+// any earlier reader ignored, so they must not interrupt the desktop.
+void note(const char *text, const char *caption) { consolewarning(text, caption); }
+
 int interpret()
 {
     const char *keyword = parsed[0];
@@ -293,8 +300,11 @@ int interpret()
 
 } // namespace
 
+int atomindex(const char *name) { return findname(name); }
+
 void resetreader()
 {
+    resetannotations();
     std::memset(nameslot, 0, sizeof nameslot);
     treepath[0] = nullptr;
     level = 0;
@@ -317,11 +327,18 @@ int readmolecule(FILE *KRX, const char *path)
         nargs = parse(line);
         if (nargs == 0)
             continue;
+        if (isannotation(parsed[0])) {
+            const char *caption, *text;
+            if (!takeannotation(parsed + 1, nargs - 1, Line, &caption, &text))
+                note(text, caption);
+            continue;
+        }
         stripmarks();
         if (nargs == 0)
             continue;
         if (!interpret())
             return 0;
     }
+    resolveannotations(note);
     return 1;
 }

@@ -15,6 +15,10 @@ enum {
 // Shows text under caption and returns when the user has dismissed it.
 void messagebox(window owner, const char *text, const char *caption, unsigned type);
 
+// A warning that only a console shows: the desktop program ignores it,
+// so it must concern nothing the conversion depends on.
+void consolewarning(const char *text, const char *caption);
+
 // Open (write 0) or save (write nonzero) dialog. file is a 256-character
 // buffer holding the name shown first; on success it holds the full path of
 // the chosen file and the result is 1. Cancel or failure gives 0.

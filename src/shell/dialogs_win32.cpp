@@ -13,6 +13,10 @@ void messagebox(window owner, const char *text, const char *caption, unsigned ty
     MessageBoxA((HWND)owner, text, caption, type);
 }
 
+// The desktop program has no console, and the warnings this carries are
+// about extras it draws as well without them.
+void consolewarning(const char *, const char *) {}
+
 int GetFileName(window owner, char *file, const char *initdir, const char *title,
                 const char *filter, int write)
 {

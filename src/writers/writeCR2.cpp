@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "model/bondgraph.h"
 #include "model/model.h"
 #include "model/nocase.h"
 #include "writers/BALL.h"
@@ -73,12 +74,16 @@ void writeactors(FILE *CR2)
                  y, z, z);
 
     const gtext radius(bondradius);
+    // A link that is no bond keeps its cylinder at the mesh's own tiny
+    // size: its thickening morph is left at 0.
+    const char *const none = "0";
     for (int i = 1; i < natoms; i++) {
         const atom &a = atoms[i];
         std::fprintf(CR2, ACTORATOM1, a.shortname, a.name, a.parent->shortname);
         const gtext bondl(a.bondl), minus(-a.bondl), theta(a.theta), phi(a.phi);
         if (bondradius != 0) {
-            const char *const args[] = {bondl.text, bondl.text, radius.text, radius.text};
+            const char *thick = linkisbond(i) ? radius.text : none;
+            const char *const args[] = {bondl.text, bondl.text, thick, thick};
             fill(CR2, ACTORATOM2, args);
         }
         const char *const args[] = {bondl.text, bondl.text, theta.text, theta.text, phi.text, phi.text,
