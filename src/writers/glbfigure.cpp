@@ -258,7 +258,8 @@ int buildfigure(glbfigure *f)
     builder b;
     b.fit.bad = nullptr;
     b.world.resize(natoms);
-    bondframes(b.world.data());
+    std::vector<jointpose> rest(natoms);
+    bondframes(b.world.data(), rest.data());
 
     double rig[3];
     rignode(rig);
@@ -268,12 +269,8 @@ int buildfigure(glbfigure *f)
     for (int n = 1; n < natoms; n++)
         leaf[atoms[n].parent - atoms] = 0;
     f->joints.reserve(2 * natoms);
-    for (int n = 0; n < natoms; n++) {
-        const atom &a = atoms[n];
-        double q[4], t[3];
-        jointrest(a, q, t);
-        b.joint(f->joints, n, false, q, t, jointframe(b.world[n]));
-    }
+    for (int n = 0; n < natoms; n++)
+        b.joint(f->joints, n, false, rest[n].q, rest[n].t, jointframe(b.world[n]));
     // A leaf's tip: at the atom, in the leaf joint's own orientation.
     for (int n = 1; n < natoms; n++) {
         if (!leaf[n])

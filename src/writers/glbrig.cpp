@@ -98,19 +98,6 @@ void atominbond(const atom &a, double out[3])
     out[1] = a.parent ? a.bondl : 0;
 }
 
-void mapvector(const rigframe &f, const double d[3], double out[3])
-{
-    for (int i = 0; i < 3; i++)
-        out[i] = f.r[i][0] * d[0] + f.r[i][1] * d[1] + f.r[i][2] * d[2];
-}
-
-void mappoint(const rigframe &f, const double p[3], double out[3])
-{
-    mapvector(f, p, out);
-    for (int i = 0; i < 3; i++)
-        out[i] += f.t[i];
-}
-
 rigframe jointframe(const rigframe &bond)
 {
     // A quarter turn about X maps the joint's -Z onto the bond's +Y: the
@@ -125,10 +112,12 @@ rigframe jointframe(const rigframe &bond)
     return j;
 }
 
-void bondframes(rigframe *world)
+void bondframes(rigframe *world, jointpose *rest)
 {
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
+        if (rest)
+            jointrest(a, rest[n].q, rest[n].t);
         double r[3][3];
         dialrotation(a, r);
         rigframe &w = world[n];

@@ -38,9 +38,18 @@ void rignode(double t[3]);
 // the root atom, so the root's bone shares its ends with no other bone.
 double rootbonelength();
 
+// A joint's rest transform as jointrest gives it.
+struct jointpose {
+    double q[4];
+    double t[3];
+};
+
 // Every atom's bond frame in the scene at rest, parents before children,
-// into world[0 .. natoms - 1]. The root's stands at the root atom unturned.
-void bondframes(rigframe *world);
+// into world[0 .. natoms - 1], and (unless rest is null) every joint's rest
+// transform into rest[0 .. natoms - 1], made on the way: their sines and
+// cosines are most of the work. The root's frame stands at the root atom
+// unturned.
+void bondframes(rigframe *world, jointpose *rest);
 // The joint frame of a bond frame.
 rigframe jointframe(const rigframe &bond);
 
@@ -48,7 +57,18 @@ rigframe jointframe(const rigframe &bond);
 // origin for the root.
 void atominbond(const atom &a, double out[3]);
 
+// d turned by f's rotation only. Inline: the figure maps some 150,000
+// vertices.
+inline void mapvector(const rigframe &f, const double d[3], double out[3])
+{
+    for (int i = 0; i < 3; i++)
+        out[i] = f.r[i][0] * d[0] + f.r[i][1] * d[1] + f.r[i][2] * d[2];
+}
+
 // p mapped by f.
-void mappoint(const rigframe &f, const double p[3], double out[3]);
-// d turned by f's rotation only.
-void mapvector(const rigframe &f, const double d[3], double out[3]);
+inline void mappoint(const rigframe &f, const double p[3], double out[3])
+{
+    mapvector(f, p, out);
+    for (int i = 0; i < 3; i++)
+        out[i] += f.t[i];
+}
