@@ -562,3 +562,41 @@ TEST_F(Glb, NumbersBeyondFloatsAreRefusedByName)
     ASSERT_EQ(readtext("element O 1 1 1 3e38\natom A O 0 0 0\n"), 1);
     EXPECT_EQ(glboutofrange(), nullptr);
 }
+
+TEST_F(Glb, ARingBondFollowsBothItsAtomsAndAFalseLinkHasNoCylinder)
+{
+    // A square ring A B C D closed by D-A, and E hung from A by no bond.
+    ASSERT_EQ(readtext("bondradius 0.1\nelement C 1 2 3 0.3\natom A C 0 0 0\natom B C 90 0 1\n"
+                       "atom C C 90 0 1\natom D C 90 0 1\n{ atom E C 180 0 3 }\n"
+                       "//@ bond A D\n//@ nobond E\n"),
+              1);
+    glbfile f = writeandread();
+    const jvalue &prims = f.json["meshes"][0]["primitives"];
+    const jvalue &bonds = prims[prims.size() - 1];
+    ASSERT_EQ(f.json["materials"][static_cast<size_t>(bonds["material"].integer())]["name"].text, "bonds");
+    int w;
+    std::vector<double> joints = accessorvalues(f, bonds["attributes"]["JOINTS_0"].integer(), &w);
+    std::vector<double> weights = accessorvalues(f, bonds["attributes"]["WEIGHTS_0"].integer(), &w);
+    // Three tree bonds (B, C, D) and the ring bond; none for E.
+    ASSERT_EQ(joints.size() / 4, 4u * 32);
+    std::map<int, int> bound;
+    for (size_t v = 0; v < joints.size() / 4; v++) {
+        EXPECT_EQ(weights[v * 4], 1.0);
+        bound[static_cast<int>(joints[v * 4])]++;
+    }
+    // The ring bond's two rings follow A and D, one each.
+    EXPECT_EQ(bound, (std::map<int, int>{{0, 16}, {1, 32}, {2, 32}, {3, 48}}));
+
+    // Turning B moves C and D: the ring bond's D end goes along, its A end
+    // stays, each on its atom.
+    std::map<int, std::vector<xyz>> rest = bondvertices(f, worldmatrices(f));
+    std::map<int, std::vector<xyz>> turned = bondvertices(f, worldmatrices(f, 1, 50));
+    std::map<int, xyz> centres = ballcentres(f, worldmatrices(f, 1, 50));
+    for (const xyz &v : turned[0])
+        EXPECT_NEAR(distance(v, centres[0]), 0.1, 1e-5);
+    int ond = 0;
+    for (const xyz &v : turned[3])
+        ond += std::fabs(distance(v, centres[3]) - 0.1) < 1e-5;
+    EXPECT_EQ(ond, 32); // D's ring of the ring bond and of its own tree bond
+    EXPECT_GT(distance(rest[3][0], turned[3][0]), 0.1);
+}
