@@ -76,7 +76,7 @@ TEST_F(Annotations, MayStandBeforeTheAtomsTheyNameAndIgnoreCase)
 {
     // Names as the reader made them unique, compared without regard to case;
     // the keyword in any case; the lower index first.
-    readresult r = readannotated("//@ BOND d a\n//@ NoBond ION\n", true);
+    readresult r = readannotated("//@ BOND d a\n//@ NoBond ION   // a comment may follow\n", true);
     EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
     EXPECT_EQ(r.nobonds, (names{"Ion"}));
     EXPECT_TRUE(r.warnings.empty());

@@ -48,6 +48,10 @@ int takeannotation(char *const *tokens, int n, const char *line, const char **ca
 {
     *caption = MALFORMED;
     *text = line;
+    // A comment may follow, as on any line.
+    for (int i = 0; i < n; i++)
+        if (tokens[i][0] == '/' && tokens[i][1] == '/')
+            n = i;
     if (n < 1)
         return 0;
     bool bond = samenocase(tokens[0], "bond");
