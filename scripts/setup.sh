@@ -4,7 +4,7 @@
 set -e
 packages="cmake ninja-build g++ libgtest-dev python3
 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xdotool openbox x11-utils imagemagick
-clang libclang-rt-14-dev libx11-dev openbabel"
+clang libclang-rt-14-dev libx11-dev openbabel strace"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
