@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "model/bondgraph.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/parse.h"
 #include "model/reader.h"
 

@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "base/paths.h"
+
 enum outerror {
     OUT_FINE = 0,
     OUT_EXISTS,     // a file stands under the name and replace was not given
@@ -26,7 +28,7 @@ enum outerror {
 
 struct outfile {
     FILE *stream;      // text (or binary) stream to write to, null when not open
-    char target[256];  // the name as chosen; messages name it
+    char target[PATHSIZE]; // the name as chosen; messages name it
     char real[600];    // the file it becomes: target, or where its link leads
     char tmpname[600]; // the temporary file, "" when there is none
     char backup[600];  // hard link to the file replaced, during a commit
@@ -79,6 +81,10 @@ const char *outreason(const outfile *f);
 // A few words for a C library error number (errno), lower case: the reason
 // why a file could not be opened.
 const char *errnoreason(int err);
+
+// The reason of the last system call that failed (a folder that could not
+// be made).
+const char *lastsystemreason();
 
 // 1 when both paths name one existing file (links followed): an output that
 // would overwrite its own input.
