@@ -51,7 +51,8 @@ cmake --build "$build/core" --target kestrix_job -j2
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
     -I"$root/src" "$here/krx_fuzz.cpp" "$here/reference_angles.cpp" \
     "$here/reference_writers.cpp" "$here/silent_ui.cpp" \
-    "$build/core/libkestrix_job.a" "$build/core/libkestrix_core.a" -o "$build/kestrix_fuzz"
+    "$build/core/libkestrix_job.a" "$build/core/libkestrix_platform.a" "$build/core/libkestrix_core.a" \
+    -o "$build/kestrix_fuzz"
 
 # The seeds: every description of the tests and the examples, and those in
 # corpus/ at the format's limits (which the fuzzer's mutations would take
