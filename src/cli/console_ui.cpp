@@ -114,6 +114,22 @@ int optionchooser::outputname(char *file, const char *folder, const std::string 
     return 1;
 }
 
+chooser optionchooser::choices()
+{
+    return chooser{
+        this,
+        [](void *self, char *file, const char *remembered) {
+            return static_cast<optionchooser *>(self)->poserfolder(file, remembered);
+        },
+        [](void *self, char *file, const char *folder, int *replace) {
+            return static_cast<optionchooser *>(self)->cr2file(file, folder, replace);
+        },
+        [](void *self, char *file, const char *folder, int *replace) {
+            return static_cast<optionchooser *>(self)->objfile(file, folder, replace);
+        },
+    };
+}
+
 void consolequiet(bool quiet) { quietly = quiet; }
 
 void messagebox(window, const char *text, const char *caption, unsigned type)

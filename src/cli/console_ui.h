@@ -14,14 +14,16 @@ void consolequiet(bool quiet);
 // --poser or kestrix.ini, the files from --cr2 and --obj or the
 // description's name. An existing output is refused, with its message,
 // unless --force allows replacing it.
-struct optionchooser final : chooser {
+struct optionchooser {
     const cliopts &opts;
     std::string description;
 
     optionchooser(const cliopts &o, const std::string &path) : opts(o), description(path) {}
-    int poserfolder(char *file, const char *remembered) override;
-    int cr2file(char *file, const char *folder, int *replace) override;
-    int objfile(char *file, const char *folder, int *replace) override;
+    // The chooser the job is handed; it answers through this object.
+    chooser choices();
+    int poserfolder(char *file, const char *remembered);
+    int cr2file(char *file, const char *folder, int *replace);
+    int objfile(char *file, const char *folder, int *replace);
 
 private:
     int outputname(char *file, const char *folder, const std::string &given, const char *suffix,

@@ -107,7 +107,8 @@ int main(int argc, char **argv)
             continue;
         }
         optionchooser answers(opts, path);
-        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, answers)) {
+        chooser choices = answers.choices();
+        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, choices)) {
             messagebox(nullptr, path.c_str(), MSG_DIDNTWORK,
                        KMB_EXCLAMATION);
             status = 1;

@@ -52,7 +52,7 @@ int findposer(window w, chooser &choose, const char *settings)
 {
     char remembered[PATHSIZE];
     getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, settings);
-    if (!choose.poserfolder(posername, remembered)) {
+    if (!choose.poserfolder(choose.self, posername, remembered)) {
         warn(w, "I need this information to be able to run.", "Exiting");
         return 0;
     }
@@ -76,7 +76,7 @@ int findposer(window w, chooser &choose, const char *settings)
     return 1;
 }
 
-typedef int (chooser::*outputchoice)(char *file, const char *folder, int *replace);
+typedef int (*outputchoice)(void *self, char *file, const char *folder, int *replace);
 
 // Asks for one output file in folder and opens its temporary file; an
 // existing file is replaced only when the chooser says so. No output may
@@ -85,7 +85,7 @@ int prepareoutput(chooser &choose, outputchoice which, const char *description, 
                   const char *folder, const char *suffix)
 {
     int replace = 0;
-    if (!(choose.*which)(name, folder, &replace))
+    if (!which(choose.self, name, folder, &replace))
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
     if (!addsuffix(name, PATHSIZE, suffix)) {
@@ -172,9 +172,9 @@ int readKRX(const char *path, window w, chooser &choose)
     std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
     s = s && findposer(w, choose, settings);
     s = s && makechain(folder, sizeof folder, posername, CR2CHAIN, 4);
-    s = s && prepareoutput(choose, &chooser::cr2file, path, &CR2, cr2file, folder, ".cr2");
+    s = s && prepareoutput(choose, choose.cr2file, path, &CR2, cr2file, folder, ".cr2");
     s = s && makechain(folder, sizeof folder, posername, OBJCHAIN, 1);
-    s = s && prepareoutput(choose, &chooser::objfile, path, &OBJ, objfile, folder, ".obj");
+    s = s && prepareoutput(choose, choose.objfile, path, &OBJ, objfile, folder, ".obj");
     s = s && convert(KRX, path, &CR2, &OBJ, objfile);
 
     if (KRX)

@@ -4,29 +4,35 @@
 
 #include "job/KESTRIX.h"
 
-int readKRX(const char *path, window w)
-{
-    dialogchooser dialogs(w);
-    return readKRX(path, w, dialogs);
-}
+namespace {
 
-int dialogchooser::poserfolder(char *file, const char *remembered)
+int poserdialog(void *w, char *file, const char *remembered)
 {
     file[0] = '\0';
-    return GetFileName(w, file, remembered[0] ? remembered : "c:",
+    return GetFileName(static_cast<window>(w), file, remembered[0] ? remembered : "c:",
                        "find any file in your Poser installation's root folder", filterall, 0);
 }
 
-int dialogchooser::cr2file(char *file, const char *folder, int *replace)
+int cr2dialog(void *w, char *file, const char *folder, int *replace)
 {
     *replace = 1;
     file[0] = '\0';
-    return GetFileName(w, file, folder, "file to write Poser CR2 file to?", filterCR2, 1);
+    return GetFileName(static_cast<window>(w), file, folder, "file to write Poser CR2 file to?", filterCR2, 1);
 }
 
-int dialogchooser::objfile(char *file, const char *folder, int *replace)
+int objdialog(void *w, char *file, const char *folder, int *replace)
 {
     *replace = 1;
     file[0] = '\0';
-    return GetFileName(w, file, folder, "file to write object geometry to?", filterOBJ, 1);
+    return GetFileName(static_cast<window>(w), file, folder, "file to write object geometry to?", filterOBJ, 1);
+}
+
+} // namespace
+
+chooser dialogchooser(window w) { return chooser{w, poserdialog, cr2dialog, objdialog}; }
+
+int readKRX(const char *path, window w)
+{
+    chooser dialogs = dialogchooser(w);
+    return readKRX(path, w, dialogs);
 }

@@ -294,7 +294,7 @@ TEST_F(Job, FullDiskFailsWithoutPartialFiles)
 namespace {
 
 // A chooser that answers from fixed values and records what it was offered.
-struct fixedchooser final : chooser {
+struct fixedchooser {
     std::string poserfile, cr2, obj;
     int replace = 0;
     std::vector<std::string> offered; // what each choice was offered, in order
@@ -304,24 +304,40 @@ struct fixedchooser final : chooser {
         std::snprintf(file, PATHSIZE, "%s", path.c_str());
         return !path.empty();
     }
-    int poserfolder(char *file, const char *remembered) override
+    int poserfolder(char *file, const char *remembered)
     {
         offered.push_back(std::string("poser:") + remembered);
         return give(file, poserfile);
     }
-    int cr2file(char *file, const char *folder, int *r) override
+    int cr2file(char *file, const char *folder, int *r)
     {
         offered.push_back(std::string("cr2:") + folder);
         *r = replace;
         return give(file, cr2);
     }
-    int objfile(char *file, const char *folder, int *r) override
+    int objfile(char *file, const char *folder, int *r)
     {
         offered.push_back(std::string("obj:") + folder);
         *r = replace;
         return give(file, obj);
     }
+    chooser choices()
+    {
+        return chooser{
+            this,
+            [](void *s, char *f, const char *r) { return static_cast<fixedchooser *>(s)->poserfolder(f, r); },
+            [](void *s, char *f, const char *d, int *r) { return static_cast<fixedchooser *>(s)->cr2file(f, d, r); },
+            [](void *s, char *f, const char *d, int *r) { return static_cast<fixedchooser *>(s)->objfile(f, d, r); },
+        };
+    }
 };
+
+// One conversion through the chooser c.
+int convertwith(const std::string &krx, fixedchooser &c)
+{
+    chooser choices = c.choices();
+    return readKRX(krx.c_str(), W, choices);
+}
 
 } // namespace
 
@@ -331,7 +347,7 @@ TEST_F(Job, ChooserIsAskedInOrderWithTheRememberedFolder)
     c.poserfile = poser + "/Poser.exe";
     c.cr2 = molecules + "/water";
     c.obj = kestrix + "/water";
-    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1);
+    ASSERT_EQ(convertwith(krx, c), 1);
     EXPECT_EQ(c.offered, (std::vector<std::string>{"poser:", "cr2:" + molecules, "obj:" + kestrix}));
     EXPECT_TRUE(scripted::dialogs.empty()); // no dialog behind the chooser's back
     EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
@@ -340,7 +356,7 @@ TEST_F(Job, ChooserIsAskedInOrderWithTheRememberedFolder)
     // The second job is offered the folder the first one confirmed.
     c.offered.clear();
     c.replace = 1;
-    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1);
+    ASSERT_EQ(convertwith(krx, c), 1);
     EXPECT_EQ(c.offered.front(), "poser:" + poser);
 }
 
@@ -351,12 +367,12 @@ TEST_F(Job, ChooserDecidesWhetherAFileIsReplaced)
     c.cr2 = molecules + "/water.cr2";
     c.obj = kestrix + "/water.obj";
     c.replace = 1;
-    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1); // makes the folders
+    ASSERT_EQ(convertwith(krx, c), 1); // makes the folders
     writefile(molecules + "/water.cr2", "mine");
     scripted::clear();
     c.offered.clear();
     c.replace = 0;
-    EXPECT_EQ(readKRX(krx.c_str(), W, c), 0);
+    EXPECT_EQ(convertwith(krx, c), 0);
     EXPECT_EQ(readfile(molecules + "/water.cr2"), "mine");
     EXPECT_EQ(scripted::captions().back(), "I can't open this file");
     EXPECT_EQ(c.offered.size(), 2u); // refused before the OBJ file is asked for
@@ -364,14 +380,14 @@ TEST_F(Job, ChooserDecidesWhetherAFileIsReplaced)
     scripted::clear();
     c.offered.clear();
     c.replace = 1;
-    EXPECT_EQ(readKRX(krx.c_str(), W, c), 1);
+    EXPECT_EQ(convertwith(krx, c), 1);
     EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
 }
 
 TEST_F(Job, ChooserWithoutAPoserFolderEndsTheJob)
 {
     fixedchooser c;
-    EXPECT_EQ(readKRX(krx.c_str(), W, c), 0);
+    EXPECT_EQ(convertwith(krx, c), 0);
     EXPECT_EQ(scripted::captions(), std::vector<std::string>{"Exiting"});
     EXPECT_EQ(scripted::messages[0].owner, W);
     EXPECT_EQ(c.offered.size(), 1u);
