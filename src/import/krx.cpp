@@ -140,7 +140,7 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
             return fail(p, "line too long",
                         "line " + std::to_string(lineno) + " of the description would have " +
                             std::to_string(end - start) + " characters, the most is " +
-                            std::to_string((int)KRXLINEMAX));
+                            std::to_string(static_cast<int>(KRXLINEMAX)));
         start = end + 1;
         lineno++;
     }

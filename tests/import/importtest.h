@@ -1,6 +1,7 @@
 // Helpers of the importer's tests.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "molecule.h"
 #include "problem.h"
 #include "readers.h"
+#include "source.h"
 
 // A sample file of tests/import/data.
 inline std::string sample(const std::string &name)
@@ -25,7 +27,15 @@ inline importer::inmolecule readsample(const std::string &path)
     return m;
 }
 
-// Text cut at its line feeds, as readlines would give it.
+// A text read as format f, as a file named "t" holding it would be read.
+inline int readtext(importer::inputformat f, const std::string &text, importer::inmolecule &m,
+                    importer::problem &p, const importer::selection &s = importer::selection())
+{
+    std::unique_ptr<importer::linesource> in = importer::textsource("t", text);
+    return importer::readas(f, *in, m, s, p);
+}
+
+// Text cut at its line feeds.
 inline std::vector<std::string> linesof(const std::string &text)
 {
     std::vector<std::string> out;

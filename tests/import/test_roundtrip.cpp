@@ -111,12 +111,10 @@ void roundtrip(const std::string &input, const std::vector<std::string> &options
     // The input as the importer's readers see it, by atom name.
     problem p;
     inmolecule m;
-    ASSERT_EQ(readinput(input, m, p), 1) << p.detail;
-    bool nohydrogens = false;
+    selection sel;
     for (const std::string &o : options)
-        nohydrogens = nohydrogens || o == "--no-hydrogens";
-    if (nohydrogens)
-        dropHydrogens(m);
+        sel.nohydrogens = sel.nohydrogens || o == "--no-hydrogens";
+    ASSERT_EQ(readinput(input, m, sel, p), 1) << p.detail;
     std::vector<std::string> names = atomnames(m);
     std::map<std::string, kinematics::vec> expected;
     for (size_t i = 0; i < m.atoms.size(); i++)
@@ -200,8 +198,11 @@ std::vector<std::string> examplemolecules(const std::string &exampledir, const f
     for (const fs::path &k : krx) {
         std::vector<std::string> lines;
         problem p;
-        if (!readlines(k.string(), lines, p))
+        std::unique_ptr<linesource> in;
+        if (!opensource(k.string(), in, p))
             continue;
+        for (std::string line; in->next(line);)
+            lines.push_back(line);
         bool coordinates = false, usable = true;
         std::string atomlines;
         int count = 0;

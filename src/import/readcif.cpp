@@ -1,0 +1,110 @@
+// mmCIF (PDBx), the Protein Data Bank's standard format, read through gemmi:
+// the chosen model (the first by default), the first alternate location of
+// each residue, and the disulfide and covalent links of _struct_conn as
+// bonds, as CONECT records give them in PDB files. Bonds are also found
+// from distances. gemmi parses the whole text at once, so this reader holds
+// the file in memory, unlike the line readers.
+#include "readers.h"
+
+#include <cmath>
+#include <exception>
+#include <map>
+
+#include <gemmi/cif.hpp>
+#include <gemmi/mmcif.hpp>
+
+#include "elements.h"
+#include "text.h"
+
+namespace importer {
+
+namespace {
+
+std::string atomkey(const std::string &chain, const gemmi::ResidueId &r, const std::string &atom)
+{
+    return chain + "|" + std::to_string(r.seqid.num.value) + r.seqid.icode + "|" + r.name + "|" + atom;
+}
+
+} // namespace
+
+int readCIF(linesource &in, collector &c, problem &p)
+{
+    inmolecule &m = c.molecule();
+    m.perceive = 1;
+    std::string text;
+    if (!in.rest(text))
+        return sourceok(in, p);
+    gemmi::Structure st;
+    try {
+        gemmi::cif::Document doc = gemmi::cif::read_memory(text.data(), text.size(), in.name().c_str());
+        std::string().swap(text);
+        if (doc.blocks.empty() || !doc.blocks[0].has_tag("_atom_site.Cartn_x"))
+            return fail(p, "no atoms",
+                        in.name() + ": no _atom_site table with Cartesian coordinates (Cartn_x, "
+                                    "Cartn_y, Cartn_z), as mmCIF files give them");
+        st = gemmi::make_structure_from_block(doc.blocks[0]);
+    } catch (const std::bad_alloc &) {
+        throw;
+    } catch (const std::exception &e) {
+        // gemmi's messages name the file and the line.
+        return fail(p, "malformed file", e.what());
+    }
+    if (st.models.empty())
+        return fail(p, "no atoms", in.name() + ": the _atom_site table is empty");
+    const long want = c.chosen().model;
+    const gemmi::Model *model = &st.models[0];
+    if (want > 0) {
+        model = nullptr;
+        for (const gemmi::Model &mo : st.models)
+            if (mo.name == std::to_string(want))
+                model = &mo;
+        if (!model)
+            return fail(p, "no such model",
+                        in.name() + " has no model " + std::to_string(want) + " (its " +
+                            std::to_string(st.models.size()) + " models are numbered " +
+                            st.models.front().name + " to " + st.models.back().name + ")");
+    }
+    std::map<std::string, int> byaddress; // kept atoms only
+    for (const gemmi::Chain &ch : model->chains)
+        for (const gemmi::Residue &r : ch.residues) {
+            char first = '\0';
+            for (const gemmi::Atom &at : r.atoms) {
+                if (at.altloc != '\0') {
+                    if (first == '\0')
+                        first = at.altloc;
+                    else if (at.altloc != first)
+                        continue;
+                }
+                inatom a;
+                a.x = at.pos.x;
+                a.y = at.pos.y;
+                a.z = at.pos.z;
+                a.altloc = at.altloc ? at.altloc : ' ';
+                if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
+                    std::fabs(a.z) >= MAXCOORDINATE)
+                    return fail(p, "coordinate out of range", in.name() + ": atom " + std::to_string(at.serial));
+                // gemmi gives X for a type symbol that names no element.
+                symbolread e = readsymbol(at.element.name());
+                if (e.kind != symbolread::ELEMENT) {
+                    c.dummy();
+                    continue;
+                }
+                a.element = e.z;
+                a.isotope = e.isotope;
+                int k = c.add(a, ch.name, r.name);
+                if (k >= 0)
+                    byaddress.emplace(atomkey(ch.name, r, at.name), k);
+            }
+        }
+    for (const gemmi::Connection &conn : st.connections) {
+        if (conn.type != gemmi::Connection::Covale && conn.type != gemmi::Connection::Disulf)
+            continue;
+        auto a = byaddress.find(atomkey(conn.partner1.chain_name, conn.partner1.res_id, conn.partner1.atom_name));
+        auto b = byaddress.find(atomkey(conn.partner2.chain_name, conn.partner2.res_id, conn.partner2.atom_name));
+        if (a != byaddress.end() && b != byaddress.end())
+            c.bond(a->second, b->second);
+    }
+    return 1;
+}
+
+} // namespace importer
