@@ -22,6 +22,11 @@ std::string lowersuffix(const std::string &name)
 
 } // namespace
 
+std::string withoutgz(const std::string &path)
+{
+    return lowersuffix(path) == "gz" ? path.substr(0, path.size() - 3) : path;
+}
+
 inputformat formatof(const std::string &path)
 {
     std::string suffix = lowersuffix(path);

@@ -41,10 +41,13 @@ void commentlist(std::string &text, const std::string &head, const std::vector<s
 
 std::vector<std::string> atomnames(const inmolecule &m)
 {
-    std::map<int, int> counts;
+    // Deuterium and tritium keep their letter (D1, T1), counted apart.
+    std::map<std::string, int> counts;
     std::vector<std::string> names;
-    for (const inatom &a : m.atoms)
-        names.push_back(element_of(a.element).symbol + std::to_string(++counts[a.element]));
+    for (const inatom &a : m.atoms) {
+        std::string prefix = a.isotope ? std::string(1, a.isotope) : std::string(element_of(a.element).symbol);
+        names.push_back(prefix + std::to_string(++counts[prefix]));
+    }
     return names;
 }
 

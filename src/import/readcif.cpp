@@ -50,7 +50,10 @@ int readCIF(linesource &in, collector &c, problem &p)
         return fail(p, "malformed file", e.what());
     }
     if (st.models.empty())
-        return fail(p, "no atoms", in.name() + ": the _atom_site table is empty");
+        return fail(p, "no atoms",
+                    in.name() + ": the _atom_site table is empty or lacks a column it needs (id, "
+                                "type_symbol, label_alt_id, label_asym_id, auth_seq_id, Cartn_x, Cartn_y, "
+                                "Cartn_z, occupancy, B_iso_or_equiv)");
     const long want = c.chosen().model;
     const gemmi::Model *model = &st.models[0];
     if (want > 0) {

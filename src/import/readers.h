@@ -18,6 +18,10 @@ enum inputformat { FORMAT_UNKNOWN, FORMAT_XYZ, FORMAT_PDB, FORMAT_MOL, FORMAT_MO
 // .mol, .sdf, .sd; .mol2; .cif, .mmcif; .cml.
 inputformat formatof(const std::string &path);
 
+// path without a final ".gz" (in any case): the name the file has
+// uncompressed, from which the default output and figure names come.
+std::string withoutgz(const std::string &path);
+
 // Whether this build reads format f (CML needs an XML library that a build
 // may lack).
 bool canread(inputformat f);

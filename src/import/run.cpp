@@ -196,7 +196,7 @@ int importmolecule(const std::string &input, const std::string &output, const op
     krxsettings s;
     s.ballscale = o.ballscale;
     s.bondradius = o.bondradius;
-    s.name = figurename(input);
+    s.name = figurename(withoutgz(input));
     s.source = shownname(input);
     s.tool = "kestrix-import " + version;
     std::string text;
@@ -255,7 +255,7 @@ int runimport(const std::vector<std::string> &args, const std::string &version, 
     int status = EXIT_IMPORTED;
     std::set<std::string> written;
     for (const std::string &input : o.inputs) {
-        std::string output = o.output.empty() ? defaultoutput(input) : o.output;
+        std::string output = o.output.empty() ? defaultoutput(withoutgz(input)) : o.output;
         problem q;
         int ok;
         // A second input must not silently replace the first one's result.

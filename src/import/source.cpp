@@ -118,10 +118,12 @@ protected:
     long fill(char *buf, size_t n) override
     {
         int k = gzread(f_, buf, static_cast<unsigned>(n));
-        if (k >= 0)
-            return k;
-        int code = 0;
+        int code = Z_OK;
         const char *msg = gzerror(f_, &code);
+        // A gzip stream cut short ends with Z_BUF_ERROR: a cut file is a
+        // read error, not a shorter molecule.
+        if (k > 0 || (k == 0 && code == Z_OK))
+            return k;
         why_.what = "cannot read";
         why_.detail = name() + ": " +
                       (code == Z_ERRNO ? std::string(std::strerror(errno))

@@ -162,7 +162,9 @@ void roundtrip(const std::string &input, const std::vector<std::string> &options
         ASSERT_EQ(expected.count(name), 1u) << name;
         double d = kinematics::distance(rebuilt[i], expected[name]);
         worst = std::max(worst, d);
-        EXPECT_LT(d, 1e-4) << name;
+        // Angles printed with six digits turn a far atom by more: the bound
+        // grows with its distance from the root beyond 10 Angstrom.
+        EXPECT_LT(d, 1e-4 * std::max(1.0, kinematics::distance(expected[name], r) / 10)) << name;
     }
     fs::remove_all(work);
 }
