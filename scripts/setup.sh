@@ -6,7 +6,7 @@ packages="cmake ninja-build g++ libgtest-dev python3
 zlib1g-dev gemmi-dev tao-pegtl-dev libpugixml-dev libz-mingw-w64-dev
 openbabel chemical-structures libavogadro-data pymol-data
 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xdotool openbox x11-utils imagemagick
-clang libclang-rt-14-dev libx11-dev"
+clang libclang-rt-14-dev libx11-dev openbabel strace"
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
