@@ -51,6 +51,9 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
         largest = std::max(largest, element_of(a.element).covalent);
     // Too close counts too, so the cell is at least that wide.
     double width = std::max(2 * largest + 0.45, TOOCLOSE);
+    std::vector<double> radius(atoms.size());
+    for (size_t i = 0; i < atoms.size(); i++)
+        radius[i] = element_of(atoms[i].element).covalent;
     std::vector<incell> cells;
     cells.reserve(atoms.size());
     for (size_t i = 0; i < atoms.size(); i++) {
@@ -94,7 +97,7 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
                             if (same && j <= i)
                                 continue;
                             double d2 = distance2(atoms[i], atoms[j]);
-                            double most = cutoff(atoms[i], atoms[j]);
+                            double most = radius[i] + radius[j] + 0.45;
                             if (d2 < most * most)
                                 pair(std::min(i, j), std::max(i, j), d2);
                         }
@@ -123,18 +126,22 @@ int findbonds(const inmolecule &m, const std::string &name, bondlist &out, probl
         int i, j;
     };
     std::vector<found> near;
+    // What each atom may take, looked up once rather than once per pair.
+    std::vector<char> metal(m.atoms.size()), bondable(m.atoms.size());
+    for (size_t i = 0; i < m.atoms.size(); i++) {
+        metal[i] = ismetal(m.atoms[i].element);
+        bondable[i] = m.perceive && maxbonds(m.atoms[i].element) > 0;
+    }
     nearpairs(m.atoms, [&](int i, int j, double d2) {
-        const inatom &a = m.atoms[i], &b = m.atoms[j];
         if (d2 <= TOOCLOSE * TOOCLOSE) {
-            if ((a.altloc == ' ' || b.altloc == ' ') && closei < 0) {
+            if ((m.atoms[i].altloc == ' ' || m.atoms[j].altloc == ' ') && closei < 0) {
                 closei = i;
                 closej = j;
                 closed2 = d2;
             }
             return;
         }
-        if (m.perceive && !(ismetal(a.element) && ismetal(b.element)) && maxbonds(a.element) > 0 &&
-            maxbonds(b.element) > 0)
+        if (bondable[i] && bondable[j] && !(metal[i] && metal[j]))
             near.push_back({d2, i, j});
     });
     if (closei >= 0) {

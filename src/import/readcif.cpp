@@ -46,8 +46,12 @@ int readCIF(linesource &in, collector &c, problem &p)
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &e) {
-        // gemmi's messages name the file and the line.
-        return fail(p, "malformed file", e.what());
+        // gemmi's parser names the file and the line; its other messages
+        // name neither.
+        std::string what = e.what();
+        if (what.compare(0, in.name().size(), in.name()) != 0)
+            what = in.name() + ": " + what;
+        return fail(p, "malformed file", what);
     }
     if (st.models.empty())
         return fail(p, "no atoms",

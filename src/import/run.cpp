@@ -98,9 +98,11 @@ std::string suggestions(const inmolecule &m, const options &o)
         std::string chains;
         int shown = 0;
         for (const auto &c : m.census) {
-            selection one = s;
-            one.chains = {c.first};
-            long n = keptby(m, one);
+            // One chain's atoms as keptby counts them, without a pass over
+            // every chain for each.
+            long n = c.second.atoms - (s.nohydrogens ? c.second.hydrogens : 0) -
+                     (s.nowater ? c.second.water : 0) +
+                     (s.nohydrogens && s.nowater ? c.second.waterhydrogens : 0);
             if (n > 0 && n <= MAXATOMS && shown++ < 8)
                 chains += (chains.empty() ? "" : ", ") + c.first + " (" + std::to_string(n) + " atoms)";
         }
