@@ -51,7 +51,7 @@ fuzz() {
 }
 
 "$top/scripts/setup.sh" || exit 1
-[ -x "$top/tests/gltf/setup.sh" ] && "$top/tests/gltf/setup.sh"
+[ -x "$top/tests/writers/gltf/setup.sh" ] && "$top/tests/writers/gltf/setup.sh"
 
 stage "native build and tests" native
 stage "sanitizer build and tests" sanitized
