@@ -2,6 +2,7 @@
 // PDB columns, and the selection options over them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <zlib.h>
 
@@ -237,4 +238,24 @@ TEST(Formats, OverTheLimitTheMessageSuggestsWhatWouldHelp)
     std::ostringstream out, err;
     EXPECT_EQ(runimport({"--chain", "Q", dir + "/big.pdb"}, "9.9.9", out, err), EXIT_FAILED);
     EXPECT_EQ(err.str(), "kestrix-import: no such chain: " + dir + "/big.pdb has no chain Q (its chains: A, B, W)\n");
+}
+
+TEST(Formats, ACrystalStructureGivesItsUnitCell)
+{
+    // Two sites of rock salt and its space group: four sodium and four
+    // chlorine atoms, each once however many symmetry images land on it.
+    inmolecule m = readwith(sample("nacl.cif"), selection());
+    ASSERT_EQ(m.atoms.size(), 8u);
+    int sodium = 0;
+    for (const inatom &a : m.atoms) {
+        sodium += a.element == 11;
+        EXPECT_TRUE(a.element == 11 || a.element == 17);
+        for (double v : {a.x, a.y, a.z})
+            EXPECT_TRUE(std::fabs(v) < 1e-9 || std::fabs(v - 2.82) < 1e-9) << v;
+    }
+    EXPECT_EQ(sodium, 4);
+    EXPECT_EQ(m.perceive, 1);
+    bondlist bonds;
+    problem p;
+    EXPECT_EQ(findbonds(m, "nacl.cif", bonds, p), 1) << p.detail;
 }
