@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "molecule.h"
 #include "problem.h"
@@ -33,6 +34,15 @@ inline int readtext(importer::inputformat f, const std::string &text, importer::
 {
     std::unique_ptr<importer::linesource> in = importer::textsource("t", text);
     return importer::readas(f, *in, m, s, p);
+}
+
+// Writes text to path gzip-compressed, as the archives serve files.
+inline void gzipto(const std::string &path, const std::string &text)
+{
+    gzFile f = gzopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(gzwrite(f, text.data(), static_cast<unsigned>(text.size())), static_cast<int>(text.size()));
+    ASSERT_EQ(gzclose(f), Z_OK);
 }
 
 // Text cut at its line feeds.

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <sstream>
-#include <zlib.h>
 
 #include "bonds.h"
 #include "elements.h"
@@ -31,14 +30,6 @@ std::string elementsof(const inmolecule &m)
     for (const inatom &a : m.atoms)
         s += std::string(element_of(a.element).symbol) + (a.isotope ? std::string(1, a.isotope) : "") + " ";
     return s;
-}
-
-void gzipto(const std::string &path, const std::string &text)
-{
-    gzFile f = gzopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    gzwrite(f, text.data(), static_cast<unsigned>(text.size()));
-    ASSERT_EQ(gzclose(f), Z_OK);
 }
 
 // The description without its first line, which names the input file.

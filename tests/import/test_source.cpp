@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
-#include <zlib.h>
 
 #include "importtest.h"
 #include "source.h"
@@ -21,14 +20,6 @@ std::vector<std::string> linesread(linesource &in)
     for (std::string line; in.next(line);)
         out.push_back(line);
     return out;
-}
-
-void gzipto(const std::string &path, const std::string &text)
-{
-    gzFile f = gzopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(gzwrite(f, text.data(), static_cast<unsigned>(text.size())), static_cast<int>(text.size()));
-    ASSERT_EQ(gzclose(f), Z_OK);
 }
 
 } // namespace
