@@ -127,6 +127,8 @@ void messagebox(window, const char *text, const char *caption, unsigned type)
     }
 }
 
+void consolewarning(const char *text, const char *caption) { printlines(stderr, caption, text); }
+
 void filewarning(window owner, const char *path, const char *caption, const char *reason)
 {
     std::string text = path;

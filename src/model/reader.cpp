@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/annotations.h"
 #include "model/model.h"
 #include "base/nocase.h"
 #include "model/numbers.h"
@@ -225,13 +226,15 @@ unsigned namehash(const char *name)
     return h;
 }
 
-bool atomnameused(const char *name)
+int findname(const char *name)
 {
     for (unsigned i = namehash(name) % NAMESLOTS; nameslot[i]; i = (i + 1) % NAMESLOTS)
         if (samenocase(atoms[nameslot[i] - 1].name, name))
-            return true;
-    return false;
+            return nameslot[i] - 1;
+    return -1;
 }
+
+bool atomnameused(const char *name) { return findname(name) >= 0; }
 
 void remembername(int index)
 {
@@ -342,6 +345,14 @@ void stripmarks()
         branchstart = 0;
 }
 
+// Annotation warnings go to the console only: they concern extras that
+// any earlier reader ignored, so they must not interrupt the desktop.
+void note(const char *text, const char *caption)
+{
+    if (tell)
+        tell(tellto, notice{caption, text, KMB_ICONWARNING | KMB_CONSOLEONLY, false});
+}
+
 int interpret()
 {
     const char *keyword = parsed[0];
@@ -363,8 +374,11 @@ int interpret()
 
 } // namespace
 
+int atomindex(const char *name) { return findname(name); }
+
 void resetreader()
 {
+    resetannotations();
     std::memset(nameslot, 0, sizeof nameslot);
     std::memset(elementslot, 0, sizeof elementslot);
     treepath[0] = nullptr;
@@ -390,11 +404,18 @@ int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
         nargs = parse(line);
         if (nargs == 0)
             continue;
+        if (isannotation(parsed[0])) {
+            const char *caption, *text;
+            if (!takeannotation(parsed + 1, nargs - 1, Line, &caption, &text))
+                note(text, caption);
+            continue;
+        }
         stripmarks();
         if (nargs == 0)
             continue;
         if (!interpret())
             return 0;
     }
+    resolveannotations(note);
     return 1;
 }
