@@ -13,6 +13,8 @@
 #include <map>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "elements.h"
 #include "kinematics.h"
 #include "krx.h"
@@ -235,7 +237,9 @@ std::vector<std::string> examplemolecules(const std::string &exampledir, const f
 
 TEST(Roundtrip, EverySampleAndExample)
 {
-    fs::path dir = fs::temp_directory_path() / ("kestrix-examples-" + std::to_string(std::rand()));
+    // Named by the process: an unseeded rand() gives every run the same
+    // folder, which a run in another build folder at the same time removes.
+    fs::path dir = fs::temp_directory_path() / ("kestrix-examples-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     std::vector<std::string> files = moleculefiles(samples);
