@@ -93,7 +93,10 @@ std::string quote(const std::string &s)
 void roundtrip(const std::string &input, const std::vector<std::string> &options, double &worst)
 {
     SCOPED_TRACE(input);
-    fs::path work = fs::temp_directory_path() / ("kestrix-roundtrip-" + std::to_string(std::rand()));
+    // The process's number too: every run draws the same rand() sequence, and
+    // builds side by side ran into each other's folders.
+    fs::path work = fs::temp_directory_path() /
+                    ("kestrix-roundtrip-" + std::to_string(getpid()) + "-" + std::to_string(std::rand()));
     fs::remove_all(work);
     fs::create_directories(work / "poser");
     std::string krx = (work / "mol.krx").string();
