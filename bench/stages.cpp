@@ -19,8 +19,8 @@
 
 void messagebox(window, const char *, const char *, unsigned) {}
 void filewarning(window, const char *, const char *, const char *) {}
-int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
 void consolewarning(const char *, const char *) {}
+int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
 
 namespace {
 

@@ -3,6 +3,8 @@
 # Idempotent: packages already there are not installed again.
 set -e
 packages="cmake ninja-build g++ libgtest-dev python3
+zlib1g-dev gemmi-dev tao-pegtl-dev libpugixml-dev libz-mingw-w64-dev
+openbabel chemical-structures libavogadro-data pymol-data
 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 xvfb xdotool openbox x11-utils imagemagick
 clang libclang-rt-14-dev libx11-dev openbabel strace"
 missing=""
