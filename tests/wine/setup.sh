@@ -58,6 +58,10 @@ setup() {
     done
     [ $ok -eq 0 ] || return 1
 
+    if ! startxvfb; then
+        fail "setup: no virtual screen (see $work/xvfb.log)"
+        return 1
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >"$work/wineboot.log" 2>&1
     fi
@@ -68,6 +72,22 @@ setup() {
         return 1
     fi
     pass "setup: programs found, helpers built, Wine prefix ready"
+}
+
+# One virtual screen for every Wine program of the run, started before the
+# first of them. A Wine program that finds no DISPLAY starts Wine's desktop
+# process (explorer.exe /desktop) without a display; that process outlives the
+# program by a few seconds, and a window program started meanwhile joins its
+# display-less desktop and never shows a window. With DISPLAY set from the
+# beginning, every desktop process Wine starts is on this screen.
+startxvfb() {
+    # Xvfb picks a free display itself and writes its number once it takes
+    # connections.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfbpid=$!
+    for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || return 1
+    export DISPLAY=:$(head -n 1 "$work/display")
 }
 
 # Wine's programs first (they hold connections to the screen), then the
