@@ -26,7 +26,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF >/dev/null
 fi
 cmake --build "$build" --target kestrix-cli -j2 >/dev/null
-cli=$(cd "$build" && pwd)/kestrix-cli
+cli=$(cd "$build" && pwd)/bin/kestrix-cli
 type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
 echo "build: $build (${type:-no build type}), $(nproc) cores, $(uname -sr), $runs runs each"
 

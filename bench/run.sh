@@ -28,7 +28,7 @@ echo "build: $build (${type:-no build type}), $(nproc) cores, $(uname -sr)"
 work=$build/bench-work
 rm -rf "$work"
 status=0
-"$build/kestrix-bench" "$build/kestrix-cli" "$work" ${2:+"$2"} || status=$?
+"$build/kestrix-bench" "$build/bin/kestrix-cli" "$work" ${2:+"$2"} || status=$?
 echo "stages in one process (CPU time per run, output to the null device):"
 for d in chain bushy; do
     "$build/kestrix-stages" "$work/$d.krx"

@@ -24,9 +24,9 @@ helper() {
 }
 
 setup() {
-    nativecli=$native/kestrix-cli
-    wincli=$mingw/kestrix-cli.exe
-    winexe=$mingw/src/shell/kestrix.exe
+    nativecli=$native/bin/kestrix-cli
+    wincli=$mingw/bin/kestrix-cli.exe
+    winexe=$mingw/bin/kestrix.exe
     ok=0
     for f in "$nativecli" "$wincli" "$winexe" "$native/libkestrix_core.a" "$native/libkestrix_job.a" \
         "$mingw/libkestrix_core.a" "$mingw/libkestrix_job.a"; do
