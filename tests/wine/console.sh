@@ -69,12 +69,45 @@ console_replace() {
         test -z "$(find "$w/poser" -type f -name '~kx*')"
 }
 
+# Descriptions whose names are not ASCII: the Windows program opens them
+# (its manifest makes the ANSI calls take UTF-8) and names its outputs, and
+# the figure's path to its mesh, with the same bytes as the native build.
+console_unicode() {
+    u=$work/console/unicode
+    mkdir -p "$u/in" "$u/native/poser" "$u/windows/poser"
+    names=("Wasser-α" "水")
+    files=()
+    winfiles=()
+    for n in "${names[@]}"; do
+        cp "$top/examples/water.krx" "$u/in/$n.krx"
+        files+=("$u/in/$n.krx")
+        winfiles+=("$(winpath "$u/in/$n.krx")")
+    done
+    (cd "$u/native" && "$nativecli" --quiet --poser poser "${files[@]}" >/dev/null 2>&1)
+    (cd "$u/windows" && winrun "$wincli" --quiet --poser poser "${winfiles[@]}" >stdout 2>&1; echo $? >status)
+    same "console unicode: exit status" "$(cat "$u/windows/status")" 0
+    for n in "${names[@]}"; do
+        wf=$u/windows/poser/Runtime/Libraries/character/Molecules/$n.cr2
+        if [ ! -f "$wf" ]; then
+            fail "console unicode: $n.cr2 was not written ($(tr -d '\r' <"$u/windows/stdout"))"
+            continue
+        fi
+        same "console unicode: $n.cr2 names its mesh" "$(grep -m 1 '^figureResFile' "$wf" | tr -d '\r')" \
+            "figureResFile :kestrix:$n.obj"
+        check "console unicode: $n.cr2 same as native" samebutcrlf "$wf" \
+            "$u/native/poser/Runtime/Libraries/character/Molecules/$n.cr2"
+        check "console unicode: $n.obj same as native" samebutcrlf "$u/windows/poser/kestrix/$n.obj" \
+            "$u/native/poser/kestrix/$n.obj"
+    done
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
     console_set golden "$top/tests/golden"
     console_set wine "$here/descriptions"
     console_replace
+    console_unicode
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"

@@ -324,6 +324,27 @@ desktop_tests() {
     check "desktop: neither refused drop starts a conversion" nodialog "$TPOSER" 1000
     same "desktop: refused drops leave the title" "$(title)" "kestrix: $wethanol"
 
+    # --- A description whose name is not ASCII, dropped, and outputs named
+    # in Chinese: the names reach the files and the figure's path to its
+    # mesh as they do on Linux.
+    mkdir -p "$user/unicode"
+    cp "$top/examples/water.krx" "$user/unicode/Wasser-α.krx"
+    wunicode=$(winpath "$user/unicode/Wasser-α.krx")
+    drop "$user/unicode/Wasser-α.krx"
+    answer "$TPOSER" Poser.exe
+    ok "$TCONFIRM"
+    answer "$TCR2" 水
+    answer "$TOBJ" 水
+    expectbox "desktop: report of a description named in Greek letters" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\水.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\水.cr2"
+    ok "$TREPORT"
+    check "desktop: title after the Greek-named description" probe waittitle "kestrix: $wunicode" 5000
+    nativeconvert "$user/unicode/Wasser-α.krx" 水 水
+    samefiles "desktop: 水.cr2" "$poser/$MOLECULES/水.cr2" "$d/native/poser/$MOLECULES/水.cr2"
+    samefiles "desktop: 水.obj" "$poser/kestrix/水.obj" "$d/native/poser/kestrix/水.obj"
+    same "desktop: 水.cr2 names its mesh" "$(grep -m 1 '^figureResFile' "$poser/$MOLECULES/水.cr2" 2>/dev/null | tr -d '\r')" \
+        "figureResFile :kestrix:水.obj"
+
     # --- Help, then exit from the menu.
     clickmenu help
     expectbox "desktop: the help box" "" none 0 "$HELPTEXT"

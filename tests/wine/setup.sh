@@ -50,7 +50,12 @@ setup() {
     helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_job.a" "$mingw/libkestrix_core.a" \
         -o "$bin/profileprobe.exe" &
     wait
-    helper winprobe.exe "$cxx" -std=c++17 -O2 -Wall -Wextra -static "$here/winprobe.cpp" -lgdi32 -o "$bin/winprobe.exe" &
+    # The probe takes and shows texts in UTF-8, as the programs do: it has
+    # their manifest.
+    helper winprobe.exe sh -c 'x86_64-w64-mingw32-windres -I "$1/src/platform" "$1/src/platform/utf8manifest.rc" \
+        -O coff -o "$3/utf8manifest.o" &&
+        "$2" -std=c++17 -O2 -Wall -Wextra -static "$1/tests/wine/winprobe.cpp" "$3/utf8manifest.o" -lgdi32 \
+        -o "$3/winprobe.exe"' sh "$top" "$cxx" "$bin" &
     helper xdnd g++ -std=c++17 -O2 -Wall -Wextra "$here/xdnd.cpp" -lX11 -o "$bin/xdnd" &
     wait
     for h in trigprobe trigprobe.exe profileprobe profileprobe.exe winprobe.exe xdnd; do
