@@ -131,6 +131,31 @@ running() {
     probe main >/dev/null
 }
 
+# hintshown: a screenshot's view of the main window's client area holds one
+# line of ink, centred, as wide as the hint's text in the window's font and
+# no higher than one line. Tried for a few seconds, as the window may be
+# repainting after a box; the last screenshot is $work/kestrix-hint.png.
+hintshown() {
+    res=$(probe hintres "$(winpath "$winexe")")
+    tw=$(value "$res" width)
+    th=$(value "$res" height)
+    for _ in $(seq 20); do
+        IFS=, read -r cx cy cw ch <<<"$(value "$(probe main)" client)"
+        import -window root "$work/kestrix-hint.png" 2>/dev/null
+        box=$(convert "$work/kestrix-hint.png" -crop "${cw}x${ch}+${cx}+${cy}" +repage -fuzz 10% -trim \
+            -format '%w %h %X %Y' info: 2>/dev/null | tr -d +)
+        if echo "$box $cw $ch $tw $th" | awk '{ w = $1; h = $2; x = $3; y = $4
+                dx = x + w / 2 - $5 / 2; dy = y + h / 2 - $6 / 2
+                exit !(dx <= 2 && dx >= -2 && dy <= $8 / 2 && dy >= -$8 / 2 &&
+                       w - $7 <= 4 && $7 - w <= 4 && h <= $8) }'; then
+            return 0
+        fi
+        sleep 0.25
+    done
+    echo "     ink ${box:-none} (width height left top) in a client area of ${cw}x${ch}; text ${tw}x${th}"
+    return 1
+}
+
 # nodialog TITLE MS: no dialog of that title comes up within MS.
 nodialog() {
     ! probe wait "$1" "$2" >/dev/null
@@ -230,6 +255,9 @@ desktop_tests() {
     check "desktop: title after the command-line conversion" probe waittitle "kestrix: $wwater" 5000
     import -window root "$work/kestrix-gui.png"
     check "desktop: screenshot saved" test -s "$work/kestrix-gui.png"
+    same "desktop: the window's hint" "$(value "$(probe hintres "$(winpath "$winexe")")" text)" \
+        'drop a .krx description here, or use "read molecule file"'
+    check "desktop: the empty window shows its hint, one centred line" hintshown
     nativeconvert "$top/examples/water.krx" water water
     samefiles "desktop: water.cr2" "$poser/$MOLECULES/water.cr2" "$d/native/poser/$MOLECULES/water.cr2"
     samefiles "desktop: water.obj" "$poser/kestrix/water.obj" "$d/native/poser/kestrix/water.obj"
