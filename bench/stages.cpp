@@ -18,6 +18,7 @@
 #include "writers/writers.h"
 
 void messagebox(window, const char *, const char *, unsigned) {}
+void filewarning(window, const char *, const char *, const char *) {}
 int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
 
 namespace {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds kestrix every way it ships and runs every test:
 #   1. the native build, warnings as errors, with CTest (an install into a
-#      temporary prefix among them);
+#      temporary prefix among them; the benchmarks are built and run briefly,
+#      so that they keep working);
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the Debian package: its files, lintian, its programs;
 #   4. the Windows build (MinGW-w64), its zip and its tests under Wine;
@@ -38,7 +39,7 @@ build() { # build DIR CMAKE-OPTIONS...
 }
 
 native() {
-    build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRIX_TESTS=ON &&
+    build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRIX_TESTS=ON -DKESTRIX_BENCH=ON &&
         ctest --test-dir "$top/build" -j "$jobs" --output-on-failure
 }
 

@@ -10,6 +10,7 @@
 #include "job/KESTRIX.h"
 #include "model/model.h"
 #include "platform/folders.h"
+#include "platform/outfile_system.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
 
@@ -182,22 +183,31 @@ TEST_F(Job, FailedConversionKeepsExistingFiles)
     EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
 }
 
+// A folder made where the figure file should go, just as its commit begins:
+// the mesh is in place already, then the figure cannot be.
+void folderatfigure(const outfile *f)
+{
+    if (std::string(f->target).size() > 4 && std::string(f->target).substr(std::strlen(f->target) - 4) == ".cr2") {
+        mkdir(f->real, 0777);
+        writefile(std::string(f->real) + "/inside", "x");
+    }
+}
+
 TEST_F(Job, FailedSecondMoveBringsTheFirstFileBack)
 {
-    // A folder where the figure file should go: the mesh is moved into place
-    // first, then the figure cannot be.
     mkdir((poser + "/Runtime").c_str(), 0777);
     mkdir((poser + "/Runtime/Libraries").c_str(), 0777);
     mkdir((poser + "/Runtime/Libraries/character").c_str(), 0777);
     mkdir(molecules.c_str(), 0777);
     mkdir(kestrix.c_str(), 0777);
-    mkdir((molecules + "/water.cr2").c_str(), 0777);
-    writefile(molecules + "/water.cr2/inside", "x");
     writefile(kestrix + "/water.obj", "the user's own mesh\n");
     answer();
+    commithook = folderatfigure;
     EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    commithook = nullptr;
     EXPECT_EQ(scripted::captions().back(), "I can't write this file");
     EXPECT_EQ(scripted::messages.back().text, molecules + "/water.cr2");
+    EXPECT_EQ(scripted::messages.back().reason, "not a regular file");
     EXPECT_EQ(readfile(kestrix + "/water.obj"), "the user's own mesh\n");
     EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
     EXPECT_EQ(listfolder(molecules), std::vector<std::string>{"water.cr2"});

@@ -3,7 +3,7 @@
 // answered from the options and its messages go to the standard streams.
 #include <sys/stat.h>
 
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,8 +12,9 @@
 #include "cli/options.h"
 #include "job/KESTRIX.h"
 #include "model/nocase.h"
-#include "platform/outfile.h"
 #include "job/glbjob.h"
+#include "platform/outfile.h"
+#include "platform/standard.h"
 #include "platform/ui.h"
 
 namespace {
@@ -58,29 +59,16 @@ bool notafile(const std::string &path)
     return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
-// Interrupted (Ctrl-C, a kill): the temporary files of the conversion under
-// way go, then the signal does what it would have done.
-extern "C" void interrupted(int sig)
-{
-    discardpending();
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::signal(SIGINT, interrupted);
-    std::signal(SIGTERM, interrupted);
-#ifdef SIGHUP
-    std::signal(SIGHUP, interrupted);
-#endif
-#ifdef SIGXFSZ
-    // Past a file size limit a write must fail, so that the job reports it and
-    // removes its temporary file, instead of the signal killing the program.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    // Before anything opens a file: a closed standard stream would make the
+    // first output file standard error.
+    openstandardstreams();
+    // Interrupted (Ctrl-C, a kill, a closed pipe): the temporary files of
+    // the conversion under way go, then the signal does what it would have.
+    catchinterrupts();
     cliopts opts;
     std::string err;
     if (!parseoptions(argc, argv, &opts, &err)) {
@@ -100,6 +88,8 @@ int main(int argc, char **argv)
         return 1;
     }
     consolesetup(&opts);
+    // Two descriptions of this run may not write one file.
+    beginbatch();
     int status = 0;
     for (const std::string &path : opts.files) {
         if (!krxsuffix(path)) {
@@ -108,12 +98,13 @@ int main(int argc, char **argv)
             continue;
         }
         if (path.size() >= 256 || notafile(path)) {
-            messagebox(nullptr, path.c_str(), "I can't open this file", KMB_EXCLAMATION);
+            filewarning(nullptr, path.c_str(), "I can't open this file",
+                        path.size() >= 256 ? errnoreason(ENAMETOOLONG) : "not a regular file");
             status = 1;
             continue;
         }
         consoledescription(path.c_str());
-        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr)) {
+        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, opts.force)) {
             messagebox(nullptr, path.c_str(), "I tried to read this file but it didn't work",
                        KMB_EXCLAMATION);
             status = 1;

@@ -3,10 +3,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/outfile.h"
+#include "platform/standard.h"
 #include "run.h"
 
 int main(int argc, char **argv)
 {
+    // Before anything opens a file: a closed standard stream would make the
+    // first output file standard error.
+    openstandardstreams();
+    // Interrupted: the temporary file under way goes, then the signal ends
+    // the program as it would have.
+    catchinterrupts();
+    // Two inputs of this run may not write one file.
+    beginbatch();
     std::vector<std::string> args(argv + 1, argv + argc);
     return importer::runimport(args, KESTRIX_VERSION, std::cout, std::cerr);
 }

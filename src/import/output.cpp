@@ -1,8 +1,9 @@
 #include "output.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/outfile.h"
 
 namespace importer {
 
@@ -23,39 +24,20 @@ bool fileexists(const std::string &path)
 
 int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p)
 {
-    if (!replace && fileexists(path))
-        return fail(p, "output exists", path + " (use --force to replace it)");
-    std::error_code ec;
-    if (fs::is_directory(fs::path(path), ec))
-        return fail(p, "cannot write", path + " is a folder");
-
-    // A name of our own beside the target, so that the final rename stays
-    // within one file system.
-    std::string temp;
-    std::FILE *f = nullptr;
-    for (int i = 0; i < 1000 && !f; i++) {
-        temp = path + ".part" + std::to_string(i);
-        if (fileexists(temp))
-            continue;
-        f = std::fopen(temp.c_str(), "w");
+    outfile f;
+    if (!openout(&f, path.c_str(), replace ? OUT_REPLACE : 0)) {
+        if (f.error == OUT_EXISTS)
+            return fail(p, "output exists", path + " (use --force to replace it)");
+        return fail(p, "cannot write", path + ": " + outreason(&f));
     }
-    if (!f)
-        return fail(p, "cannot write", path);
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        std::remove(temp.c_str());
-        return fail(p, "cannot write", path);
-    }
-    if (!replace && fileexists(path)) {
-        std::remove(temp.c_str());
-        return fail(p, "output exists", path + " (use --force to replace it)");
-    }
-    fs::rename(fs::path(temp), fs::path(path), ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        return fail(p, "cannot write", path + ": " + ec.message());
+    std::fwrite(text.data(), 1, text.size(), f.stream);
+    // A file that appeared meanwhile survives without --force: the commit
+    // cannot replace it.
+    if (!closeout(&f) || !commitout(&f)) {
+        discardout(&f);
+        if (f.error == OUT_EXISTS)
+            return fail(p, "output exists", path + " (use --force to replace it)");
+        return fail(p, "cannot write", path + ": " + outreason(&f));
     }
     return 1;
 }

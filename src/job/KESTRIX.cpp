@@ -1,5 +1,6 @@
 #include "job/KESTRIX.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -67,20 +68,39 @@ int findposer(window w, const char *settings)
     }
     *sep = '\0';
     messagebox(nullptr, posername, "You say that your Poser installation is at", KMB_OK);
-    writeprofile("poserinfo", "poseraddr", posername, settings);
+    // A settings file that cannot be rewritten is left as it is; the
+    // conversion goes on, it only does not remember the folder.
+    const char *why = nullptr;
+    if (!writeprofile("poserinfo", "poseraddr", posername, settings, &why))
+        filewarning(nullptr, settings, "I can't remember the Poser folder in this file", why);
     return 1;
 }
 
+// The output files of one job: where they go and whether they may replace
+// files that stand there.
+struct outputs {
+    const char *description; // no output may overwrite it
+    int flags;               // OUT_REPLACE or 0
+};
+
 // Asks for one output file in folder and opens its temporary file.
-int prepareoutput(window w, outfile *out, char *name, const char *folder, const char *title,
+int prepareoutput(window w, const outputs &job, outfile *out, char *name, const char *folder, const char *title,
                   const char *filter, const char *suffix)
 {
     name[0] = '\0';
     if (!GetFileName(w, name, folder, title, filter, 1))
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
-    if (!addsuffix(name, 256, suffix) || !openout(out, name)) {
-        warn(nullptr, name, CANTOPEN);
+    if (!addsuffix(name, 256, suffix)) {
+        filewarning(nullptr, name, CANTOPEN, errnoreason(ENAMETOOLONG));
+        return 0;
+    }
+    if (samefile(name, job.description)) {
+        filewarning(nullptr, name, CANTOPEN, "it is the description itself");
+        return 0;
+    }
+    if (!openout(out, name, job.flags)) {
+        filewarning(nullptr, name, CANTOPEN, outreason(out));
         return 0;
     }
     return 1;
@@ -126,7 +146,7 @@ int finish(outfile *out, int s)
     if (!out->stream)
         return s;
     if (!closeout(out) && s) {
-        warn(nullptr, out->target, CANTWRITE);
+        filewarning(nullptr, out->target, CANTWRITE, outreason(out));
         return 0;
     }
     return s;
@@ -157,7 +177,7 @@ int addsuffix(char *name, size_t size, const char *suffix)
     return 1;
 }
 
-int readKRX(const char *path, window w)
+int readKRX(const char *path, window w, int replace)
 {
     static const char *const CR2CHAIN[] = {"Runtime", "Libraries", "character", "Molecules"};
     static const char *const OBJCHAIN[] = {"kestrix"};
@@ -165,18 +185,19 @@ int readKRX(const char *path, window w)
     outfile CR2 = {}, OBJ = {};
     char settings[300], folder[512], cr2file[256] = "", objfile[256] = "";
 
+    const outputs job = {path, replace ? OUT_REPLACE : 0};
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
-        warn(nullptr, path, CANTOPEN);
+        filewarning(nullptr, path, CANTOPEN, errnoreason(errno));
         s = 0;
     }
     std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
     s = s && findposer(w, settings);
     s = s && makechain(folder, sizeof folder, posername, CR2CHAIN, 4);
-    s = s && prepareoutput(w, &CR2, cr2file, folder, "file to write Poser CR2 file to?", filterCR2,
+    s = s && prepareoutput(w, job, &CR2, cr2file, folder, "file to write Poser CR2 file to?", filterCR2,
                            ".cr2");
     s = s && makechain(folder, sizeof folder, posername, OBJCHAIN, 1);
-    s = s && prepareoutput(w, &OBJ, objfile, folder, "file to write object geometry to?", filterOBJ,
+    s = s && prepareoutput(w, job, &OBJ, objfile, folder, "file to write object geometry to?", filterOBJ,
                            ".obj");
     s = s && convert(KRX, path, &CR2, &OBJ, objfile);
 
@@ -188,7 +209,7 @@ int readKRX(const char *path, window w)
     // file under the chosen names is untouched.
     const outfile *failed = nullptr;
     if (s && !commitpair(&OBJ, &CR2, &failed)) {
-        warn(nullptr, failed == &OBJ ? objfile : cr2file, CANTWRITE);
+        filewarning(nullptr, failed->target, CANTWRITE, outreason(failed));
         s = 0;
     }
     if (!s) {

@@ -10,8 +10,11 @@ extern char rootdir[256];   // the current folder at start-up; kestrix.ini lives
 extern char posername[256]; // the confirmed Poser installation folder
 
 // Runs one conversion of the description at path; w owns the dialogs.
+// Existing files under the chosen names are replaced only with replace (the
+// desktop's save dialog has asked; the console's --force); a file that
+// appears under a name while the job runs is never replaced without it.
 // Returns 1 on success, 0 on any failure (already reported to the user).
-int readKRX(const char *path, window w);
+int readKRX(const char *path, window w, int replace = 1);
 
 // Puts the molecule model and the reader back to their state at program start.
 void resetjob();

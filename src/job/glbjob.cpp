@@ -1,5 +1,6 @@
 #include "job/glbjob.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +19,7 @@ namespace {
 
 const char CANTOPEN[] = "I can't open this file";
 const char CANTWRITE[] = "I can't write this file";
+const char EXISTS[] = "this file exists already (use --force to replace it)";
 const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
 void warn(const char *text, const char *caption) { messagebox(nullptr, text, caption, KMB_ICONWARNING); }
@@ -42,20 +44,31 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
     return 1;
 }
 
-int writefigure(const glbfigure &figure, const char *outpath)
+int writefigure(const glbfigure &figure, const char *outpath, int force)
 {
-    outfile out = {};
-    if (!openout(&out, outpath) || !binarystream(out.stream)) {
+    outfile out;
+    if (!openout(&out, outpath, force ? OUT_REPLACE : 0)) {
+        if (out.error == OUT_EXISTS)
+            warn(outpath, EXISTS);
+        else
+            filewarning(nullptr, outpath, CANTOPEN, outreason(&out));
+        return 0;
+    }
+    if (!binarystream(out.stream)) {
         discardout(&out);
-        warn(outpath, CANTOPEN);
+        filewarning(nullptr, outpath, CANTOPEN, "the stream cannot be made binary");
         return 0;
     }
     writeGLBfigure(out.stream, figure, Name, GENERATOR);
     // Only a whole file replaces anything: until the move the old file (or
-    // no file) stays as it was.
+    // no file) stays as it was; one that appeared meanwhile stays without
+    // force.
     if (!closeout(&out) || !commitout(&out)) {
+        if (out.error == OUT_EXISTS)
+            warn(outpath, EXISTS);
+        else
+            filewarning(nullptr, outpath, CANTWRITE, outreason(&out));
         discardout(&out);
-        warn(outpath, CANTWRITE);
         return 0;
     }
     return 1;
@@ -76,24 +89,29 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
 {
     FILE *KRX = std::fopen(krxpath, "rb");
     if (!KRX) {
-        warn(krxpath, CANTOPEN);
+        filewarning(nullptr, krxpath, CANTOPEN, errnoreason(errno));
         return 0;
     }
     outfile probe;
-    if (std::strlen(outpath) >= sizeof probe.target) {
+    const char *refused = nullptr;
+    if (std::strlen(outpath) >= sizeof probe.target)
+        refused = errnoreason(ENAMETOOLONG);
+    else if (samefile(outpath, krxpath))
+        refused = "it is the description itself";
+    if (refused) {
         std::fclose(KRX);
-        warn(outpath, CANTOPEN);
+        filewarning(nullptr, outpath, CANTOPEN, refused);
         return 0;
     }
     if (!force && pathexists(outpath)) {
         std::fclose(KRX);
-        warn(outpath, "this file exists already (use --force to replace it)");
+        warn(outpath, EXISTS);
         return 0;
     }
     glbfigure figure;
     int s = readfigure(KRX, krxpath, &figure);
     std::fclose(KRX);
-    if (!s || !writefigure(figure, outpath))
+    if (!s || !writefigure(figure, outpath, force))
         return 0;
     messagebox(nullptr, outpath, "I have written to the .glb file", KMB_OK);
     return 1;

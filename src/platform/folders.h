@@ -15,7 +15,7 @@ int isseparator(char c);
 
 // 1 when the current folder could be changed to path.
 int changedir(const char *path);
-// 1 when the folder path was created.
+// 1 when the folder path was created, or another process made it meanwhile.
 int makedir(const char *path);
 // Fills buf with the current folder; 1 on success.
 int currentdir(char *buf, size_t size);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -10,7 +11,12 @@ int isseparator(char c) { return c == '/'; }
 
 int changedir(const char *path) { return chdir(path) == 0; }
 
-int makedir(const char *path) { return mkdir(path, 0777) == 0; }
+// Another run making the same folder at the same moment is no failure.
+int makedir(const char *path)
+{
+    struct stat st;
+    return mkdir(path, 0777) == 0 || (errno == EEXIST && stat(path, &st) == 0 && S_ISDIR(st.st_mode));
+}
 
 int currentdir(char *buf, size_t size) { return getcwd(buf, size) != nullptr; }
 

@@ -8,7 +8,15 @@ int isseparator(char c) { return c == '\\' || c == '/'; }
 
 int changedir(const char *path) { return SetCurrentDirectoryA(path) ? 1 : 0; }
 
-int makedir(const char *path) { return CreateDirectoryA(path, NULL) ? 1 : 0; }
+// Another run making the same folder at the same moment is no failure.
+int makedir(const char *path)
+{
+    if (CreateDirectoryA(path, NULL))
+        return 1;
+    DWORD e = GetLastError(), attr = GetFileAttributesA(path);
+    return e == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES &&
+           (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 int currentdir(char *buf, size_t size)
 {

@@ -1,7 +1,15 @@
-// Two outputs that belong together (a figure and its mesh) replace what stood
-// under their names together or not at all; and what an interrupted program
-// leaves half done is undone.
-#include "platform/outfile.h"
+// The order of the steps that keep outputs whole, the same on every platform:
+// what a name may be, which files of one run clash, how one output or a pair
+// takes its names under the folder's lock, and what an interrupted program
+// undoes. The calls themselves are in outfile_posix.cpp and outfile_win32.cpp.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/outfile_system.h"
 
 namespace {
 
@@ -10,10 +18,117 @@ struct pendingfile {
     const char *volatile target;
 };
 
-// A job has two temporary files and at most one file set aside.
-pendingfile pending[4];
+// A job has two temporary files and at most two files set aside; the
+// settings file may be under way at the same time.
+pendingfile pending[8];
+
+// The files the outputs of this run have, or will have: a second output onto
+// one of them would silently replace the first (two descriptions with one
+// base name, a mesh named as the figure).
+struct claim {
+    std::string real;
+    fileid id;
+    bool known; // id is the file's (it existed, or was committed)
+};
+std::vector<claim> claims;
+bool batch; // committed outputs stay claimed until the program ends
+
+bool sameid(const fileid &a, const fileid &b) { return a.volume == b.volume && a.index == b.index; }
+
+int fail(outfile *f, outerror e, int syserr = 0)
+{
+    f->error = e;
+    f->syserr = syserr;
+    f->stdioerr = 0;
+    return 0;
+}
+
+bool claimed(const char *real, const fileid *id)
+{
+    for (const claim &c : claims)
+        if (c.real == real || (id && c.known && sameid(c.id, *id)))
+            return true;
+    return false;
+}
+
+void unclaim(const char *real)
+{
+    for (size_t i = 0; i < claims.size(); i++)
+        if (claims[i].real == real) {
+            claims.erase(claims.begin() + static_cast<long>(i));
+            return;
+        }
+}
+
+void remember(const char *real)
+{
+    int err;
+    for (claim &c : claims)
+        if (c.real == real)
+            c.known = examinepath(real, &c.id, &err) == KIND_FILE;
+}
+
+// Gives one output its name: a file standing there now is kept by a hard
+// link (replace) or makes it fail (no replace); a name that is not a regular
+// file any more is refused. The caller holds the lock and the interruptions.
+int commitone(outfile *f)
+{
+    if (f->tmpname[0] == '\0' || f->stream)
+        return fail(f, OUT_SYSTEM, 0);
+    if (commithook)
+        commithook(f);
+    fileid id;
+    int err = 0;
+    filekind kind = examinepath(f->real, &id, &err);
+    if (kind == KIND_ERROR)
+        return fail(f, OUT_SYSTEM, err);
+    if (kind == KIND_OTHER || kind == KIND_LINK)
+        return fail(f, OUT_NOTREGULAR);
+    if (kind == KIND_FILE && !f->replace)
+        return fail(f, OUT_EXISTS);
+    f->backup[0] = '\0';
+    if (kind == KIND_FILE && !makebackup(f))
+        return fail(f, OUT_SYSTEM, f->syserr);
+    if (!movetemp(f, kind == KIND_FILE)) {
+        if (f->backup[0])
+            removefile(f->backup);
+        f->backup[0] = '\0';
+        return 0;
+    }
+    untrackfile(f->tmpname);
+    f->tmpname[0] = '\0';
+    f->committed = 1;
+    if (f->claimed && batch) {
+        remember(f->real);
+    } else if (f->claimed) {
+        unclaim(f->real);
+        f->claimed = 0;
+    }
+    return 1;
+}
+
+void dropbackup(outfile *f)
+{
+    if (f->backup[0])
+        removefile(f->backup);
+    f->backup[0] = '\0';
+}
+
+// Locks the folders of both outputs, always in the same order, so that two
+// runs that lock the same two folders cannot wait for each other.
+void lockboth(const outfile *a, const outfile *b, int *la, int *lb)
+{
+    if (std::strcmp(a->real, b->real) > 0) {
+        lockboth(b, a, lb, la);
+        return;
+    }
+    *la = lockfolder(a->real);
+    *lb = lockfolder(b->real);
+}
 
 } // namespace
+
+void (*commithook)(const outfile *f);
 
 void trackfile(const char *name, const char *target)
 {
@@ -40,52 +155,170 @@ void discardpending()
         if (!name)
             continue;
         if (p.target)
-            putback(name, p.target);
+            std::rename(name, p.target);
         else
             removefile(name);
     }
 }
 
-namespace {
-
-int commit(outfile *first, outfile *second, const outfile **failed)
+int openout(outfile *f, const char *target, int flags)
 {
-    char backup[600];
-    *failed = first;
-    if (!setaside(first->target, backup, sizeof backup))
-        return 0;
-    if (backup[0])
-        trackfile(backup, first->target);
-    int ok = commitout(first);
-    if (ok) {
-        *failed = second;
-        // Interrupted now, a new file with no old one behind it just goes.
-        if (!backup[0])
-            trackfile(first->target, nullptr);
-        ok = commitout(second);
-        if (!backup[0])
-            untrackfile(first->target);
+    std::memset(f, 0, sizeof *f);
+    f->replace = (flags & OUT_REPLACE) != 0;
+    // A name that does not fit whole would be moved onto a shorter one.
+    if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target) ||
+        !followlinks(target, f->real, sizeof f->real))
+        return fail(f, OUT_SYSTEM, lastsyserr());
+    fileid id;
+    int err = 0;
+    filekind kind = examinepath(f->real, &id, &err);
+    if (kind == KIND_ERROR)
+        return fail(f, OUT_SYSTEM, err);
+    if (kind == KIND_OTHER)
+        return fail(f, OUT_NOTREGULAR);
+    if (kind == KIND_NONE && std::strcmp(f->real, target) != 0)
+        return fail(f, OUT_DANGLING);
+    if (kind == KIND_LINK) // links that loop, or lead too far
+        return fail(f, OUT_SYSTEM, err);
+    bool claim = !(flags & OUT_REWRITE);
+    if (claim && claimed(f->real, kind == KIND_FILE ? &id : nullptr))
+        return fail(f, OUT_CLASH);
+    if (kind == KIND_FILE && !f->replace)
+        return fail(f, OUT_EXISTS);
+    if (!opentemp(f, kind == KIND_FILE)) {
+        discardout(f);
+        return fail(f, OUT_SYSTEM, f->syserr);
     }
-    if (backup[0])
-        untrackfile(backup);
-    if (!ok) {
-        // Back to how it was: the old file, or none.
-        if (backup[0] || *failed == second)
-            putback(backup, first->target);
-        return 0;
-    }
-    if (backup[0])
-        removefile(backup);
-    *failed = nullptr;
+    if (claim)
+        claims.push_back({f->real, id, kind == KIND_FILE});
+    f->claimed = claim;
     return 1;
 }
 
-} // namespace
+int closeout(outfile *f)
+{
+    if (!f->stream)
+        return fail(f, OUT_SYSTEM, 0);
+    // A failed write leaves the C library's reason in errno.
+    errno = 0;
+    int ok = std::fflush(f->stream) == 0 && !std::ferror(f->stream);
+    int err = errno;
+    if (std::fclose(f->stream) != 0 && ok) {
+        ok = 0;
+        err = errno;
+    }
+    f->stream = nullptr;
+    std::free(f->buffer);
+    f->buffer = nullptr;
+    if (ok)
+        return 1;
+    fail(f, OUT_SYSTEM);
+    f->stdioerr = err ? err : EIO;
+    return 0;
+}
+
+int commitout(outfile *f)
+{
+    int lock = lockfolder(f->real);
+    holdinterrupts(1);
+    int ok = commitone(f);
+    dropbackup(f);
+    holdinterrupts(0);
+    unlockhandle(lock);
+    return ok;
+}
+
+void discardout(outfile *f)
+{
+    if (f->stream) {
+        std::fclose(f->stream);
+        f->stream = nullptr;
+    }
+    std::free(f->buffer);
+    f->buffer = nullptr;
+    if (f->tmpname[0]) {
+        removefile(f->tmpname);
+        untrackfile(f->tmpname);
+        f->tmpname[0] = '\0';
+    }
+    if (!f->committed && f->claimed)
+        unclaim(f->real);
+    f->claimed = 0;
+}
 
 int commitpair(outfile *first, outfile *second, const outfile **failed)
 {
+    int lfirst, lsecond;
+    lockboth(first, second, &lfirst, &lsecond);
     holdinterrupts(1);
-    int ok = commit(first, second, failed);
+    *failed = first;
+    int ok = commitone(first);
+    if (ok) {
+        *failed = second;
+        ok = commitone(second);
+        if (!ok) {
+            // Back to how it was: the old file, or none.
+            restorebackup(first);
+            first->committed = 0;
+        }
+    }
+    dropbackup(first);
+    dropbackup(second);
     holdinterrupts(0);
+    unlockhandle(lsecond);
+    unlockhandle(lfirst);
+    if (ok)
+        *failed = nullptr;
     return ok;
+}
+
+const char *outreason(const outfile *f)
+{
+    switch (f->error) {
+    case OUT_FINE:
+        return "no error";
+    case OUT_EXISTS:
+        return "a file of this name exists already";
+    case OUT_NOTREGULAR:
+        return "not a regular file";
+    case OUT_DANGLING:
+        return "a symbolic link to a file that does not exist";
+    case OUT_CLASH:
+        return "another output of this run has this name";
+    case OUT_SYSTEM:
+        break;
+    }
+    if (f->stdioerr)
+        return errnoreason(f->stdioerr);
+    return f->syserr ? systemreason(f->syserr) : "the system refused";
+}
+
+const char *errnoreason(int err)
+{
+    static char text[128];
+    std::snprintf(text, sizeof text, "%s", std::strerror(err));
+    // "Permission denied" reads as "permission denied" after a path.
+    if (text[0] >= 'A' && text[0] <= 'Z' && !(text[1] >= 'A' && text[1] <= 'Z'))
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+int lockfolderof(const char *path)
+{
+    char real[600];
+    return followlinks(path, real, sizeof real) ? lockfolder(real) : -1;
+}
+
+void unlockfolder(int handle) { unlockhandle(handle); }
+
+void beginbatch() { batch = true; }
+
+int claimedoutput(const char *target)
+{
+    char real[600];
+    fileid id;
+    int err;
+    if (!followlinks(target, real, sizeof real))
+        return 0;
+    return claimed(real, examinepath(real, &id, &err) == KIND_FILE ? &id : nullptr);
 }

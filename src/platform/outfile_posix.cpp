@@ -1,32 +1,41 @@
-#include "platform/outfile.h"
+// The output layer's system calls on POSIX: mkstemp beside the target (an
+// exclusive create, which never follows a link), hard links for backups,
+// rename to commit over a file, renameat2(RENAME_NOREPLACE) (or link and
+// unlink where that is missing) to commit where no file may be replaced, and
+// flock on the folder as the lock of a commit.
+#include "platform/outfile_system.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
 enum { OUTBUFFER = 256 * 1024 };
 
-void freebuffer(outfile *f)
+// The folder part of path, slash included ("" for a bare name).
+int folderlength(const char *path)
 {
-    std::free(f->buffer);
-    f->buffer = nullptr;
+    const char *slash = std::strrchr(path, '/');
+    return slash ? static_cast<int>(slash - path + 1) : 0;
 }
 
-// Creates a new, empty file with a short name of its own in target's folder
-// (a long target name plus a suffix could pass the file system's limit).
-// Returns its descriptor, or -1.
-int maketemp(const char *target, char *name, size_t size)
+// A new, empty file with a short name of its own in path's folder (a long
+// target name plus a suffix could pass the file system's limit).
+int maketemp(const char *path, char *name, size_t size)
 {
-    const char *slash = std::strrchr(target, '/');
-    int folder = slash ? static_cast<int>(slash - target + 1) : 0;
-    if (std::snprintf(name, size, "%.*s.kestrix-XXXXXX", folder, target) >= static_cast<int>(size)) {
+    if (std::snprintf(name, size, "%.*s.kestrix-XXXXXX", folderlength(path), path) >= static_cast<int>(size)) {
         name[0] = '\0';
+        errno = ENAMETOOLONG;
         return -1;
     }
     int fd = mkstemp(name);
@@ -35,43 +44,159 @@ int maketemp(const char *target, char *name, size_t size)
     return fd;
 }
 
+// A new name of our own in path's folder that is a hard link to path.
+int linkbeside(const char *path, char *name, size_t size)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        int fd = maketemp(path, name, size);
+        if (fd < 0)
+            return 0;
+        // mkstemp only finds a free name; link needs it free again.
+        close(fd);
+        unlink(name);
+        if (link(path, name) == 0)
+            return 1;
+        if (errno != EEXIST) {
+            name[0] = '\0';
+            return 0;
+        }
+    }
+    name[0] = '\0';
+    return 0;
+}
+
+int renamenoreplace(const char *from, const char *to)
+{
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -1;
+#endif
+    // link fails when the name is taken: the same promise in two calls.
+    if (link(from, to) != 0)
+        return -1;
+    unlink(from);
+    return 0;
+}
+
+int renameover(const char *from, const char *to)
+{
+#ifdef SYS_renameat2
+    // The same system call as the one that cannot replace (the C library's
+    // renameat2 makes another of it without flags), so that every commit of
+    // the layer is one kind of call: the tests place faults by it.
+    if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, 0) == 0)
+        return 0;
+    if (errno != ENOSYS)
+        return -1;
+#endif
+    return std::rename(from, to);
+}
+
+// Folder locks this process holds: flock locks belong to an open file, so a
+// second open of a folder locked already would wait for itself.
+struct heldlock {
+    dev_t dev;
+    ino_t ino;
+    int fd;
+    int count;
+};
+heldlock held[8];
+
 } // namespace
+
+filekind examinepath(const char *path, fileid *id, int *syserr)
+{
+    struct stat st;
+    if (lstat(path, &st) != 0) {
+        *syserr = errno;
+        return errno == ENOENT ? KIND_NONE : KIND_ERROR;
+    }
+    id->volume = st.st_dev;
+    id->index = st.st_ino;
+    if (S_ISLNK(st.st_mode))
+        return KIND_LINK;
+    return S_ISREG(st.st_mode) ? KIND_FILE : KIND_OTHER;
+}
+
+int followlinks(const char *path, char *real, size_t size)
+{
+    if (std::snprintf(real, size, "%s", path) >= static_cast<int>(size))
+        return 0;
+    for (int hops = 0; hops < 40; hops++) {
+        char to[4096];
+        ssize_t n = readlink(real, to, sizeof to - 1);
+        if (n < 0)
+            return 1; // not a link (or nothing): the name itself
+        to[n] = '\0';
+        char next[4096];
+        int len = to[0] == '/' ? std::snprintf(next, sizeof next, "%s", to)
+                               : std::snprintf(next, sizeof next, "%.*s%s", folderlength(real), real, to);
+        if (len >= static_cast<int>(sizeof next) || std::snprintf(real, size, "%s", next) >= static_cast<int>(size))
+            return 0;
+    }
+    errno = ELOOP;
+    return 0;
+}
 
 void holdinterrupts(int hold)
 {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGHUP);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+        sigaddset(&set, sig);
     sigprocmask(hold ? SIG_BLOCK : SIG_UNBLOCK, &set, nullptr);
 }
 
-int openout(outfile *f, const char *target)
+namespace {
+
+extern "C" void interrupted(int sig)
 {
-    f->stream = nullptr;
-    f->buffer = nullptr;
-    f->tmpname[0] = '\0';
-    // A name that does not fit whole would be moved onto a shorter one.
-    if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target))
-        return 0;
+    discardpending();
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+} // namespace
+
+void catchinterrupts()
+{
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE})
+        signal(sig, interrupted);
+    // Past a file size limit a write must fail, so that the job reports it
+    // and removes its temporary file, instead of the signal killing it.
+    signal(SIGXFSZ, SIG_IGN);
+}
+
+int opentemp(outfile *f, int existing)
+{
+    struct stat st;
+    int keep = existing && stat(f->real, &st) == 0;
     holdinterrupts(1);
-    int fd = maketemp(target, f->tmpname, sizeof f->tmpname);
+    int fd = maketemp(f->real, f->tmpname, sizeof f->tmpname);
     if (fd >= 0)
         trackfile(f->tmpname, nullptr);
     holdinterrupts(0);
-    if (fd < 0)
+    if (fd < 0) {
+        f->syserr = errno;
         return 0;
-    // mkstemp makes a private file; the output should get the permissions
-    // any new file of the user gets.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
+    }
+    if (keep) {
+        // The replaced file's owner and permissions (mkstemp makes 0600).
+        if (st.st_uid != geteuid() || st.st_gid != getegid())
+            (void)!fchown(fd, st.st_uid, st.st_gid);
+        fchmod(fd, st.st_mode & 07777);
+    } else {
+        // The permissions any new file of the user gets.
+        mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
     f->stream = fdopen(fd, "w");
     if (!f->stream) {
+        f->syserr = errno;
         close(fd);
-        std::remove(f->tmpname);
-        f->tmpname[0] = '\0';
         return 0;
     }
     // A figure file runs to megabytes: write it in large pieces, not in
@@ -82,65 +207,97 @@ int openout(outfile *f, const char *target)
     return 1;
 }
 
-int closeout(outfile *f)
+int makebackup(outfile *f)
 {
-    if (!f->stream)
-        return 0;
-    int ok = std::fflush(f->stream) == 0 && !std::ferror(f->stream);
-    ok = (std::fclose(f->stream) == 0) && ok;
-    f->stream = nullptr;
-    freebuffer(f);
-    return ok;
-}
-
-int commitout(outfile *f)
-{
-    if (f->tmpname[0] == '\0' || f->stream)
-        return 0;
-    if (std::rename(f->tmpname, f->target) != 0)
-        return 0;
-    untrackfile(f->tmpname);
-    f->tmpname[0] = '\0';
-    return 1;
-}
-
-void discardout(outfile *f)
-{
-    if (f->stream) {
-        std::fclose(f->stream);
-        f->stream = nullptr;
-        freebuffer(f);
-    }
-    if (f->tmpname[0]) {
-        std::remove(f->tmpname);
-        untrackfile(f->tmpname);
-        f->tmpname[0] = '\0';
-    }
-}
-
-int setaside(const char *target, char *backup, size_t size)
-{
-    backup[0] = '\0';
-    struct stat st;
-    if (lstat(target, &st) != 0)
+    if (linkbeside(f->real, f->backup, sizeof f->backup))
         return 1;
-    int fd = maketemp(target, backup, size);
-    if (fd < 0)
-        return 0;
-    close(fd);
-    if (std::rename(target, backup) != 0) {
-        unlink(backup);
-        backup[0] = '\0';
-        return 0;
+    int err = errno;
+    // A file system without hard links: the old file is moved aside, and its
+    // name is empty until the new file takes it.
+    if (err == EPERM || err == ENOTSUP || err == ENOSYS || err == EMLINK) {
+        int fd = maketemp(f->real, f->backup, sizeof f->backup);
+        if (fd >= 0) {
+            close(fd);
+            if (std::rename(f->real, f->backup) == 0)
+                return 1;
+            err = errno;
+            unlink(f->backup);
+        }
     }
-    return 1;
+    f->backup[0] = '\0';
+    f->syserr = err;
+    return 0;
 }
 
-int putback(const char *backup, const char *target)
+int movetemp(outfile *f, int replacing)
 {
-    if (!backup[0])
-        return unlink(target) == 0;
-    return std::rename(backup, target) == 0;
+    int r = replacing ? renameover(f->tmpname, f->real) : renamenoreplace(f->tmpname, f->real);
+    if (r == 0)
+        return 1;
+    f->syserr = errno;
+    f->error = !replacing && errno == EEXIST ? OUT_EXISTS : OUT_SYSTEM;
+    return 0;
+}
+
+void restorebackup(outfile *f)
+{
+    if (f->backup[0]) {
+        renameover(f->backup, f->real);
+        f->backup[0] = '\0';
+    } else {
+        unlink(f->real);
+    }
 }
 
 void removefile(const char *path) { unlink(path); }
+
+int lockfolder(const char *path)
+{
+    char folder[600];
+    int n = folderlength(path);
+    std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, n ? path : ".");
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return -1;
+    }
+    int freeslot = -1;
+    for (int i = 0; i < 8; i++) {
+        if (held[i].count > 0 && held[i].dev == st.st_dev && held[i].ino == st.st_ino) {
+            close(fd);
+            held[i].count++;
+            return i;
+        }
+        if (held[i].count == 0 && freeslot < 0)
+            freeslot = i;
+    }
+    // A file system without locks still gets its files whole; only parallel
+    // runs lose their order.
+    if (freeslot < 0 || flock(fd, LOCK_EX) != 0) {
+        close(fd);
+        return -1;
+    }
+    held[freeslot] = {st.st_dev, st.st_ino, fd, 1};
+    return freeslot;
+}
+
+void unlockhandle(int handle)
+{
+    if (handle < 0 || handle >= 8 || held[handle].count == 0)
+        return;
+    if (--held[handle].count == 0)
+        close(held[handle].fd); // closing the last descriptor drops the lock
+}
+
+int samefile(const char *a, const char *b)
+{
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int lastsyserr() { return errno; }
+
+const char *systemreason(int syserr) { return errnoreason(syserr); }

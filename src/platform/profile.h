@@ -9,5 +9,7 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
                 size_t size, const char *path);
 
 // Stores value as key of section in the profile at path, keeping every other
-// section and key. Returns 1 on success.
-int writeprofile(const char *section, const char *key, const char *value, const char *path);
+// section and key. Returns 1 on success; else, when why is given, *why says
+// in a few words why the file was left as it was.
+int writeprofile(const char *section, const char *key, const char *value, const char *path,
+                 const char **why = nullptr);

@@ -5,7 +5,9 @@
 #include "platform/profile.h"
 
 #include "model/nocase.h"
+#include "platform/outfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,14 +28,31 @@ struct profilefile {
     bool crlf = false;
 };
 
-bool load(const char *path, profilefile *p)
+enum loaded { LOADED, MISSING, UNREADABLE, UNPARSABLE };
+
+bool sectionname(const std::string &line, std::string *name);
+
+// A line a profile may hold: blank, a comment, a section or a key.
+bool profileline(const std::string &line)
+{
+    std::string t = line, name;
+    size_t b = t.find_first_not_of(" \t");
+    return b == std::string::npos || t[b] == ';' || t[b] == '#' || sectionname(t, &name) ||
+           t.find('=') != std::string::npos;
+}
+
+loaded load(const char *path, profilefile *p, int *err)
 {
     FILE *f = std::fopen(path, "rb");
-    if (!f)
-        return false;
+    if (!f) {
+        *err = errno;
+        return errno == ENOENT ? MISSING : UNREADABLE;
+    }
     std::string cur;
+    bool binary = false;
     int c;
     while ((c = std::getc(f)) != EOF) {
+        binary = binary || c == '\0';
         if (c == '\n') {
             if (!cur.empty() && cur.back() == '\r') {
                 cur.pop_back();
@@ -47,8 +66,13 @@ bool load(const char *path, profilefile *p)
     }
     if (!cur.empty())
         p->lines.push_back(cur);
+    *err = std::ferror(f) ? errno : 0;
     std::fclose(f);
-    return true;
+    if (*err)
+        return UNREADABLE;
+    for (const std::string &l : p->lines)
+        binary = binary || !profileline(l);
+    return binary ? UNPARSABLE : LOADED;
 }
 
 // "[name]" gives name; anything else gives false.
@@ -105,8 +129,8 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
 {
     profilefile p;
     std::string value = def;
-    int end;
-    if (load(path, &p)) {
+    int end, err;
+    if (load(path, &p, &err) == LOADED) {
         int i = findkey(p, section, key, &end);
         std::string k, v;
         if (i >= 0 && keyline(p.lines[i], &k, &v)) {
@@ -119,36 +143,70 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
     std::snprintf(buf, size, "%s", value.c_str());
 }
 
-int writeprofile(const char *section, const char *key, const char *value, const char *path)
+namespace {
+
+// Puts value under key into the lines of p.
+void setkey(profilefile *p, const char *section, const char *key, const char *value)
 {
-    profilefile p;
-    load(path, &p);
     int end;
-    int i = findkey(p, section, key, &end);
+    int i = findkey(*p, section, key, &end);
     std::string entry = std::string(key) + "=" + value;
     if (i >= 0) {
-        p.lines[i] = entry;
+        p->lines[i] = entry;
     } else if (end >= 0) {
-        p.lines.insert(p.lines.begin() + end + 1, entry);
+        p->lines.insert(p->lines.begin() + end + 1, entry);
     } else {
-        p.lines.push_back(std::string("[") + section + "]");
-        p.lines.push_back(entry);
+        p->lines.push_back(std::string("[") + section + "]");
+        p->lines.push_back(entry);
     }
+}
 
-    // Written beside the file and moved over it, so that a failure never
-    // leaves the settings half-written.
-    std::string tmp = std::string(path) + ".new";
-    FILE *f = std::fopen(tmp.c_str(), "wb");
-    if (!f)
+// Writes p whole to a new file that then takes path's name (through a link
+// at path, to the file it leads to); 0 with *why on failure.
+int rewrite(const profilefile &p, const char *path, const char **why)
+{
+    outfile f;
+    if (!openout(&f, path, OUT_REPLACE | OUT_REWRITE)) {
+        *why = outreason(&f);
         return 0;
+    }
     const char *eol = p.crlf ? "\r\n" : "\n";
     for (const std::string &l : p.lines)
-        std::fprintf(f, "%s%s", l.c_str(), eol);
-    bool ok = std::fflush(f) == 0 && !std::ferror(f);
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), path) != 0) {
-        std::remove(tmp.c_str());
+        std::fprintf(f.stream, "%s%s", l.c_str(), eol);
+    if (!closeout(&f) || !commitout(&f)) {
+        *why = outreason(&f);
+        discardout(&f);
         return 0;
     }
     return 1;
+}
+
+} // namespace
+
+int writeprofile(const char *section, const char *key, const char *value, const char *path, const char **why)
+{
+    const char *reason = nullptr;
+    // Read, changed and written under the folder's lock: two runs at once
+    // would each keep only their own change.
+    int lock = lockfolderof(path);
+    profilefile p;
+    int err = 0;
+    switch (load(path, &p, &err)) {
+    case UNREADABLE:
+        // Taken as empty, it would be replaced by one key alone.
+        reason = errnoreason(err);
+        break;
+    case UNPARSABLE:
+        reason = "not a settings file";
+        break;
+    case LOADED:
+    case MISSING:
+        setkey(&p, section, key, value);
+        rewrite(p, path, &reason);
+        break;
+    }
+    unlockfolder(lock);
+    if (reason && why)
+        *why = reason;
+    return reason == nullptr;
 }

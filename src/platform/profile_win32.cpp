@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/outfile_system.h"
+
 void getprofile(const char *section, const char *key, const char *def, char *buf,
                 size_t size, const char *path)
 {
@@ -13,7 +15,11 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
     GetPrivateProfileStringA(section, key, def, buf, cap, path);
 }
 
-int writeprofile(const char *section, const char *key, const char *value, const char *path)
+int writeprofile(const char *section, const char *key, const char *value, const char *path, const char **why)
 {
-    return WritePrivateProfileStringA(section, key, value, path) ? 1 : 0;
+    if (WritePrivateProfileStringA(section, key, value, path))
+        return 1;
+    if (why)
+        *why = systemreason((int)GetLastError());
+    return 0;
 }

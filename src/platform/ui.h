@@ -15,6 +15,12 @@ enum {
 // Shows text under caption and returns when the user has dismissed it.
 void messagebox(window owner, const char *text, const char *caption, unsigned type);
 
+// A file that cannot be opened or written: a warning box whose text is the
+// file's path. The console adds the system's reason (a few words such as
+// "permission denied") after the path; the desktop program shows the path
+// alone, as its boxes always have.
+void filewarning(window owner, const char *path, const char *caption, const char *reason);
+
 // Open (write 0) or save (write nonzero) dialog. file is a 256-character
 // buffer holding the name shown first; on success it holds the full path of
 // the chosen file and the result is 1. Cancel or failure gives 0.

@@ -13,6 +13,12 @@ void messagebox(window owner, const char *text, const char *caption, unsigned ty
     MessageBoxA((HWND)owner, text, caption, type);
 }
 
+// The box shows the path alone, as the desktop program's boxes always have.
+void filewarning(window owner, const char *path, const char *caption, const char *)
+{
+    messagebox(owner, path, caption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 int GetFileName(window owner, char *file, const char *initdir, const char *title,
                 const char *filter, int write)
 {

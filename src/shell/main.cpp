@@ -4,6 +4,7 @@
 #include "shell/shell.h"
 
 #include "job/KESTRIX.h"
+#include "platform/standard.h"
 
 #include <cstdlib>
 
@@ -45,6 +46,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
 {
     (void)cmdline; // the C runtime's split of it is used below
     (void)show;    // the window is always shown maximized
+    // A desktop program has no standard streams: the C runtime's numbers 0
+    // to 2 are free, and its first open files would take them.
+    openstandardstreams();
     Instance = instance;
     if (!previous)
         Register(progname, MainWinProc);

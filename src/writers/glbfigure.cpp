@@ -173,14 +173,16 @@ int buildfigure(glbfigure *f)
     builder b;
     b.fit.bad = nullptr;
     b.world.resize(natoms);
-    restframes(b.world.data());
+    // The rest transforms are made with the frames: their sines and cosines
+    // are most of the work.
+    std::vector<jointpose> rest(natoms);
+    restframes(b.world.data(), rest.data());
 
     f->joints.resize(natoms);
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
         glbjoint &j = f->joints[n];
-        double q[4], t[3];
-        jointrest(a, q, t);
+        const double *q = rest[n].q, *t = rest[n].t;
         for (int i = 0; i < 3; i++)
             j.translation[i] = narrow(t[i], a.name, &b.fit);
         for (int i = 0; i < 4; i++)

@@ -63,25 +63,14 @@ void atominjoint(const atom &a, double out[3])
     out[1] = a.parent ? a.bondl : 0;
 }
 
-void mapvector(const rigframe &f, const double d[3], double out[3])
-{
-    for (int i = 0; i < 3; i++)
-        out[i] = f.r[i][0] * d[0] + f.r[i][1] * d[1] + f.r[i][2] * d[2];
-}
-
-void mappoint(const rigframe &f, const double p[3], double out[3])
-{
-    mapvector(f, p, out);
-    for (int i = 0; i < 3; i++)
-        out[i] += f.t[i];
-}
-
-void restframes(rigframe *world)
+void restframes(rigframe *world, jointpose *rest)
 {
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
-        double q[4], t[3], r[3][3];
-        jointrest(a, q, t);
+        jointpose own;
+        jointpose &pose = rest ? rest[n] : own;
+        double *t = pose.t, r[3][3];
+        jointrest(a, pose.q, t);
         dialrotation(a, r);
         rigframe &w = world[n];
         if (!a.parent) {

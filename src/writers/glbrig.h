@@ -20,15 +20,33 @@ struct rigframe {
 // lies bondl along the parent joint's +Y axis.
 void jointrest(const atom &a, double q[4], double t[3]);
 
+// A joint's rest transform as jointrest gives it.
+struct jointpose {
+    double q[4];
+    double t[3];
+};
+
 // Every joint's frame in the scene at rest, parents before children, into
-// world[0 .. natoms - 1].
-void restframes(rigframe *world);
+// world[0 .. natoms - 1], and (unless rest is null) every joint's rest
+// transform into rest[0 .. natoms - 1], made on the way.
+void restframes(rigframe *world, jointpose *rest);
 
 // Where the atom stands in its own joint's frame: (0, bondl, 0), or the
 // joint's origin for the root.
 void atominjoint(const atom &a, double out[3]);
 
+// d turned by f's rotation only. Inline: the figure maps some 150,000
+// vertices.
+inline void mapvector(const rigframe &f, const double d[3], double out[3])
+{
+    for (int i = 0; i < 3; i++)
+        out[i] = f.r[i][0] * d[0] + f.r[i][1] * d[1] + f.r[i][2] * d[2];
+}
+
 // p mapped by f.
-void mappoint(const rigframe &f, const double p[3], double out[3]);
-// d turned by f's rotation only.
-void mapvector(const rigframe &f, const double d[3], double out[3]);
+inline void mappoint(const rigframe &f, const double p[3], double out[3])
+{
+    mapvector(f, p, out);
+    for (int i = 0; i < 3; i++)
+        out[i] += f.t[i];
+}

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "writers/printg.h"
+
 namespace {
 
 void quoted(std::string &s, const char *v)
@@ -82,8 +84,8 @@ void jsontext::real(float v)
     // text is made, so this only guards against a broken file.
     if (!std::isfinite(v))
         v = 0;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.9g", static_cast<double>(v));
-    s += buf;
+    // Nine digits give back the same float.
+    numtext t = printg(static_cast<double>(v), 9);
+    s.append(t.text, t.len);
     comma = true;
 }

@@ -3,6 +3,8 @@
 #include "model/model.h"
 #include "model/nocase.h"
 #include "writers/BALL.h"
+#include "writers/pattern.h"
+#include "writers/printg.h"
 #include "writers/writers.h"
 
 namespace {
@@ -33,34 +35,31 @@ bool sameprefix(const char *path, const char *root, size_t n)
 
 const char *parentname(const atom &a) { return a.parent ? a.parent->shortname : "BODY"; }
 
-// The atom templates repeat a few numbers many times each (the bond length
-// eight times), and formatting a number costs far more than copying its
-// text: each is formatted once and the template filled from the texts. A
-// template holds only the conversions %s and %g, so "%g" of a text is the
-// text as printf would have written it.
-struct gtext {
-    char text[32];
-    explicit gtext(double v) { std::snprintf(text, sizeof text, "%g", v); }
+// Every text of the figure file, split once.
+struct cr2patterns {
+    pattern head{"{\n\nversion\n\t{\n\tnumber 4.01\n\t}\nfigureResFile %s\nactor BODY:1\n\t{\n\n\t}\n"};
+    pattern geometry{"actor atom%d:1\n\t{\n\tstorageOffset 0 0 0\n\tgeomHandlerGeom 13 %s\n\t}\n"};
+    pattern resfile{"figureResFile %s\n\n"};
+    pattern body{ACTORBODY}, root{ACTORROOT}, atom1{ACTORATOM1}, atom2{ACTORATOM2}, atom3{ACTORATOM3};
+    pattern figure{"figure \n\t{\n\tname    %s\n\troot    BODY:1\n"};
+    pattern child{"\taddChild    %s:1 \n\t\t\t %s:1\n"};
+    pattern pick{"\tdefaultPick %s:1 \n\tdisplayOn 1 \n"};
+    pattern weld{"\tweld    %s:1 \n\t\t\t %s:1\n"};
+    pattern material{MATERIAL};
 };
 
-template <size_t N> void fill(FILE *out, const char *tmpl, const char *const (&args)[N])
+const cr2patterns &patterns()
 {
-    size_t used = 0;
-    for (const char *c = tmpl;;) {
-        const char *mark = std::strchr(c, '%');
-        if (!mark || mark[1] == '\0' || used == N) {
-            std::fputs(c, out);
-            return;
-        }
-        std::fwrite(c, 1, static_cast<size_t>(mark - c), out);
-        std::fputs(args[used++], out);
-        c = mark + 2;
-    }
+    static const cr2patterns p;
+    return p;
 }
 
-void writeactors(FILE *CR2)
+// The atom templates repeat a few numbers many times each (the bond length
+// eight times): each is made into text once.
+void writeactors(textbuffer &out, const cr2patterns &p)
 {
-    std::fprintf(CR2, ACTORBODY, 0.01, 0.01);
+    const numtext hundredth = printg(0.01);
+    p.body.fill(out, {hundredth, hundredth});
 
     const atom &root = atoms[0];
     double x = 0, y = 0, z = 0;
@@ -69,49 +68,49 @@ void writeactors(FILE *CR2)
         y = root.p.y;
         z = root.p.z;
     }
-    std::fprintf(CR2, ACTORROOT, root.shortname, root.name, root.sort->rad, root.sort->rad, x, x, y,
-                 y, z, z);
+    const numtext rad = printg(root.sort->rad), tx = printg(x), ty = printg(y), tz = printg(z);
+    p.root.fill(out, {root.shortname, root.name, rad, rad, tx, tx, ty, ty, tz, tz});
 
-    const gtext radius(bondradius);
+    const numtext radius = printg(bondradius);
     for (int i = 1; i < natoms; i++) {
         const atom &a = atoms[i];
-        std::fprintf(CR2, ACTORATOM1, a.shortname, a.name, a.parent->shortname);
-        const gtext bondl(a.bondl), minus(-a.bondl), theta(a.theta), phi(a.phi);
-        if (bondradius != 0) {
-            const char *const args[] = {bondl.text, bondl.text, radius.text, radius.text};
-            fill(CR2, ACTORATOM2, args);
-        }
-        const char *const args[] = {bondl.text, bondl.text, theta.text, theta.text, phi.text, phi.text,
-                                    minus.text, minus.text, bondl.text, bondl.text, bondl.text, minus.text};
-        fill(CR2, ACTORATOM3, args);
+        p.atom1.fill(out, {a.shortname, a.name, a.parent->shortname});
+        const numtext bondl = printg(a.bondl), minus = printg(-a.bondl), theta = printg(a.theta),
+                      phi = printg(a.phi);
+        if (bondradius != 0)
+            p.atom2.fill(out, {bondl, bondl, radius, radius});
+        p.atom3.fill(out, {bondl, bondl, theta, theta, phi, phi, minus, minus, bondl, bondl, bondl, minus});
     }
 }
 
-void writefigure(FILE *CR2, const char *name)
+void writematerial(textbuffer &out, const cr2patterns &p, const char *name, double red, double green,
+                   double blue)
 {
-    std::fprintf(CR2, "figure \n\t{\n\tname    %s\n\troot    BODY:1\n", name);
+    p.material.fill(out, {name, printg(red), printg(green), printg(blue)});
+}
+
+void writefigure(textbuffer &out, const cr2patterns &p, const char *name)
+{
+    p.figure.fill(out, {name});
     for (int i = 0; i < natoms; i++)
-        std::fprintf(CR2, "\taddChild    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname,
-                     parentname(atoms[i]));
-    std::fprintf(CR2, "\tdefaultPick %s:1 \n\tdisplayOn 1 \n", atoms[0].shortname);
+        p.child.fill(out, {atoms[i].shortname, parentname(atoms[i])});
+    p.pick.fill(out, {atoms[0].shortname});
     for (int i = 0; i < natoms; i++)
-        std::fprintf(CR2, "\tweld    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname,
-                     parentname(atoms[i]));
-    std::fputs("\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
-               "\tconforming 0\n",
-               CR2);
+        p.weld.fill(out, {atoms[i].shortname, parentname(atoms[i])});
+    out.add("\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
+            "\tconforming 0\n");
 
     // Colour bytes become colour parts by dividing by 256, as the figure
     // application's own files do.
     const double part = 0.00390625;
-    std::fprintf(CR2, MATERIAL, "Preview", 0.9, 0.0, 0.0);
+    writematerial(out, p, "Preview", 0.9, 0.0, 0.0);
     for (int i = 0; i < nelements; i++) {
         const element &e = elements[i];
-        std::fprintf(CR2, MATERIAL, e.name, e.red * part, e.green * part, e.blue * part);
+        writematerial(out, p, e.name, e.red * part, e.green * part, e.blue * part);
     }
     if (bondradius != 0)
-        std::fprintf(CR2, MATERIAL, "bonds", bondred * part, bondgreen * part, bondblue * part);
-    std::fputs("\tdisplayMode USEPARENT\n\tlocked 0\n\t}\n\tsetGeomHandlerOffset 0 0 0\n}\n", CR2);
+        writematerial(out, p, "bonds", bondred * part, bondgreen * part, bondblue * part);
+    out.add("\tdisplayMode USEPARENT\n\tlocked 0\n\t}\n\tsetGeomHandlerOffset 0 0 0\n}\n");
 }
 
 } // namespace
@@ -137,12 +136,13 @@ void writeCR2(FILE *CR2, const char *name, const char *objfile, const char *pose
     char res[512];
     resourcepath(res, sizeof res, objfile, posername);
 
-    std::fprintf(CR2, "{\n\nversion\n\t{\n\tnumber 4.01\n\t}\nfigureResFile %s\nactor BODY:1\n\t{\n\n\t}\n",
-                 res);
+    const cr2patterns &p = patterns();
+    textbuffer out(CR2);
+    p.head.fill(out, {res});
     for (int i = 0; i < natoms; i++)
-        std::fprintf(CR2, "actor atom%d:1\n\t{\n\tstorageOffset 0 0 0\n\tgeomHandlerGeom 13 %s\n\t}\n", i,
-                     atoms[i].sort->name);
-    std::fprintf(CR2, "figureResFile %s\n\n", res);
-    writeactors(CR2);
-    writefigure(CR2, name);
+        p.geometry.fill(out, {printd(i), atoms[i].sort->name});
+    p.resfile.fill(out, {res});
+    writeactors(out, p);
+    writefigure(out, p, name);
+    out.flush();
 }

@@ -1,5 +1,6 @@
 #include "writers/writeGLB.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -26,55 +27,90 @@ const uint32_t GLBMAGIC = 0x46546C67; // "glTF"
 const uint32_t JSONCHUNK = 0x4E4F534A; // "JSON"
 const uint32_t BINCHUNK = 0x004E4942;  // "BIN\0"
 
-// The binary chunk, always little-endian whatever the machine, with every
-// buffer view starting on a 4-byte boundary (the largest component is 4
-// bytes, and vertex attributes need 4 in any case).
-struct binchunk {
-    std::vector<unsigned char> bytes;
+void store16(unsigned char *b, unsigned v)
+{
+    b[0] = static_cast<unsigned char>(v);
+    b[1] = static_cast<unsigned char>(v >> 8);
+}
 
-    // n more bytes at the end, to be filled through the pointer.
+void store32(unsigned char *b, uint32_t v)
+{
+    store16(b, v & 0xffff);
+    store16(b + 2, v >> 16);
+}
+
+// The file's bytes on their way out, through a block of fixed size: the
+// binary chunk is written straight from the figure's arrays, so the file is
+// never held in memory a second time.
+class glbout {
+public:
+    explicit glbout(FILE *f) : out(f), block(1 << 18), used(0) {}
+    ~glbout() { flush(); }
+    glbout(const glbout &) = delete;
+    glbout &operator=(const glbout &) = delete;
+
+    // n more bytes at the end, to be filled through the pointer (n at most
+    // the block's size).
     unsigned char *grow(size_t n)
     {
-        size_t at = bytes.size();
-        bytes.resize(at + n);
-        return bytes.data() + at;
+        if (block.size() - used < n)
+            flush();
+        unsigned char *at = block.data() + used;
+        used += n;
+        return at;
     }
-    static void store16(unsigned char *b, unsigned v)
+    void bytes(const void *data, size_t n)
     {
-        b[0] = static_cast<unsigned char>(v);
-        b[1] = static_cast<unsigned char>(v >> 8);
+        const unsigned char *from = static_cast<const unsigned char *>(data);
+        while (n > 0) {
+            if (used == block.size())
+                flush();
+            size_t part = std::min(n, block.size() - used);
+            std::memcpy(block.data() + used, from, part);
+            used += part;
+            from += part;
+            n -= part;
+        }
     }
-    static void store32(unsigned char *b, uint32_t v)
-    {
-        store16(b, v & 0xffff);
-        store16(b + 2, v >> 16);
-    }
+    void put32(uint32_t v) { store32(grow(4), v); }
+    // Always little-endian whatever the machine.
     void floats(const float *v, size_t n)
     {
-        unsigned char *b = grow(n * 4);
         const uint32_t one = 1;
         unsigned char first;
         std::memcpy(&first, &one, 1);
         if (first == 1) { // a little-endian machine: the floats as they are
-            std::memcpy(b, v, n * 4);
+            bytes(v, n * 4);
             return;
         }
         for (size_t i = 0; i < n; i++) {
             uint32_t u;
             std::memcpy(&u, &v[i], 4);
-            store32(b + 4 * i, u);
+            put32(u);
         }
     }
-    void align()
+    void zeros(size_t n) { std::memset(grow(n), 0, n); }
+    void flush()
     {
-        while (bytes.size() % 4)
-            bytes.push_back(0);
+        if (used > 0)
+            std::fwrite(block.data(), 1, used, out);
+        used = 0;
     }
+
+private:
+    FILE *out;
+    std::vector<unsigned char> block;
+    size_t used;
 };
+
+// What one buffer view holds, to be written when the JSON is out.
+enum contents { POSITIONS, NORMALS, JOINTS, WEIGHTS, INDICES, INVERSEBINDS };
 
 struct view {
     size_t offset, length;
     int target; // 0: none
+    contents what;
+    const glbprimitive *from; // null for the inverse bind matrices
 };
 
 struct accessor {
@@ -85,15 +121,18 @@ struct accessor {
     float min[3], max[3];
 };
 
+// The binary chunk's layout, every buffer view starting on a 4-byte
+// boundary (the largest component is 4 bytes, and vertex attributes need 4
+// in any case).
 struct layout {
-    binchunk bin;
+    size_t size = 0;
     std::vector<view> views;
     std::vector<accessor> accessors;
 
-    int endview(size_t start, int target)
+    int addview(size_t length, int target, contents what, const glbprimitive *from)
     {
-        views.push_back({start, bin.bytes.size() - start, target});
-        bin.align();
+        views.push_back({size, length, target, what, from});
+        size += (length + 3) / 4 * 4;
         return static_cast<int>(views.size()) - 1;
     }
     int add(int v, int component, int count, const char *type, bool normalized = false)
@@ -108,15 +147,20 @@ struct primitiveaccessors {
     int position, normal, joints, weights, indices;
 };
 
+// A joint index of 1 byte while every joint fits one, else of 2.
+bool smalljoints(int njoints) { return njoints <= 256; }
+
+// 16-bit indices while they can address every vertex (65535 is kept free:
+// it means a primitive restart to some readers).
+bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
+
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
     size_t count = p.joints.size();
     int n = static_cast<int>(count);
 
-    size_t start = l.bin.bytes.size();
-    l.bin.floats(p.positions.data(), p.positions.size());
-    out.position = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, n, "VEC3");
+    out.position = l.add(l.addview(p.positions.size() * 4, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = true;
     for (int k = 0; k < 3; k++)
@@ -130,45 +174,66 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
             pos.max[k] = v;
     }
 
-    start = l.bin.bytes.size();
-    l.bin.floats(p.normals.data(), p.normals.size());
-    out.normal = l.add(l.endview(start, ARRAY_BUFFER), FLOAT, n, "VEC3");
-
-    // One joint per vertex, weight 1; the other three slots are joint 0
-    // with weight 0.
-    bool small = njoints <= 256;
-    start = l.bin.bytes.size();
-    unsigned char *b = l.bin.grow(count * (small ? 4 : 8));
-    std::memset(b, 0, count * (small ? 4 : 8));
-    for (size_t i = 0; i < count; i++) {
-        if (small)
-            b[i * 4] = static_cast<unsigned char>(p.joints[i]);
-        else
-            binchunk::store16(b + i * 8, p.joints[i]);
-    }
-    out.joints = l.add(l.endview(start, ARRAY_BUFFER), small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
-
-    start = l.bin.bytes.size();
-    b = l.bin.grow(count * 4);
-    std::memset(b, 0, count * 4);
-    for (size_t i = 0; i < count; i++)
-        b[i * 4] = 255;
-    out.weights = l.add(l.endview(start, ARRAY_BUFFER), UNSIGNED_BYTE, n, "VEC4", true);
-
-    // 16-bit indices while they can address every vertex (65535 is kept
-    // free: it means a primitive restart to some readers).
-    bool shortindices = count <= 65535;
-    start = l.bin.bytes.size();
-    b = l.bin.grow(p.indices.size() * (shortindices ? 2 : 4));
-    for (size_t i = 0; i < p.indices.size(); i++) {
-        if (shortindices)
-            binchunk::store16(b + i * 2, p.indices[i]);
-        else
-            binchunk::store32(b + i * 4, p.indices[i]);
-    }
-    out.indices = l.add(l.endview(start, ELEMENT_ARRAY_BUFFER), shortindices ? UNSIGNED_SHORT : UNSIGNED_INT,
-                        static_cast<int>(p.indices.size()), "SCALAR");
+    out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
+    bool small = smalljoints(njoints);
+    out.joints = l.add(l.addview(count * (small ? 4 : 8), ARRAY_BUFFER, JOINTS, &p),
+                       small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
+    out.weights = l.add(l.addview(count * 4, ARRAY_BUFFER, WEIGHTS, &p), UNSIGNED_BYTE, n, "VEC4", true);
+    bool shortones = shortindices(p);
+    out.indices = l.add(l.addview(p.indices.size() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
+                        shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indices.size()), "SCALAR");
     return out;
+}
+
+// The bytes of one buffer view, then its padding to 4 bytes with zeros.
+void writeview(glbout &out, const view &v, const glbfigure &f)
+{
+    const glbprimitive *p = v.from;
+    size_t count = p ? p->joints.size() : 0;
+    switch (v.what) {
+    case POSITIONS:
+        out.floats(p->positions.data(), p->positions.size());
+        break;
+    case NORMALS:
+        out.floats(p->normals.data(), p->normals.size());
+        break;
+    case JOINTS: {
+        // One joint per vertex, weight 1; the other three slots are joint 0
+        // with weight 0.
+        bool small = v.length == count * 4;
+        for (size_t i = 0; i < count; i++) {
+            unsigned char *b = out.grow(small ? 4 : 8);
+            std::memset(b, 0, small ? 4 : 8);
+            if (small)
+                b[0] = static_cast<unsigned char>(p->joints[i]);
+            else
+                store16(b, p->joints[i]);
+        }
+        break;
+    }
+    case WEIGHTS:
+        for (size_t i = 0; i < count; i++) {
+            unsigned char *b = out.grow(4);
+            b[0] = 255;
+            b[1] = b[2] = b[3] = 0;
+        }
+        break;
+    case INDICES: {
+        bool shortones = v.length == p->indices.size() * 2;
+        for (unsigned k : p->indices) {
+            if (shortones)
+                store16(out.grow(2), k);
+            else
+                store32(out.grow(4), k);
+        }
+        break;
+    }
+    case INVERSEBINDS:
+        for (const glbjoint &g : f.joints)
+            out.floats(g.inversebind, 16);
+        break;
+    }
+    out.zeros((4 - v.length % 4) % 4);
 }
 
 void writefloats(jsontext &j, const char *key, const float *v, int n)
@@ -285,7 +350,7 @@ void writeaccessors(jsontext &j, const layout &l)
     j.open('[');
     j.open('{');
     j.key("byteLength");
-    j.integer(static_cast<long long>(l.bin.bytes.size()));
+    j.integer(static_cast<long long>(l.size));
     j.close('}');
     j.close(']');
 }
@@ -295,17 +360,10 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     bool hasmesh = !f.primitives.empty();
     std::vector<primitiveaccessors> prims;
     int inversebind = -1;
-    size_t estimate = static_cast<size_t>(natoms) * 64 + 16;
-    for (const glbprimitive &p : f.primitives)
-        estimate += p.joints.size() * 36 + p.indices.size() * 4 + 64;
-    l.bin.bytes.reserve(estimate);
     if (hasmesh) {
         for (const glbprimitive &p : f.primitives)
             prims.push_back(layprimitive(l, p, natoms));
-        size_t start = l.bin.bytes.size();
-        for (const glbjoint &g : f.joints)
-            l.bin.floats(g.inversebind, 16);
-        inversebind = l.add(l.endview(start, 0), FLOAT, natoms, "MAT4");
+        inversebind = l.add(l.addview(f.joints.size() * 64, 0, INVERSEBINDS, nullptr), FLOAT, natoms, "MAT4");
     }
 
     jsontext j;
@@ -407,13 +465,6 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     return j.s;
 }
 
-void put32(FILE *out, uint32_t v)
-{
-    unsigned char b[4] = {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8),
-                          static_cast<unsigned char>(v >> 16), static_cast<unsigned char>(v >> 24)};
-    std::fwrite(b, 1, 4, out);
-}
-
 } // namespace
 
 const char *glboutofrange()
@@ -441,20 +492,22 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
     // to a multiple of 4 bytes.
     while (json.size() % 4)
         json += ' ';
-    bool hasbin = !l.bin.bytes.empty();
+    bool hasbin = l.size > 0;
     uint32_t total = 12 + 8 + static_cast<uint32_t>(json.size());
     if (hasbin)
-        total += 8 + static_cast<uint32_t>(l.bin.bytes.size());
+        total += 8 + static_cast<uint32_t>(l.size);
 
-    put32(GLB, GLBMAGIC);
-    put32(GLB, 2);
-    put32(GLB, total);
-    put32(GLB, static_cast<uint32_t>(json.size()));
-    put32(GLB, JSONCHUNK);
-    std::fwrite(json.data(), 1, json.size(), GLB);
+    glbout out(GLB);
+    out.put32(GLBMAGIC);
+    out.put32(2);
+    out.put32(total);
+    out.put32(static_cast<uint32_t>(json.size()));
+    out.put32(JSONCHUNK);
+    out.bytes(json.data(), json.size());
     if (hasbin) {
-        put32(GLB, static_cast<uint32_t>(l.bin.bytes.size()));
-        put32(GLB, BINCHUNK);
-        std::fwrite(l.bin.bytes.data(), 1, l.bin.bytes.size(), GLB);
+        out.put32(static_cast<uint32_t>(l.size));
+        out.put32(BINCHUNK);
+        for (const view &v : l.views)
+            writeview(out, v, f);
     }
 }

@@ -2,6 +2,8 @@
 
 #include "model/model.h"
 #include "writers/BALL.h"
+#include "writers/pattern.h"
+#include "writers/printg.h"
 #include "writers/writers.h"
 
 namespace {
@@ -35,35 +37,28 @@ void finddistinct()
 
 void writeOBJ(FILE *OBJ)
 {
-    if (bondradius != 0) {
-        std::fputs(BONDVERTS, OBJ);
-        for (int i = 0; i < nelements; i++)
-            std::fprintf(OBJ, "g %s\nusemtl bonds\n%s", elements[i].name, BONDFACES);
-    }
     finddistinct();
+    textbuffer out(OBJ);
+    static const pattern bondgroup("g %s\nusemtl bonds\n%s"), ballgroup("g %s\nusemtl %s\n"),
+        vertex("v %s %s %s\n");
+    const piece bondfaces(BONDFACES), ballfaces(BALLFACES);
+    if (bondradius != 0) {
+        out.add(BONDVERTS);
+        for (int i = 0; i < nelements; i++)
+            bondgroup.fill(out, {elements[i].name, bondfaces});
+    }
     const double *c = &BALLVERTS[0][0];
-    char text[BALLCOORDS][32];
-    char lines[114 * (2 + 3 * 32)];
+    numtext text[BALLCOORDS];
     for (int i = 0; i < nelements; i++) {
         const element &e = elements[i];
-        std::fprintf(OBJ, "g %s\nusemtl %s\n", e.name, e.name);
+        ballgroup.fill(out, {e.name, e.name});
         for (int d = 0; d < ndistinct; d++)
-            std::snprintf(text[d], sizeof text[d], "%g", c[firstof[d]] * e.rad);
+            text[d] = printg(c[firstof[d]] * e.rad);
         // A radius of 0 still gets its vertices: the faces below count back
         // over exactly 114 of them, and so do the bond morph targets.
-        size_t len = 0;
-        for (int k = 0; k < BALLCOORDS; k++) {
-            const char *t = text[distinct[k]];
-            size_t n = std::strlen(t);
-            if (k % 3 == 0)
-                lines[len++] = 'v';
-            lines[len++] = ' ';
-            std::memcpy(lines + len, t, n);
-            len += n;
-            if (k % 3 == 2)
-                lines[len++] = '\n';
-        }
-        std::fwrite(lines, 1, len, OBJ);
-        std::fputs(BALLFACES, OBJ);
+        for (int k = 0; k < BALLCOORDS; k += 3)
+            vertex.fill(out, {text[distinct[k]], text[distinct[k + 1]], text[distinct[k + 2]]});
+        out.add(ballfaces);
     }
+    out.flush();
 }

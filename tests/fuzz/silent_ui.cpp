@@ -6,6 +6,7 @@
 #include "platform/ui.h"
 
 void messagebox(window, const char *, const char *, unsigned) {}
+void filewarning(window, const char *, const char *, const char *) {}
 
 int GetFileName(window, char *, const char *, const char *, const char *, int)
 {

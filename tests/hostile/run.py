@@ -137,8 +137,12 @@ class Runner:
         rc, err = self.execute(cmd, preexec)
         self.check_no_temporaries()
         if message is not None:
-            caption, text = message
+            # A file that cannot be opened or written: the system's reason
+            # follows the path.
+            caption, text = message[:2]
             line = "kestrix: %s: %s" % (caption, text)
+            if len(message) > 2:
+                line += " (%s)" % message[2]
             if line not in err.splitlines():
                 raise CaseFailed("message %r missing; stderr:\n%s" % (line, err[-2000:]))
         if rc != expect:
@@ -325,15 +329,19 @@ class Runner:
     def not_a_file(self):
         # Only a plain file is read: a device would feed the reader without
         # end, a pipe without a writer would never open.
+        notregular = "not a regular file"
         path = os.path.join(self.top, "folder.krx")
         os.mkdir(path)
-        self.convert("folder", path=path, expect=1, message=("I can't open this file", path), refused=True)
+        self.convert("folder", path=path, expect=1, message=("I can't open this file", path, notregular),
+                     refused=True)
         path = os.path.join(self.top, "endless.krx")
         os.symlink("/dev/zero", path)
-        self.convert("endless", path=path, expect=1, message=("I can't open this file", path), refused=True)
+        self.convert("endless", path=path, expect=1, message=("I can't open this file", path, notregular),
+                     refused=True)
         path = os.path.join(self.top, "pipe.krx")
         os.mkfifo(path)
-        self.convert("pipe", path=path, expect=1, message=("I can't open this file", path), refused=True)
+        self.convert("pipe", path=path, expect=1, message=("I can't open this file", path, notregular),
+                     refused=True)
 
     def unreadable(self):
         if self.unprivileged is None:
@@ -341,7 +349,8 @@ class Runner:
         path = self.describe("unreadable", WATER)
         os.chmod(path, 0)
         try:
-            self.convert("unreadable", path=path, expect=1, message=("I can't open this file", path),
+            self.convert("unreadable", path=path, expect=1,
+                         message=("I can't open this file", path, "permission denied"),
                          wrap=self.unprivileged)
         finally:
             os.chmod(path, 0o644)
@@ -353,7 +362,7 @@ class Runner:
             case = "readonly_" + os.path.basename(folder)
             os.chmod(folder, 0o555)
             try:
-                self.convert(case, WATER, expect=1, message=("I can't open this file", self.targets(case)[target]),
+                self.convert(case, WATER, expect=1, message=("I can't open this file", self.targets(case)[target], "permission denied"),
                              wrap=self.unprivileged)
             finally:
                 os.chmod(folder, 0o755)
@@ -416,7 +425,7 @@ class Runner:
     def disk_full(self):
         # The figure file of the largest chain is about 6 MB.
         err = self.in_namespace("disk_full", chain(1024), "1m", False)
-        if "kestrix: I can't write this file: " not in err:
+        if "kestrix: I can't write this file: " not in err or "(no space left on device)" not in err:
             raise CaseFailed("unexpected messages:\n" + err)
 
     def file_size_limit(self):
@@ -424,9 +433,9 @@ class Runner:
             resource.setrlimit(resource.RLIMIT_FSIZE, (256 * 1024, 256 * 1024))
         case = "file_size_limit"
         self.convert(case, chain(1024), expect=1, preexec=limit,
-                     message=("I can't write this file", self.targets(case)[0]))
+                     message=("I can't write this file", self.targets(case)[0], "file too large"))
         self.convert(case + "_new", chain(1024), expect=1, preexec=limit, existing=False,
-                     message=("I can't write this file", self.targets(case + "_new")[0]))
+                     message=("I can't write this file", self.targets(case + "_new")[0], "file too large"))
 
     def cleanup(self):
         for root, dirs, _ in os.walk(self.top):

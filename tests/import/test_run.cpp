@@ -203,7 +203,7 @@ TEST(Run, OddOutputsAreRefused)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.compare(0, 29, "kestrix-import: cannot write:"), 0) << r.err;
     r = run({"-o", dir, dir + "/benzene.mol", "--force"});
-    EXPECT_EQ(r.err, "kestrix-import: cannot write: " + dir + " is a folder\n");
+    EXPECT_EQ(r.err, "kestrix-import: cannot write: " + dir + ": not a regular file\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.mol", "water.krx", "water.mol", "water.xyz"}));
 }
 

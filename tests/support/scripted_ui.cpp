@@ -28,6 +28,13 @@ void messagebox(window owner, const char *text, const char *caption, unsigned ty
     scripted::messages.push_back({owner, text, caption, type});
 }
 
+// Recorded as the desktop program shows it (the path as text), with the
+// reason kept beside it.
+void filewarning(window owner, const char *path, const char *caption, const char *reason)
+{
+    scripted::messages.push_back({owner, path, caption, KMB_ICONWARNING, reason});
+}
+
 int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,
                 int write)
 {

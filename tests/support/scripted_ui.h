@@ -12,6 +12,7 @@ struct recordedmessage {
     window owner;
     std::string text, caption;
     unsigned type;
+    std::string reason = ""; // the system's reason, for a file that failed
 };
 
 struct recordeddialog {

@@ -46,8 +46,8 @@ setup() {
     helper trigprobe.exe "$cxx" $flags -static "$here/trigprobe.cpp" "$mingw/libkestrix_core.a" \
         -o "$bin/trigprobe.exe" &
     wait
-    helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_job.a" "$native/libkestrix_core.a" -o "$bin/profileprobe" &
-    helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_job.a" "$mingw/libkestrix_core.a" \
+    helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_job.a" "$native/libkestrix_platform.a" "$native/libkestrix_core.a" -o "$bin/profileprobe" &
+    helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_job.a" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_core.a" \
         -o "$bin/profileprobe.exe" &
     wait
     # The probe takes and shows texts in UTF-8, as the programs do: it has
