@@ -235,9 +235,11 @@ std::vector<std::string> examplemolecules(const std::string &exampledir, const f
 
 TEST(Roundtrip, EverySampleAndExample)
 {
-    fs::path dir = fs::temp_directory_path() / ("kestrix-examples-" + std::to_string(std::rand()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    // A folder of this run's own: tests of other builds may run at the same
+    // time, and rand() unseeded gives every run the same number.
+    std::string pattern = (fs::temp_directory_path() / "kestrix-examples-XXXXXX").string();
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    fs::path dir = pattern;
     std::vector<std::string> files = moleculefiles(samples);
     ASSERT_GE(files.size(), 6u);
     std::vector<std::string> more = examplemolecules(examples, dir);
