@@ -53,7 +53,9 @@ with an atom tree that follows the molecule's bonds.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The dependencies are what dpkg-shlibdeps finds the programs linked with.
+# The dependencies are what dpkg-shlibdeps finds the programs linked with:
+# make the package from a build configured with -DKESTRIX_STATIC=OFF
+# (scripts/package.sh does), as Debian wants no statically linked programs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -1,12 +1,15 @@
 #!/bin/sh
 # Makes the two packages, without running the tests:
-#   build/kestrix_VERSION_ARCH.deb        (Debian: kestrix-cli, kestrix-import)
+#   build-deb/kestrix_VERSION_ARCH.deb    (Debian: kestrix-cli, kestrix-import)
 #   build-mingw/kestrix-VERSION-win64.zip (Windows: the three programs)
-# Installs what building them needs (CMake, g++, MinGW-w64, dpkg-dev).
-# usage: scripts/package.sh [BUILD_DIR [MINGW_BUILD_DIR]]
+# The Debian package's programs are linked with the system's shared C and C++
+# libraries, as Debian wants (security updates reach them; the package
+# depends on what they use); the build/ programs are static for a faster
+# start. Installs what building needs (CMake, g++, MinGW-w64, dpkg-dev).
+# usage: scripts/package.sh [DEB_BUILD_DIR [MINGW_BUILD_DIR]]
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$top/build}
+build=${1:-$top/build-deb}
 mingw=${2:-$top/build-mingw}
 . "$top/scripts/packages.sh"
 "$top/scripts/setup.sh"
@@ -16,13 +19,13 @@ configure() { # DIR CMAKE-OPTIONS...
     dir=$1
     shift
     if [ -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$top" -B "$dir" >/dev/null
+        cmake -S "$top" -B "$dir" "$@" >/dev/null
     else
         cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF "$@" >/dev/null
     fi
     cmake --build "$dir" -j2
 }
-configure "$build"
+configure "$build" -DKESTRIX_STATIC=OFF
 configure "$mingw" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake"
 (cd "$build" && cpack -G DEB >/dev/null)
 (cd "$mingw" && cpack -G ZIP >/dev/null)

@@ -49,9 +49,12 @@ sanitized() {
             ctest --test-dir "$top/build-asan" -j "$jobs" --output-on-failure
 }
 
+# The package's programs are linked with the shared system libraries, as
+# Debian wants: a build folder of their own (scripts/package.sh does the same).
 debian() {
-    (cd "$top/build" && cpack -G DEB >/dev/null) &&
-        "$top/tests/package/deb.sh" "$top/build"
+    build "$top/build-deb" -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF -DKESTRIX_STATIC=OFF &&
+        (cd "$top/build-deb" && cpack -G DEB >/dev/null) &&
+        "$top/tests/package/deb.sh" "$top/build-deb"
 }
 
 windows() {
