@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "model/numbers.h"
 
@@ -74,4 +80,31 @@ TEST(Numbers, BlueTruncation)
     EXPECT_EQ(truncbyte(2147483648.0), 0); // does not fit 32 bits
     EXPECT_EQ(truncbyte(-2147483649.0), 0);
     EXPECT_EQ(truncbyte(1e300), 0);
+}
+
+// The numbers read without strtod, against strtod itself: as descriptions
+// write them (a few decimals), at the edges of that shortcut (2^53, 10^22,
+// 17 digits) and beyond it.
+TEST(Numbers, AsStrtodReadsThem)
+{
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> coordinate(-2000, 2000);
+    std::vector<std::string> texts = {"9007199254740992", "9007199254740993", "12345678901234567",
+                                      "123456789012345678", "1e22", "1e23", "1e-22", "1e-23", "4.5e-22",
+                                      "0.00000000000000000000001", "-0.000", "00000000000000000000000000001.5",
+                                      "1.00000000000000000000", "179.999999", "-0.5e+3", "7E0"};
+    char buf[64];
+    for (int i = 0; i < 100000; i++) {
+        for (const char *format : {"%.6f", "%.3f", "%.0f", "%.17g", "%g", "%.12e"}) {
+            std::snprintf(buf, sizeof buf, format, coordinate(random) * std::pow(10.0, i % 9 - 4));
+            texts.push_back(buf);
+        }
+    }
+    int wrong = 0;
+    for (const std::string &t : texts) {
+        double want = std::strtod(t.c_str(), nullptr), got = readreal(t.c_str());
+        if (std::memcmp(&want, &got, sizeof want) != 0 && wrong++ < 5)
+            ADD_FAILURE() << t << ": strtod " << want << ", readreal " << got;
+    }
+    EXPECT_EQ(wrong, 0);
 }

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
+#include <vector>
 
 #include "platform/profile.h"
 #include "support/testutil.h"
@@ -50,4 +54,65 @@ TEST(Profile, WritesAndKeepsEverythingElse)
     writefile(ini, "[poserinfo]\nmore=2\n\n[last]\nx=y\n");
     ASSERT_EQ(writeprofile("poserinfo", "poseraddr", "/p", ini.c_str()), 1);
     EXPECT_EQ(readfile(ini), "[poserinfo]\nmore=2\nposeraddr=/p\n\n[last]\nx=y\n");
+}
+
+struct settingscase {
+    const char *what;
+    std::string before;  // the file's bytes
+    bool rewritten;      // the key is stored
+    const char *why;     // the reason when it is not
+};
+
+TEST(Profile, AFileThatIsNoSettingsFileIsLeftAsItWas)
+{
+    const std::vector<settingscase> cases = {
+        {"empty", "", true, nullptr},
+        {"comments and blank lines", "; c\n# d\n\n[x]\nk=v\n", true, nullptr},
+        {"NUL bytes", std::string("[x]\nk=\0v\n", 9), false, "not a settings file"},
+        {"UTF-16", std::string("\xff\xfe[\0x\0]\0", 8), false, "not a settings file"},
+        {"a line that is no key", "[x]\nthis is no key\n", false, "not a settings file"},
+    };
+    for (const settingscase &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string dir = tempfolder(), ini = dir + "/kestrix.ini";
+        writefile(ini, c.before);
+        const char *why = nullptr;
+        EXPECT_EQ(writeprofile("poserinfo", "poseraddr", "/p", ini.c_str(), &why), c.rewritten ? 1 : 0);
+        if (c.rewritten) {
+            EXPECT_EQ(get(ini), "/p");
+        } else {
+            EXPECT_STREQ(why, c.why);
+            EXPECT_EQ(readfile(ini), c.before);
+        }
+        EXPECT_EQ(listfolder(dir), std::vector<std::string>{"kestrix.ini"});
+    }
+}
+
+TEST(Profile, AFolderIsNoSettingsFile)
+{
+    std::string dir = tempfolder(), ini = dir + "/kestrix.ini";
+    mkdir(ini.c_str(), 0777);
+    const char *why = nullptr;
+    EXPECT_EQ(writeprofile("poserinfo", "poseraddr", "/p", ini.c_str(), &why), 0);
+    EXPECT_NE(why, nullptr);
+}
+
+TEST(Profile, WrittenThroughALinkWithItsModeAndNoFixedTemporaryName)
+{
+    std::string dir = tempfolder(), ini = dir + "/kestrix.ini";
+    writefile(dir + "/settings", "[other]\nkey=1\n");
+    chmod((dir + "/settings").c_str(), 0600);
+    symlink("settings", ini.c_str());
+    // A link planted where an earlier version wrote its temporary file.
+    writefile(dir + "/victim", "victim\n");
+    symlink("victim", (ini + ".new").c_str());
+    ASSERT_EQ(writeprofile("poserinfo", "poseraddr", "/p", ini.c_str()), 1);
+    struct stat st;
+    ASSERT_EQ(lstat(ini.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readfile(dir + "/settings"), "[other]\nkey=1\n[poserinfo]\nposeraddr=/p\n");
+    ASSERT_EQ(stat((dir + "/settings").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(readfile(dir + "/victim"), "victim\n");
+    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"kestrix.ini", "kestrix.ini.new", "settings", "victim"}));
 }

@@ -8,6 +8,7 @@
 
 #include "job/KESTRIX.h"
 #include "model/nocase.h"
+#include "model/printable.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
@@ -18,31 +19,12 @@ namespace {
 const cliopts *options = nullptr;
 std::string description;
 
-// Text from a description or a command line as it may reach a terminal:
-// control characters (an escape sequence could rewrite the screen or the
-// window title) shown as \xHH; line breaks kept where keep says so.
-std::string shown(const std::string &text, bool keeplines = false)
-{
-    std::string out;
-    for (char c : text) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if ((u < 32 && !(keeplines && c == '\n')) || u == 127) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", u);
-            out += esc;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Fills the dialog's 256-character buffer; a path that does not fit is
 // refused, as the dialog would refuse it.
 int answer(char *file, const std::string &path)
 {
     if (path.size() >= 256) {
-        std::fprintf(stderr, "kestrix: this path is too long: %s\n", shown(path).c_str());
+        std::fprintf(stderr, "kestrix: this path is too long: %s\n", printable(path).c_str());
         return 0;
     }
     std::memcpy(file, path.c_str(), path.size() + 1);
@@ -61,7 +43,7 @@ int poserfolder(char *file, const char *rootsettings)
         return 0;
     // The desktop dialog only returns existing files.
     if (!pathexists(folder.c_str())) {
-        std::fprintf(stderr, "kestrix: there is no folder %s\n", shown(folder).c_str());
+        std::fprintf(stderr, "kestrix: there is no folder %s\n", printable(folder).c_str());
         return 0;
     }
     // The job takes the folder that holds the chosen file.
@@ -98,7 +80,7 @@ int outputname(char *file, const char *folder, const std::string &given, const c
     // A file an earlier description of this run wrote is a clash, which the
     // job names, with or without --force.
     if (!options->force && pathexists(target) && !claimedoutput(target)) {
-        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", shown(target).c_str());
+        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", printable(target).c_str());
         return 0;
     }
     return 1;
@@ -112,7 +94,7 @@ void printlines(FILE *out, const char *caption, const char *text)
     // One write per message: standard error is unbuffered, and a description
     // can draw a warning for every 254-character piece of a huge line.
     std::string msg = std::string("kestrix: ") + caption + ": ";
-    for (char c : shown(t, true)) {
+    for (char c : printable(t, true)) {
         msg += c;
         if (c == '\n')
             msg += "    ";

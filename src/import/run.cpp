@@ -8,6 +8,7 @@
 #include "bonds.h"
 #include "krx.h"
 #include "model/model.h"
+#include "model/printable.h"
 #include "output.h"
 #include "readers.h"
 #include "text.h"
@@ -19,7 +20,7 @@ namespace {
 
 void say(std::ostream &s, const problem &p)
 {
-    s << "kestrix-import: " << p.what << ": " << p.detail << "\n";
+    s << "kestrix-import: " << p.what << ": " << printable(p.detail) << "\n";
 }
 
 // The input's file name as it may stand in a comment line.

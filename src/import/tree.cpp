@@ -53,18 +53,41 @@ double distance2(const inatom &a, const inatom &b)
 
 int centreof(const std::vector<std::vector<int>> &adjacent, const std::vector<int> &part)
 {
+    // Measuring every atom's eccentricity takes a walk of the graph from each:
+    // time quadratic in the atoms. Each walk also bounds every other atom's
+    // eccentricity from below (d the distance walked, ev the walk's own:
+    // e >= d and e >= ev - d). Atoms whose bound shows they cannot win are
+    // not walked from; in molecules a few walks decide.
+    const int n = static_cast<int>(adjacent.size());
+    std::vector<int> lower(n, 0);
+    std::vector<char> measured(n, 0);
     int best = -1, bestecc = 0;
-    for (int v : part) {
+    for (;;) {
+        // Next: the atom that could still win with the lowest bound (the
+        // lowest index among equals, as the result).
+        int v = -1;
+        for (int w : part) {
+            if (measured[w])
+                continue;
+            if (best >= 0 && (lower[w] > bestecc || (lower[w] == bestecc && w > best)))
+                continue;
+            if (v < 0 || lower[w] < lower[v])
+                v = w;
+        }
+        if (v < 0)
+            return best;
         std::vector<int> depth = bfsdepth(adjacent, v);
         int ecc = 0;
         for (int u : part)
             ecc = std::max(ecc, depth[u]);
+        measured[v] = 1;
         if (best < 0 || ecc < bestecc || (ecc == bestecc && v < best)) {
             best = v;
             bestecc = ecc;
         }
+        for (int u : part)
+            lower[u] = std::max(lower[u], std::max(depth[u], ecc - depth[u]));
     }
-    return best;
 }
 
 void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root,

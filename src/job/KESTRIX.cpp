@@ -36,7 +36,7 @@ int makechain(char *folder, size_t size, const char *root, const char *const *na
         size_t len = std::strlen(folder);
         std::snprintf(folder + len, size - len, "%c%s", PATHSEP, names[i]);
         if (!changedir(folder) && !makedir(folder)) {
-            warn(nullptr, folder, "this folder does not exist and I can't create it");
+            filewarning(nullptr, folder, "this folder does not exist and I can't create it", lastsystemreason());
             return 0;
         }
     }

@@ -11,6 +11,7 @@
 #include "model/reader.h"
 #include "platform/binary.h"
 #include "platform/folders.h"
+#include "platform/largepages.h"
 #include "platform/outfile.h"
 #include "platform/ui.h"
 #include "writers/writeGLB.h"
@@ -37,6 +38,8 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
     }
     if (readxyz)
         findangles(0);
+    // The figure's arrays take some 7 kB an atom.
+    uselargepages(static_cast<size_t>(natoms) * 8192);
     if (!buildfigure(figure)) {
         warn(figure->bad, "this number is out of range");
         return 0;

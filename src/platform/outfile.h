@@ -80,6 +80,10 @@ const char *outreason(const outfile *f);
 // why a file could not be opened.
 const char *errnoreason(int err);
 
+// The reason of the last system call that failed (a folder that could not
+// be made).
+const char *lastsystemreason();
+
 // 1 when both paths name one existing file (links followed): an output that
 // would overwrite its own input.
 int samefile(const char *a, const char *b);

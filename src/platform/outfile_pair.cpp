@@ -166,8 +166,12 @@ int openout(outfile *f, const char *target, int flags)
     std::memset(f, 0, sizeof *f);
     f->replace = (flags & OUT_REPLACE) != 0;
     // A name that does not fit whole would be moved onto a shorter one.
-    if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target) ||
-        !followlinks(target, f->real, sizeof f->real))
+    if (std::snprintf(f->target, sizeof f->target, "%s", target) >= static_cast<int>(sizeof f->target)) {
+        fail(f, OUT_SYSTEM);
+        f->stdioerr = ENAMETOOLONG;
+        return 0;
+    }
+    if (!followlinks(target, f->real, sizeof f->real))
         return fail(f, OUT_SYSTEM, lastsyserr());
     fileid id;
     int err = 0;
@@ -311,7 +315,15 @@ int lockfolderof(const char *path)
 
 void unlockfolder(int handle) { unlockhandle(handle); }
 
+const char *lastsystemreason() { return systemreason(lastsyserr()); }
+
 void beginbatch() { batch = true; }
+
+void endbatch()
+{
+    batch = false;
+    claims.clear();
+}
 
 int claimedoutput(const char *target)
 {

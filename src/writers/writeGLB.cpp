@@ -73,6 +73,21 @@ public:
         }
     }
     void put32(uint32_t v) { store32(grow(4), v); }
+    // count records of width bytes, each made by make(bytes, index), filled
+    // a block at a time.
+    template <class maker> void records(size_t count, size_t width, maker make)
+    {
+        for (size_t i = 0; i < count;) {
+            size_t fit = std::min(count - i, (block.size() - used) / width);
+            if (fit == 0) {
+                flush();
+                continue;
+            }
+            unsigned char *b = grow(fit * width);
+            for (size_t end = i + fit; i < end; i++, b += width)
+                make(b, i);
+        }
+    }
     // Always little-endian whatever the machine.
     void floats(const float *v, size_t n)
     {
@@ -165,13 +180,14 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     pos.bounds = true;
     for (int k = 0; k < 3; k++)
         pos.min[k] = pos.max[k] = p.positions[k];
-    for (size_t i = 0; i < p.positions.size(); i++) {
-        float v = p.positions[i];
-        int k = static_cast<int>(i % 3);
-        if (v < pos.min[k])
-            pos.min[k] = v;
-        if (v > pos.max[k])
-            pos.max[k] = v;
+    for (size_t i = 0; i + 3 <= p.positions.size(); i += 3) {
+        for (int k = 0; k < 3; k++) {
+            float v = p.positions[i + k];
+            if (v < pos.min[k])
+                pos.min[k] = v;
+            if (v > pos.max[k])
+                pos.max[k] = v;
+        }
     }
 
     out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
@@ -197,37 +213,33 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
     case NORMALS:
         out.floats(p->normals.data(), p->normals.size());
         break;
-    case JOINTS: {
+    case JOINTS:
         // One joint per vertex, weight 1; the other three slots are joint 0
         // with weight 0.
-        bool small = v.length == count * 4;
-        for (size_t i = 0; i < count; i++) {
-            unsigned char *b = out.grow(small ? 4 : 8);
-            std::memset(b, 0, small ? 4 : 8);
-            if (small)
+        if (v.length == count * 4) {
+            out.records(count, 4, [p](unsigned char *b, size_t i) {
                 b[0] = static_cast<unsigned char>(p->joints[i]);
-            else
+                b[1] = b[2] = b[3] = 0;
+            });
+        } else {
+            out.records(count, 8, [p](unsigned char *b, size_t i) {
                 store16(b, p->joints[i]);
+                std::memset(b + 2, 0, 6);
+            });
         }
         break;
-    }
     case WEIGHTS:
-        for (size_t i = 0; i < count; i++) {
-            unsigned char *b = out.grow(4);
+        out.records(count, 4, [](unsigned char *b, size_t) {
             b[0] = 255;
             b[1] = b[2] = b[3] = 0;
-        }
+        });
         break;
-    case INDICES: {
-        bool shortones = v.length == p->indices.size() * 2;
-        for (unsigned k : p->indices) {
-            if (shortones)
-                store16(out.grow(2), k);
-            else
-                store32(out.grow(4), k);
-        }
+    case INDICES:
+        if (v.length == p->indices.size() * 2)
+            out.records(p->indices.size(), 2, [p](unsigned char *b, size_t i) { store16(b, p->indices[i]); });
+        else
+            out.records(p->indices.size(), 4, [p](unsigned char *b, size_t i) { store32(b, p->indices[i]); });
         break;
-    }
     case INVERSEBINDS:
         for (const glbjoint &g : f.joints)
             out.floats(g.inversebind, 16);

@@ -476,6 +476,13 @@ class Tests:
         self.expect("no control character reaches the terminal", "\x1b" not in err and "\x07" not in err, repr(err))
         self.expect("it is shown escaped", "\\x1b]0;owned\\x07" in err, repr(err))
 
+    def import_escaped(self, c):
+        name = c.path("a\x1b]0;owned\x07.foo")
+        write(name, b"x")
+        rc, _, err = c.run([self.imp, name])
+        self.expect("no control character reaches the terminal", rc == 1 and "\x1b" not in err, repr(err))
+        self.expect("it is shown escaped", "\\x1b]0;owned\\x07" in err, repr(err))
+
     def reasons(self, c):
         # No room for the suffix within the 255 characters of a path.
         longname = c.path("n" * (253 - len(c.path(""))))
@@ -501,7 +508,9 @@ def main():
         for n in range(1, 6):
             t.case("kill -9 at %s #%d" % (syscall, n), t.kill_at, syscall, n)
     for sig in ("INT", "TERM", "HUP", "QUIT", "PIPE"):
-        for syscall, n in (("write", 2), ("write", 3), ("rename", 2), ("renameat2", 2), ("link", 1)):
+        # write 1 is kestrix.ini's, 2 and 3 the figure's and the mesh's.
+        for syscall, n in (("write", 1), ("write", 2), ("write", 3), ("rename", 2), ("renameat2", 2),
+                           ("link", 1)):
             t.case("SIG%s at %s #%d" % (sig, syscall, n), t.signal_at, sig, syscall, n)
         t.case("import: SIG%s at write #1" % sig, t.import_signal_at, sig, "write", 1)
     t.case("a file appears under the mesh's name meanwhile", t.appears_meanwhile)
@@ -526,6 +535,7 @@ def main():
     t.case("batch: two descriptions onto one pair", t.batch_clash, False)
     t.case("batch: two descriptions onto one pair (--force)", t.batch_clash, True)
     t.case("control characters from a description", t.escaped)
+    t.case("control characters in an input's name", t.import_escaped)
     t.case("failures say why", t.reasons)
     print("%d cases, %d failed" % (t.count, len(t.failures)))
     return 1 if t.failures else 0

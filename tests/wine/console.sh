@@ -101,6 +101,29 @@ console_unicode() {
     done
 }
 
+# What an output name may be on Windows: a folder is refused even with
+# --force; an existing file is kept without it and replaced (ReplaceFile)
+# with it; nothing is left behind.
+console_names() {
+    w=$work/console/names
+    mkdir -p "$w/poser/Runtime/Libraries/character/Molecules/water.cr2" "$w/out"
+    (cd "$w" && winrun "$wincli" --quiet --force --poser poser "$(winpath "$top/examples/water.krx")" \
+        >/dev/null 2>"$w/stderr"; echo $? >"$w/status")
+    same "console: a folder under the figure's name is refused" "$(cat "$w/status")" 1
+    check "console: the refusal says why" grep -q "water.cr2 (not a regular file)" "$w/stderr"
+    check "console: the folder stays" test -d "$w/poser/Runtime/Libraries/character/Molecules/water.cr2"
+    check "console: no mesh without its figure" test ! -e "$w/poser/kestrix/water.obj"
+    glb=$w/out/water.glb
+    printf 'old\n' >"$glb"
+    (cd "$w" && winrun "$wincli" --quiet --glb -o "$(winpath "$glb")" "$(winpath "$top/examples/water.krx")" \
+        >/dev/null 2>&1)
+    same "console: --glb keeps an existing file without --force" "$(cat "$glb")" old
+    (cd "$w" && winrun "$wincli" --quiet --force --glb -o "$(winpath "$glb")" \
+        "$(winpath "$top/examples/water.krx")" >/dev/null 2>&1)
+    check "console: --glb --force replaces it" test "$(head -c 4 "$glb")" = glTF
+    check "console: no temporary file is left" test -z "$(find "$w" -type f -name '~kx*')"
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
@@ -108,6 +131,7 @@ console_tests() {
     console_set wine "$here/descriptions"
     console_replace
     console_unicode
+    console_names
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"
