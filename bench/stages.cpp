@@ -15,7 +15,7 @@
 #include "job/KESTRIX.h"
 #include "model/model.h"
 #include "model/reader.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 void messagebox(window, const char *, const char *, unsigned) {}
 void filewarning(window, const char *, const char *, const char *) {}
@@ -36,7 +36,7 @@ int readonce(const char *path)
     if (!f)
         return 0;
     resetjob();
-    int ok = readmolecule(f, path);
+    int ok = readmolecule(f, path, nullptr, nullptr);
     std::fclose(f);
     return ok && natoms > 0;
 }

@@ -19,4 +19,4 @@ installmissing libgtest-dev python3 \
 # Node.js may come with its own npm from outside Debian; Debian's packages
 # are only for a machine that has neither.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || installmissing nodejs npm
-"$top/tests/gltf/setup.sh"
+"$top/tests/writers/gltf/setup.sh"

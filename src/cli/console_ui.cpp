@@ -7,12 +7,13 @@
 #include <string>
 
 #include "job/KESTRIX.h"
-#include "model/nocase.h"
-#include "model/printable.h"
+#include "base/nocase.h"
+#include "base/printable.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
-#include "platform/ui.h"
+#include "job/ui.h"
+#include "base/paths.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ std::string description;
 // refused, as the dialog would refuse it.
 int answer(char *file, const std::string &path)
 {
-    if (path.size() >= 256) {
+    if (path.size() >= PATHSIZE) {
         std::fprintf(stderr, "kestrix: this path is too long: %s\n", printable(path).c_str());
         return 0;
     }
@@ -35,7 +36,7 @@ int poserfolder(char *file, const char *rootsettings)
 {
     std::string folder = options->poser;
     if (folder.empty()) {
-        char remembered[256];
+        char remembered[PATHSIZE];
         getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, rootsettings);
         folder = remembered;
     }
@@ -73,7 +74,7 @@ int outputname(char *file, const char *folder, const std::string &given, const c
         return 0;
     // The desktop's save dialog asks before replacing a file; here only
     // --force replaces one.
-    char target[256];
+    char target[PATHSIZE];
     std::snprintf(target, sizeof target, "%s", file);
     if (!addsuffix(target, sizeof target, suffix))
         return 1; // too long for its suffix: the job refuses it

@@ -11,11 +11,13 @@
 #include "cli/console_ui.h"
 #include "cli/options.h"
 #include "job/KESTRIX.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
+#include "base/paths.h"
+#include "base/version.h"
 #include "job/glbjob.h"
+#include "job/ui.h"
 #include "platform/outfile.h"
 #include "platform/standard.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -97,9 +99,9 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        if (path.size() >= 256 || notafile(path)) {
+        if (path.size() >= PATHSIZE || notafile(path)) {
             filewarning(nullptr, path.c_str(), "I can't open this file",
-                        path.size() >= 256 ? errnoreason(ENAMETOOLONG) : "not a regular file");
+                        path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file");
             status = 1;
             continue;
         }

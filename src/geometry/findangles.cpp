@@ -1,8 +1,7 @@
 #include "geometry/findangles.h"
 
+#include "geometry/trig.h"
 #include "model/model.h"
-
-double pi = 0.0;
 
 namespace {
 

@@ -2,8 +2,6 @@
 // parent atom's frame, walking the atom tree depth-first.
 #pragma once
 
-extern double pi; // 4 * atan(1), set once at start-up
-
 // Computes theta, phi and bondl of every descendant of atom n (and zeroes
 // the root's when n is 0). No position changes. Returns 1: the pass needs no
 // memory beyond its own fixed tables.

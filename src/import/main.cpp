@@ -6,6 +6,7 @@
 #include "platform/outfile.h"
 #include "platform/standard.h"
 #include "run.h"
+#include "base/version.h"
 
 int main(int argc, char **argv)
 {

@@ -8,7 +8,7 @@
 #include "bonds.h"
 #include "krx.h"
 #include "model/model.h"
-#include "model/printable.h"
+#include "base/printable.h"
 #include "output.h"
 #include "readers.h"
 #include "text.h"

@@ -7,15 +7,15 @@
 
 #include "geometry/findangles.h"
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
-char rootdir[256];
-char posername[256];
+char rootdir[PATHSIZE];
+char posername[PATHSIZE];
 
 namespace {
 
@@ -91,7 +91,7 @@ int prepareoutput(window w, const outputs &job, outfile *out, char *name, const 
     if (!GetFileName(w, name, folder, title, filter, 1))
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
-    if (!addsuffix(name, 256, suffix)) {
+    if (!addsuffix(name, PATHSIZE, suffix)) {
         filewarning(nullptr, name, CANTOPEN, errnoreason(ENAMETOOLONG));
         return 0;
     }
@@ -122,7 +122,7 @@ const char *firstnotfinite()
 int convert(FILE *KRX, const char *path, outfile *CR2, outfile *OBJ, const char *objfile)
 {
     resetjob();
-    if (!readmolecule(KRX, path))
+    if (!readmolecule(KRX, path, shownotice, nullptr))
         return 0;
     if (natoms == 0) {
         warn(nullptr, path, "there are no atoms in this file");
@@ -156,7 +156,6 @@ int finish(outfile *out, int s)
 
 int startup()
 {
-    pi = std::atan(1.0) * 4;
     return currentdir(rootdir, sizeof rootdir);
 }
 
@@ -183,7 +182,7 @@ int readKRX(const char *path, window w, int replace)
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
     outfile CR2 = {}, OBJ = {};
-    char settings[300], folder[512], cr2file[256] = "", objfile[256] = "";
+    char settings[300], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
 
     const outputs job = {path, replace ? OUT_REPLACE : 0};
     FILE *KRX = std::fopen(path, "rb");

@@ -4,10 +4,11 @@
 
 #include <cstddef>
 
-#include "platform/ui.h"
+#include "job/ui.h"
+#include "base/paths.h"
 
-extern char rootdir[256];   // the current folder at start-up; kestrix.ini lives there
-extern char posername[256]; // the confirmed Poser installation folder
+extern char rootdir[PATHSIZE];   // the current folder at start-up; kestrix.ini lives there
+extern char posername[PATHSIZE]; // the confirmed Poser installation folder
 
 // Runs one conversion of the description at path; w owns the dialogs.
 // Existing files under the chosen names are replaced only with replace (the
@@ -23,6 +24,6 @@ void resetjob();
 // ignored. Returns 0 when the name with its suffix does not fit size.
 int addsuffix(char *name, size_t size, const char *suffix);
 
-// Sets pi and rootdir: every front end calls this once at start-up, before
+// Sets rootdir: every front end calls this once at start-up, before
 // the first conversion.
 int startup();

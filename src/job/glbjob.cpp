@@ -7,14 +7,15 @@
 #include "geometry/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/reader.h"
 #include "platform/binary.h"
 #include "platform/folders.h"
 #include "platform/largepages.h"
 #include "platform/outfile.h"
-#include "platform/ui.h"
-#include "writers/writeGLB.h"
+#include "job/ui.h"
+#include "writers/gltf/writeGLB.h"
+#include "base/version.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void warn(const char *text, const char *caption) { messagebox(nullptr, text, cap
 int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
 {
     resetjob();
-    if (!readmolecule(KRX, krxpath))
+    if (!readmolecule(KRX, krxpath, shownotice, nullptr))
         return 0;
     if (natoms == 0) {
         warn(krxpath, "there are no atoms in this file");

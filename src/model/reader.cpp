@@ -4,10 +4,9 @@
 #include <cstring>
 
 #include "model/model.h"
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "model/numbers.h"
 #include "model/parse.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -23,7 +22,15 @@ char Line[512];  // the line as read, shown in messages
 
 const char NAMEERROR[] = "names must only contain letters and numbers and '_'";
 
-void warn(const char *text, const char *caption) { messagebox(nullptr, text, caption, KMB_ICONWARNING); }
+// Where the current read hands its warnings.
+noticesink tell = nullptr;
+void *tellto = nullptr;
+
+void warn(const char *text, const char *caption)
+{
+    if (tell)
+        tell(tellto, notice{caption, text, KMB_ICONWARNING, false});
+}
 
 int fail(const char *text, const char *caption)
 {
@@ -302,8 +309,10 @@ void resetreader()
     branchend = 0;
 }
 
-int readmolecule(FILE *KRX, const char *path)
+int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
 {
+    tell = sink;
+    tellto = to;
     input.at = input.len = 0;
     input.ended = false;
     bool ended = false;

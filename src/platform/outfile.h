@@ -15,6 +15,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "base/paths.h"
+
 enum outerror {
     OUT_FINE = 0,
     OUT_EXISTS,     // a file stands under the name and replace was not given
@@ -26,7 +28,7 @@ enum outerror {
 
 struct outfile {
     FILE *stream;      // text (or binary) stream to write to, null when not open
-    char target[256];  // the name as chosen; messages name it
+    char target[PATHSIZE]; // the name as chosen; messages name it
     char real[600];    // the file it becomes: target, or where its link leads
     char tmpname[600]; // the temporary file, "" when there is none
     char backup[600];  // hard link to the file replaced, during a commit

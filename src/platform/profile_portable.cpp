@@ -4,7 +4,7 @@
 // LF line ends, and every other section and key kept as it stands.
 #include "platform/profile.h"
 
-#include "model/nocase.h"
+#include "base/nocase.h"
 #include "platform/outfile.h"
 
 #include <cerrno>

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-char file[256];
+char file[PATHSIZE];
 
 int haskrxsuffix(const char *name)
 {

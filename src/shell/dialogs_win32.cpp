@@ -1,12 +1,13 @@
 // Every open and save dialog and every message box of the desktop program.
-#include "platform/ui.h"
+#include "job/ui.h"
+#include "base/paths.h"
 
 #include <windows.h>
 
 #include <commdlg.h>
 
 OPENFILENAMEA ofn; // one record shared by every dialog
-char tit[256];     // the chosen file's name without its folder
+char tit[PATHSIZE];     // the chosen file's name without its folder
 
 void messagebox(window owner, const char *text, const char *caption, unsigned type)
 {
@@ -31,7 +32,7 @@ int GetFileName(window owner, char *file, const char *initdir, const char *title
     ofn.nFilterIndex = 0;
     // Every caller's buffer holds 256 characters; the dialog may use them all.
     ofn.lpstrFile = file;
-    ofn.nMaxFile = 256;
+    ofn.nMaxFile = PATHSIZE;
     ofn.lpstrFileTitle = tit;
     ofn.nMaxFileTitle = sizeof tit;
     ofn.lpstrInitialDir = initdir;

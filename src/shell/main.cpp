@@ -56,7 +56,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     if (!mwn)
         return 0;
 
-    // pi and the start-up folder, before any dialog can change the folder.
+    // The start-up folder, before any dialog can change the folder.
     startup();
 
     // A description dragged onto the program's icon or opened with it.

@@ -17,7 +17,7 @@
 #include "model/reader.h"
 #include "reference_angles.h"
 #include "reference_writers.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!KRX)
         std::abort();
     resetjob();
-    int ok = readmolecule(KRX, "fuzz.krx");
+    int ok = readmolecule(KRX, "fuzz.krx", nullptr, nullptr);
     std::fclose(KRX);
     checkmodel();
     if (!ok || natoms == 0)

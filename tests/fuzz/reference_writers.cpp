@@ -7,7 +7,7 @@
 
 #include "model/model.h"
 #include "writers/BALL.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 void referenceOBJ(FILE *OBJ)
 {

@@ -47,11 +47,14 @@ cmake -S "$root" -B "$build/core" -DCMAKE_CXX_COMPILER="$clangxx" -DCMAKE_BUILD_
     exit 1
 }
 cmake --build "$build/core" --target kestrix_job -j2
+# Every layer the job stands on, each after those that use it.
+libs=
+for l in job poser gltf writers angles platform model math base; do libs="$libs $build/core/libkestrix_$l.a"; done
 "$clangxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -ffp-contract=off \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
     -I"$root/src" "$here/krx_fuzz.cpp" "$here/reference_angles.cpp" \
     "$here/reference_writers.cpp" "$here/silent_ui.cpp" \
-    "$build/core/libkestrix_job.a" "$build/core/libkestrix_core.a" -o "$build/kestrix_fuzz"
+    $libs -o "$build/kestrix_fuzz"
 
 # The seeds: every description of the tests and the examples, and those in
 # corpus/ at the format's limits (which the fuzzer's mutations would take
@@ -61,7 +64,7 @@ seeds=$build/fuzz-seeds
 findings=$build/fuzz-findings
 rm -rf "$seeds"
 mkdir -p "$corpus" "$seeds" "$findings"
-for f in "$root"/tests/golden/*.krx; do cp "$f" "$seeds/golden_$(basename "$f")"; done
+for f in "$root"/tests/data/golden/*.krx; do cp "$f" "$seeds/golden_$(basename "$f")"; done
 for f in "$root"/examples/*.krx; do cp "$f" "$seeds/example_$(basename "$f")"; done
 cp "$here"/corpus/*.krx "$seeds"/
 

@@ -3,7 +3,7 @@
 // dialog part of a job, so no dialog should open at all.
 #include <cstdlib>
 
-#include "platform/ui.h"
+#include "job/ui.h"
 
 void messagebox(window, const char *, const char *, unsigned) {}
 void filewarning(window, const char *, const char *, const char *) {}

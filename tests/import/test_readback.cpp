@@ -74,8 +74,6 @@ TEST_P(Readback, SameAtomsTreeAndPositions)
         EXPECT_LT(indexof(atoms[i].parent), i);
 
     // The bond-angle pass, then the frames rebuild every atom.
-    if (pi == 0)
-        pi = std::atan(1.0) * 4;
     ASSERT_EQ(findangles(0), 1);
     std::vector<int> parent;
     std::vector<double> theta, phi, bondl;

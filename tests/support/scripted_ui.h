@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui.h"
+#include "job/ui.h"
 
 struct recordedmessage {
     window owner;

@@ -18,7 +18,7 @@
 #include "model/model.h"
 #include "model/reader.h"
 #include "support/scripted_ui.h"
-#include "writers/writers.h"
+#include "writers/poser/poser.h"
 
 std::string testdata(const std::string &relative) { return std::string(KESTRIX_TESTDATA) + "/" + relative; }
 
@@ -98,7 +98,7 @@ int readtext(const std::string &text)
     FILE *f = tmpfile();
     std::fwrite(text.data(), 1, text.size(), f);
     std::rewind(f);
-    int ok = readmolecule(f, "test.krx");
+    int ok = readmolecule(f, "test.krx", shownotice, nullptr);
     std::fclose(f);
     return ok;
 }

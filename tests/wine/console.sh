@@ -127,7 +127,7 @@ console_names() {
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
-    console_set golden "$top/tests/golden"
+    console_set golden "$top/tests/data/golden"
     console_set wine "$here/descriptions"
     console_replace
     console_unicode

@@ -28,8 +28,8 @@ setup() {
     wincli=$mingw/bin/kestrix-cli.exe
     winexe=$mingw/bin/kestrix.exe
     ok=0
-    for f in "$nativecli" "$wincli" "$winexe" "$native/libkestrix_core.a" "$native/libkestrix_job.a" \
-        "$mingw/libkestrix_core.a" "$mingw/libkestrix_job.a"; do
+    for f in "$nativecli" "$wincli" "$winexe" "$native/libkestrix_math.a" "$native/libkestrix_platform.a" \
+        "$native/libkestrix_base.a" "$mingw/libkestrix_math.a" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a"; do
         [ -e "$f" ] || { fail "setup: $f is missing"; ok=1; }
     done
     for p in wine wineserver Xvfb openbox xdotool import python3 g++; do
@@ -42,12 +42,12 @@ setup() {
     # The helpers are linked with each build's own libraries, so they test
     # exactly what the programs run.
     flags="-std=c++17 -O2 -Wall -Wextra -ffp-contract=off -I$top/src"
-    helper trigprobe g++ $flags "$here/trigprobe.cpp" "$native/libkestrix_core.a" -o "$bin/trigprobe" &
-    helper trigprobe.exe "$cxx" $flags -static "$here/trigprobe.cpp" "$mingw/libkestrix_core.a" \
+    helper trigprobe g++ $flags "$here/trigprobe.cpp" "$native/libkestrix_math.a" -o "$bin/trigprobe" &
+    helper trigprobe.exe "$cxx" $flags -static "$here/trigprobe.cpp" "$mingw/libkestrix_math.a" \
         -o "$bin/trigprobe.exe" &
     wait
-    helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_job.a" "$native/libkestrix_platform.a" "$native/libkestrix_core.a" -o "$bin/profileprobe" &
-    helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_job.a" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_core.a" \
+    helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_platform.a" "$native/libkestrix_base.a" -o "$bin/profileprobe" &
+    helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a" \
         -o "$bin/profileprobe.exe" &
     wait
     # The probe takes and shows texts in UTF-8, as the programs do: it has

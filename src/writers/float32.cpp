@@ -1,8 +1,0 @@
-#include "writers/float32.h"
-
-float unfit(const char *owner, narrowing *n)
-{
-    if (!n->bad)
-        n->bad = owner;
-    return 0.0f;
-}

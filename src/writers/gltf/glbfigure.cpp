@@ -1,0 +1,246 @@
+#include "writers/gltf/glbfigure.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "model/model.h"
+#include "writers/BALL.h"
+#include "writers/gltf/float32.h"
+#include "writers/gltf/glbrig.h"
+
+namespace {
+
+enum { BALLPOINTS = 114, BALLTRIANGLES = 224, BONDSIDES = 16 };
+
+// The ball's triangles, taken from the OBJ writer's face list so both files
+// share one sphere; quadrilaterals are split along their first diagonal.
+struct balltopology {
+    int tri[BALLTRIANGLES][3];
+    int count;
+};
+
+const balltopology &ballfaces()
+{
+    static balltopology top;
+    static bool made = false;
+    if (made)
+        return top;
+    top.count = 0;
+    const char *c = BALLFACES;
+    while (*c) {
+        int v[4], n = 0;
+        c++; // 'f'
+        while (*c == ' ') {
+            char *end;
+            long k = std::strtol(c + 1, &end, 10);
+            if (n < 4)
+                v[n++] = static_cast<int>(k) + BALLPOINTS; // counted back from the last point
+            c = end;
+        }
+        if (*c == '\n')
+            c++;
+        for (int k = 2; k < n && top.count < BALLTRIANGLES; k++) {
+            top.tri[top.count][0] = v[0];
+            top.tri[top.count][1] = v[k - 1];
+            top.tri[top.count][2] = v[k];
+            top.count++;
+        }
+    }
+    made = true;
+    return top;
+}
+
+// The ball's outward normals (its stored points are rounded, so not quite
+// of length 1) and the bond ring's directions, worked out once.
+struct unitshapes {
+    double ball[BALLPOINTS][3];
+    double ring[BONDSIDES][2]; // cosine, sine
+};
+
+const unitshapes &shapes()
+{
+    static unitshapes u;
+    static bool made = false;
+    if (made)
+        return u;
+    for (int k = 0; k < BALLPOINTS; k++) {
+        const double *p = BALLVERTS[k];
+        double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        for (int i = 0; i < 3; i++)
+            u.ball[k][i] = p[i] / len;
+    }
+    const double step = 2 * std::acos(-1.0) / BONDSIDES;
+    for (int j = 0; j < BONDSIDES; j++) {
+        u.ring[j][0] = std::cos(step * j);
+        u.ring[j][1] = std::sin(step * j);
+    }
+    made = true;
+    return u;
+}
+
+struct builder {
+    narrowing fit;
+    std::vector<rigframe> world;
+
+    void vertex(glbprimitive &p, const rigframe &f, const double local[3], const double normal[3],
+                int joint, const char *owner)
+    {
+        double pos[3], nrm[3];
+        mappoint(f, local, pos);
+        mapvector(f, normal, nrm);
+        for (int i = 0; i < 3; i++) {
+            p.positions.push_back(narrow(pos[i], owner, &fit));
+            p.normals.push_back(static_cast<float>(nrm[i]));
+        }
+        p.joints.push_back(static_cast<unsigned short>(joint));
+    }
+
+    void ball(glbprimitive &p, int n)
+    {
+        const atom &a = atoms[n];
+        double r = std::fabs(a.sort->rad), centre[3];
+        atominjoint(a, centre);
+        unsigned first = static_cast<unsigned>(p.joints.size());
+        const unitshapes &unit = shapes();
+        for (int k = 0; k < BALLPOINTS; k++) {
+            const double *u = BALLVERTS[k];
+            double local[3] = {centre[0] + u[0] * r, centre[1] + u[1] * r, centre[2] + u[2] * r};
+            vertex(p, world[n], local, unit.ball[k], n, a.name);
+        }
+        const balltopology &top = ballfaces();
+        for (int t = 0; t < top.count; t++)
+            for (int k = 0; k < 3; k++)
+                p.indices.push_back(first + static_cast<unsigned>(top.tri[t][k]));
+    }
+
+    // An open cylinder around the joint's Y axis from the parent atom (the
+    // joint's origin) to the atom.
+    void bond(glbprimitive &p, int n)
+    {
+        const atom &a = atoms[n];
+        // A negative bond length (possible in angle mode) puts the atom
+        // below the pivot; the faces must still point outward.
+        double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
+        unsigned first = static_cast<unsigned>(p.joints.size());
+        const unitshapes &unit = shapes();
+        for (int ring = 0; ring < 2; ring++)
+            for (int j = 0; j < BONDSIDES; j++) {
+                double c = unit.ring[j][0], s = unit.ring[j][1];
+                double normal[3] = {c, 0, s};
+                double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
+                vertex(p, world[n], local, normal, n, a.name);
+            }
+        for (int j = 0; j < BONDSIDES; j++) {
+            unsigned b0 = first + j, b1 = first + (j + 1) % BONDSIDES;
+            unsigned t0 = b0 + BONDSIDES, t1 = b1 + BONDSIDES;
+            unsigned tri[6] = {b0, t0, t1, b0, t1, b1};
+            p.indices.insert(p.indices.end(), tri, tri + 6);
+        }
+    }
+};
+
+// The numbers the description gave, before anything is derived from them,
+// so that the fault is named where the user can mend it.
+const char *firstunfit()
+{
+    for (int i = 0; i < nelements; i++)
+        if (!fitsfloat(elements[i].rad))
+            return elements[i].name;
+    if (!fitsfloat(bondradius))
+        return "bondradius";
+    for (int i = 0; i < natoms; i++) {
+        const atom &a = atoms[i];
+        if (!a.parent) {
+            if (readxyz && (!fitsfloat(a.p.x) || !fitsfloat(a.p.y) || !fitsfloat(a.p.z)))
+                return a.name;
+        } else if (!fitsfloat(a.bondl) || !std::isfinite(a.theta) || !std::isfinite(a.phi)) {
+            return a.name;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int buildfigure(glbfigure *f)
+{
+    f->joints.clear();
+    f->primitives.clear();
+    f->bad = firstunfit();
+    if (f->bad)
+        return 0;
+
+    builder b;
+    b.fit.bad = nullptr;
+    b.world.resize(natoms);
+    // The rest transforms are made with the frames: their sines and cosines
+    // are most of the work.
+    std::vector<jointpose> rest(natoms);
+    restframes(b.world.data(), rest.data());
+
+    f->joints.resize(natoms);
+    for (int n = 0; n < natoms; n++) {
+        const atom &a = atoms[n];
+        glbjoint &j = f->joints[n];
+        const double *q = rest[n].q, *t = rest[n].t;
+        for (int i = 0; i < 3; i++)
+            j.translation[i] = narrow(t[i], a.name, &b.fit);
+        for (int i = 0; i < 4; i++)
+            j.rotation[i] = static_cast<float>(q[i]);
+        // The inverse of a turn and a shift: the transposed turn, then the
+        // shift turned back.
+        const rigframe &w = b.world[n];
+        for (int col = 0; col < 3; col++) {
+            for (int row = 0; row < 3; row++)
+                j.inversebind[col * 4 + row] = static_cast<float>(w.r[col][row]);
+            j.inversebind[col * 4 + 3] = 0;
+        }
+        for (int row = 0; row < 3; row++) {
+            double v = -(w.r[0][row] * w.t[0] + w.r[1][row] * w.t[1] + w.r[2][row] * w.t[2]);
+            j.inversebind[12 + row] = narrow(v, a.name, &b.fit);
+        }
+        j.inversebind[15] = 1;
+    }
+
+    // Every array is sized once: the largest figure has some 150,000
+    // vertices, and growing them step by step costs more than filling them.
+    std::vector<int> balls(nelements, 0);
+    int bonds = 0;
+    for (int n = 0; n < natoms; n++) {
+        balls[atoms[n].sort - elements]++;
+        bonds += n > 0 && atoms[n].bondl != 0;
+    }
+    auto reserve = [](glbprimitive &p, int shapes, int vertices, int triangles) {
+        p.positions.reserve(static_cast<size_t>(shapes) * vertices * 3);
+        p.normals.reserve(static_cast<size_t>(shapes) * vertices * 3);
+        p.joints.reserve(static_cast<size_t>(shapes) * vertices);
+        p.indices.reserve(static_cast<size_t>(shapes) * triangles * 3);
+    };
+    for (int e = 0; e < nelements; e++) {
+        if (elements[e].rad == 0 || balls[e] == 0)
+            continue;
+        f->primitives.emplace_back();
+        glbprimitive &p = f->primitives.back();
+        p.material = e;
+        reserve(p, balls[e], BALLPOINTS, ballfaces().count);
+        for (int n = 0; n < natoms; n++)
+            if (atoms[n].sort == &elements[e])
+                b.ball(p, n);
+    }
+    if (bondradius != 0 && bonds > 0) {
+        f->primitives.emplace_back();
+        glbprimitive &p = f->primitives.back();
+        p.material = nelements;
+        reserve(p, bonds, 2 * BONDSIDES, 2 * BONDSIDES);
+        for (int n = 1; n < natoms; n++)
+            if (atoms[n].bondl != 0)
+                b.bond(p, n);
+    }
+    f->bad = b.fit.bad;
+    if (f->bad) {
+        f->joints.clear();
+        f->primitives.clear();
+        return 0;
+    }
+    return 1;
+}

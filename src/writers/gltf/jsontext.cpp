@@ -1,0 +1,91 @@
+#include "writers/gltf/jsontext.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "writers/printg.h"
+
+namespace {
+
+void quoted(std::string &s, const char *v)
+{
+    s += '"';
+    for (const unsigned char *c = reinterpret_cast<const unsigned char *>(v); *c; c++) {
+        if (*c == '"' || *c == '\\') {
+            s += '\\';
+            s += static_cast<char>(*c);
+        } else if (*c < 0x20 || *c >= 0x7f) {
+            // Names are plain ASCII; anything else is escaped byte by byte
+            // (as Latin-1) so the text stays valid UTF-8 whatever it holds.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", *c);
+            s += buf;
+        } else {
+            s += static_cast<char>(*c);
+        }
+    }
+    s += '"';
+}
+
+} // namespace
+
+void jsontext::open(char bracket)
+{
+    if (comma)
+        s += ',';
+    s += bracket;
+    comma = false;
+}
+
+void jsontext::close(char bracket)
+{
+    s += bracket;
+    comma = true;
+}
+
+void jsontext::key(const char *k)
+{
+    if (comma)
+        s += ',';
+    quoted(s, k);
+    s += ':';
+    comma = false;
+}
+
+void jsontext::string(const char *v)
+{
+    if (comma)
+        s += ',';
+    quoted(s, v);
+    comma = true;
+}
+
+void jsontext::integer(long long v)
+{
+    if (comma)
+        s += ',';
+    s += std::to_string(v);
+    comma = true;
+}
+
+void jsontext::boolean(bool v)
+{
+    if (comma)
+        s += ',';
+    s += v ? "true" : "false";
+    comma = true;
+}
+
+void jsontext::real(float v)
+{
+    if (comma)
+        s += ',';
+    // JSON has no infinities; the figure's numbers are checked before any
+    // text is made, so this only guards against a broken file.
+    if (!std::isfinite(v))
+        v = 0;
+    // Nine digits give back the same float.
+    numtext t = printg(static_cast<double>(v), 9);
+    s.append(t.text, t.len);
+    comma = true;
+}

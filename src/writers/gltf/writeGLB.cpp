@@ -1,0 +1,525 @@
+#include "writers/gltf/writeGLB.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+#include "writers/gltf/jsontext.h"
+#include "writers/gltf/srgb.h"
+
+namespace {
+
+// glTF's numeric codes.
+enum {
+    UNSIGNED_BYTE = 5121,
+    UNSIGNED_SHORT = 5123,
+    UNSIGNED_INT = 5125,
+    FLOAT = 5126,
+    ARRAY_BUFFER = 34962,
+    ELEMENT_ARRAY_BUFFER = 34963,
+    TRIANGLES = 4
+};
+
+const uint32_t GLBMAGIC = 0x46546C67; // "glTF"
+const uint32_t JSONCHUNK = 0x4E4F534A; // "JSON"
+const uint32_t BINCHUNK = 0x004E4942;  // "BIN\0"
+
+void store16(unsigned char *b, unsigned v)
+{
+    b[0] = static_cast<unsigned char>(v);
+    b[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void store32(unsigned char *b, uint32_t v)
+{
+    store16(b, v & 0xffff);
+    store16(b + 2, v >> 16);
+}
+
+// The file's bytes on their way out, through a block of fixed size: the
+// binary chunk is written straight from the figure's arrays, so the file is
+// never held in memory a second time.
+class glbout {
+public:
+    explicit glbout(FILE *f) : out(f), block(1 << 18), used(0) {}
+    ~glbout() { flush(); }
+    glbout(const glbout &) = delete;
+    glbout &operator=(const glbout &) = delete;
+
+    // n more bytes at the end, to be filled through the pointer (n at most
+    // the block's size).
+    unsigned char *grow(size_t n)
+    {
+        if (block.size() - used < n)
+            flush();
+        unsigned char *at = block.data() + used;
+        used += n;
+        return at;
+    }
+    void bytes(const void *data, size_t n)
+    {
+        const unsigned char *from = static_cast<const unsigned char *>(data);
+        while (n > 0) {
+            if (used == block.size())
+                flush();
+            size_t part = std::min(n, block.size() - used);
+            std::memcpy(block.data() + used, from, part);
+            used += part;
+            from += part;
+            n -= part;
+        }
+    }
+    void put32(uint32_t v) { store32(grow(4), v); }
+    // count records of width bytes, each made by make(bytes, index), filled
+    // a block at a time.
+    template <class maker> void records(size_t count, size_t width, maker make)
+    {
+        for (size_t i = 0; i < count;) {
+            size_t fit = std::min(count - i, (block.size() - used) / width);
+            if (fit == 0) {
+                flush();
+                continue;
+            }
+            unsigned char *b = grow(fit * width);
+            for (size_t end = i + fit; i < end; i++, b += width)
+                make(b, i);
+        }
+    }
+    // Always little-endian whatever the machine.
+    void floats(const float *v, size_t n)
+    {
+        const uint32_t one = 1;
+        unsigned char first;
+        std::memcpy(&first, &one, 1);
+        if (first == 1) { // a little-endian machine: the floats as they are
+            bytes(v, n * 4);
+            return;
+        }
+        for (size_t i = 0; i < n; i++) {
+            uint32_t u;
+            std::memcpy(&u, &v[i], 4);
+            put32(u);
+        }
+    }
+    void zeros(size_t n) { std::memset(grow(n), 0, n); }
+    void flush()
+    {
+        if (used > 0)
+            std::fwrite(block.data(), 1, used, out);
+        used = 0;
+    }
+
+private:
+    FILE *out;
+    std::vector<unsigned char> block;
+    size_t used;
+};
+
+// What one buffer view holds, to be written when the JSON is out.
+enum contents { POSITIONS, NORMALS, JOINTS, WEIGHTS, INDICES, INVERSEBINDS };
+
+struct view {
+    size_t offset, length;
+    int target; // 0: none
+    contents what;
+    const glbprimitive *from; // null for the inverse bind matrices
+};
+
+struct accessor {
+    int view, component, count;
+    const char *type;
+    bool normalized;
+    bool bounds; // min and max written (POSITION needs them)
+    float min[3], max[3];
+};
+
+// The binary chunk's layout, every buffer view starting on a 4-byte
+// boundary (the largest component is 4 bytes, and vertex attributes need 4
+// in any case).
+struct layout {
+    size_t size = 0;
+    std::vector<view> views;
+    std::vector<accessor> accessors;
+
+    int addview(size_t length, int target, contents what, const glbprimitive *from)
+    {
+        views.push_back({size, length, target, what, from});
+        size += (length + 3) / 4 * 4;
+        return static_cast<int>(views.size()) - 1;
+    }
+    int add(int v, int component, int count, const char *type, bool normalized = false)
+    {
+        accessor a = {v, component, count, type, normalized, false, {0, 0, 0}, {0, 0, 0}};
+        accessors.push_back(a);
+        return static_cast<int>(accessors.size()) - 1;
+    }
+};
+
+struct primitiveaccessors {
+    int position, normal, joints, weights, indices;
+};
+
+// A joint index of 1 byte while every joint fits one, else of 2.
+bool smalljoints(int njoints) { return njoints <= 256; }
+
+// 16-bit indices while they can address every vertex (65535 is kept free:
+// it means a primitive restart to some readers).
+bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
+
+primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
+{
+    primitiveaccessors out;
+    size_t count = p.joints.size();
+    int n = static_cast<int>(count);
+
+    out.position = l.add(l.addview(p.positions.size() * 4, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
+    accessor &pos = l.accessors[out.position];
+    pos.bounds = true;
+    for (int k = 0; k < 3; k++)
+        pos.min[k] = pos.max[k] = p.positions[k];
+    for (size_t i = 0; i + 3 <= p.positions.size(); i += 3) {
+        for (int k = 0; k < 3; k++) {
+            float v = p.positions[i + k];
+            if (v < pos.min[k])
+                pos.min[k] = v;
+            if (v > pos.max[k])
+                pos.max[k] = v;
+        }
+    }
+
+    out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
+    bool small = smalljoints(njoints);
+    out.joints = l.add(l.addview(count * (small ? 4 : 8), ARRAY_BUFFER, JOINTS, &p),
+                       small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
+    out.weights = l.add(l.addview(count * 4, ARRAY_BUFFER, WEIGHTS, &p), UNSIGNED_BYTE, n, "VEC4", true);
+    bool shortones = shortindices(p);
+    out.indices = l.add(l.addview(p.indices.size() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
+                        shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indices.size()), "SCALAR");
+    return out;
+}
+
+// The bytes of one buffer view, then its padding to 4 bytes with zeros.
+void writeview(glbout &out, const view &v, const glbfigure &f)
+{
+    const glbprimitive *p = v.from;
+    size_t count = p ? p->joints.size() : 0;
+    switch (v.what) {
+    case POSITIONS:
+        out.floats(p->positions.data(), p->positions.size());
+        break;
+    case NORMALS:
+        out.floats(p->normals.data(), p->normals.size());
+        break;
+    case JOINTS:
+        // One joint per vertex, weight 1; the other three slots are joint 0
+        // with weight 0.
+        if (v.length == count * 4) {
+            out.records(count, 4, [p](unsigned char *b, size_t i) {
+                b[0] = static_cast<unsigned char>(p->joints[i]);
+                b[1] = b[2] = b[3] = 0;
+            });
+        } else {
+            out.records(count, 8, [p](unsigned char *b, size_t i) {
+                store16(b, p->joints[i]);
+                std::memset(b + 2, 0, 6);
+            });
+        }
+        break;
+    case WEIGHTS:
+        out.records(count, 4, [](unsigned char *b, size_t) {
+            b[0] = 255;
+            b[1] = b[2] = b[3] = 0;
+        });
+        break;
+    case INDICES:
+        if (v.length == p->indices.size() * 2)
+            out.records(p->indices.size(), 2, [p](unsigned char *b, size_t i) { store16(b, p->indices[i]); });
+        else
+            out.records(p->indices.size(), 4, [p](unsigned char *b, size_t i) { store32(b, p->indices[i]); });
+        break;
+    case INVERSEBINDS:
+        for (const glbjoint &g : f.joints)
+            out.floats(g.inversebind, 16);
+        break;
+    }
+    out.zeros((4 - v.length % 4) % 4);
+}
+
+void writefloats(jsontext &j, const char *key, const float *v, int n)
+{
+    j.key(key);
+    j.open('[');
+    for (int i = 0; i < n; i++)
+        j.real(v[i]);
+    j.close(']');
+}
+
+void writematerial(jsontext &j, const char *name, unsigned char red, unsigned char green,
+                   unsigned char blue)
+{
+    j.open('{');
+    j.key("name");
+    j.string(name);
+    j.key("pbrMetallicRoughness");
+    j.open('{');
+    float colour[4] = {static_cast<float>(srgbtolinear(red)), static_cast<float>(srgbtolinear(green)),
+                       static_cast<float>(srgbtolinear(blue)), 1.0f};
+    writefloats(j, "baseColorFactor", colour, 4);
+    j.key("metallicFactor");
+    j.real(0.0f);
+    j.key("roughnessFactor");
+    j.real(0.4f);
+    j.close('}');
+    j.close('}');
+}
+
+void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
+{
+    std::vector<std::vector<int>> children(natoms);
+    for (int n = 1; n < natoms; n++)
+        children[atoms[n].parent - atoms].push_back(n);
+
+    j.key("nodes");
+    j.open('[');
+    for (int n = 0; n < natoms; n++) {
+        j.open('{');
+        j.key("name");
+        j.string(atoms[n].name);
+        if (!children[n].empty()) {
+            j.key("children");
+            j.open('[');
+            for (int c : children[n])
+                j.integer(c);
+            j.close(']');
+        }
+        writefloats(j, "translation", f.joints[n].translation, 3);
+        writefloats(j, "rotation", f.joints[n].rotation, 4);
+        j.close('}');
+    }
+    if (hasmesh) {
+        // The skinned mesh stands at the scene's root without a transform of
+        // its own: the joints alone place its vertices.
+        j.open('{');
+        j.key("name");
+        j.string(name);
+        j.key("mesh");
+        j.integer(0);
+        j.key("skin");
+        j.integer(0);
+        j.close('}');
+    }
+    j.close(']');
+}
+
+void writeaccessors(jsontext &j, const layout &l)
+{
+    j.key("accessors");
+    j.open('[');
+    for (const accessor &a : l.accessors) {
+        j.open('{');
+        j.key("bufferView");
+        j.integer(a.view);
+        j.key("componentType");
+        j.integer(a.component);
+        if (a.normalized) {
+            j.key("normalized");
+            j.boolean(true);
+        }
+        j.key("count");
+        j.integer(a.count);
+        j.key("type");
+        j.string(a.type);
+        if (a.bounds) {
+            writefloats(j, "min", a.min, 3);
+            writefloats(j, "max", a.max, 3);
+        }
+        j.close('}');
+    }
+    j.close(']');
+
+    j.key("bufferViews");
+    j.open('[');
+    for (const view &v : l.views) {
+        j.open('{');
+        j.key("buffer");
+        j.integer(0);
+        j.key("byteOffset");
+        j.integer(static_cast<long long>(v.offset));
+        j.key("byteLength");
+        j.integer(static_cast<long long>(v.length));
+        if (v.target) {
+            j.key("target");
+            j.integer(v.target);
+        }
+        j.close('}');
+    }
+    j.close(']');
+
+    j.key("buffers");
+    j.open('[');
+    j.open('{');
+    j.key("byteLength");
+    j.integer(static_cast<long long>(l.size));
+    j.close('}');
+    j.close(']');
+}
+
+std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *generator)
+{
+    bool hasmesh = !f.primitives.empty();
+    std::vector<primitiveaccessors> prims;
+    int inversebind = -1;
+    if (hasmesh) {
+        for (const glbprimitive &p : f.primitives)
+            prims.push_back(layprimitive(l, p, natoms));
+        inversebind = l.add(l.addview(f.joints.size() * 64, 0, INVERSEBINDS, nullptr), FLOAT, natoms, "MAT4");
+    }
+
+    jsontext j;
+    j.open('{');
+    j.key("asset");
+    j.open('{');
+    j.key("version");
+    j.string("2.0");
+    j.key("generator");
+    j.string(generator);
+    j.close('}');
+
+    j.key("scene");
+    j.integer(0);
+    j.key("scenes");
+    j.open('[');
+    j.open('{');
+    j.key("name");
+    j.string(name);
+    if (natoms > 0 || hasmesh) {
+        j.key("nodes");
+        j.open('[');
+        if (natoms > 0)
+            j.integer(0);
+        if (hasmesh)
+            j.integer(natoms);
+        j.close(']');
+    }
+    j.close('}');
+    j.close(']');
+
+    if (natoms > 0 || hasmesh)
+        writenodes(j, f, name, hasmesh);
+
+    if (hasmesh) {
+        j.key("meshes");
+        j.open('[');
+        j.open('{');
+        j.key("name");
+        j.string(name);
+        j.key("primitives");
+        j.open('[');
+        for (size_t i = 0; i < prims.size(); i++) {
+            j.open('{');
+            j.key("attributes");
+            j.open('{');
+            j.key("POSITION");
+            j.integer(prims[i].position);
+            j.key("NORMAL");
+            j.integer(prims[i].normal);
+            j.key("JOINTS_0");
+            j.integer(prims[i].joints);
+            j.key("WEIGHTS_0");
+            j.integer(prims[i].weights);
+            j.close('}');
+            j.key("indices");
+            j.integer(prims[i].indices);
+            j.key("material");
+            j.integer(f.primitives[i].material);
+            j.key("mode");
+            j.integer(TRIANGLES);
+            j.close('}');
+        }
+        j.close(']');
+        j.close('}');
+        j.close(']');
+
+        j.key("skins");
+        j.open('[');
+        j.open('{');
+        j.key("name");
+        j.string(name);
+        j.key("inverseBindMatrices");
+        j.integer(inversebind);
+        j.key("skeleton");
+        j.integer(0);
+        j.key("joints");
+        j.open('[');
+        for (int n = 0; n < natoms; n++)
+            j.integer(n);
+        j.close(']');
+        j.close('}');
+        j.close(']');
+    }
+
+    if (nelements > 0 || bondradius != 0) {
+        j.key("materials");
+        j.open('[');
+        for (int e = 0; e < nelements; e++)
+            writematerial(j, elements[e].name, elements[e].red, elements[e].green, elements[e].blue);
+        if (bondradius != 0)
+            writematerial(j, "bonds", bondred, bondgreen, bondblue);
+        j.close(']');
+    }
+
+    if (!l.views.empty())
+        writeaccessors(j, l);
+    j.close('}');
+    return j.s;
+}
+
+} // namespace
+
+const char *glboutofrange()
+{
+    glbfigure f;
+    if (buildfigure(&f))
+        return nullptr;
+    return f.bad;
+}
+
+int writeGLB(FILE *GLB, const char *name, const char *generator)
+{
+    glbfigure f;
+    if (!buildfigure(&f))
+        return 0;
+    writeGLBfigure(GLB, f, name, generator);
+    return 1;
+}
+
+void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator)
+{
+    layout l;
+    std::string json = jsonof(f, l, name, generator);
+    // The JSON chunk is padded with blanks, the binary one with zeros, each
+    // to a multiple of 4 bytes.
+    while (json.size() % 4)
+        json += ' ';
+    bool hasbin = l.size > 0;
+    uint32_t total = 12 + 8 + static_cast<uint32_t>(json.size());
+    if (hasbin)
+        total += 8 + static_cast<uint32_t>(l.size);
+
+    glbout out(GLB);
+    out.put32(GLBMAGIC);
+    out.put32(2);
+    out.put32(total);
+    out.put32(static_cast<uint32_t>(json.size()));
+    out.put32(JSONCHUNK);
+    out.bytes(json.data(), json.size());
+    if (hasbin) {
+        out.put32(static_cast<uint32_t>(l.size));
+        out.put32(BINCHUNK);
+        for (const view &v : l.views)
+            writeview(out, v, f);
+    }
+}

@@ -1,0 +1,146 @@
+#!/bin/sh
+# kestrix-cli end to end: its files against the golden files, its messages,
+# exit statuses, default names, the remembered Poser folder and --force.
+# usage: cli.sh KESTRIX_CLI SOURCE_DIR
+cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+src=$(cd "$2" && pwd)
+golden=$src/tests/data/golden
+pass=0
+fail=0
+ok() { pass=$((pass + 1)); }
+bad() { fail=$((fail + 1)); echo "FAIL: $*"; }
+check() { # check DESCRIPTION COMMAND...
+    what=$1
+    shift
+    if "$@"; then ok; else bad "$what"; fi
+}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+mkdir poser
+mol=poser/Runtime/Libraries/character/Molecules
+obj=poser/kestrix
+
+# Every golden description converts to its golden files.
+for krx in "$golden"/*.krx; do
+    n=$(basename "$krx" .krx)
+    "$cli" --quiet --poser poser "$krx" >out.txt 2>err.txt
+    check "$n converts" test $? -eq 0
+    check "$n says nothing" test ! -s out.txt -a ! -s err.txt
+    check "$n.cr2 equals the golden file" cmp -s "$mol/$n.cr2" "$golden/$n.cr2"
+    check "$n.obj equals the golden file" cmp -s "$obj/$n.obj" "$golden/$n.obj"
+done
+# Every bundled example converts without a message (in a folder of its own,
+# so that its kestrix.ini stays apart).
+mkdir ex ex/poser
+for krx in "$src"/examples/*.krx; do
+    n=$(basename "$krx" .krx)
+    (cd ex && "$cli" --quiet --poser poser "$krx" >out.txt 2>err.txt)
+    check "example $n converts" test $? -eq 0 -a ! -s ex/err.txt -a ! -s ex/out.txt
+    check "example $n has both files" test -s "ex/$obj/$n.obj" -a -s "ex/$mol/$n.cr2"
+done
+
+check "no temporary file is left" test "$(ls -A "$mol" | grep -c -v '\.cr2$')" -eq 0
+
+# The Poser folder was remembered in kestrix.ini in the start-up folder.
+check "kestrix.ini remembers the folder" grep -q "^poseraddr=$work/poser\$" kestrix.ini
+
+# An existing output is refused without --force and survives untouched.
+cp "$golden/water.krx" water.krx
+"$cli" water.krx >out.txt 2>err.txt
+check "existing output refused: exit 1" test $? -eq 1
+check "existing output refused: message" grep -q "^kestrix: $work/$mol/water.cr2 exists already (use --force to replace it)\$" err.txt
+check "existing output refused: shell message" grep -q "^kestrix: I tried to read this file but it didn't work: $work/water.krx\$" err.txt
+check "existing output refused: file kept" cmp -s "$mol/water.cr2" "$golden/water.cr2"
+
+# The report and the confirmation go to standard output.
+"$cli" --force water.krx >out.txt 2>err.txt
+check "--force replaces: exit 0" test $? -eq 0
+check "--force replaces: no message" test ! -s err.txt
+cat >expected.txt <<END
+kestrix: You say that your Poser installation is at: $work/poser
+kestrix: I have written to the .OBJ file and the .CR2 file: $work/$obj/water.obj
+    $work/$mol/water.cr2
+END
+check "report on standard output" cmp -s out.txt expected.txt
+
+# Output names: a bare name goes into its folder, a name with a folder part is
+# taken as given, and the suffix rule adds what is missing.
+mkdir elsewhere
+"$cli" --quiet --cr2 Fig --obj elsewhere/mesh.OBJ water.krx 2>err.txt
+check "named outputs: exit 0" test $? -eq 0
+check "bare CR2 name goes into Molecules" test -f "$mol/Fig.cr2"
+check "OBJ name with a folder is taken as given" test -f elsewhere/mesh.OBJ
+check "OBJ outside the Poser folder is named by its full path" grep -q "^figureResFile $work/elsewhere/mesh.OBJ\$" "$mol/Fig.cr2"
+
+# Paths with "." and ".." name the same folders: the mesh still lies below
+# the Poser folder.
+mkdir dots
+(cd dots && "$cli" --quiet --force --poser ./../poser/. --obj ../poser/kestrix/../kestrix/dotted.obj --cr2 dotted ../water.krx)
+check "dotted paths: resource path below the Poser folder" grep -q "^figureResFile :kestrix:dotted.obj\$" "$mol/dotted.cr2"
+
+# Description errors: the reader's message, then the shell's.
+printf 'element O 1 1 1 1\natom A Q 0 0 0\n' >bad.krx
+"$cli" --quiet bad.krx 2>err.txt
+check "description error: exit 1" test $? -eq 1
+cat >expected.txt <<END
+kestrix: you did not declare this element: Q
+kestrix: I tried to read this file but it didn't work: $work/bad.krx
+END
+check "description error: messages" cmp -s err.txt expected.txt
+check "description error: nothing written" test ! -e "$mol/bad.cr2" -a ! -e "$obj/bad.obj"
+
+printf 'element O 1 1 1 1\natom A O 0 0\n' >few.krx
+"$cli" --quiet few.krx 2>err.txt
+check "line shown without its line end" grep -q "^kestrix: too few arguments in this line: atom A O 0 0\$" err.txt
+
+# A batch goes on after a failure; the next description is found although
+# the job changed the current folder.
+cp water.krx batch.krx
+"$cli" --quiet bad.krx batch.krx water.txt 2>err.txt
+check "batch: exit 1" test $? -eq 1
+check "batch: later description converted" test -f "$mol/batch.cr2"
+check "bad suffix" grep -q "^kestrix: bad suffix: $work/water.txt\$" err.txt
+check "upper-case suffix accepted" sh -c "cp water.krx W2.KRX && '$cli' --quiet W2.KRX && test -f '$mol/W2.cr2'"
+
+# Without --poser and without kestrix.ini the job cannot run.
+mkdir fresh
+(cd fresh && "$cli" --quiet ../water.krx 2>err.txt; echo $? >status)
+check "no Poser folder: exit 1" test "$(cat fresh/status)" -eq 1
+check "no Poser folder: message" grep -q "^kestrix: Exiting: I need this information to be able to run.\$" fresh/err.txt
+(cd fresh && "$cli" --quiet --poser "$work/nowhere" ../water.krx 2>err.txt; echo $? >status)
+check "missing Poser folder refused" grep -q "^kestrix: there is no folder $work/nowhere\$" fresh/err.txt
+
+# An interrupted conversion leaves no temporary file (kills at several
+# moments, some of them mid-conversion).
+mkdir intr intr/poser
+{
+    echo "bondradius 0.1"
+    i=0
+    while [ $i -lt 128 ]; do echo "element E$i 1 1 1 0.5"; i=$((i + 1)); done
+    i=0
+    while [ $i -lt 1024 ]; do echo "atom A$i E$((i % 128)) 1 2 1.5"; i=$((i + 1)); done
+} >intr/big.krx
+for delay in 0.001 0.002 0.004 0.006 0.008 0.01 0.015 0.02 0.03; do
+    (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -TERM $p 2>/dev/null; wait $p) 2>/dev/null
+    (cd intr && "$cli" --quiet --force --poser poser big.krx 2>/dev/null & p=$!; sleep $delay; kill -INT $p 2>/dev/null; wait $p) 2>/dev/null
+done
+leftover=$(find intr/poser -type f | grep -v -E '/big[.](cr2|obj)$')
+check "interrupted conversions leave no temporary file ($leftover)" test -z "$leftover"
+
+# Usage.
+"$cli" >/dev/null 2>err.txt
+check "no description: exit 2" test $? -eq 2
+check "no description: usage line" grep -q "^usage: kestrix-cli" err.txt
+"$cli" --frobnicate water.krx >/dev/null 2>&1
+check "unknown option: exit 2" test $? -eq 2
+"$cli" --cr2 x.cr2 water.krx batch.krx >/dev/null 2>&1
+check "--cr2 with two descriptions: exit 2" test $? -eq 2
+"$cli" --poser >/dev/null 2>&1
+check "--poser without a value: exit 2" test $? -eq 2
+check "--help" sh -c "'$cli' --help | grep -q -- '--poser DIR'"
+check "--version" sh -c "'$cli' --version | grep -q '^kestrix-cli [0-9]'"
+
+echo "$pass passed, $fail failed"
+test "$fail" -eq 0

@@ -1,0 +1,76 @@
+#!/bin/sh
+# kestrix-cli --glb end to end: default and -o names, --force, the usage
+# rules of -o, exit statuses, and that no Poser file or folder is touched.
+# usage: glb.sh KESTRIX_CLI SOURCE_DIR
+cli=$1
+top=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+check() { # check NAME COMMAND...
+    name=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name"
+    fi
+}
+isglb() { [ "$(head -c 4 "$1" 2>/dev/null)" = "glTF" ]; }
+
+cd "$work" || exit 1
+mkdir in out
+cp "$top/tests/data/golden/water.krx" in/water.krx
+cp "$top/tests/data/golden/one_atom.krx" in/ONE.KRX
+
+"$cli" --glb in/water.krx in/ONE.KRX >stdout.txt 2>stderr.txt
+check "two descriptions convert" test $? -eq 0
+check "default name beside the description" isglb in/water.glb
+check "default name for an upper-case suffix" isglb in/ONE.glb
+check "success reported on standard output" grep -q "I have written to the .glb file: $work/in/water.glb" stdout.txt
+check "nothing on standard error" test ! -s stderr.txt
+check "no Poser files or settings" test ! -e kestrix.ini -a ! -e Runtime
+
+cp in/water.glb before.glb
+"$cli" --glb --quiet in/water.krx >stdout.txt 2>stderr.txt
+check "existing file refused" test $? -eq 1
+check "refusal names the file" grep -q "this file exists already (use --force to replace it): $work/in/water.glb" stderr.txt
+check "refused file untouched" cmp -s before.glb in/water.glb
+"$cli" --glb --quiet --force in/water.krx >stdout.txt 2>stderr.txt
+check "--force replaces" test $? -eq 0
+check "--quiet prints nothing" test ! -s stdout.txt
+
+"$cli" --glb -o out/figure.glb in/water.krx >/dev/null 2>&1
+check "-o names the file" isglb out/figure.glb
+(cd out && "$cli" --glb -o=rel.glb ../in/water.krx >/dev/null 2>&1)
+check "-o=FILE relative to the current folder" isglb out/rel.glb
+
+"$cli" --glb -o x.glb in/water.krx in/ONE.KRX >/dev/null 2>stderr.txt
+check "-o with two descriptions is a usage error" test $? -eq 2
+check "-o usage message" grep -q "one description only" stderr.txt
+"$cli" -o x.glb in/water.krx >/dev/null 2>stderr.txt
+check "-o without --glb is a usage error" test $? -eq 2
+"$cli" --glb --poser "$work" in/water.krx >/dev/null 2>stderr.txt
+check "--poser with --glb is a usage error" test $? -eq 2
+check "no output after usage errors" test ! -e x.glb
+
+printf 'readxyz\nelement O 1 1 1 1\natom A O 0 0 0\natom B O 0 1e39 0\n' >in/huge.krx
+"$cli" --glb in/huge.krx >/dev/null 2>stderr.txt
+check "out of range fails" test $? -eq 1
+check "out of range message" grep -q "this number is out of range: B" stderr.txt
+check "out of range writes nothing" test ! -e in/huge.glb
+printf 'element O 1 1 1 1\n' >in/empty.krx
+"$cli" --glb in/empty.krx >/dev/null 2>stderr.txt
+check "no atoms fails" test $? -eq 1
+check "no atoms message" grep -q "there are no atoms in this file" stderr.txt
+"$cli" --glb in/water.txt >/dev/null 2>stderr.txt
+check "bad suffix" grep -q "bad suffix" stderr.txt
+check "only the expected files" test "$(ls in | tr '\n' ' ')" = "ONE.KRX ONE.glb empty.krx huge.krx water.glb water.krx "
+
+"$cli" --help | grep -q -- "--glb"
+check "--help names --glb" test $? -eq 0
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0

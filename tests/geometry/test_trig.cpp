@@ -1,0 +1,126 @@
+// The portable trigonometry against correctly rounded values computed with
+// exact arithmetic (reference.inc, made by reference.py), bit for bit: the
+// bond-angle pass prints rounding residues, so one ulp matters.
+#include "geometry/trig.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "reference.inc"
+
+namespace {
+
+std::uint64_t bits(double d)
+{
+    std::uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+#define EXPECT_SAME_BITS(got, want) EXPECT_EQ(bits(got), bits(want)) << std::hexfloat << (got) << " vs " << (want)
+
+// pi is a constant: the value that start-up once computed, there before any
+// code runs (a test or a tool that converts without start-up got 0).
+static_assert(pi > 3.14159 && pi < 3.1416, "pi is known at compile time");
+
+TEST(Trig, PiIsFourTimesTheArctangentOfOne)
+{
+    EXPECT_SAME_BITS(pi, std::atan(1.0) * 4);
+    EXPECT_SAME_BITS(pi, std::acos(-1.0));
+}
+
+TEST(Trig, SineAndCosineAreCorrectlyRounded)
+{
+    for (const auto &row : SINCOS) {
+        SCOPED_TRACE(testing::Message() << std::hexfloat << "x = " << row[0]);
+        EXPECT_SAME_BITS(ksin(row[0]), row[1]);
+        EXPECT_SAME_BITS(kcos(row[0]), row[2]);
+    }
+}
+
+TEST(Trig, CosineAfterSineOfAnotherAngleIsNotTheCachedOne)
+{
+    // The last pair is kept; asking for sine of one angle and cosine of the
+    // next must still give each its own.
+    const size_t n = sizeof SINCOS / sizeof SINCOS[0];
+    for (size_t i = 0; i + 1 < n; i++) {
+        EXPECT_SAME_BITS(ksin(SINCOS[i][0]), SINCOS[i][1]);
+        EXPECT_SAME_BITS(kcos(SINCOS[i + 1][0]), SINCOS[i + 1][2]);
+    }
+}
+
+TEST(Trig, Atan2IsCorrectlyRounded)
+{
+    for (const auto &row : ATAN2) {
+        SCOPED_TRACE(testing::Message() << std::hexfloat << "y = " << row[0] << ", x = " << row[1]);
+        EXPECT_SAME_BITS(katan2(row[0], row[1]), row[2]);
+    }
+}
+
+TEST(Trig, RightAngleLeavesTheResidueOfTheRoundedPi)
+{
+    // cos of the double nearest pi/2 is pi/2 minus that double: 6.123e-17,
+    // which the x87 fcos gets wrong from the fifth digit on.
+    EXPECT_SAME_BITS(kcos(M_PI / 2), 0x1.1a62633145c07p-54);
+    EXPECT_SAME_BITS(ksin(M_PI), 0x1.1a62633145c07p-53);
+    EXPECT_SAME_BITS(kcos(-M_PI / 2), 0x1.1a62633145c07p-54);
+    EXPECT_SAME_BITS(ksin(-M_PI / 2), -1.0);
+}
+
+TEST(Trig, SignedZerosAndSymmetry)
+{
+    EXPECT_SAME_BITS(ksin(0.0), 0.0);
+    EXPECT_SAME_BITS(ksin(-0.0), -0.0);
+    EXPECT_SAME_BITS(kcos(-0.0), 1.0);
+    for (const auto &row : SINCOS) {
+        EXPECT_SAME_BITS(ksin(-row[0]), -row[1]);
+        EXPECT_SAME_BITS(kcos(-row[0]), row[2]);
+    }
+    for (const auto &row : ATAN2)
+        EXPECT_SAME_BITS(katan2(-row[0], row[1]), -row[2]);
+}
+
+TEST(Trig, Atan2OfZerosAndInfinitiesAsInC99)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_SAME_BITS(katan2(0.0, 0.0), 0.0);
+    EXPECT_SAME_BITS(katan2(-0.0, 0.0), -0.0);
+    EXPECT_SAME_BITS(katan2(0.0, -0.0), M_PI);
+    EXPECT_SAME_BITS(katan2(-0.0, -0.0), -M_PI);
+    EXPECT_SAME_BITS(katan2(0.0, -2.0), M_PI);
+    EXPECT_SAME_BITS(katan2(-0.0, -2.0), -M_PI);
+    EXPECT_SAME_BITS(katan2(-0.0, 2.0), -0.0);
+    EXPECT_SAME_BITS(katan2(3.0, 0.0), M_PI / 2);
+    EXPECT_SAME_BITS(katan2(-3.0, -0.0), -M_PI / 2);
+    EXPECT_SAME_BITS(katan2(1.0, inf), 0.0);
+    EXPECT_SAME_BITS(katan2(1.0, -inf), M_PI);
+    EXPECT_SAME_BITS(katan2(-inf, 5.0), -M_PI / 2);
+    EXPECT_SAME_BITS(katan2(inf, inf), M_PI / 4);
+    EXPECT_SAME_BITS(katan2(inf, -inf), 3 * M_PI / 4);
+    EXPECT_TRUE(std::isnan(katan2(NAN, 1.0)));
+    EXPECT_TRUE(std::isnan(katan2(1.0, NAN)));
+    EXPECT_TRUE(std::isnan(ksin(inf)));
+    EXPECT_TRUE(std::isnan(kcos(-inf)));
+    EXPECT_TRUE(std::isnan(ksin(NAN)));
+}
+
+TEST(Trig, ExtremeArgumentsStayFinite)
+{
+    // Far beyond any angle the pass meets, but never a crash or a value out
+    // of range.
+    const double big[] = {1e22, -1e300, std::numeric_limits<double>::max(), 0x1p1000};
+    for (double x : big) {
+        double s = ksin(x), c = kcos(x);
+        EXPECT_TRUE(std::isfinite(s) && std::fabs(s) <= 1.0) << x;
+        EXPECT_TRUE(std::isfinite(c) && std::fabs(c) <= 1.0) << x;
+    }
+    EXPECT_SAME_BITS(katan2(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()),
+                     M_PI / 4);
+    EXPECT_SAME_BITS(katan2(std::numeric_limits<double>::denorm_min(), 1.0), 0.0);
+}
+
+} // namespace
