@@ -6,7 +6,10 @@
 enum {
     KMB_OK = 0x00,          // MB_OK: reports and confirmations
     KMB_ICONWARNING = 0x30, // MB_OK | MB_ICONEXCLAMATION: every failure
-    KMB_EXCLAMATION = 0x30  // MB_ICONEXCLAMATION alone has the same value
+    KMB_EXCLAMATION = 0x30, // MB_ICONEXCLAMATION alone has the same value
+    // No box at all: a warning that only a console shows (beside
+    // KMB_ICONWARNING), about extras that earlier readers ignored.
+    KMB_CONSOLEONLY = 0x10000
 };
 
 struct notice {

@@ -1,24 +1,21 @@
 // Message boxes become lines on the standard streams ("kestrix: CAPTION:
-// TEXT"), and each dialog of the job is answered from the command line.
+// TEXT"), and each choice of the Poser job is answered from the command line.
 #include "cli/console_ui.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "job/KESTRIX.h"
-#include "base/nocase.h"
+#include "base/paths.h"
 #include "base/printable.h"
+#include "base/suffix.h"
+#include "job/ui.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
-#include "platform/profile.h"
-#include "job/ui.h"
-#include "base/paths.h"
 
 namespace {
 
-const cliopts *options = nullptr;
-std::string description;
+bool quietly = false;
 
 // Fills the dialog's 256-character buffer; a path that does not fit is
 // refused, as the dialog would refuse it.
@@ -32,59 +29,18 @@ int answer(char *file, const std::string &path)
     return 1;
 }
 
-int poserfolder(char *file, const char *rootsettings)
-{
-    std::string folder = options->poser;
-    if (folder.empty()) {
-        char remembered[PATHSIZE];
-        getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, rootsettings);
-        folder = remembered;
-    }
-    if (folder.empty())
-        return 0;
-    // The desktop dialog only returns existing files.
-    if (!pathexists(folder.c_str())) {
-        std::fprintf(stderr, "kestrix: there is no folder %s\n", printable(folder).c_str());
-        return 0;
-    }
-    // The job takes the folder that holds the chosen file.
-    return answer(file, folder + static_cast<char>(PATHSEP));
-}
-
-std::string defaultname(const char *suffix)
+// The file name the desktop's save dialog would offer: the description's,
+// with suffix for its own.
+std::string defaultname(const std::string &description, const char *suffix)
 {
     std::string base = description;
     size_t cut = base.find_last_of(PATHSEP == '/' ? "/" : "\\/");
     if (cut != std::string::npos)
         base = base.substr(cut + 1);
-    if (endsnocase(base.c_str(), ".krx"))
-        base.resize(base.size() - 4);
-    return base + suffix;
-}
-
-int outputname(char *file, const char *folder, const std::string &given, const char *suffix)
-{
-    std::string name = given.empty() ? defaultname(suffix) : given;
-    bool hasfolder = false;
-    for (char c : name)
-        hasfolder = hasfolder || isseparator(c) || c == '/';
-    if (!hasfolder)
-        name = std::string(folder) + static_cast<char>(PATHSEP) + name;
-    if (!answer(file, name))
-        return 0;
-    // The desktop's save dialog asks before replacing a file; here only
-    // --force replaces one.
-    char target[PATHSIZE];
-    std::snprintf(target, sizeof target, "%s", file);
-    if (!addsuffix(target, sizeof target, suffix))
-        return 1; // too long for its suffix: the job refuses it
-    // A file an earlier description of this run wrote is a clash, which the
-    // job names, with or without --force.
-    if (!options->force && pathexists(target) && !claimedoutput(target)) {
-        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", printable(target).c_str());
-        return 0;
-    }
-    return 1;
+    std::string name(base.size() + std::strlen(suffix) + 1, '\0');
+    swapsuffix(&name[0], name.size(), base.c_str(), ".krx", suffix); // always fits
+    name.resize(std::strlen(name.c_str()));
+    return name;
 }
 
 void printlines(FILE *out, const char *caption, const char *text)
@@ -107,9 +63,58 @@ void printlines(FILE *out, const char *caption, const char *text)
 
 } // namespace
 
-void consolesetup(const cliopts *opts) { options = opts; }
+int optionchooser::poserfolder(char *file, const char *remembered)
+{
+    std::string folder = opts.poser.empty() ? remembered : opts.poser;
+    if (folder.empty())
+        return 0;
+    // The desktop dialog only returns existing files.
+    if (!pathexists(folder.c_str())) {
+        std::fprintf(stderr, "kestrix: there is no folder %s\n", printable(folder).c_str());
+        return 0;
+    }
+    // The job takes the folder that holds the chosen file.
+    return answer(file, folder + static_cast<char>(PATHSEP));
+}
 
-void consoledescription(const char *path) { description = path; }
+int optionchooser::cr2file(char *file, const char *folder, int *replace)
+{
+    return outputname(file, folder, opts.cr2, ".cr2", replace);
+}
+
+int optionchooser::objfile(char *file, const char *folder, int *replace)
+{
+    return outputname(file, folder, opts.obj, ".obj", replace);
+}
+
+int optionchooser::outputname(char *file, const char *folder, const std::string &given, const char *suffix,
+                              int *replace)
+{
+    std::string name = given.empty() ? defaultname(description, suffix) : given;
+    bool hasfolder = false;
+    for (char c : name)
+        hasfolder = hasfolder || isseparator(c) || c == '/';
+    if (!hasfolder)
+        name = std::string(folder) + static_cast<char>(PATHSEP) + name;
+    if (!answer(file, name))
+        return 0;
+    // The desktop's save dialog asks before replacing a file; here only
+    // --force replaces one.
+    *replace = opts.force;
+    char target[PATHSIZE];
+    std::snprintf(target, sizeof target, "%s", file);
+    if (!addsuffix(target, sizeof target, suffix))
+        return 1; // too long for its suffix: the job refuses it
+    // A file an earlier description of this run wrote is a clash, which the
+    // job names, with or without --force.
+    if (!opts.force && pathexists(target) && !claimedoutput(target)) {
+        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", printable(target).c_str());
+        return 0;
+    }
+    return 1;
+}
+
+void consolequiet(bool quiet) { quietly = quiet; }
 
 void messagebox(window, const char *text, const char *caption, unsigned type)
 {
@@ -117,10 +122,12 @@ void messagebox(window, const char *text, const char *caption, unsigned type)
     // output, unless --quiet.
     if (type & KMB_ICONWARNING) {
         printlines(stderr, caption, text);
-    } else if (!options || !options->quiet) {
+    } else if (!quietly) {
         printlines(stdout, caption, text);
     }
 }
+
+void consolewarning(const char *text, const char *caption) { printlines(stderr, caption, text); }
 
 void filewarning(window owner, const char *path, const char *caption, const char *reason)
 {
@@ -128,18 +135,4 @@ void filewarning(window owner, const char *path, const char *caption, const char
     if (reason && reason[0])
         text = text + " (" + reason + ")";
     messagebox(owner, text.c_str(), caption, KMB_ICONWARNING);
-}
-
-int GetFileName(window, char *file, const char *initdir, const char *, const char *filter, int)
-{
-    if (filter == filterall) {
-        char settings[300];
-        std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
-        return poserfolder(file, settings);
-    }
-    if (filter == filterCR2)
-        return outputname(file, initdir, options->cr2, ".cr2");
-    if (filter == filterOBJ)
-        return outputname(file, initdir, options->obj, ".obj");
-    return 0;
 }

@@ -89,7 +89,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kestrix-cli: cannot read the current folder\n");
         return 1;
     }
-    consolesetup(&opts);
+    consolequiet(opts.quiet);
     // Two descriptions of this run may not write one file.
     beginbatch();
     int status = 0;
@@ -105,8 +105,8 @@ int main(int argc, char **argv)
             status = 1;
             continue;
         }
-        consoledescription(path.c_str());
-        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, opts.force)) {
+        optionchooser answers(opts, path);
+        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, answers)) {
             messagebox(nullptr, path.c_str(), "I tried to read this file but it didn't work",
                        KMB_EXCLAMATION);
             status = 1;

@@ -37,6 +37,20 @@ void commentlist(std::string &text, const std::string &head, const std::vector<s
     text += line + "\n";
 }
 
+// The bond graph beyond the tree, as annotation lines that the description
+// reader takes into its bond table and older readers skip as comments:
+// every bond that closes a ring, and the atom of each link that is no bond.
+void annotate(std::string &text, const std::vector<std::string> &names, const atomtree &t)
+{
+    if (t.ringbonds.empty() && t.hung.empty())
+        return;
+    text += "// the bonds the atom tree does not show:\n";
+    for (const auto &b : t.ringbonds)
+        text += "//@ bond " + names[b.first] + " " + names[b.second] + "\n";
+    for (int v : t.hung)
+        text += "//@ nobond " + names[v] + "\n";
+}
+
 } // namespace
 
 std::vector<std::string> atomnames(const inmolecule &m)
@@ -91,8 +105,8 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
             items.push_back(names[b.first] + "-" + names[b.second]);
         size_t n = t.ringbonds.size();
         commentlist(text,
-                    std::to_string(n) + (n == 1 ? " bond closes a ring and is" : " bonds close rings and are") +
-                        " not drawn:",
+                    std::to_string(n) + (n == 1 ? " bond closes a ring" : " bonds close rings") +
+                        " (only the glTF figure draws " + (n == 1 ? "it" : "them") + "):",
                     items);
     }
     if (!t.hung.empty()) {
@@ -131,6 +145,8 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
             line += " }";
         text += line + "\n";
     }
+
+    annotate(text, names, t);
 
     size_t start = 0;
     int lineno = 1;

@@ -120,9 +120,9 @@ int importfile(const std::string &input, const std::string &output, const option
 
     if (!t.ringbonds.empty())
         err << "kestrix-import: ring bonds: " << t.ringbonds.size()
-            << (t.ringbonds.size() == 1 ? " bond closes a ring and is not drawn; it is"
-                                        : " bonds close rings and are not drawn; they are")
-            << " listed at the top of " << output << "\n";
+            << (t.ringbonds.size() == 1 ? " bond closes a ring; only the glTF figure draws it; it is"
+                                        : " bonds close rings; only the glTF figure draws them; they are")
+            << " annotated in " << output << "\n";
     if (t.nparts > 1)
         err << "kestrix-import: several parts: " << input << " holds " << t.nparts
             << " parts that no bond joins; each further part hangs from the root " << names[t.root]

@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "geometry/findangles.h"
+#include "base/suffix.h"
+#include "job/chooser.h"
+#include "job/load.h"
 #include "model/model.h"
-#include "base/nocase.h"
 #include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
@@ -44,15 +45,13 @@ int makechain(char *folder, size_t size, const char *root, const char *const *na
 }
 
 // Asks for the Poser installation through any file in its root folder and
-// leaves the folder in posername.
-int findposer(window w, const char *settings)
+// leaves the folder in posername. The folder kestrix.ini remembers is read
+// here only, and offered to the chooser.
+int findposer(window w, chooser &choose, const char *settings)
 {
-    char start[512];
-    getprofile("poserinfo", "poseraddr", "", posername, sizeof posername, settings);
-    std::snprintf(start, sizeof start, "%s", posername[0] ? posername : "c:");
-    posername[0] = '\0';
-    if (!GetFileName(w, posername, start, "find any file in your Poser installation's root folder",
-                     filterall, 0)) {
+    char remembered[PATHSIZE];
+    getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, settings);
+    if (!choose.poserfolder(posername, remembered)) {
         warn(w, "I need this information to be able to run.", "Exiting");
         return 0;
     }
@@ -76,30 +75,27 @@ int findposer(window w, const char *settings)
     return 1;
 }
 
-// The output files of one job: where they go and whether they may replace
-// files that stand there.
-struct outputs {
-    const char *description; // no output may overwrite it
-    int flags;               // OUT_REPLACE or 0
-};
+typedef int (chooser::*outputchoice)(char *file, const char *folder, int *replace);
 
-// Asks for one output file in folder and opens its temporary file.
-int prepareoutput(window w, const outputs &job, outfile *out, char *name, const char *folder, const char *title,
-                  const char *filter, const char *suffix)
+// Asks for one output file in folder and opens its temporary file; an
+// existing file is replaced only when the chooser says so. No output may
+// overwrite the description.
+int prepareoutput(chooser &choose, outputchoice which, const char *description, outfile *out, char *name,
+                  const char *folder, const char *suffix)
 {
-    name[0] = '\0';
-    if (!GetFileName(w, name, folder, title, filter, 1))
+    int replace = 0;
+    if (!(choose.*which)(name, folder, &replace))
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
     if (!addsuffix(name, PATHSIZE, suffix)) {
         filewarning(nullptr, name, CANTOPEN, errnoreason(ENAMETOOLONG));
         return 0;
     }
-    if (samefile(name, job.description)) {
+    if (samefile(name, description)) {
         filewarning(nullptr, name, CANTOPEN, "it is the description itself");
         return 0;
     }
-    if (!openout(out, name, job.flags)) {
+    if (!openout(out, name, replace ? OUT_REPLACE : 0)) {
         filewarning(nullptr, name, CANTOPEN, outreason(out));
         return 0;
     }
@@ -121,15 +117,9 @@ const char *firstnotfinite()
 
 int convert(FILE *KRX, const char *path, outfile *CR2, outfile *OBJ, const char *objfile)
 {
-    resetjob();
-    if (!readmolecule(KRX, path, shownotice, nullptr))
+    if (!loaddescription(KRX, path))
         return 0;
-    if (natoms == 0) {
-        warn(nullptr, path, "there are no atoms in this file");
-        return 0;
-    }
     if (readxyz) {
-        findangles(0); // works in fixed tables: it cannot run out of memory
         if (const char *bad = firstnotfinite()) {
             warn(nullptr, bad, "this number is out of range");
             return 0;
@@ -165,18 +155,7 @@ void resetjob()
     resetreader();
 }
 
-int addsuffix(char *name, size_t size, const char *suffix)
-{
-    if (endsnocase(name, suffix))
-        return 1;
-    size_t len = std::strlen(name), slen = std::strlen(suffix);
-    if (len + slen >= size)
-        return 0;
-    std::memcpy(name + len, suffix, slen + 1);
-    return 1;
-}
-
-int readKRX(const char *path, window w, int replace)
+int readKRX(const char *path, window w, chooser &choose)
 {
     static const char *const CR2CHAIN[] = {"Runtime", "Libraries", "character", "Molecules"};
     static const char *const OBJCHAIN[] = {"kestrix"};
@@ -184,20 +163,17 @@ int readKRX(const char *path, window w, int replace)
     outfile CR2 = {}, OBJ = {};
     char settings[300], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
 
-    const outputs job = {path, replace ? OUT_REPLACE : 0};
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
         filewarning(nullptr, path, CANTOPEN, errnoreason(errno));
         s = 0;
     }
     std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
-    s = s && findposer(w, settings);
+    s = s && findposer(w, choose, settings);
     s = s && makechain(folder, sizeof folder, posername, CR2CHAIN, 4);
-    s = s && prepareoutput(w, job, &CR2, cr2file, folder, "file to write Poser CR2 file to?", filterCR2,
-                           ".cr2");
+    s = s && prepareoutput(choose, &chooser::cr2file, path, &CR2, cr2file, folder, ".cr2");
     s = s && makechain(folder, sizeof folder, posername, OBJCHAIN, 1);
-    s = s && prepareoutput(w, job, &OBJ, objfile, folder, "file to write object geometry to?", filterOBJ,
-                           ".obj");
+    s = s && prepareoutput(choose, &chooser::objfile, path, &OBJ, objfile, folder, ".obj");
     s = s && convert(KRX, path, &CR2, &OBJ, objfile);
 
     if (KRX)

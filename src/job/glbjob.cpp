@@ -4,11 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "geometry/findangles.h"
-#include "job/KESTRIX.h"
+#include "base/suffix.h"
+#include "job/load.h"
 #include "model/model.h"
-#include "base/nocase.h"
-#include "model/reader.h"
 #include "platform/binary.h"
 #include "platform/folders.h"
 #include "platform/largepages.h"
@@ -30,15 +28,8 @@ void warn(const char *text, const char *caption) { messagebox(nullptr, text, cap
 // Poser conversion does, and builds the figure; 1 when there is one to write.
 int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
 {
-    resetjob();
-    if (!readmolecule(KRX, krxpath, shownotice, nullptr))
+    if (!loaddescription(KRX, krxpath))
         return 0;
-    if (natoms == 0) {
-        warn(krxpath, "there are no atoms in this file");
-        return 0;
-    }
-    if (readxyz)
-        findangles(0);
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
     if (!buildfigure(figure)) {
@@ -82,11 +73,7 @@ int writefigure(const glbfigure &figure, const char *outpath, int force)
 
 int glbname(char *out, size_t size, const char *krxpath)
 {
-    size_t len = std::strlen(krxpath);
-    if (endsnocase(krxpath, ".krx"))
-        len -= 4;
-    int n = std::snprintf(out, size, "%.*s.glb", static_cast<int>(len), krxpath);
-    return n >= 0 && static_cast<size_t>(n) < size;
+    return swapsuffix(out, size, krxpath, ".krx", ".glb");
 }
 
 int convertGLB(const char *krxpath, const char *outpath, int force)

@@ -11,10 +11,18 @@ typedef void *window; // the main window (an HWND on Windows); null for none
 // Shows text under caption and returns when the user has dismissed it.
 void messagebox(window owner, const char *text, const char *caption, unsigned type);
 
+// A warning that only a console shows: the desktop program ignores it,
+// so it must concern nothing the conversion depends on.
+void consolewarning(const char *text, const char *caption);
+
 // Shows a notice of a lower layer; to is the window that owns it when the
 // notice is owned. A noticesink for those layers.
 inline void shownotice(void *to, const notice &n)
 {
+    if (n.type & KMB_CONSOLEONLY) {
+        consolewarning(n.text, n.caption);
+        return;
+    }
     messagebox(n.owned ? static_cast<window>(to) : nullptr, n.text, n.caption, n.type);
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "model/bondgraph.h"
+
 element elements[MAXELEMENTS];
 int nelements = 0;
 atom atoms[MAXATOMS];
@@ -21,4 +23,5 @@ void resetmodel()
     bondred = bondgreen = bondblue = 128;
     readxyz = 0;
     std::strcpy(Name, "molecule");
+    resetbondgraph();
 }

@@ -43,6 +43,6 @@ extern unsigned char readxyz; // 1: atoms are given as x y z
 
 extern char Name[256]; // the figure name
 
-// Empties the tables and puts every setting and the figure name back to its
+// Empties the tables (the bond graph's too, bondgraph.h) and puts every setting and the figure name back to its
 // value at program start.
 void resetmodel();

@@ -14,6 +14,10 @@ void messagebox(window owner, const char *text, const char *caption, unsigned ty
     MessageBoxA((HWND)owner, text, caption, type);
 }
 
+// The desktop program has no console, and the warnings this carries are
+// about extras it draws as well without them.
+void consolewarning(const char *, const char *) {}
+
 // The box shows the path alone, as the desktop program's boxes always have.
 void filewarning(window owner, const char *path, const char *caption, const char *)
 {

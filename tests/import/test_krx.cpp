@@ -49,7 +49,7 @@ TEST(Krx, BenzeneListsItsRingBond)
 {
     EXPECT_EQ(imported("benzene.mol"),
               "// benzene.mol: 12 atoms, 12 bonds; written by kestrix-import 9.9.9\n"
-              "// 1 bond closes a ring and is not drawn: C4-C5\n"
+              "// 1 bond closes a ring (only the glTF figure draws it): C4-C5\n"
               "name benzene\n"
               "readxyz\n"
               "bondradius 0.08\n"
@@ -67,7 +67,9 @@ TEST(Krx, BenzeneListsItsRingBond)
               "atom C3 C -0.695000 1.203800 0.000000\n"
               "{ atom H3 H -1.235000 2.139100 0.000000 }\n"
               "atom C4 C -1.390000 0.000000 0.000000\n"
-              "atom H4 H -2.470000 0.000000 0.000000\n");
+              "atom H4 H -2.470000 0.000000 0.000000\n"
+              "// the bonds the atom tree does not show:\n"
+              "//@ bond C4 C5\n");
 }
 
 TEST(Krx, PdbFragment)
@@ -112,7 +114,9 @@ TEST(Krx, TwoPartSalt)
               "atom O3 O 1.878300 1.878300 1.878300\n"
               "atom N2 N 2.600000 2.600000 2.600000\n"
               "{ atom O1 O 3.726300 2.195400 2.960800 }\n"
-              "atom O2 O 2.195400 3.726300 2.960800\n");
+              "atom O2 O 2.195400 3.726300 2.960800\n"
+              "// the bonds the atom tree does not show:\n"
+              "//@ nobond O3\n");
 }
 
 TEST(Krx, MethanolV3000WithOptions)
@@ -138,7 +142,7 @@ TEST(Krx, NoHydrogens)
 {
     EXPECT_EQ(imported("benzene.mol", {"--no-hydrogens", "--ball-scale=0.25", "--bondradius=0.1"}),
               "// benzene.mol: 6 atoms, 6 bonds; written by kestrix-import 9.9.9\n"
-              "// 1 bond closes a ring and is not drawn: C4-C5\n"
+              "// 1 bond closes a ring (only the glTF figure draws it): C4-C5\n"
               "name benzene\n"
               "readxyz\n"
               "bondradius 0.1\n"
@@ -149,7 +153,9 @@ TEST(Krx, NoHydrogens)
               "atom C5 C -0.695000 -1.203800 0.000000 }\n"
               "atom C2 C 0.695000 1.203800 0.000000\n"
               "atom C3 C -0.695000 1.203800 0.000000\n"
-              "atom C4 C -1.390000 0.000000 0.000000\n");
+              "atom C4 C -1.390000 0.000000 0.000000\n"
+              "// the bonds the atom tree does not show:\n"
+              "//@ bond C4 C5\n");
 }
 
 TEST(Krx, CoordinatesKeepEveryDigitGiven)

@@ -34,6 +34,8 @@ void importandread(const std::string &name, std::vector<std::string> extra = {})
     scripted::clear();
     ASSERT_EQ(readtext(readfile(out)), 1) << name;
     EXPECT_TRUE(scripted::messages.empty()) << scripted::messages[0].caption;
+    // Every annotation the importer writes is one the reader takes.
+    EXPECT_TRUE(scripted::consolewarnings.empty()) << scripted::consolewarnings[0].caption;
 }
 
 int indexof(const atom *a) { return a ? (int)(a - atoms) : -1; }

@@ -13,6 +13,8 @@
 #include <map>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "elements.h"
 #include "kinematics.h"
 #include "krx.h"
@@ -235,11 +237,11 @@ std::vector<std::string> examplemolecules(const std::string &exampledir, const f
 
 TEST(Roundtrip, EverySampleAndExample)
 {
-    // A folder of this run's own: tests of other builds may run at the same
-    // time, and rand() unseeded gives every run the same number.
-    std::string pattern = (fs::temp_directory_path() / "kestrix-examples-XXXXXX").string();
-    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
-    fs::path dir = pattern;
+    // Named by the process: an unseeded rand() gives every run the same
+    // folder, which a run in another build folder at the same time removes.
+    fs::path dir = fs::temp_directory_path() / ("kestrix-examples-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
     std::vector<std::string> files = moleculefiles(samples);
     ASSERT_GE(files.size(), 6u);
     std::vector<std::string> more = examplemolecules(examples, dir);

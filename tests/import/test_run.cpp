@@ -109,8 +109,8 @@ TEST(Run, DefaultOutputBesideTheInput)
     EXPECT_EQ(r.err, "kestrix-import: several parts: " + dir + "/salt.sdf holds 2 parts that no bond "
                      "joins; each further part hangs from the root N1 by its atom nearest to it, a "
                      "link that is no bond\n"
-                     "kestrix-import: ring bonds: 1 bond closes a ring and is not drawn; it is listed "
-                     "at the top of " + dir + "/benzene.krx\n");
+                     "kestrix-import: ring bonds: 1 bond closes a ring; only the glTF figure draws it; "
+                     "it is annotated in " + dir + "/benzene.krx\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.krx", "benzene.mol", "salt.krx",
                                                       "salt.sdf", "water.krx", "water.xyz"}));
 }

@@ -45,7 +45,7 @@ TEST_F(GlbJob, ConvertsAndReports)
     ASSERT_EQ(readglb(readfile(glb), &f), "");
     EXPECT_EQ(f.json["asset"]["generator"].text, std::string("kestrix ") + KESTRIX_VERSION);
     EXPECT_EQ(f.json["scenes"][0]["name"].text, "water");
-    EXPECT_EQ(f.json["nodes"].size(), 4u);
+    EXPECT_EQ(f.json["nodes"].size(), 7u); // three atoms, two tips, the rig and the mesh
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].caption, "I have written to the .glb file");
     EXPECT_EQ(scripted::messages[0].text, glb);
@@ -61,9 +61,13 @@ TEST_F(GlbJob, CoordinateModeGetsItsBondAngles)
     ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0), 1);
     glbfile f;
     ASSERT_EQ(readglb(readfile(glb), &f), "");
-    // Each hydrogen's joint turns +Y toward its atom: not the identity.
+    // Each hydrogen's joint turns -Z toward its atom: not the identity.
     EXPECT_NE(f.json["nodes"][1]["rotation"][3].number, 1.0);
-    EXPECT_FLOAT_EQ(f.json["nodes"][0]["translation"][0].number, 0.5);
+    // The rig node stands below the root atom (0.5 -1 2) by half its
+    // shortest bond.
+    const jvalue &rig = f.json["nodes"][f.json["scenes"][0]["nodes"][0].integer()];
+    EXPECT_FLOAT_EQ(rig["translation"][0].number, 0.5);
+    EXPECT_FLOAT_EQ(rig["translation"][2].number, 2);
 }
 
 TEST_F(GlbJob, ReplacesAnExistingFileOnlyWithForce)
@@ -148,7 +152,7 @@ TEST_F(GlbJob, EachJobStartsFromAnEmptyModel)
     ASSERT_EQ(convertGLB(other.c_str(), otherglb.c_str(), 0), 1);
     glbfile f;
     ASSERT_EQ(readglb(readfile(otherglb), &f), "");
-    EXPECT_EQ(f.json["nodes"].size(), 2u); // Ne1 and the mesh
+    EXPECT_EQ(f.json["nodes"].size(), 3u); // Ne1, the rig and the mesh
     EXPECT_EQ(f.json["materials"].size(), 1u);
     EXPECT_EQ(f.json["scenes"][0]["name"].text, "single");
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/suffix.h"
 #include "job/KESTRIX.h"
+#include "job/chooser.h"
 #include "model/model.h"
 #include "platform/folders.h"
 #include "platform/outfile_system.h"
@@ -287,4 +289,90 @@ TEST_F(Job, FullDiskFailsWithoutPartialFiles)
     EXPECT_EQ(failsonfulldisk(100000, job, kestrix + "/water.obj"), 1);
     EXPECT_TRUE(listfolder(kestrix).empty());
     EXPECT_TRUE(listfolder(molecules).empty());
+}
+
+namespace {
+
+// A chooser that answers from fixed values and records what it was offered.
+struct fixedchooser final : chooser {
+    std::string poserfile, cr2, obj;
+    int replace = 0;
+    std::vector<std::string> offered; // what each choice was offered, in order
+
+    int give(char *file, const std::string &path)
+    {
+        std::snprintf(file, PATHSIZE, "%s", path.c_str());
+        return !path.empty();
+    }
+    int poserfolder(char *file, const char *remembered) override
+    {
+        offered.push_back(std::string("poser:") + remembered);
+        return give(file, poserfile);
+    }
+    int cr2file(char *file, const char *folder, int *r) override
+    {
+        offered.push_back(std::string("cr2:") + folder);
+        *r = replace;
+        return give(file, cr2);
+    }
+    int objfile(char *file, const char *folder, int *r) override
+    {
+        offered.push_back(std::string("obj:") + folder);
+        *r = replace;
+        return give(file, obj);
+    }
+};
+
+} // namespace
+
+TEST_F(Job, ChooserIsAskedInOrderWithTheRememberedFolder)
+{
+    fixedchooser c;
+    c.poserfile = poser + "/Poser.exe";
+    c.cr2 = molecules + "/water";
+    c.obj = kestrix + "/water";
+    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1);
+    EXPECT_EQ(c.offered, (std::vector<std::string>{"poser:", "cr2:" + molecules, "obj:" + kestrix}));
+    EXPECT_TRUE(scripted::dialogs.empty()); // no dialog behind the chooser's back
+    EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
+    EXPECT_EQ(readfile(kestrix + "/water.obj"), readfile(testdata("golden/water.obj")));
+
+    // The second job is offered the folder the first one confirmed.
+    c.offered.clear();
+    c.replace = 1;
+    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1);
+    EXPECT_EQ(c.offered.front(), "poser:" + poser);
+}
+
+TEST_F(Job, ChooserDecidesWhetherAFileIsReplaced)
+{
+    fixedchooser c;
+    c.poserfile = poser + "/Poser.exe";
+    c.cr2 = molecules + "/water.cr2";
+    c.obj = kestrix + "/water.obj";
+    c.replace = 1;
+    ASSERT_EQ(readKRX(krx.c_str(), W, c), 1); // makes the folders
+    writefile(molecules + "/water.cr2", "mine");
+    scripted::clear();
+    c.offered.clear();
+    c.replace = 0;
+    EXPECT_EQ(readKRX(krx.c_str(), W, c), 0);
+    EXPECT_EQ(readfile(molecules + "/water.cr2"), "mine");
+    EXPECT_EQ(scripted::captions().back(), "I can't open this file");
+    EXPECT_EQ(c.offered.size(), 2u); // refused before the OBJ file is asked for
+
+    scripted::clear();
+    c.offered.clear();
+    c.replace = 1;
+    EXPECT_EQ(readKRX(krx.c_str(), W, c), 1);
+    EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
+}
+
+TEST_F(Job, ChooserWithoutAPoserFolderEndsTheJob)
+{
+    fixedchooser c;
+    EXPECT_EQ(readKRX(krx.c_str(), W, c), 0);
+    EXPECT_EQ(scripted::captions(), std::vector<std::string>{"Exiting"});
+    EXPECT_EQ(scripted::messages[0].owner, W);
+    EXPECT_EQ(c.offered.size(), 1u);
 }

@@ -16,7 +16,7 @@
 namespace {
 
 // The address ranges of the process's mappings marked for large pages.
-std::vector<std::pair<uintptr_t, uintptr_t>> markedranges()
+[[maybe_unused]] std::vector<std::pair<uintptr_t, uintptr_t>> markedranges()
 {
     std::vector<std::pair<uintptr_t, uintptr_t>> out;
     std::ifstream smaps("/proc/self/smaps");

@@ -4,12 +4,14 @@
 
 namespace scripted {
 std::vector<recordedmessage> messages;
+std::vector<recordedmessage> consolewarnings;
 std::vector<recordeddialog> dialogs;
 std::deque<scriptedanswer> answers;
 
 void clear()
 {
     messages.clear();
+    consolewarnings.clear();
     dialogs.clear();
     answers.clear();
 }
@@ -26,6 +28,11 @@ std::vector<std::string> captions()
 void messagebox(window owner, const char *text, const char *caption, unsigned type)
 {
     scripted::messages.push_back({owner, text, caption, type});
+}
+
+void consolewarning(const char *text, const char *caption)
+{
+    scripted::consolewarnings.push_back({nullptr, text, caption, KMB_ICONWARNING});
 }
 
 // Recorded as the desktop program shows it (the path as text), with the

@@ -31,6 +31,8 @@ struct scriptedanswer {
 
 namespace scripted {
 extern std::vector<recordedmessage> messages;
+// Warnings only a console shows (consolewarning), kept apart from the boxes.
+extern std::vector<recordedmessage> consolewarnings;
 extern std::vector<recordeddialog> dialogs;
 extern std::deque<scriptedanswer> answers;
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "model/bondgraph.h"
 #include "model/model.h"
 #include "writers/BALL.h"
 #include "writers/gltf/float32.h"
@@ -95,11 +96,37 @@ struct builder {
         p.joints.push_back(static_cast<unsigned short>(joint));
     }
 
+    // A joint with its rest transform and, from its frame in the scene, its
+    // inverse bind matrix: the transposed turn, then the shift turned back.
+    void joint(std::vector<glbjoint> &joints, int n, bool tip, const double q[4], const double t[3],
+               const rigframe &w)
+    {
+        const char *owner = atoms[n].name;
+        joints.emplace_back();
+        glbjoint &j = joints.back();
+        j.atom = n;
+        j.tip = tip;
+        for (int i = 0; i < 3; i++)
+            j.translation[i] = narrow(t[i], owner, &fit);
+        for (int i = 0; i < 4; i++)
+            j.rotation[i] = static_cast<float>(q[i]);
+        for (int col = 0; col < 3; col++) {
+            for (int row = 0; row < 3; row++)
+                j.inversebind[col * 4 + row] = static_cast<float>(w.r[col][row]);
+            j.inversebind[col * 4 + 3] = 0;
+        }
+        for (int row = 0; row < 3; row++) {
+            double v = -(w.r[0][row] * w.t[0] + w.r[1][row] * w.t[1] + w.r[2][row] * w.t[2]);
+            j.inversebind[12 + row] = narrow(v, owner, &fit);
+        }
+        j.inversebind[15] = 1;
+    }
+
     void ball(glbprimitive &p, int n)
     {
         const atom &a = atoms[n];
         double r = std::fabs(a.sort->rad), centre[3];
-        atominjoint(a, centre);
+        atominbond(a, centre);
         unsigned first = static_cast<unsigned>(p.joints.size());
         const unitshapes &unit = shapes();
         for (int k = 0; k < BALLPOINTS; k++) {
@@ -113,14 +140,12 @@ struct builder {
                 p.indices.push_back(first + static_cast<unsigned>(top.tri[t][k]));
     }
 
-    // An open cylinder around the joint's Y axis from the parent atom (the
-    // joint's origin) to the atom.
-    void bond(glbprimitive &p, int n)
+    // An open cylinder of the bond radius around frame f's Y axis, from y =
+    // low, whose ring follows joint jlow, to y = high, whose ring follows
+    // jhigh.
+    void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
+                  const char *owner)
     {
-        const atom &a = atoms[n];
-        // A negative bond length (possible in angle mode) puts the atom
-        // below the pivot; the faces must still point outward.
-        double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
         unsigned first = static_cast<unsigned>(p.joints.size());
         const unitshapes &unit = shapes();
         for (int ring = 0; ring < 2; ring++)
@@ -128,7 +153,7 @@ struct builder {
                 double c = unit.ring[j][0], s = unit.ring[j][1];
                 double normal[3] = {c, 0, s};
                 double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
-                vertex(p, world[n], local, normal, n, a.name);
+                vertex(p, f, local, normal, ring ? jhigh : jlow, owner);
             }
         for (int j = 0; j < BONDSIDES; j++) {
             unsigned b0 = first + j, b1 = first + (j + 1) % BONDSIDES;
@@ -136,6 +161,66 @@ struct builder {
             unsigned tri[6] = {b0, t0, t1, b0, t1, b1};
             p.indices.insert(p.indices.end(), tri, tri + 6);
         }
+    }
+
+    // A tree link's bond: from the parent atom (the bond frame's origin) to
+    // the atom, all of it following the atom's joint.
+    void treebond(glbprimitive &p, int n)
+    {
+        const atom &a = atoms[n];
+        // A negative bond length (possible in angle mode) puts the atom
+        // below the pivot; the faces must still point outward.
+        double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
+        cylinder(p, world[n], low, high, n, n, a.name);
+    }
+
+    // Where atom n stands in the scene at rest.
+    void atomat(int n, double out[3])
+    {
+        double local[3];
+        atominbond(atoms[n], local);
+        mappoint(world[n], local, out);
+    }
+
+    // A ring bond from atom a's centre to atom b's, in a frame of its own:
+    // Y from a to b, X and Z square to it, right-handed as every frame here.
+    void closering(glbprimitive &p, const ::ringbond &r)
+    {
+        double from[3], to[3], y[3];
+        atomat(r.a, from);
+        atomat(r.b, to);
+        double len = 0;
+        for (int i = 0; i < 3; i++) {
+            y[i] = to[i] - from[i];
+            len += y[i] * y[i];
+        }
+        len = std::sqrt(len);
+        for (int i = 0; i < 3; i++)
+            y[i] /= len;
+        // X: the scene axis farthest from the bond, made square to it.
+        int k = 0;
+        for (int i = 1; i < 3; i++)
+            if (std::fabs(y[i]) < std::fabs(y[k]))
+                k = i;
+        double x[3] = {0, 0, 0};
+        x[k] = 1;
+        double dot = y[k], xl = 0;
+        for (int i = 0; i < 3; i++) {
+            x[i] -= dot * y[i];
+            xl += x[i] * x[i];
+        }
+        xl = std::sqrt(xl);
+        for (int i = 0; i < 3; i++)
+            x[i] /= xl;
+        double z[3] = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2], x[0] * y[1] - x[1] * y[0]};
+        rigframe f;
+        for (int i = 0; i < 3; i++) {
+            f.r[i][0] = x[i];
+            f.r[i][1] = y[i];
+            f.r[i][2] = z[i];
+            f.t[i] = from[i];
+        }
+        cylinder(p, f, 0, len, r.a, r.b, atoms[r.b].name);
     }
 };
 
@@ -173,33 +258,31 @@ int buildfigure(glbfigure *f)
     builder b;
     b.fit.bad = nullptr;
     b.world.resize(natoms);
-    // The rest transforms are made with the frames: their sines and cosines
-    // are most of the work.
     std::vector<jointpose> rest(natoms);
-    restframes(b.world.data(), rest.data());
+    bondframes(b.world.data(), rest.data());
 
-    f->joints.resize(natoms);
-    for (int n = 0; n < natoms; n++) {
-        const atom &a = atoms[n];
-        glbjoint &j = f->joints[n];
-        const double *q = rest[n].q, *t = rest[n].t;
+    double rig[3];
+    rignode(rig);
+    for (int i = 0; i < 3; i++)
+        f->rig[i] = narrow(rig[i], natoms > 0 ? atoms[0].name : "", &b.fit);
+    std::vector<char> leaf(natoms, 1);
+    for (int n = 1; n < natoms; n++)
+        leaf[atoms[n].parent - atoms] = 0;
+    f->joints.reserve(2 * natoms);
+    for (int n = 0; n < natoms; n++)
+        b.joint(f->joints, n, false, rest[n].q, rest[n].t, jointframe(b.world[n]));
+    // A leaf's tip: at the atom, in the leaf joint's own orientation.
+    for (int n = 1; n < natoms; n++) {
+        if (!leaf[n])
+            continue;
+        const double q[4] = {0, 0, 0, 1};
+        double t[3] = {0, 0, -atoms[n].bondl};
+        rigframe w = jointframe(b.world[n]);
+        double at[3];
+        b.atomat(n, at);
         for (int i = 0; i < 3; i++)
-            j.translation[i] = narrow(t[i], a.name, &b.fit);
-        for (int i = 0; i < 4; i++)
-            j.rotation[i] = static_cast<float>(q[i]);
-        // The inverse of a turn and a shift: the transposed turn, then the
-        // shift turned back.
-        const rigframe &w = b.world[n];
-        for (int col = 0; col < 3; col++) {
-            for (int row = 0; row < 3; row++)
-                j.inversebind[col * 4 + row] = static_cast<float>(w.r[col][row]);
-            j.inversebind[col * 4 + 3] = 0;
-        }
-        for (int row = 0; row < 3; row++) {
-            double v = -(w.r[0][row] * w.t[0] + w.r[1][row] * w.t[1] + w.r[2][row] * w.t[2]);
-            j.inversebind[12 + row] = narrow(v, a.name, &b.fit);
-        }
-        j.inversebind[15] = 1;
+            w.t[i] = at[i];
+        b.joint(f->joints, n, true, q, t, w);
     }
 
     // Every array is sized once: the largest figure has some 150,000
@@ -208,7 +291,16 @@ int buildfigure(glbfigure *f)
     int bonds = 0;
     for (int n = 0; n < natoms; n++) {
         balls[atoms[n].sort - elements]++;
-        bonds += n > 0 && atoms[n].bondl != 0;
+        bonds += linkisbond(n) && atoms[n].bondl != 0;
+    }
+    // A ring bond between two atoms in one place has no length to draw.
+    std::vector<char> ringdrawn(nringbonds, 0);
+    for (int k = 0; k < nringbonds; k++) {
+        double from[3], to[3];
+        b.atomat(ringbonds[k].a, from);
+        b.atomat(ringbonds[k].b, to);
+        ringdrawn[k] = from[0] != to[0] || from[1] != to[1] || from[2] != to[2];
+        bonds += ringdrawn[k];
     }
     auto reserve = [](glbprimitive &p, int shapes, int vertices, int triangles) {
         p.positions.reserve(static_cast<size_t>(shapes) * vertices * 3);
@@ -233,8 +325,11 @@ int buildfigure(glbfigure *f)
         p.material = nelements;
         reserve(p, bonds, 2 * BONDSIDES, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
-            if (atoms[n].bondl != 0)
-                b.bond(p, n);
+            if (linkisbond(n) && atoms[n].bondl != 0)
+                b.treebond(p, n);
+        for (int k = 0; k < nringbonds; k++)
+            if (ringdrawn[k])
+                b.closering(p, ringbonds[k]);
     }
     f->bad = b.fit.bad;
     if (f->bad) {

@@ -1,12 +1,17 @@
 // Everything the glTF file holds, as the 32-bit numbers it stores: the joints
 // with their rest transforms and inverse bind matrices, and the skinned mesh
-// split into one primitive per material. Built from the molecule model after
+// split into one primitive per material. Every bond of the bond graph is
+// one cylinder: a tree link's follows the child's joint; a ring bond's
+// ends follow the joints of their own atoms, so posing stretches it and
+// both ends stay on their atoms; a link that is no bond has none. Built from the molecule model after
 // the bond-angle pass; the file writer only lays it out.
 #pragma once
 
 #include <vector>
 
 struct glbjoint {
+    int atom;  // the atom whose joint this is, or whose tip
+    bool tip;  // the end of a leaf atom's bone: a joint at the atom that no vertex follows
     float translation[3];
     float rotation[4]; // quaternion x, y, z, w
     float inversebind[16]; // column-major, as glTF stores matrices
@@ -21,7 +26,10 @@ struct glbprimitive {
 };
 
 struct glbfigure {
-    std::vector<glbjoint> joints;         // one per atom, in table order
+    // One per atom, in table order, then one tip per leaf atom but the
+    // root, in table order.
+    std::vector<glbjoint> joints;
+    float rig[3]; // translation of the plain node that holds the root joint
     std::vector<glbprimitive> primitives; // element order, then the bonds; none empty
     const char *bad; // atom or element (or "bondradius") whose numbers do not fit; null if all fit
 };

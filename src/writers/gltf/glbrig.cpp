@@ -1,5 +1,7 @@
 #include "writers/gltf/glbrig.h"
 
+#include <cmath>
+
 #include "geometry/findangles.h"
 #include "geometry/trig.h"
 #include "model/model.h"
@@ -31,49 +33,101 @@ void dialrotation(const atom &a, double r[3][3])
     r[2][2] = cp * ct;
 }
 
+// sin 45 degrees: the quaternion of a quarter turn about X.
+const double HALFROOT2 = 0.70710678118654752440;
+
 } // namespace
 
 void jointrest(const atom &a, double q[4], double t[3])
 {
     t[0] = t[1] = t[2] = 0;
-    q[0] = q[1] = q[2] = 0;
-    q[3] = 1;
     if (!a.parent) {
-        if (readxyz) {
-            t[0] = a.p.x;
-            t[1] = a.p.y;
-            t[2] = a.p.z;
-        }
+        // The joint frame of the unturned bond frame.
+        q[0] = HALFROOT2;
+        q[1] = q[2] = 0;
+        q[3] = HALFROOT2;
+        t[1] = rootbonelength();
         return;
     }
     if (a.parent->parent)
-        t[1] = a.parent->bondl;
-    // Half angles: the quaternion of the Y turn times that of the X turn.
+        t[2] = -a.parent->bondl;
+    // The dials' turn seen in joint frames: theta about X stays, phi about
+    // the bond frame's Y is phi about the joint's -Z. The quaternion of the
+    // Z turn times that of the X turn, from half angles.
     double sx = ksin(radians(a.theta) / 2), cx = kcos(radians(a.theta) / 2);
     double sy = ksin(radians(a.phi) / 2), cy = kcos(radians(a.phi) / 2);
     q[0] = cy * sx;
-    q[1] = sy * cx;
-    q[2] = -sy * sx;
+    q[1] = -sy * sx;
+    q[2] = -sy * cx;
     q[3] = cy * cx;
 }
 
-void atominjoint(const atom &a, double out[3])
+double rootbonelength()
+{
+    double shortest = 0, longest = 0;
+    for (int n = 1; n < natoms; n++) {
+        double b = std::fabs(atoms[n].bondl);
+        if (b > longest)
+            longest = b;
+        if (atoms[n].parent == &atoms[0] && b != 0 && (shortest == 0 || b < shortest))
+            shortest = b;
+    }
+    if (shortest != 0)
+        return shortest / 2;
+    if (longest != 0)
+        return longest / 2;
+    if (natoms > 0 && atoms[0].sort && atoms[0].sort->rad != 0)
+        return std::fabs(atoms[0].sort->rad);
+    return 1;
+}
+
+void rignode(double t[3])
+{
+    t[0] = t[1] = t[2] = 0;
+    if (natoms > 0 && readxyz) {
+        t[0] = atoms[0].p.x;
+        t[1] = atoms[0].p.y;
+        t[2] = atoms[0].p.z;
+    }
+    t[1] -= rootbonelength();
+}
+
+void atominbond(const atom &a, double out[3])
 {
     out[0] = out[2] = 0;
     out[1] = a.parent ? a.bondl : 0;
 }
 
-void restframes(rigframe *world, jointpose *rest)
+rigframe jointframe(const rigframe &bond)
+{
+    // A quarter turn about X maps the joint's -Z onto the bond's +Y: the
+    // joint's X, Y and Z axes are the bond frame's X, Z and -Y.
+    rigframe j;
+    for (int i = 0; i < 3; i++) {
+        j.r[i][0] = bond.r[i][0];
+        j.r[i][1] = bond.r[i][2];
+        j.r[i][2] = -bond.r[i][1];
+        j.t[i] = bond.t[i];
+    }
+    return j;
+}
+
+void bondframes(rigframe *world, jointpose *rest)
 {
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
-        jointpose own;
-        jointpose &pose = rest ? rest[n] : own;
-        double *t = pose.t, r[3][3];
-        jointrest(a, pose.q, t);
+        if (rest)
+            jointrest(a, rest[n].q, rest[n].t);
+        double r[3][3];
         dialrotation(a, r);
         rigframe &w = world[n];
         if (!a.parent) {
+            double t[3] = {0, 0, 0};
+            if (readxyz) {
+                t[0] = a.p.x;
+                t[1] = a.p.y;
+                t[2] = a.p.z;
+            }
             for (int i = 0; i < 3; i++) {
                 for (int j = 0; j < 3; j++)
                     w.r[i][j] = r[i][j];
@@ -81,11 +135,15 @@ void restframes(rigframe *world, jointpose *rest)
             }
             continue;
         }
-        // Parents stand earlier in the table, so theirs is done already.
+        // Parents stand earlier in the table, so theirs is done already. A
+        // child of the root pivots at the root atom, any other at its
+        // parent atom, bondl along the parent's bond.
         const rigframe &p = world[a.parent - atoms];
         for (int i = 0; i < 3; i++)
             for (int j = 0; j < 3; j++)
                 w.r[i][j] = p.r[i][0] * r[0][j] + p.r[i][1] * r[1][j] + p.r[i][2] * r[2][j];
-        mappoint(p, t, w.t);
+        double pivot[3];
+        atominbond(*a.parent, pivot);
+        mappoint(p, pivot, w.t);
     }
 }

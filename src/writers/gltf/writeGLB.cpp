@@ -276,35 +276,54 @@ void writematerial(jsontext &j, const char *name, unsigned char red, unsigned ch
     j.close('}');
 }
 
+// Nodes: the atoms' joints in table order, then the leaf tips, then the
+// plain node that holds the rig, then the mesh.
 void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
 {
+    int njoints = static_cast<int>(f.joints.size());
     std::vector<std::vector<int>> children(natoms);
     for (int n = 1; n < natoms; n++)
         children[atoms[n].parent - atoms].push_back(n);
+    for (int k = natoms; k < njoints; k++)
+        children[f.joints[k].atom].push_back(k);
 
     j.key("nodes");
     j.open('[');
-    for (int n = 0; n < natoms; n++) {
+    for (int k = 0; k < njoints; k++) {
+        const glbjoint &g = f.joints[k];
         j.open('{');
         j.key("name");
-        j.string(atoms[n].name);
-        if (!children[n].empty()) {
+        j.string((g.tip ? std::string(atoms[g.atom].name) + ".tip" : std::string(atoms[g.atom].name)).c_str());
+        if (!g.tip && !children[k].empty()) {
             j.key("children");
             j.open('[');
-            for (int c : children[n])
+            for (int c : children[k])
                 j.integer(c);
             j.close(']');
         }
-        writefloats(j, "translation", f.joints[n].translation, 3);
-        writefloats(j, "rotation", f.joints[n].rotation, 4);
+        writefloats(j, "translation", g.translation, 3);
+        if (!g.tip)
+            writefloats(j, "rotation", g.rotation, 4);
+        j.close('}');
+    }
+    if (natoms > 0) {
+        j.open('{');
+        j.key("name");
+        j.string(name);
+        j.key("children");
+        j.open('[');
+        j.integer(0);
+        j.close(']');
+        writefloats(j, "translation", f.rig, 3);
         j.close('}');
     }
     if (hasmesh) {
         // The skinned mesh stands at the scene's root without a transform of
-        // its own: the joints alone place its vertices.
+        // its own: the joints alone place its vertices. Its own name keeps
+        // it apart from the rig in tools that name objects after nodes.
         j.open('{');
         j.key("name");
-        j.string(name);
+        j.string((std::string(name) + "_mesh").c_str());
         j.key("mesh");
         j.integer(0);
         j.key("skin");
@@ -375,7 +394,8 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     if (hasmesh) {
         for (const glbprimitive &p : f.primitives)
             prims.push_back(layprimitive(l, p, natoms));
-        inversebind = l.add(l.addview(f.joints.size() * 64, 0, INVERSEBINDS, nullptr), FLOAT, natoms, "MAT4");
+        inversebind = l.add(l.addview(f.joints.size() * 64, 0, INVERSEBINDS, nullptr), FLOAT,
+                            static_cast<int>(f.joints.size()), "MAT4");
     }
 
     jsontext j;
@@ -398,10 +418,11 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     if (natoms > 0 || hasmesh) {
         j.key("nodes");
         j.open('[');
+        int rig = static_cast<int>(f.joints.size());
         if (natoms > 0)
-            j.integer(0);
+            j.integer(rig);
         if (hasmesh)
-            j.integer(natoms);
+            j.integer(natoms > 0 ? rig + 1 : rig);
         j.close(']');
     }
     j.close('}');
@@ -450,12 +471,12 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
         j.string(name);
         j.key("inverseBindMatrices");
         j.integer(inversebind);
-        j.key("skeleton");
-        j.integer(0);
+        // No "skeleton": Blender then takes the rig node as the armature
+        // and its short step to the root joint as the root's bone.
         j.key("joints");
         j.open('[');
-        for (int n = 0; n < natoms; n++)
-            j.integer(n);
+        for (size_t n = 0; n < f.joints.size(); n++)
+            j.integer(static_cast<long long>(n));
         j.close(']');
         j.close('}');
         j.close(']');

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "model/bondgraph.h"
 #include "model/model.h"
 #include "base/nocase.h"
 #include "writers/BALL.h"
@@ -71,14 +72,17 @@ void writeactors(textbuffer &out, const cr2patterns &p)
     const numtext rad = printg(root.sort->rad), tx = printg(x), ty = printg(y), tz = printg(z);
     p.root.fill(out, {root.shortname, root.name, rad, rad, tx, tx, ty, ty, tz, tz});
 
-    const numtext radius = printg(bondradius);
+    const numtext radius = printg(bondradius), none = printg(0);
     for (int i = 1; i < natoms; i++) {
         const atom &a = atoms[i];
         p.atom1.fill(out, {a.shortname, a.name, a.parent->shortname});
         const numtext bondl = printg(a.bondl), minus = printg(-a.bondl), theta = printg(a.theta),
                       phi = printg(a.phi);
+        // A link that is no bond keeps its cylinder at the mesh's own tiny
+        // size: its thickening morph is left at 0.
+        const numtext &thick = linkisbond(i) ? radius : none;
         if (bondradius != 0)
-            p.atom2.fill(out, {bondl, bondl, radius, radius});
+            p.atom2.fill(out, {bondl, bondl, thick, thick});
         p.atom3.fill(out, {bondl, bondl, theta, theta, phi, phi, minus, minus, bondl, bondl, bondl, minus});
     }
 }

@@ -150,7 +150,18 @@ TEST_F(Glb, JointsNestAsTheAtomTreeWithTheDialsAsRestTransforms)
     load("golden/nested.krx");
     glbfile f = writeandread();
     const jvalue &nodes = f.json["nodes"];
-    ASSERT_EQ(nodes.size(), static_cast<size_t>(natoms + 1));
+    // The atoms' joints, a tip per leaf atom but the root, the rig node and
+    // the mesh.
+    std::vector<int> leaves;
+    for (int i = 1; i < natoms; i++) {
+        bool leaf = true;
+        for (int c = 0; c < natoms; c++)
+            leaf = leaf && atoms[c].parent != &atoms[i];
+        if (leaf)
+            leaves.push_back(i);
+    }
+    int njoints = natoms + static_cast<int>(leaves.size());
+    ASSERT_EQ(nodes.size(), static_cast<size_t>(njoints + 2));
     for (int i = 0; i < natoms; i++) {
         const jvalue &n = nodes[i];
         EXPECT_EQ(n["name"].text, atoms[i].name);
@@ -158,57 +169,102 @@ TEST_F(Glb, JointsNestAsTheAtomTreeWithTheDialsAsRestTransforms)
         for (int c = 0; c < natoms; c++)
             if (atoms[c].parent == &atoms[i])
                 kids.push_back(c);
+        for (size_t t = 0; t < leaves.size(); t++)
+            if (leaves[t] == i)
+                kids.push_back(natoms + static_cast<int>(t));
         ASSERT_EQ(n["children"].size(), kids.size()) << atoms[i].name;
         for (size_t c = 0; c < kids.size(); c++)
             EXPECT_EQ(n["children"][c].integer(), kids[c]);
-        // Pivot at the parent atom: the parent's bond length along Y, none
-        // for a child of the root.
-        double ty = atoms[i].parent && atoms[i].parent->parent ? atoms[i].parent->bondl : 0;
+        if (!atoms[i].parent)
+            continue;
+        // Pivot at the parent atom, which lies on the parent joint's -Z
+        // axis; a child of the root pivots at the root joint's origin.
+        double tz = atoms[i].parent->parent ? -atoms[i].parent->bondl : 0;
         EXPECT_EQ(n["translation"][0].number, 0);
-        EXPECT_FLOAT_EQ(n["translation"][1].number, ty);
-        EXPECT_EQ(n["translation"][2].number, 0);
-        // The rest turn maps +Y onto the bond direction the pass measured.
+        EXPECT_EQ(n["translation"][1].number, 0);
+        EXPECT_FLOAT_EQ(n["translation"][2].number, tz);
+        // The rest turn maps -Z onto the bond direction the pass measured,
+        // seen in the parent's joint frame (bond frame X, Z, -Y).
         double m[16];
         nodematrix(n, m);
-        if (atoms[i].parent) {
-            double t = atoms[i].theta * pi / 180, p = atoms[i].phi * pi / 180;
-            EXPECT_NEAR(m[1], std::sin(t) * std::sin(p), 1e-6);
-            EXPECT_NEAR(m[5], std::cos(t), 1e-6);
-            EXPECT_NEAR(m[9], std::sin(t) * std::cos(p), 1e-6);
-            // X stays in the parent's XZ plane: theta turns about it first.
-            EXPECT_NEAR(m[4], 0, 1e-6);
-        }
+        double t = atoms[i].theta * pi / 180, p = atoms[i].phi * pi / 180;
+        EXPECT_NEAR(-m[2], std::sin(t) * std::sin(p), 1e-6);
+        EXPECT_NEAR(-m[6], std::sin(t) * std::cos(p), 1e-6);
+        EXPECT_NEAR(-m[10], -std::cos(t), 1e-6);
+        // X stays square to the parent's bond: theta turns about it first.
+        EXPECT_NEAR(m[8], 0, 1e-6);
     }
-    // The mesh node: at the scene's root, no transform, skinned.
-    const jvalue &meshnode = nodes[natoms];
+    // The tips: at their atom, on the leaf joint's -Z, unturned, no children.
+    for (size_t t = 0; t < leaves.size(); t++) {
+        const jvalue &n = nodes[natoms + t];
+        EXPECT_EQ(n["name"].text, std::string(atoms[leaves[t]].name) + ".tip");
+        EXPECT_FALSE(n.has("children") || n.has("rotation"));
+        EXPECT_EQ(n["translation"][0].number, 0);
+        EXPECT_EQ(n["translation"][1].number, 0);
+        EXPECT_FLOAT_EQ(n["translation"][2].number, -atoms[leaves[t]].bondl);
+    }
+    // The rig node, a plain node named by the figure, holds the root joint.
+    const jvalue &rig = nodes[njoints];
+    EXPECT_EQ(rig["name"].text, "molecule"); // writeandread names the figure so
+    ASSERT_EQ(rig["children"].size(), 1u);
+    EXPECT_EQ(rig["children"][0].integer(), 0);
+    // The mesh node: at the scene's root, no transform, skinned, its own name.
+    const jvalue &meshnode = nodes[njoints + 1];
+    EXPECT_EQ(meshnode["name"].text, "molecule_mesh");
     EXPECT_FALSE(meshnode.has("translation") || meshnode.has("rotation") || meshnode.has("scale") || meshnode.has("matrix"));
     EXPECT_EQ(meshnode["mesh"].integer(), 0);
     EXPECT_EQ(meshnode["skin"].integer(), 0);
     const jvalue &roots = f.json["scenes"][0]["nodes"];
     ASSERT_EQ(roots.size(), 2u);
-    EXPECT_EQ(roots[0].integer(), 0);
-    EXPECT_EQ(roots[1].integer(), natoms);
+    EXPECT_EQ(roots[0].integer(), njoints);
+    EXPECT_EQ(roots[1].integer(), njoints + 1);
+    // Every joint, the tips too, and no skeleton: the rig node is no joint.
     const jvalue &skin = f.json["skins"][0];
-    ASSERT_EQ(skin["joints"].size(), static_cast<size_t>(natoms));
-    for (int i = 0; i < natoms; i++)
+    ASSERT_EQ(skin["joints"].size(), static_cast<size_t>(njoints));
+    for (int i = 0; i < njoints; i++)
         EXPECT_EQ(skin["joints"][i].integer(), i);
-    EXPECT_EQ(skin["skeleton"].integer(), 0);
+    EXPECT_FALSE(skin.has("skeleton"));
 }
 
-TEST_F(Glb, RootJointStandsAtTheRootsPosition)
+TEST_F(Glb, RootBoneIsAShortStepFromTheRigNodeWhereverTheFigureStands)
 {
+    // water_xyz: the root at 0.5 -1 2.
     load("golden/water_xyz.krx");
     glbfile f = writeandread();
-    const jvalue &t = f.json["nodes"][0]["translation"];
-    EXPECT_FLOAT_EQ(t[0].number, 0.5);
-    EXPECT_FLOAT_EQ(t[1].number, -1);
-    EXPECT_FLOAT_EQ(t[2].number, 2);
+    const jvalue &nodes = f.json["nodes"];
+    double shortest = std::min(std::fabs(atoms[1].bondl), std::fabs(atoms[2].bondl));
+    const jvalue &root = nodes[0];
+    EXPECT_EQ(root["translation"][0].number, 0);
+    EXPECT_FLOAT_EQ(root["translation"][1].number, shortest / 2);
+    EXPECT_EQ(root["translation"][2].number, 0);
+    // A quarter turn about X: the root's -Z points up.
+    EXPECT_FLOAT_EQ(root["rotation"][0].number, std::sqrt(0.5));
+    EXPECT_FLOAT_EQ(root["rotation"][3].number, std::sqrt(0.5));
+    const jvalue &rig = nodes[f.json["scenes"][0]["nodes"][0].integer()];
+    EXPECT_FLOAT_EQ(rig["translation"][0].number, 0.5);
+    EXPECT_FLOAT_EQ(rig["translation"][1].number, -1 - shortest / 2);
+    EXPECT_FLOAT_EQ(rig["translation"][2].number, 2);
+    std::vector<std::vector<double>> world = worldmatrices(f);
+    EXPECT_NEAR(world[0][3], 0.5, 1e-6);
+    EXPECT_NEAR(world[0][7], -1, 1e-6);
+    EXPECT_NEAR(world[0][11], 2, 1e-6);
 
-    // In angle mode the root stands at the origin, whatever its line said.
-    load("golden/nested.krx");
-    f = writeandread();
-    for (int k = 0; k < 3; k++)
-        EXPECT_EQ(f.json["nodes"][0]["translation"][k].number, 0);
+    // Moved far away, the root joint's step stays the same.
+    ASSERT_EQ(readtext("readxyz\nelement O 0 0 255 0.4\nelement H 255 255 255 0.25\n"
+                       "atom O1 O 1000.5 -999 2002\n{ atom H1 H 1001.257 -998.414 2002 }\n"
+                       "atom H2 H 999.743 -998.414 2002\n"),
+              1);
+    ASSERT_EQ(findangles(0), 1);
+    EXPECT_NEAR(writeandread().json["nodes"][0]["translation"][1].number, shortest / 2, 1e-4);
+
+    // Without bonds from the root: half the longest bond; without any bond:
+    // the root's ball radius, else 1.
+    ASSERT_EQ(readtext("element O 0 0 255 0.4\natom A O 0 0 0\natom B O 0 0 0\natom C O 10 0 3\n"), 1);
+    EXPECT_FLOAT_EQ(writeandread().json["nodes"][0]["translation"][1].number, 1.5);
+    ASSERT_EQ(readtext("element O 0 0 255 0.4\natom A O 0 0 0\n"), 1);
+    EXPECT_FLOAT_EQ(writeandread().json["nodes"][0]["translation"][1].number, 0.4);
+    ASSERT_EQ(readtext("element O 0 0 255 0\natom A O 0 0 0\n"), 1);
+    EXPECT_FLOAT_EQ(writeandread().json["nodes"][0]["translation"][1].number, 1);
 }
 
 TEST_F(Glb, RestPoseOfGoldenAndExampleDescriptions)
@@ -463,9 +519,10 @@ TEST_F(Glb, AFigureWithNothingToDrawStillHasItsJoints)
     EXPECT_FALSE(f.json.has("skins"));
     EXPECT_FALSE(f.json.has("accessors"));
     EXPECT_FALSE(f.json.has("buffers"));
-    ASSERT_EQ(f.json["nodes"].size(), 3u);
+    ASSERT_EQ(f.json["nodes"].size(), 6u); // A, B, C, two tips, the rig
     EXPECT_EQ(f.json["nodes"][0]["children"].size(), 2u);
     ASSERT_EQ(f.json["scenes"][0]["nodes"].size(), 1u);
+    EXPECT_EQ(f.json["scenes"][0]["nodes"][0].integer(), 5);
     EXPECT_EQ(f.json["materials"].size(), 1u);
 }
 
@@ -504,4 +561,42 @@ TEST_F(Glb, NumbersBeyondFloatsAreRefusedByName)
     // The largest float itself fits.
     ASSERT_EQ(readtext("element O 1 1 1 3e38\natom A O 0 0 0\n"), 1);
     EXPECT_EQ(glboutofrange(), nullptr);
+}
+
+TEST_F(Glb, ARingBondFollowsBothItsAtomsAndAFalseLinkHasNoCylinder)
+{
+    // A square ring A B C D closed by D-A, and E hung from A by no bond.
+    ASSERT_EQ(readtext("bondradius 0.1\nelement C 1 2 3 0.3\natom A C 0 0 0\natom B C 90 0 1\n"
+                       "atom C C 90 0 1\natom D C 90 0 1\n{ atom E C 180 0 3 }\n"
+                       "//@ bond A D\n//@ nobond E\n"),
+              1);
+    glbfile f = writeandread();
+    const jvalue &prims = f.json["meshes"][0]["primitives"];
+    const jvalue &bonds = prims[prims.size() - 1];
+    ASSERT_EQ(f.json["materials"][static_cast<size_t>(bonds["material"].integer())]["name"].text, "bonds");
+    int w;
+    std::vector<double> joints = accessorvalues(f, bonds["attributes"]["JOINTS_0"].integer(), &w);
+    std::vector<double> weights = accessorvalues(f, bonds["attributes"]["WEIGHTS_0"].integer(), &w);
+    // Three tree bonds (B, C, D) and the ring bond; none for E.
+    ASSERT_EQ(joints.size() / 4, 4u * 32);
+    std::map<int, int> bound;
+    for (size_t v = 0; v < joints.size() / 4; v++) {
+        EXPECT_EQ(weights[v * 4], 1.0);
+        bound[static_cast<int>(joints[v * 4])]++;
+    }
+    // The ring bond's two rings follow A and D, one each.
+    EXPECT_EQ(bound, (std::map<int, int>{{0, 16}, {1, 32}, {2, 32}, {3, 48}}));
+
+    // Turning B moves C and D: the ring bond's D end goes along, its A end
+    // stays, each on its atom.
+    std::map<int, std::vector<xyz>> rest = bondvertices(f, worldmatrices(f));
+    std::map<int, std::vector<xyz>> turned = bondvertices(f, worldmatrices(f, 1, 50));
+    std::map<int, xyz> centres = ballcentres(f, worldmatrices(f, 1, 50));
+    for (const xyz &v : turned[0])
+        EXPECT_NEAR(distance(v, centres[0]), 0.1, 1e-5);
+    int ond = 0;
+    for (const xyz &v : turned[3])
+        ond += std::fabs(distance(v, centres[3]) - 0.1) < 1e-5;
+    EXPECT_EQ(ond, 32); // D's ring of the ring bond and of its own tree bond
+    EXPECT_GT(distance(rest[3][0], turned[3][0]), 0.1);
 }

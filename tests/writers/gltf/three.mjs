@@ -89,13 +89,27 @@ async function checkfile(krxpath, glbpath) {
     check('one skeleton', skeletons.size === 1, `${skeletons.size} skeletons`);
     const skeleton = meshes[0].skeleton;
     const bones = skeleton.bones;
-    check('one bone per atom', bones.length === description.atoms.length,
-        `${bones.length} bones, ${description.atoms.length} atoms`);
+    // A bone per atom, in the description's order, then a tip per leaf: a
+    // bone without children at the end of its leaf's bond, which no vertex
+    // follows.
+    const natoms = description.atoms.length;
+    check('one bone per atom', bones.length >= natoms && bones.length < 2 * natoms,
+        `${bones.length} bones, ${natoms} atoms`);
     bones.forEach((b, i) => check('bones', b.isBone, `joint ${i} is no Bone`));
+    bones.slice(natoms).forEach((b) => {
+        check('tips', b.children.length === 0 && bones.indexOf(b.parent) > 0 && bones.indexOf(b.parent) < natoms,
+            `${b.name} is no leaf's tip`);
+        check('tips', !b.parent.children.some((c) => c !== b && c.isBone), `${b.name} hangs from an atom with children`);
+    });
+    for (const mesh of meshes) {
+        const joints = mesh.geometry.attributes.skinIndex;
+        for (let i = 0; i < joints.count; i++)
+            check('tips', joints.getX(i) < natoms, `a vertex follows tip ${joints.getX(i)}`);
+    }
     // Bones are named by their atoms (where the reader had nothing to rename).
     const names = description.atoms.map((a) => a.name);
     if (new Set(names.map((n) => n.toLowerCase())).size === names.length)
-        bones.forEach((b, i) => check('bone names', b.name === names[i], `joint ${i} is ${b.name}, not ${names[i]}`));
+        names.forEach((n, i) => check('bone names', bones[i].name === n, `joint ${i} is ${bones[i].name}, not ${n}`));
 
     // Rest pose: the loader's skinning leaves every vertex where it was bound.
     let restworst = 0;

@@ -1,0 +1,11 @@
+// The first stage of every conversion: the description read into the model
+// and, in coordinate mode, the bond angles derived, with every message on
+// the way shown.
+#pragma once
+
+#include <cstdio>
+
+// Resets the model, reads the open description at path, refuses one without
+// atoms and runs the bond-angle pass when it gives coordinates. Returns 1
+// when there is a molecule to write, else 0 (already reported).
+int loaddescription(FILE *KRX, const char *path);

@@ -1,0 +1,178 @@
+// The bond-graph annotations of a description: what the reader takes into
+// the bond table, what it ignores with a console warning (never a box), and
+// that a description without any converts exactly as before.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "geometry/findangles.h"
+#include "job/KESTRIX.h"
+#include "model/bondgraph.h"
+#include "model/model.h"
+#include "support/scripted_ui.h"
+#include "support/testutil.h"
+
+namespace {
+
+// A ring of four atoms and a one-atom part, in angle mode.
+const char RING[] = "element C 1 2 3 0.3\n"
+                    "atom A C 0 0 0\n"
+                    "atom B C 90 0 1\n"
+                    "atom C C 90 0 1\n"
+                    "atom D C 90 0 1\n"
+                    "atom Ion C 0 0 4\n";
+
+struct readresult {
+    std::vector<std::pair<std::string, std::string>> rings;
+    std::vector<std::string> nobonds;
+    std::vector<std::string> warnings; // caption: text
+};
+
+readresult readannotated(const std::string &annotations, bool before = false)
+{
+    scripted::clear();
+    std::string text = before ? annotations + RING : RING + annotations;
+    EXPECT_EQ(readtext(text), 1);
+    // Annotations never stop a reading, and never show a box.
+    EXPECT_TRUE(scripted::messages.empty());
+    readresult r;
+    for (int k = 0; k < nringbonds; k++)
+        r.rings.push_back({atoms[ringbonds[k].a].name, atoms[ringbonds[k].b].name});
+    for (int i = 0; i < natoms; i++)
+        if (nobond[i])
+            r.nobonds.push_back(atoms[i].name);
+    for (const recordedmessage &m : scripted::consolewarnings) {
+        std::string text = m.text;
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        r.warnings.push_back(m.caption + ": " + text);
+    }
+    return r;
+}
+
+typedef std::vector<std::pair<std::string, std::string>> ringlist;
+typedef std::vector<std::string> names;
+
+const std::string MALFORMED = "this annotation is malformed and is ignored: ";
+const std::string UNKNOWN = "this annotation names an unknown atom and is ignored: ";
+
+} // namespace
+
+class Annotations : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(startup(), 1); }
+};
+
+TEST_F(Annotations, RingBondsAndFalseLinksAreTaken)
+{
+    readresult r = readannotated("//@ bond A D\n//@ nobond Ion\n");
+    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
+    EXPECT_EQ(r.nobonds, (names{"Ion"}));
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST_F(Annotations, MayStandBeforeTheAtomsTheyNameAndIgnoreCase)
+{
+    // Names as the reader made them unique, compared without regard to case;
+    // the keyword in any case; the lower index first.
+    readresult r = readannotated("//@ BOND d a\n//@ NoBond ION   // a comment may follow\n", true);
+    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
+    EXPECT_EQ(r.nobonds, (names{"Ion"}));
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST_F(Annotations, WhatCannotBeTakenIsIgnoredWithAConsoleWarning)
+{
+    struct refusal {
+        std::string line;
+        std::string warning;
+    } cases[] = {
+        {"//@", MALFORMED + "//@"},
+        {"//@ bond A", MALFORMED + "//@ bond A"},
+        {"//@ bond A B C", MALFORMED + "//@ bond A B C"},
+        {"//@ bond A a", MALFORMED + "//@ bond A a"},
+        {"//@ nobond", MALFORMED + "//@ nobond"},
+        {"//@ nobond B C", MALFORMED + "//@ nobond B C"},
+        {"//@ bond A D-1", MALFORMED + "//@ bond A D-1"},
+        {"//@ link A D", MALFORMED + "//@ link A D"},
+        {"//@ bond A " + std::string(32, 'x'), MALFORMED + "//@ bond A " + std::string(32, 'x')},
+        {"//@ bond A Q", UNKNOWN + "//@ bond A Q"},
+        {"//@ nobond Q", UNKNOWN + "//@ nobond Q"},
+        {"//@ nobond A", "this annotation names the root, which hangs from no atom; it is ignored: //@ nobond A"},
+        {"//@ bond C B", "this annotation names a link of the atom tree and is ignored: //@ bond C B"},
+    };
+    for (const refusal &c : cases) {
+        SCOPED_TRACE(c.line);
+        readresult r = readannotated(c.line + "\n");
+        EXPECT_TRUE(r.rings.empty());
+        EXPECT_TRUE(r.nobonds.empty());
+        EXPECT_EQ(r.warnings, (names{c.warning}));
+    }
+    // A repeated annotation is taken once.
+    readresult r = readannotated("//@ bond A D\n//@ bond D A\n//@ nobond Ion\n//@ nobond ion\n");
+    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
+    EXPECT_EQ(r.nobonds, (names{"Ion"}));
+    EXPECT_EQ(r.warnings, (names{"this annotation repeats an earlier one and is ignored: //@ bond D A",
+                                 "this annotation repeats an earlier one and is ignored: //@ nobond ion"}));
+}
+
+TEST_F(Annotations, OtherCommentsAreNoAnnotations)
+{
+    // Only the token "//@" at the line's start makes one.
+    readresult r = readannotated("//@bond A D\n// @ bond A D\n//  bond A D\natom E C 0 0 1 //@ nobond E\n");
+    EXPECT_TRUE(r.rings.empty());
+    EXPECT_TRUE(r.nobonds.empty());
+    EXPECT_TRUE(r.warnings.empty());
+}
+
+TEST_F(Annotations, EachReadingStartsWithAnEmptyTable)
+{
+    readannotated("//@ bond A D\n//@ nobond Ion\n");
+    readresult r = readannotated("");
+    EXPECT_TRUE(r.rings.empty());
+    EXPECT_TRUE(r.nobonds.empty());
+}
+
+TEST_F(Annotations, TooManyAreIgnoredWithOneWarningEach)
+{
+    // A chain of 100 atoms and every pair two apart and more as a ring
+    // bond: far more than the table holds.
+    std::string text = "element C 1 2 3 0.3\natom A0 C 0 0 0\n";
+    for (int i = 1; i < 100; i++)
+        text += "atom A" + std::to_string(i) + " C 10 0 1\n";
+    int given = 0;
+    for (int i = 0; i < 100; i++)
+        for (int j = i + 2; j < 100; j++, given++)
+            text += "//@ bond A" + std::to_string(i) + " A" + std::to_string(j) + "\n";
+    scripted::clear();
+    ASSERT_EQ(readtext(text), 1);
+    EXPECT_EQ(nringbonds, static_cast<int>(MAXRINGBONDS));
+    EXPECT_EQ(scripted::consolewarnings.size(), static_cast<size_t>(given - MAXRINGBONDS));
+    EXPECT_TRUE(scripted::messages.empty());
+}
+
+TEST_F(Annotations, NoAnnotationChangesNeitherPoserFile)
+{
+    // The golden water with a false link and a ring bond: the OBJ file is
+    // the same, the figure file differs only in H2's thickening morph.
+    std::string plain = readfile(testdata("golden/water.krx"));
+    ASSERT_EQ(readtext(plain), 1);
+    std::string obj = objtext(), cr2 = cr2text();
+    ASSERT_EQ(readtext(plain + "//@ nobond H2\n//@ bond H1 H2\n"), 1);
+    EXPECT_EQ(objtext(), obj);
+    std::string annotated = cr2text();
+    ASSERT_NE(annotated, cr2);
+    // Undo the two numbers by hand: the rest is byte for byte the same.
+    size_t h2 = annotated.find("\tname    H2\n");
+    ASSERT_NE(h2, std::string::npos);
+    for (int k = 0; k < 2; k++) {
+        const std::string was = k ? "\t\t\t\tk  0  0.05\n" : "\t\t\tinitValue 0.05\n";
+        const std::string now = k ? "\t\t\t\tk  0  0\n" : "\t\t\tinitValue 0\n";
+        size_t thick = annotated.find("\t\t\tname bond_thicker\n", h2);
+        size_t at = annotated.find(now, thick);
+        ASSERT_NE(at, std::string::npos);
+        annotated.replace(at, now.size(), was);
+    }
+    EXPECT_EQ(annotated, cr2);
+}
