@@ -19,6 +19,7 @@
 
 void messagebox(window, const char *, const char *, unsigned) {}
 void filewarning(window, const char *, const char *, const char *) {}
+void consolewarning(const char *, const char *) {}
 int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
 
 namespace {
