@@ -13,7 +13,7 @@ build=${1:-$top/build-deb}
 mingw=${2:-$top/build-mingw}
 . "$top/scripts/packages.sh"
 "$top/scripts/setup.sh"
-installmissing dpkg-dev file g++-mingw-w64-x86-64
+installmissing dpkg-dev file g++-mingw-w64-x86-64 libz-mingw-w64-dev
 # An existing build folder keeps its own settings; a new one is a release build.
 configure() { # DIR CMAKE-OPTIONS...
     dir=$1

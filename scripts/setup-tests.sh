@@ -13,9 +13,9 @@ top=$(cd "$here/.." && pwd)
 "$here/setup.sh"
 installmissing libgtest-dev python3 \
     dpkg-dev file lintian \
-    g++-mingw-w64-x86-64 mingw-w64-tools \
+    g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev \
     wine wine64 xvfb xdotool openbox x11-utils imagemagick libx11-dev \
-    clang libclang-rt-14-dev strace openbabel
+    clang libclang-rt-14-dev strace openbabel chemical-structures libavogadro-data pymol-data
 # Node.js may come with its own npm from outside Debian; Debian's packages
 # are only for a machine that has neither.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || installmissing nodejs npm

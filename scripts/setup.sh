@@ -6,4 +6,5 @@
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/packages.sh"
-installmissing cmake ninja-build g++
+# zlib, gemmi with PEGTL and pugixml: the libraries kestrix-import reads with.
+installmissing cmake ninja-build g++ zlib1g-dev gemmi-dev tao-pegtl-dev libpugixml-dev

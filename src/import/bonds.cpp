@@ -1,37 +1,200 @@
 #include "bonds.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
 
 #include "elements.h"
+#include "text.h"
 
 namespace importer {
 
-bool bonded(const inatom &a, const inatom &b)
+namespace {
+
+double distance2(const inatom &a, const inatom &b)
 {
     double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    double d2 = dx * dx + dy * dy + dz * dz;
-    double most = element_of(a.element).covalent + element_of(b.element).covalent + 0.45;
-    return d2 > 0.40 * 0.40 && d2 < most * most;
+    return dx * dx + dy * dy + dz * dz;
 }
 
-std::vector<std::pair<int, int>> allbonds(const inmolecule &m)
+double cutoff(const inatom &a, const inatom &b)
 {
-    std::vector<std::pair<int, int>> out;
+    return element_of(a.element).covalent + element_of(b.element).covalent + 0.45;
+}
+
+struct incell {
+    std::array<long long, 3> cell;
+    int atom;
+    bool operator<(const incell &o) const { return cell < o.cell || (cell == o.cell && atom < o.atom); }
+};
+
+std::string atomat(const std::string &name, const inatom &a, int index)
+{
+    if (a.line > 0)
+        return where(name, a.line);
+    return name + ": atom " + std::to_string(index + 1);
+}
+
+} // namespace
+
+bool bonded(const inatom &a, const inatom &b)
+{
+    double d2 = distance2(a, b), most = cutoff(a, b);
+    return d2 > TOOCLOSE * TOOCLOSE && d2 < most * most;
+}
+
+void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, int, double)> &pair)
+{
+    double largest = 0;
+    for (const inatom &a : atoms)
+        largest = std::max(largest, element_of(a.element).covalent);
+    // Too close counts too, so the cell is at least that wide.
+    double width = std::max(2 * largest + 0.45, TOOCLOSE);
+    std::vector<double> radius(atoms.size());
+    for (size_t i = 0; i < atoms.size(); i++)
+        radius[i] = element_of(atoms[i].element).covalent;
+    std::vector<incell> cells;
+    cells.reserve(atoms.size());
+    for (size_t i = 0; i < atoms.size(); i++) {
+        const inatom &a = atoms[i];
+        cells.push_back({{static_cast<long long>(std::floor(a.x / width)),
+                          static_cast<long long>(std::floor(a.y / width)),
+                          static_cast<long long>(std::floor(a.z / width))},
+                         static_cast<int>(i)});
+    }
+    std::sort(cells.begin(), cells.end());
+    auto runof = [&](const std::array<long long, 3> &c) {
+        incell probe{c, -1};
+        auto from = std::lower_bound(cells.begin(), cells.end(), probe);
+        auto to = from;
+        while (to != cells.end() && to->cell == c)
+            ++to;
+        return std::make_pair(from, to);
+    };
+    size_t start = 0;
+    while (start < cells.size()) {
+        size_t end = start;
+        while (end < cells.size() && cells[end].cell == cells[start].cell)
+            end++;
+        const std::array<long long, 3> &c = cells[start].cell;
+        // Pairs within the cell, then with the 13 neighbours that come
+        // after it, so that each pair of cells is looked at once.
+        for (int dx = -1; dx <= 1; dx++)
+            for (int dy = -1; dy <= 1; dy++)
+                for (int dz = -1; dz <= 1; dz++) {
+                    std::array<long long, 3> n{c[0] + dx, c[1] + dy, c[2] + dz};
+                    if (n < c)
+                        continue;
+                    bool same = n == c;
+                    auto run = same ? std::make_pair(cells.begin() + static_cast<long>(start),
+                                                     cells.begin() + static_cast<long>(end))
+                                    : runof(n);
+                    for (size_t k = start; k < end; k++) {
+                        int i = cells[k].atom;
+                        for (auto it = run.first; it != run.second; ++it) {
+                            int j = it->atom;
+                            if (same && j <= i)
+                                continue;
+                            double d2 = distance2(atoms[i], atoms[j]);
+                            double most = radius[i] + radius[j] + 0.45;
+                            if (d2 < most * most)
+                                pair(std::min(i, j), std::max(i, j), d2);
+                        }
+                    }
+                }
+        start = end;
+    }
+}
+
+int findbonds(const inmolecule &m, const std::string &name, bondlist &out, problem &p)
+{
+    out.clear();
     for (const auto &b : m.bonds) {
         if (b.first == b.second)
             continue;
         out.push_back({std::min(b.first, b.second), std::max(b.first, b.second)});
     }
-    if (m.perceive) {
-        int n = (int)m.atoms.size();
-        for (int i = 0; i < n; i++)
-            for (int j = i + 1; j < n; j++)
-                if (bonded(m.atoms[i], m.atoms[j]))
-                    out.push_back({i, j});
-    }
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
-    return out;
+
+    // Two atoms at one place, found by the same search as the bonds.
+    int closei = -1, closej = -1;
+    double closed2 = 0;
+    struct found {
+        double d2;
+        int i, j;
+    };
+    std::vector<found> near;
+    // What each atom may take, looked up once rather than once per pair.
+    std::vector<char> metal(m.atoms.size()), bondable(m.atoms.size());
+    for (size_t i = 0; i < m.atoms.size(); i++) {
+        metal[i] = ismetal(m.atoms[i].element);
+        bondable[i] = m.perceive && maxbonds(m.atoms[i].element) > 0;
+    }
+    nearpairs(m.atoms, [&](int i, int j, double d2) {
+        if (d2 <= TOOCLOSE * TOOCLOSE) {
+            if ((m.atoms[i].altloc == ' ' || m.atoms[j].altloc == ' ') && closei < 0) {
+                closei = i;
+                closej = j;
+                closed2 = d2;
+            }
+            return;
+        }
+        if (bondable[i] && bondable[j] && !(metal[i] && metal[j]))
+            near.push_back({d2, i, j});
+    });
+    if (closei >= 0) {
+        char d[32];
+        std::snprintf(d, sizeof d, "%.2f", std::sqrt(closed2));
+        return fail(p, "atoms too close",
+                    atomat(name, m.atoms[closei], closei) + " and " +
+                        (m.atoms[closej].line > 0 ? "line " + std::to_string(m.atoms[closej].line)
+                                                   : "atom " + std::to_string(closej + 1)) +
+                        ": two atoms " + d + " A apart, one atom written twice?");
+    }
+    if (near.empty())
+        return 1;
+
+    // Bonds from distances the file lists already are the file's.
+    std::vector<int> count(m.atoms.size(), 0);
+    for (const auto &b : out) {
+        count[b.first]++;
+        count[b.second]++;
+    }
+    std::vector<found> added;
+    added.reserve(near.size());
+    for (const found &f : near)
+        if (!std::binary_search(out.begin(), out.end(), std::make_pair(f.i, f.j))) {
+            added.push_back(f);
+            count[f.i]++;
+            count[f.j]++;
+        }
+    // The longest go first where an atom has too many; ties by atoms, so
+    // that the result does not depend on the order found.
+    std::sort(added.begin(), added.end(), [](const found &a, const found &b) {
+        if (a.d2 != b.d2)
+            return a.d2 > b.d2;
+        return a.i != b.i ? a.i > b.i : a.j > b.j;
+    });
+    for (const found &f : added) {
+        if (count[f.i] > maxbonds(m.atoms[f.i].element) || count[f.j] > maxbonds(m.atoms[f.j].element)) {
+            count[f.i]--;
+            count[f.j]--;
+            continue;
+        }
+        out.push_back({f.i, f.j});
+    }
+    std::sort(out.begin(), out.end());
+    return 1;
+}
+
+bondlist allbonds(const inmolecule &m)
+{
+    bondlist b;
+    problem p;
+    findbonds(m, "", b, p);
+    return b;
 }
 
 } // namespace importer

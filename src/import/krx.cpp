@@ -55,10 +55,13 @@ void annotate(std::string &text, const std::vector<std::string> &names, const at
 
 std::vector<std::string> atomnames(const inmolecule &m)
 {
-    std::map<int, int> counts;
+    // Deuterium and tritium keep their letter (D1, T1), counted apart.
+    std::map<std::string, int> counts;
     std::vector<std::string> names;
-    for (const inatom &a : m.atoms)
-        names.push_back(element_of(a.element).symbol + std::to_string(++counts[a.element]));
+    for (const inatom &a : m.atoms) {
+        std::string prefix = a.isotope ? std::string(1, a.isotope) : std::string(element_of(a.element).symbol);
+        names.push_back(prefix + std::to_string(++counts[prefix]));
+    }
     return names;
 }
 
@@ -156,7 +159,7 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
             return fail(p, "line too long",
                         "line " + std::to_string(lineno) + " of the description would have " +
                             std::to_string(end - start) + " characters, the most is " +
-                            std::to_string((int)KRXLINEMAX));
+                            std::to_string(static_cast<int>(KRXLINEMAX)));
         start = end + 1;
         lineno++;
     }

@@ -1,5 +1,7 @@
-// kestrix-import: XYZ, PDB and MOL/SDF files become kestrix descriptions.
+// kestrix-import: molecule files become kestrix descriptions.
+#include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,14 @@ int main(int argc, char **argv)
     // Interrupted: the temporary file under way goes, then the signal ends
     // the program as it would have.
     catchinterrupts();
-    // Two inputs of this run may not write one file.
-    beginbatch();
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return importer::runimport(args, KESTRIX_VERSION, std::cout, std::cerr);
+    // Each import catches its own shortage of memory; this is for the rest.
+    try {
+        // Two inputs of this run may not write one file.
+        beginbatch();
+        std::vector<std::string> args(argv + 1, argv + argc);
+        return importer::runimport(args, KESTRIX_VERSION, std::cout, std::cerr);
+    } catch (const std::bad_alloc &) {
+        std::fputs("kestrix-import: out of memory\n", stderr);
+        return importer::EXIT_FAILED;
+    }
 }

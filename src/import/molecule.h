@@ -1,17 +1,27 @@
 // A molecule as read from an input file, before it becomes a description:
-// atoms in file order and the bonds the file states.
+// the atoms the selection keeps, in file order, and the bonds the file states.
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "problem.h"
+
 namespace importer {
 
 struct inatom {
-    int element;     // atomic number
-    double x, y, z;  // Angstrom, as in the file
-    int line;        // where the atom stands in the file, for messages
+    int element = 0;          // atomic number
+    double x = 0, y = 0, z = 0; // Angstrom, as in the file
+    int line = 0;             // where the atom stands in the file, for messages
+    char isotope = 0;         // 'D' or 'T' for hydrogen written so, else 0
+    char altloc = ' ';        // PDB and mmCIF alternate location, ' ' for none
+};
+
+// Atoms of one chain as the selection options would count them.
+struct chaincount {
+    long atoms = 0, hydrogens = 0, water = 0, waterhydrogens = 0;
 };
 
 struct inmolecule {
@@ -20,9 +30,16 @@ struct inmolecule {
     std::vector<std::pair<int, int>> bonds;
     // 1 when bonds are also to be found from the distances between atoms.
     int perceive = 1;
+    // Notes for the user about what was read in an unusual way.
+    std::vector<problem> warnings;
+    // Every atom of the chosen model, counted by chain ("" in formats
+    // without chains), whatever the selection keeps: what the over-limit
+    // message suggests is worked out from it.
+    std::map<std::string, chaincount> census;
+    // Atoms the selection keeps; beyond the limit they are only counted.
+    long kept = 0;
+    // Dummy atoms (X, *, R#, Du, LP) left out.
+    long dummies = 0;
 };
-
-// Leaves out every hydrogen atom and every bond that touches one.
-void dropHydrogens(inmolecule &m);
 
 } // namespace importer

@@ -6,10 +6,15 @@ namespace importer {
 
 const char *const USAGE =
     "usage: kestrix-import [-o OUT.krx] [--root ATOM] [--ball-scale F] [--bondradius R]\n"
-    "                      [--no-hydrogens] [--force] INPUT...\n"
+    "                      [--chain ID]... [--model N] [--no-water] [--no-hydrogens]\n"
+    "                      [--force] INPUT...\n"
     "\n"
-    "Turns XYZ, PDB and MOL/SDF files into kestrix descriptions (.krx) whose atom\n"
-    "tree follows the molecule's bonds; convert them with kestrix-cli.\n"
+#ifdef KESTRIX_NO_CML
+    "Turns XYZ, PDB, mmCIF, MOL/SDF and MOL2 files into kestrix descriptions (.krx)\n"
+#else
+    "Turns XYZ, PDB, mmCIF, MOL/SDF, MOL2 and CML files into kestrix descriptions (.krx)\n"
+#endif
+    "whose atom tree follows the molecule's bonds; convert them with kestrix-cli.\n"
     "\n"
     "  -o OUT.krx        write to OUT.krx (one INPUT only); default: INPUT's name\n"
     "                    with the suffix .krx, beside it\n"
@@ -17,12 +22,22 @@ const char *const USAGE =
     "                    default: the centre of the bond graph\n"
     "  --ball-scale F    ball radius = F x covalent radius (default 0.5)\n"
     "  --bondradius R    bond radius (default 0.08; 0 draws no bonds)\n"
+    "  --chain ID        only chain ID (PDB, mmCIF; repeat for several chains)\n"
+    "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
+    "                    (SDF, MOL2, CML, XYZ); default: the first\n"
+    "  --no-water        leave water out (residues HOH, WAT, DOD, SOL, ...)\n"
     "  --no-hydrogens    leave hydrogen atoms out\n"
     "  --force           replace an existing output file\n"
     "  --help            show this text\n"
     "  --version         show the version\n"
     "\n"
-    "Input formats by suffix: .xyz; .pdb, .ent; .mol, .sdf, .sd.\n"
+    "Input formats by suffix, in any case: .xyz; .pdb, .ent; .cif, .mmcif;\n"
+#ifdef KESTRIX_NO_CML
+    "  .mol, .sdf, .sd; .mol2; each also compressed with gzip (.pdb.gz, .cif.gz, ...).\n"
+    "  CML is not read by this Windows build (no XML library for it).\n"
+#else
+    "  .mol, .sdf, .sd; .mol2; .cml; each also compressed with gzip (.pdb.gz, ...).\n"
+#endif
     "Exit status: 0 all imported, 1 a file could not be imported, 2 bad usage.\n";
 
 namespace {
@@ -67,6 +82,19 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
             o.version = true;
         } else if (a == "--no-hydrogens") {
             o.nohydrogens = true;
+        } else if (a == "--no-water") {
+            o.nowater = true;
+        } else if (is(a, "--chain")) {
+            if (!value(args, i, "--chain", v, p))
+                return 0;
+            if (v.empty() || v.size() > 4 || v.find_first_of(" \t") != std::string::npos)
+                return fail(p, "bad value", "--chain " + v + " (a chain id as the file gives it: A, B, ...)");
+            o.chains.push_back(v);
+        } else if (is(a, "--model")) {
+            if (!value(args, i, "--model", v, p))
+                return 0;
+            if (!toint(v, o.model) || o.model < 1)
+                return fail(p, "bad value", "--model " + v + " (a model number from 1)");
         } else if (a == "--force") {
             o.force = true;
         } else if (a == "-o") {
@@ -101,7 +129,7 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
     if (o.help || o.version)
         return 1;
     if (o.inputs.empty())
-        return fail(p, "no input", "name at least one XYZ, PDB, MOL or SDF file");
+        return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)");
     if (outputgiven && o.inputs.size() > 1)
         return fail(p, "bad usage", "-o takes a single input, " + std::to_string(o.inputs.size()) +
                                         " are given");

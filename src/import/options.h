@@ -13,7 +13,10 @@ struct options {
     std::string root;          // --root: an atom name as written (C3)
     double ballscale = 0.5;
     double bondradius = 0.08;
+    std::vector<std::string> chains; // --chain, repeatable
+    long model = 0;                  // --model; 0: the first
     bool nohydrogens = false;
+    bool nowater = false;
     bool force = false;
     bool help = false;
     bool version = false;

@@ -1,11 +1,11 @@
-// MDL molfiles and SD files: the first record only. V2000 has fixed
-// columns; some writers do not keep to them, so a line whose columns do not
-// read is tried again as blank-separated fields. V3000 keeps its connection
-// table in "M  V30" lines.
+// MDL molfiles and SD files: the first record, or the one --model chooses.
+// V2000 has fixed columns; some writers do not keep to them, so a line whose
+// columns do not read is tried again as blank-separated fields. V3000 keeps
+// its connection table in "M  V30" lines.
 #include "readers.h"
 
 #include <cmath>
-#include <map>
+#include <unordered_map>
 
 #include "elements.h"
 #include "text.h"
@@ -14,9 +14,9 @@ namespace importer {
 
 namespace {
 
-int badline(problem &p, const std::string &path, int lineno, const std::string &why)
+int badline(problem &p, const linesource &in, int lineno, const std::string &why)
 {
-    return fail(p, "malformed line", where(path, lineno) + ": " + why);
+    return fail(p, "malformed line", where(in.name(), lineno) + ": " + why);
 }
 
 int coordinatesok(const inatom &a)
@@ -25,115 +25,165 @@ int coordinatesok(const inatom &a)
            std::fabs(a.z) < MAXCOORDINATE;
 }
 
-int symbolnumber(const std::string &path, int lineno, const std::string &sym, int &z,
-                 problem &p)
+// The next line, or a failure saying where the file ended.
+int needline(linesource &in, std::string &line, const std::string &ending, problem &p)
 {
-    z = elementnumber(sym);
-    if (z == 0)
+    if (in.next(line))
+        return 1;
+    return sourceok(in, p) && badline(p, in, in.lineno() + 1, "the file ends " + ending);
+}
+
+// An atom of the element field sym, handed to the collector; its index or
+// -1, and 0 when sym names nothing.
+int addatom(collector &c, const linesource &in, inatom &a, const std::string &sym, int &index,
+            problem &p)
+{
+    index = -1;
+    symbolread e = readsymbol(sym);
+    if (e.kind == symbolread::NONE)
         return fail(p, "unknown element",
-                    where(path, lineno) + ": " + quoted(sym) + " is no element symbol");
+                    where(in.name(), a.line) + ": " + quoted(sym) + " is no element symbol");
+    if (!coordinatesok(a))
+        return fail(p, "coordinate out of range", where(in.name(), a.line));
+    if (e.kind == symbolread::DUMMY) {
+        c.dummy();
+        return 1;
+    }
+    a.element = e.z;
+    a.isotope = e.isotope;
+    index = c.add(a, "", "");
     return 1;
 }
 
-int readV2000(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
-              problem &p)
+bool isblockend(const std::string &line)
 {
-    const std::string &counts = lines[3];
+    return line.compare(0, 6, "M  END") == 0 || line.compare(0, 4, "$$$$") == 0 ||
+           line.compare(0, 3, "M  ") == 0;
+}
+
+int readV2000(linesource &in, collector &c, const std::string &counts, problem &p)
+{
+    const int countsline = in.lineno();
     long na = 0, nb = 0;
-    if (!toint(column(counts, 1, 3), na) || !toint(column(counts, 4, 6), nb)) {
-        std::vector<std::string> w = words(counts);
-        if (w.size() < 2 || !toint(w[0], na) || !toint(w[1], nb))
-            return badline(p, path, 4, "the counts line must give the atom and bond counts");
+    std::vector<std::string> cw = words(counts);
+    bool digits = !cw.empty() && cw[0].find_first_not_of("0123456789") == std::string::npos;
+    if (digits && cw[0].size() > 6)
+        return badline(p, in, countsline,
+                       "the counts line runs its atom and bond counts together (" + quoted(cw[0]) +
+                           "): over 999 atoms or bonds do not fit V2000's three columns; write the "
+                           "file as V3000");
+    if (!tocount(column(counts, 1, 3), na) || !tocount(column(counts, 4, 6), nb)) {
+        if (cw.size() < 2 || !tocount(cw[0], na) || !tocount(cw[1], nb))
+            return badline(p, in, countsline, "the counts line must give the atom and bond counts");
     }
     if (na < 0 || nb < 0)
-        return badline(p, path, 4, "negative atom or bond count");
+        return badline(p, in, countsline, "negative atom or bond count");
     if (na == 0)
-        return fail(p, "no atoms", where(path, 4) + ": the atom count is 0");
-    size_t n = 4;
-    for (long i = 0; i < na; i++, n++) {
-        int lineno = (int)n + 1;
-        if (n >= lines.size())
-            return badline(p, path, lineno,
-                           "the file ends after " + std::to_string(i) + " of the " +
-                               std::to_string(na) + " atoms the counts line announces");
-        const std::string &line = lines[n];
+        return fail(p, "no atoms", where(in.name(), countsline) + ": the atom count is 0");
+    std::vector<int> index; // of each atom the block lists, -1 if not kept
+    std::string line;
+    for (long i = 0; i < na; i++) {
+        if (!needline(in, line,
+                      "after " + std::to_string(i) + " of the " + std::to_string(na) +
+                          " atoms the counts line announces",
+                      p))
+            return 0;
         inatom a;
-        a.line = lineno;
+        a.line = in.lineno();
         std::string sym = column(line, 32, 34);
         if (!toreal(column(line, 1, 10), a.x) || !toreal(column(line, 11, 20), a.y) ||
             !toreal(column(line, 21, 30), a.z) || sym.empty() || line.size() <= 30 || line[30] != ' ') {
             std::vector<std::string> w = words(line);
+            bool bondline = w.size() >= 3 && w.size() <= 7;
+            long k = 0;
+            for (size_t j = 0; j < w.size() && bondline; j++)
+                bondline = toint(w[j], k);
+            if (i > 0 && (bondline || isblockend(line)))
+                return badline(p, in, countsline,
+                               "the counts line announces " + std::to_string(na) +
+                                   " atoms, but the atom block ends after " + std::to_string(i) +
+                                   " (line " + std::to_string(in.lineno()) + " is no atom line)");
             if (w.size() < 4 || !toreal(w[0], a.x) || !toreal(w[1], a.y) || !toreal(w[2], a.z))
-                return badline(p, path, lineno, "expected an atom line \"x y z symbol ...\"");
+                return badline(p, in, in.lineno(), "expected an atom line \"x y z symbol ...\"");
             sym = w[3];
         }
-        if (!symbolnumber(path, lineno, sym, a.element, p))
+        int k = -1;
+        if (!addatom(c, in, a, sym, k, p))
             return 0;
-        if (!coordinatesok(a))
-            return fail(p, "coordinate out of range", where(path, lineno));
-        m.atoms.push_back(a);
+        if (!c.full())
+            index.push_back(k);
     }
-    for (long i = 0; i < nb; i++, n++) {
-        int lineno = (int)n + 1;
-        if (n >= lines.size())
-            return badline(p, path, lineno,
-                           "the file ends after " + std::to_string(i) + " of the " +
-                               std::to_string(nb) + " bonds the counts line announces");
-        const std::string &line = lines[n];
+    for (long i = 0; i < nb; i++) {
+        if (!needline(in, line,
+                      "after " + std::to_string(i) + " of the " + std::to_string(nb) +
+                          " bonds the counts line announces",
+                      p))
+            return 0;
         long a = 0, b = 0, type = 0;
         if (!toint(column(line, 1, 3), a) || !toint(column(line, 4, 6), b) ||
             !toint(column(line, 7, 9), type)) {
             std::vector<std::string> w = words(line);
-            if (w.size() < 3 || !toint(w[0], a) || !toint(w[1], b) || !toint(w[2], type))
-                return badline(p, path, lineno, "expected a bond line \"atom atom type ...\"");
+            if (w.size() < 3 || !toint(w[0], a) || !toint(w[1], b) || !toint(w[2], type)) {
+                if (isblockend(line))
+                    return badline(p, in, countsline,
+                                   "the counts line announces " + std::to_string(nb) +
+                                       " bonds, but the bond block ends after " + std::to_string(i) +
+                                       " (line " + std::to_string(in.lineno()) + ")");
+                return badline(p, in, in.lineno(), "expected a bond line \"atom atom type ...\"");
+            }
         }
         if (a < 1 || a > na || b < 1 || b > na || a == b)
-            return badline(p, path, lineno,
-                           "a bond must join two different atoms numbered 1 to " +
-                               std::to_string(na));
-        m.bonds.push_back({(int)a - 1, (int)b - 1});
+            return badline(p, in, in.lineno(),
+                           "a bond must join two different atoms numbered 1 to " + std::to_string(na));
+        if (static_cast<size_t>(a) <= index.size() && static_cast<size_t>(b) <= index.size())
+            c.bond(index[a - 1], index[b - 1]);
     }
-    m.perceive = (nb == 0 && na > 1) ? 1 : 0;
+    c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
     return 1;
 }
 
 // One V3000 statement, continuation lines ("-" at the end) joined, with
-// the "M  V30 " prefix taken off.
-struct v30line {
-    std::string text;
-    int lineno;
-};
-
-int readV3000(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
-              problem &p)
+// the "M  V30 " prefix taken off; 0 at the end of the record.
+int v30statement(linesource &in, std::string &text, int &lineno, problem &p)
 {
-    std::vector<v30line> st;
-    for (size_t n = 4; n < lines.size(); n++) {
-        const std::string &line = lines[n];
+    std::string line;
+    for (;;) {
+        if (!in.next(line))
+            return 0;
         if (line.compare(0, 6, "M  END") == 0 || line.compare(0, 4, "$$$$") == 0)
+            return 0;
+        if (line.compare(0, 7, "M  V30 ") == 0)
             break;
-        if (line.compare(0, 7, "M  V30 ") != 0)
-            continue;
-        v30line s;
-        s.lineno = (int)n + 1;
-        s.text = line.substr(7);
-        while (!trim(s.text).empty() && trim(s.text).back() == '-') {
-            std::string t = trim(s.text);
-            s.text = t.substr(0, t.size() - 1);
-            n++;
-            if (n >= lines.size() || lines[n].compare(0, 7, "M  V30 ") != 0)
-                return badline(p, path, (int)n + 1, "a continued \"M  V30\" line must follow");
-            s.text += lines[n].substr(7);
-        }
-        st.push_back(s);
     }
+    lineno = in.lineno();
+    text = line.substr(7);
+    while (!trim(text).empty() && trim(text).back() == '-') {
+        std::string t = trim(text);
+        text = t.substr(0, t.size() - 1);
+        if (!in.next(line) || line.compare(0, 7, "M  V30 ") != 0) {
+            if (sourceok(in, p))
+                badline(p, in, in.lineno() + (in.failed() ? 0 : 1),
+                        "a continued \"M  V30\" line must follow");
+            return -1;
+        }
+        text += line.substr(7);
+    }
+    return 1;
+}
 
+int readV3000(linesource &in, collector &c, problem &p)
+{
     enum { NONE, ATOMS, BONDS } block = NONE;
     bool counted = false, inctab = false, ctabdone = false;
-    long na = 0, nb = 0, nbonds = 0;
-    std::map<long, int> byindex;
-    for (const v30line &s : st) {
-        std::vector<std::string> w = words(s.text);
+    long na = 0, nb = 0, natoms = 0, nbonds = 0;
+    std::unordered_map<long, int> byindex; // kept atoms only
+    // Every index, to check the bonds by, as long as that takes little room.
+    const size_t KNOWNMAX = 1 << 16;
+    std::unordered_map<long, char> known;
+    std::string text;
+    int lineno = 0, r;
+    while ((r = v30statement(in, text, lineno, p)) > 0) {
+        std::vector<std::string> w = words(text);
         if (w.empty())
             continue;
         std::string head = w[0];
@@ -149,15 +199,15 @@ int readV3000(const std::string &path, const std::vector<std::string> &lines, in
         if (!inctab)
             continue;
         if (head == "COUNTS") {
-            if (w.size() < 3 || !toint(w[1], na) || !toint(w[2], nb) || na < 0 || nb < 0)
-                return badline(p, path, s.lineno, "COUNTS must give the atom and bond counts");
+            if (w.size() < 3 || !tocount(w[1], na) || !tocount(w[2], nb) || na < 0 || nb < 0)
+                return badline(p, in, lineno, "COUNTS must give the atom and bond counts");
             counted = true;
             continue;
         }
         if (head == "BEGIN") {
             block = second == "ATOM" ? ATOMS : second == "BOND" ? BONDS : NONE;
             if (block != NONE && !counted)
-                return badline(p, path, s.lineno, "COUNTS must come before the atom and bond blocks");
+                return badline(p, in, lineno, "COUNTS must come before the atom and bond blocks");
             continue;
         }
         if (head == "END") {
@@ -167,56 +217,72 @@ int readV3000(const std::string &path, const std::vector<std::string> &lines, in
         if (block == ATOMS) {
             long index = 0;
             inatom a;
-            a.line = s.lineno;
+            a.line = lineno;
             if (w.size() < 5 || !toint(w[0], index) || !toreal(w[2], a.x) || !toreal(w[3], a.y) ||
                 !toreal(w[4], a.z))
-                return badline(p, path, s.lineno, "expected an atom line \"index type x y z ...\"");
-            if (!symbolnumber(path, s.lineno, w[1], a.element, p))
+                return badline(p, in, lineno, "expected an atom line \"index type x y z ...\"");
+            if (known.size() < KNOWNMAX && !known.emplace(index, 1).second)
+                return badline(p, in, lineno, "atom index " + w[0] + " given twice");
+            int k = -1;
+            if (!addatom(c, in, a, w[1], k, p))
                 return 0;
-            if (!coordinatesok(a))
-                return fail(p, "coordinate out of range", where(path, s.lineno));
-            if (!byindex.emplace(index, (int)m.atoms.size()).second)
-                return badline(p, path, s.lineno, "atom index " + w[0] + " given twice");
-            m.atoms.push_back(a);
+            if (k >= 0)
+                byindex.emplace(index, k);
+            natoms++;
         } else if (block == BONDS) {
             long index = 0, type = 0, a = 0, b = 0;
             if (w.size() < 4 || !toint(w[0], index) || !toint(w[1], type) || !toint(w[2], a) ||
                 !toint(w[3], b))
-                return badline(p, path, s.lineno, "expected a bond line \"index type atom atom ...\"");
-            auto ia = byindex.find(a), ib = byindex.find(b);
-            if (ia == byindex.end() || ib == byindex.end() || a == b)
-                return badline(p, path, s.lineno, "a bond must join two different atoms of the atom block");
-            m.bonds.push_back({ia->second, ib->second});
+                return badline(p, in, lineno, "expected a bond line \"index type atom atom ...\"");
+            if (known.size() < KNOWNMAX) {
+                if (!known.count(a) || !known.count(b) || a == b)
+                    return badline(p, in, lineno, "a bond must join two different atoms of the atom block");
+                auto ia = byindex.find(a), ib = byindex.find(b);
+                if (ia != byindex.end() && ib != byindex.end())
+                    c.bond(ia->second, ib->second);
+            }
             nbonds++;
         }
     }
+    if (r < 0 || !sourceok(in, p))
+        return 0;
     if (!ctabdone || !counted)
         return fail(p, "malformed file",
-                    path + ": the V3000 connection table (BEGIN CTAB, COUNTS, END CTAB) is incomplete");
-    if ((long)m.atoms.size() != na || nbonds != nb)
+                    in.name() + ": the V3000 connection table (BEGIN CTAB, COUNTS, END CTAB) is incomplete");
+    if (natoms != na || nbonds != nb)
         return fail(p, "malformed file",
-                    path + ": COUNTS announces " + std::to_string(na) + " atoms and " +
-                        std::to_string(nb) + " bonds, the blocks hold " +
-                        std::to_string(m.atoms.size()) + " and " + std::to_string(nbonds));
+                    in.name() + ": COUNTS announces " + std::to_string(na) + " atoms and " +
+                        std::to_string(nb) + " bonds, the blocks hold " + std::to_string(natoms) +
+                        " and " + std::to_string(nbonds));
     if (na == 0)
-        return fail(p, "no atoms", path);
-    m.perceive = (nb == 0 && na > 1) ? 1 : 0;
+        return fail(p, "no atoms", in.name());
+    c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
     return 1;
 }
 
 } // namespace
 
-int readMOL(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
-            problem &p)
+int readMOL(linesource &in, collector &c, problem &p)
 {
-    m = inmolecule();
-    if (lines.size() < 4)
-        return badline(p, path, (int)lines.size() + 1,
-                       "the file ends before the counts line (line 4)");
-    const std::string &counts = lines[3];
-    if (counts.find("V3000") != std::string::npos)
-        return readV3000(path, lines, m, p);
-    return readV2000(path, lines, m, p);
+    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
+    std::string line;
+    for (long record = 1; record < want;) {
+        if (!in.next(line)) {
+            if (!sourceok(in, p))
+                return 0;
+            return fail(p, "no such model", in.name() + " has " + std::to_string(record) +
+                                                (record == 1 ? " record" : " records") + ", not " +
+                                                std::to_string(want));
+        }
+        if (line.compare(0, 4, "$$$$") == 0)
+            record++;
+    }
+    for (int i = 0; i < 4; i++)
+        if (!needline(in, line, "before the counts line (line 4)", p))
+            return 0;
+    if (line.find("V3000") != std::string::npos)
+        return readV3000(in, c, p);
+    return readV2000(in, c, line, p);
 }
 
 } // namespace importer

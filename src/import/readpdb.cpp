@@ -1,11 +1,12 @@
-// PDB: fixed-column ATOM and HETATM records, the first MODEL, the first
-// alternate location of each residue, and CONECT records. Bonds are also
-// found from distances, since most files give CONECT only for hetero groups.
+// PDB: fixed-column ATOM and HETATM records, the chosen MODEL (the first by
+// default), the first alternate location of each residue, and CONECT
+// records. Bonds are also found from distances, since most files give
+// CONECT only for hetero groups.
 #include "readers.h"
 
 #include <cctype>
 #include <cmath>
-#include <map>
+#include <unordered_map>
 
 #include "elements.h"
 #include "text.h"
@@ -21,135 +22,245 @@ std::string recordname(const std::string &line)
     return r;
 }
 
-// Element from the atom name (columns 13-16) when columns 77-78 are blank.
+bool isalpha_(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+
+// Element from the atom name (columns 13-16) when columns 77-78 give none.
 // The symbol stands right-justified in columns 13-14, so " CA " is carbon
-// alpha and "CA  " calcium; names of four characters put a hydrogen's "H" in
-// column 13 ("HD21"), so a name of four characters that starts with "H" is
-// a hydrogen. Two-letter symbols are believed only in HETATM records:
-// standard residues hold no such element.
-int elementfromname(const std::string &name, bool hetatm)
+// alpha and "CA  " calcium. Two-letter symbols are believed only in HETATM
+// records (standard residues hold no such element), and one that starts
+// with H only for an ion named as its element ("HG  ", or a residue named
+// HG): hydrogen names written from column 13 ("HD21", "HO1 ", "HG1 ") stay
+// hydrogen.
+symbolread elementfromname(const std::string &name, const std::string &residue, bool hetatm)
 {
     std::string n = name;
     n.resize(4, ' ');
     char c1 = n[0], c2 = n[1];
-    if (c1 == ' ' || std::isdigit((unsigned char)c1)) {
-        if (!std::isalpha((unsigned char)c2))
-            return 0;
-        return elementnumber(std::string(1, c2));
+    symbolread none;
+    if (c1 == ' ' || std::isdigit(static_cast<unsigned char>(c1))) {
+        if (!isalpha_(c2))
+            return none;
+        return readsymbol(std::string(1, c2));
     }
-    if (!std::isalpha((unsigned char)c1))
-        return 0;
-    bool fourletterhydrogen = c1 == 'H' && n[3] != ' ';
-    if (hetatm && std::isalpha((unsigned char)c2) && !fourletterhydrogen) {
-        int z = elementnumber(std::string() + c1 + c2);
-        if (z)
-            return z;
+    if (!isalpha_(c1))
+        return none;
+    if (hetatm && isalpha_(c2)) {
+        std::string two = std::string() + c1 + c2;
+        symbolread r = readsymbol(two);
+        bool ion = trim(n) == two || trim(residue) == two;
+        for (char &c : two)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (r.kind == symbolread::ELEMENT && r.z > 1 && (two[0] != 'H' || ion))
+            return r;
     }
-    return elementnumber(std::string(1, c1));
+    return readsymbol(std::string(1, c1));
 }
+
+// Columns 73-80 of older files hold a segment id, or the entry's id and a
+// line number, where later files put the element (77-78) and the charge
+// (79-80, "2+"): a file whose columns 79-80 hold something else is of that
+// older kind.
+bool oldcolumns(const std::string &line)
+{
+    std::string charge = column(line, 79, 80);
+    if (charge.empty())
+        return false;
+    bool digitsign = charge.size() == 2 && std::isdigit(static_cast<unsigned char>(charge[0])) &&
+                     (charge[1] == '+' || charge[1] == '-');
+    bool signdigit = charge.size() == 2 && std::isdigit(static_cast<unsigned char>(charge[1])) &&
+                     (charge[0] == '+' || charge[0] == '-');
+    return !digitsign && !signdigit && charge != "+" && charge != "-";
+}
+
+int malformed(problem &p, const linesource &in, const std::string &why)
+{
+    return fail(p, "malformed line", where(in.name(), in.lineno()) + ": " + why);
+}
+
+// The first alternate location of the residues seen last: alternate atoms
+// stand together within their residue, so a short memory keeps the reading
+// in bounded space however long the file.
+class altlocs {
+public:
+    // Whether an atom with alternate location alt of residue is kept.
+    bool keep(const std::string &residue, char alt)
+    {
+        if (alt == ' ')
+            return true;
+        for (const auto &r : recent_)
+            if (r.first == residue)
+                return r.second == alt;
+        if (recent_.size() == 64)
+            recent_.erase(recent_.begin());
+        recent_.push_back({residue, alt});
+        return true;
+    }
+
+private:
+    std::vector<std::pair<std::string, char>> recent_;
+};
 
 } // namespace
 
-int readPDB(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
-            problem &p)
+int readPDB(linesource &in, collector &c, problem &p)
 {
-    m = inmolecule();
+    inmolecule &m = c.molecule();
     m.perceive = 1;
-    std::map<long, int> byserial;
-    std::map<std::string, char> altloc; // residue -> its first alternate location
-    bool atomsdone = false;
-    std::vector<std::pair<long, long>> conect;
+    std::unordered_map<long, int> byserial; // kept atoms only
+    altlocs alt;
+    const long want = c.chosen().model;
+    // Atoms before any MODEL record are model 1.
+    bool taking = want <= 1, done = false, anymodel = false;
+    long models = 0, firstmodel = 0, lastmodel = 0;
+    bool warnedcolumns = false;
+    long badconect = 0;
+    int firstbadconect = 0;
+    long atoms = 0;
+    std::string line;
 
-    for (size_t n = 0; n < lines.size(); n++) {
-        const std::string &line = lines[n];
-        int lineno = (int)n + 1;
+    while (in.next(line)) {
         std::string rec = recordname(line);
+        if ((rec.compare(0, 4, "ATOM") == 0 || rec.compare(0, 6, "HETATM") == 0 ||
+             rec.compare(0, 6, "CONECT") == 0) &&
+            line.find('\t') != std::string::npos)
+            return malformed(p, in, "a tab in a fixed-column record; PDB fields stand in fixed "
+                                    "columns, so write the file with spaces");
         if (rec == "END   ")
             break;
         if (rec == "MODEL ") {
-            if (!m.atoms.empty())
-                atomsdone = true;
+            long serial = 0;
+            if (!toint(column(line, 11, 14), serial) && !toint(trim(line.substr(5)), serial))
+                serial = models + 1;
+            models++;
+            if (!anymodel)
+                firstmodel = serial;
+            lastmodel = serial;
+            if (!anymodel && atoms > 0)
+                done = true; // atoms before the first MODEL were a model of their own
+            anymodel = true;
+            if (done)
+                continue;
+            taking = want == 0 ? true : serial == want;
             continue;
         }
         if (rec == "ENDMDL") {
-            atomsdone = true;
+            if (taking && atoms > 0)
+                done = true;
+            taking = false;
             continue;
         }
         if (rec == "CONECT") {
             long from = 0;
-            if (!toint(column(line, 7, 11), from))
-                return fail(p, "malformed line",
-                            where(path, lineno) + ": CONECT needs an atom serial number in columns 7-11");
+            std::vector<long> to;
+            bool ok = toint(column(line, 7, 11), from);
             // Columns 12-31 name the bonded atoms; later fields of old
             // files hold hydrogen bonds and salt bridges, not bonds.
-            for (int c = 12; c <= 27; c += 5) {
-                std::string f = column(line, c, c + 4);
+            for (int col = 12; col <= 27 && ok; col += 5) {
+                std::string f = column(line, col, col + 4);
+                long t = 0;
                 if (f.empty())
                     continue;
-                long to = 0;
-                if (!toint(f, to))
-                    return fail(p, "malformed line",
-                                where(path, lineno) + ": bad serial number " + quoted(f) + " in CONECT");
-                conect.push_back({from, to});
+                ok = toint(f, t);
+                to.push_back(t);
+            }
+            if (!ok) {
+                // Some writers put the serials anywhere, blank-separated.
+                std::vector<std::string> w = words(line.substr(6));
+                to.clear();
+                ok = !w.empty() && toint(w[0], from);
+                for (size_t i = 1; i < w.size() && i <= 4 && ok; i++) {
+                    long t = 0;
+                    ok = toint(w[i], t);
+                    to.push_back(t);
+                }
+            }
+            if (!ok) {
+                if (badconect++ == 0)
+                    firstbadconect = in.lineno();
+                continue;
+            }
+            auto a = byserial.find(from);
+            for (long t : to) {
+                auto b = byserial.find(t);
+                // Atoms that were not kept (other models, other alternate
+                // locations, not selected) carry no bond of ours.
+                if (a != byserial.end() && b != byserial.end())
+                    c.bond(a->second, b->second);
             }
             continue;
         }
         if (rec != "ATOM  " && rec != "HETATM")
             continue;
-        if (atomsdone)
+        if (done || !taking)
             continue;
         if (line.size() < 54)
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": the record ends before its coordinates (columns 31-54)");
-        char alt = line[16];
-        if (alt != ' ') {
-            std::string residue = line.substr(21, 6); // chain, number, insertion code
-            auto it = altloc.find(residue);
-            if (it == altloc.end())
-                altloc[residue] = alt;
-            else if (it->second != alt)
-                continue;
-        }
+            return malformed(p, in, "the record ends before its coordinates (columns 31-54)");
+        std::string residue = line.substr(21, 6); // chain, number, insertion code
+        if (!alt.keep(residue, line[16]))
+            continue;
         inatom a;
-        a.line = lineno;
+        a.line = in.lineno();
+        a.altloc = line[16];
         if (!toreal(column(line, 31, 38), a.x) || !toreal(column(line, 39, 46), a.y) ||
             !toreal(column(line, 47, 54), a.z))
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": coordinates must be numbers in columns 31-54");
+            return malformed(p, in, "coordinates must be numbers in columns 31-54");
         if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
             std::fabs(a.z) >= MAXCOORDINATE)
-            return fail(p, "coordinate out of range", where(path, lineno));
+            return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
+        std::string resname = column(line, 18, 20);
         std::string sym = column(line, 77, 78);
-        if (!sym.empty()) {
-            a.element = elementnumber(sym);
-            if (a.element == 0)
-                return fail(p, "unknown element",
-                            where(path, lineno) + ": " + quoted(sym) + " in columns 77-78");
-        } else {
-            a.element = elementfromname(line.substr(12, 4), rec == "HETATM");
-            if (a.element == 0)
-                return fail(p, "unknown element",
-                            where(path, lineno) + ": no element in columns 77-78 or in the atom name " +
-                                quoted(line.substr(12, 4)));
+        symbolread e;
+        if (!sym.empty() && !oldcolumns(line))
+            e = readsymbol(sym);
+        if (e.kind == symbolread::NONE) {
+            if (!sym.empty() && !warnedcolumns) {
+                warnedcolumns = true;
+                m.warnings.push_back(
+                    {"element from the atom name",
+                     where(in.name(), in.lineno()) + ": columns 73-80 hold " + quoted(column(line, 73, 80)) +
+                         ", no element symbol and charge; in this file elements are taken from the "
+                         "atom names (columns 13-16)"});
+            }
+            e = elementfromname(line.substr(12, 4), resname, rec == "HETATM");
         }
+        if (e.kind == symbolread::NONE)
+            return fail(p, "unknown element",
+                        where(in.name(), in.lineno()) + ": no element in columns 77-78 or in the atom name " +
+                            quoted(line.substr(12, 4)));
         long serial = 0;
         if (!toint(column(line, 7, 11), serial))
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": the atom serial number in columns 7-11 must be a number");
-        byserial.emplace(serial, (int)m.atoms.size());
-        m.atoms.push_back(a);
-    }
-
-    // Records for atoms that were not kept (other models, other alternate
-    // locations, serials the file never defines) carry no bond of ours.
-    for (size_t i = 0; i < conect.size(); i++) {
-        auto a = byserial.find(conect[i].first), b = byserial.find(conect[i].second);
-        if (a == byserial.end() || b == byserial.end() || a->second == b->second)
+            return malformed(p, in, "the atom serial number in columns 7-11 must be a number");
+        atoms++;
+        if (e.kind == symbolread::DUMMY) {
+            c.dummy();
             continue;
-        m.bonds.push_back({a->second, b->second});
+        }
+        a.element = e.z;
+        a.isotope = e.isotope;
+        std::string chain = column(line, 22, 22);
+        int index = c.add(a, chain, resname);
+        if (index >= 0)
+            byserial.emplace(serial, index);
     }
-    if (m.atoms.empty())
-        return fail(p, "no atoms", path + ": no ATOM or HETATM record");
+    if (!sourceok(in, p))
+        return 0;
+    if (badconect)
+        m.warnings.push_back({"CONECT not read", where(in.name(), firstbadconect) + ": " +
+                                                     std::to_string(badconect) +
+                                                     (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
+                                                     " no serial numbers and " +
+                                                     (badconect == 1 ? "is" : "are") + " left out"});
+    if (want > 0 && atoms == 0 && (models > 0 || want > 1))
+        return fail(p, "no such model",
+                    in.name() + " has no model " + std::to_string(want) +
+                        (models == 0 ? std::string(" (it has one, model 1)")
+                                     : " (its " + std::to_string(models) + " models are numbered " +
+                                           std::to_string(firstmodel) + " to " + std::to_string(lastmodel) + ")"));
+    if (atoms == 0 && m.dummies == 0)
+        return fail(p, "no atoms", in.name() + ": no ATOM or HETATM record");
     return 1;
 }
 

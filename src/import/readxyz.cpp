@@ -1,6 +1,6 @@
 // XYZ: an atom count, a comment line, then one "Element x y z" line per
 // atom. Files often hold several frames (a trajectory or an optimisation);
-// only the first is read.
+// the first is read, or the one --model chooses.
 #include "readers.h"
 
 #include <cmath>
@@ -9,52 +9,81 @@
 
 namespace importer {
 
-int readXYZ(const std::string &path, const std::vector<std::string> &lines, inmolecule &m,
-            problem &p)
+namespace {
+
+int malformed(problem &p, const linesource &in, int lineno, const std::string &why)
 {
-    m = inmolecule();
+    return fail(p, "malformed line", where(in.name(), lineno) + ": " + why);
+}
+
+} // namespace
+
+int readXYZ(linesource &in, collector &c, problem &p)
+{
+    inmolecule &m = c.molecule();
     m.perceive = 1;
-    // Blank lines before the count are tolerated: some writers start with one.
-    size_t first = 0;
-    while (first < lines.size() && trim(lines[first]).empty())
-        first++;
-    if (first == lines.size())
-        return fail(p, "no atoms", path);
-    std::vector<std::string> w = words(lines[first]);
-    long count = 0;
-    if (!toint(w[0], count) || count < 0)
-        return fail(p, "malformed line",
-                    where(path, (int)first + 1) + ": the first line must give the atom count");
-    if (count == 0)
-        return fail(p, "no atoms", where(path, (int)first + 1) + ": the atom count is 0");
-    if (first + 1 >= lines.size())
-        return fail(p, "malformed line",
-                    where(path, (int)first + 2) + ": the file ends before the comment line");
-    for (long i = 0; i < count; i++) {
-        size_t n = first + 2 + (size_t)i;
-        int lineno = (int)n + 1;
-        if (n >= lines.size())
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": the file ends after " + std::to_string(i) +
-                            " of the " + std::to_string(count) + " atoms its first line announces");
-        w = words(lines[n]);
-        if (w.size() < 4)
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": expected \"Element x y z\"");
-        inatom a;
-        a.line = lineno;
-        a.element = elementfield(w[0]);
-        if (a.element == 0)
-            return fail(p, "unknown element", where(path, lineno) + ": " + quoted(w[0]));
-        if (!toreal(w[1], a.x) || !toreal(w[2], a.y) || !toreal(w[3], a.z))
-            return fail(p, "malformed line",
-                        where(path, lineno) + ": expected \"Element x y z\"");
-        if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-            std::fabs(a.z) >= MAXCOORDINATE)
-            return fail(p, "coordinate out of range", where(path, lineno));
-        m.atoms.push_back(a);
+    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
+    std::string line;
+    for (long frame = 1;; frame++) {
+        // Blank lines before the count are tolerated: some writers start
+        // with one, others put one between frames.
+        bool any = false;
+        while ((any = in.next(line)) && trim(line).empty()) {
+        }
+        if (!sourceok(in, p))
+            return 0;
+        if (!any) {
+            if (frame == 1)
+                return fail(p, "no atoms", in.name());
+            return fail(p, "no such model", in.name() + " has " + std::to_string(frame - 1) +
+                                                (frame == 2 ? " frame" : " frames") + ", not " +
+                                                std::to_string(want));
+        }
+        std::vector<std::string> w = words(line);
+        long count = 0;
+        if (!tocount(w[0], count) || count < 0)
+            return malformed(p, in, in.lineno(),
+                             frame == 1 ? "the first line must give the atom count"
+                                        : "the first line of frame " + std::to_string(frame) +
+                                              " must give its atom count");
+        if (count == 0 && frame == want)
+            return fail(p, "no atoms", where(in.name(), in.lineno()) + ": the atom count is 0");
+        if (!in.next(line))
+            return sourceok(in, p) && malformed(p, in, in.lineno() + 1, "the file ends before the comment line");
+        for (long i = 0; i < count; i++) {
+            if (!in.next(line)) {
+                if (!sourceok(in, p))
+                    return 0;
+                return malformed(p, in, in.lineno() + 1,
+                                 "the file ends after " + std::to_string(i) + " of the " +
+                                     std::to_string(count) + " atoms its first line announces");
+            }
+            if (frame != want)
+                continue;
+            w = words(line);
+            if (w.size() < 4)
+                return malformed(p, in, in.lineno(), "expected \"Element x y z\"");
+            inatom a;
+            a.line = in.lineno();
+            symbolread e = elementfield(w[0]);
+            if (e.kind == symbolread::NONE)
+                return fail(p, "unknown element", where(in.name(), in.lineno()) + ": " + quoted(w[0]));
+            if (!toreal(w[1], a.x) || !toreal(w[2], a.y) || !toreal(w[3], a.z))
+                return malformed(p, in, in.lineno(), "expected \"Element x y z\"");
+            if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
+                std::fabs(a.z) >= MAXCOORDINATE)
+                return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
+            if (e.kind == symbolread::DUMMY) {
+                c.dummy();
+                continue;
+            }
+            a.element = e.z;
+            a.isotope = e.isotope;
+            c.add(a, "", "");
+        }
+        if (frame == want)
+            return 1;
     }
-    return 1;
 }
 
 } // namespace importer

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <new>
 #include <set>
 
 #include "bonds.h"
@@ -11,6 +12,7 @@
 #include "base/printable.h"
 #include "output.h"
 #include "readers.h"
+#include "select.h"
 #include "text.h"
 #include "tree.h"
 
@@ -31,7 +33,7 @@ std::string shownname(const std::string &path)
     if (base.size() > 100)
         base = base.substr(0, 100) + "...";
     for (char &c : base)
-        if ((unsigned char)c < 32 || c == 127)
+        if (static_cast<unsigned char>(c) < 32 || c == 127)
             c = '?';
     return base;
 }
@@ -41,7 +43,7 @@ bool samename(const std::string &a, const std::string &b)
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); i++)
-        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i]))
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -57,46 +59,134 @@ std::string canonical(const std::string &path)
 
 } // namespace
 
-int importfile(const std::string &input, const std::string &output, const options &o,
-               const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+namespace {
+
+std::string chainlist(const inmolecule &m)
+{
+    std::string list;
+    for (const auto &c : m.census)
+        list += (list.empty() ? "" : ", ") + c.first;
+    return list;
+}
+
+// What would bring an over-limit file within the limit: the options not
+// given yet that leave atoms out, what each leaves, and the chains that fit
+// on their own.
+std::string suggestions(const inmolecule &m, const options &o)
+{
+    selection s;
+    s.chains = o.chains;
+    s.nohydrogens = o.nohydrogens;
+    s.nowater = o.nowater;
+    long now = keptby(m, s);
+    std::vector<std::string> tips;
+    auto remain = [](long n) {
+        return n > MAXATOMS ? " (" + std::to_string(n) + " remain, still too many)" : std::string();
+    };
+    selection h = s, w = s, hw = s;
+    h.nohydrogens = hw.nohydrogens = true;
+    w.nowater = hw.nowater = true;
+    long nh = keptby(m, h), nw = keptby(m, w), nhw = keptby(m, hw);
+    if (!s.nohydrogens && nh < now)
+        tips.push_back("--no-hydrogens leaves out its " + std::to_string(now - nh) + " hydrogen atoms" +
+                       remain(nh));
+    if (!s.nowater && nw < now)
+        tips.push_back("--no-water leaves out its " + std::to_string(now - nw) + " water atoms" + remain(nw));
+    if (!s.nohydrogens && !s.nowater && nh < now && nw < now && nh > MAXATOMS && nw > MAXATOMS)
+        tips.push_back("both leave " + std::to_string(nhw) + (nhw > MAXATOMS ? ", still too many" : ""));
+    if (s.chains.empty() && m.census.size() > 1) {
+        std::string chains;
+        int shown = 0;
+        for (const auto &c : m.census) {
+            // One chain's atoms as keptby counts them, without a pass over
+            // every chain for each.
+            long n = c.second.atoms - (s.nohydrogens ? c.second.hydrogens : 0) -
+                     (s.nowater ? c.second.water : 0) +
+                     (s.nohydrogens && s.nowater ? c.second.waterhydrogens : 0);
+            if (n > 0 && n <= MAXATOMS && shown++ < 8)
+                chains += (chains.empty() ? "" : ", ") + c.first + " (" + std::to_string(n) + " atoms)";
+        }
+        if (!chains.empty())
+            tips.push_back("--chain ID keeps one chain: " + chains);
+    }
+    std::string text;
+    for (const std::string &t : tips)
+        text += "; " + t;
+    return text;
+}
+
+int importmolecule(const std::string &input, const std::string &output, const options &o,
+                   const std::string &version, std::ostream &out, std::ostream &err, problem &p)
 {
     inputformat format = formatof(input);
-    if (format == FORMAT_UNKNOWN)
+    if (format == FORMAT_UNKNOWN || !canread(format))
         return fail(p, "unknown format",
-                    input + " (the suffix must be .xyz, .pdb, .ent, .mol, .sdf or .sd)");
+                    input + (canread(FORMAT_CML)
+                                 ? " (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd, "
+                                   ".mol2 or .cml, each also with .gz)"
+                                 : " (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd or "
+                                   ".mol2, each also with .gz; this build reads no CML)"));
     if (!o.force && fileexists(output))
         return fail(p, "output exists", output + " (use --force to replace it)");
     if (canonical(input) == canonical(output))
         return fail(p, "bad output", output + " is the input itself");
 
+    selection sel;
+    sel.chains = o.chains;
+    sel.model = o.model;
+    sel.nohydrogens = o.nohydrogens;
+    sel.nowater = o.nowater;
+    sel.limit = MAXATOMS;
     inmolecule m;
-    if (!readinput(input, m, p))
+    if (!readinput(input, m, sel, p))
         return 0;
+    for (const problem &w : m.warnings)
+        say(err, w);
+    if (m.dummies > 0)
+        err << "kestrix-import: dummy atoms: " << input << ": " << m.dummies
+            << (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is" : " dummy atoms (X, *, R#, Du, LP) are")
+            << " left out\n";
 
-    size_t hydrogens = (size_t)std::count_if(m.atoms.begin(), m.atoms.end(),
-                                             [](const inatom &a) { return a.element == 1; });
-    if (o.nohydrogens) {
-        dropHydrogens(m);
-        if (m.atoms.empty())
-            return fail(p, "no atoms", input + " holds hydrogen atoms only, and --no-hydrogens leaves them out");
-    }
-    if (m.atoms.size() > (size_t)MAXATOMS) {
-        std::string detail = input + " has " + std::to_string(m.atoms.size()) + " atoms";
+    for (const std::string &id : o.chains)
+        if (!m.census.count(id))
+            return fail(p, "no such chain",
+                        input + " has no chain " + id +
+                            (m.census.size() == 1 && m.census.begin()->first.empty()
+                                 ? " (it gives no chains)"
+                                 : " (its chains: " + chainlist(m) + ")"));
+    bool onlyhydrogen = m.census.size() == 1 && m.census.begin()->second.atoms == m.census.begin()->second.hydrogens;
+    if (m.kept == 0 && o.nohydrogens && onlyhydrogen)
+        return fail(p, "no atoms", input + " holds hydrogen atoms only, and --no-hydrogens leaves them out");
+    if (m.kept == 0) {
+        std::string left;
         if (o.nohydrogens)
+            left += ", --no-hydrogens";
+        if (o.nowater)
+            left += ", --no-water";
+        if (!o.chains.empty())
+            left += ", --chain";
+        return fail(p, "no atoms", input + ": no atom is left" +
+                                       (left.empty() ? std::string() : " after " + left.substr(2)));
+    }
+    if (m.kept > MAXATOMS) {
+        std::string detail = input + " has " + std::to_string(m.kept) + " atoms";
+        if (o.nowater || !o.chains.empty())
+            detail += " selected";
+        else if (o.nohydrogens)
             detail += " besides hydrogen";
-        detail += ", a figure takes at most " + std::to_string((int)MAXATOMS);
-        if (!o.nohydrogens && hydrogens > 0)
-            detail += "; --no-hydrogens leaves out its " + std::to_string(hydrogens) + " hydrogen atoms";
-        return fail(p, "too many atoms", detail);
+        detail += ", a figure takes at most " + std::to_string(static_cast<int>(MAXATOMS));
+        return fail(p, "too many atoms", detail + suggestions(m, o));
     }
 
-    std::vector<std::pair<int, int>> bonds = allbonds(m);
+    std::vector<std::pair<int, int>> bonds;
+    if (!findbonds(m, input, bonds, p))
+        return 0;
     std::vector<std::string> names = atomnames(m);
     int root = -1;
     if (!o.root.empty()) {
         for (size_t i = 0; i < names.size() && root < 0; i++)
             if (samename(names[i], o.root))
-                root = (int)i;
+                root = static_cast<int>(i);
         if (root < 0)
             return fail(p, "no such atom", o.root + " in " + input + " (atoms are named " +
                                                names[0] + ", " +
@@ -109,7 +199,7 @@ int importfile(const std::string &input, const std::string &output, const option
     krxsettings s;
     s.ballscale = o.ballscale;
     s.bondradius = o.bondradius;
-    s.name = figurename(input);
+    s.name = figurename(withoutgz(input));
     s.source = shownname(input);
     s.tool = "kestrix-import " + version;
     std::string text;
@@ -130,6 +220,20 @@ int importfile(const std::string &input, const std::string &output, const option
     out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, "
         << bonds.size() << " bonds, root " << names[t.root] << ")\n";
     return 1;
+}
+
+} // namespace
+
+int importfile(const std::string &input, const std::string &output, const options &o,
+               const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+{
+    // Memory is bounded for every format but the whole-text ones (mmCIF,
+    // CML); a machine short of it ends this import, not the program.
+    try {
+        return importmolecule(input, output, o, version, out, err, p);
+    } catch (const std::bad_alloc &) {
+        return fail(p, "out of memory", input + ": not enough memory to import it");
+    }
 }
 
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
@@ -154,7 +258,7 @@ int runimport(const std::vector<std::string> &args, const std::string &version, 
     int status = EXIT_IMPORTED;
     std::set<std::string> written;
     for (const std::string &input : o.inputs) {
-        std::string output = o.output.empty() ? defaultoutput(input) : o.output;
+        std::string output = o.output.empty() ? defaultoutput(withoutgz(input)) : o.output;
         problem q;
         int ok;
         // A second input must not silently replace the first one's result.

@@ -5,30 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 
 #include "elements.h"
 
 namespace importer {
-
-int readlines(const std::string &path, std::vector<std::string> &lines, problem &p)
-{
-    lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return fail(p, "cannot open", path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (lines.empty() && line.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            line.erase(0, 3);
-        lines.push_back(line);
-    }
-    if (in.bad())
-        return fail(p, "cannot read", path);
-    return 1;
-}
 
 static bool isblank_(char c)
 {
@@ -47,10 +27,10 @@ std::string trim(const std::string &s)
 
 std::string column(const std::string &line, int first, int last)
 {
-    size_t from = (size_t)(first - 1);
+    size_t from = static_cast<size_t>(first - 1);
     if (from >= line.size())
         return std::string();
-    return trim(line.substr(from, (size_t)(last - first + 1)));
+    return trim(line.substr(from, static_cast<size_t>(last - first + 1)));
 }
 
 std::vector<std::string> words(const std::string &s)
@@ -76,14 +56,18 @@ int toreal(const std::string &field, double &value)
         return 0;
     bool digit = false;
     for (char c : field) {
-        if (std::isdigit((unsigned char)c))
+        if (std::isdigit(static_cast<unsigned char>(c)))
             digit = true;
-        else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E')
+        else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E' && c != 'd' && c != 'D')
             return 0;
     }
     if (!digit)
         return 0;
-    const char *begin = field.c_str();
+    std::string f = field;
+    for (char &c : f)
+        if (c == 'd' || c == 'D')
+            c = 'e';
+    const char *begin = f.c_str();
     char *end = nullptr;
     errno = 0;
     double v = std::strtod(begin, &end);
@@ -101,7 +85,7 @@ int toint(const std::string &field, long &value)
     if (i == field.size())
         return 0;
     for (size_t j = i; j < field.size(); j++)
-        if (!std::isdigit((unsigned char)field[j]))
+        if (!std::isdigit(static_cast<unsigned char>(field[j])))
             return 0;
     errno = 0;
     long v = std::strtol(field.c_str(), nullptr, 10);
@@ -111,30 +95,49 @@ int toint(const std::string &field, long &value)
     return 1;
 }
 
-int elementfield(const std::string &field)
+int tocount(const std::string &field, long &value)
 {
-    if (field.empty())
+    if (toint(field, value))
+        return 1;
+    size_t point = field.find('.');
+    if (point == std::string::npos || point == 0)
         return 0;
-    if (std::isdigit((unsigned char)field[0])) {
+    for (size_t i = point + 1; i < field.size(); i++)
+        if (field[i] != '0')
+            return 0;
+    return toint(field.substr(0, point), value);
+}
+
+symbolread elementfield(const std::string &field)
+{
+    symbolread none;
+    if (field.empty())
+        return none;
+    if (std::isdigit(static_cast<unsigned char>(field[0]))) {
         long z = 0;
         if (!toint(field, z) || z < 1 || z > LASTELEMENT)
-            return 0;
-        return (int)z;
+            return none;
+        symbolread r;
+        r.kind = symbolread::ELEMENT;
+        r.z = static_cast<int>(z);
+        return r;
     }
     size_t letters = 0;
-    while (letters < field.size() && std::isalpha((unsigned char)field[letters]))
+    while (letters < field.size() && std::isalpha(static_cast<unsigned char>(field[letters])))
         letters++;
+    if (letters == 0)
+        return readsymbol(field);
     for (size_t i = letters; i < field.size(); i++)
-        if (!std::isdigit((unsigned char)field[i]))
-            return 0;
-    return elementnumber(field.substr(0, letters));
+        if (!std::isdigit(static_cast<unsigned char>(field[i])) && field[i] != '#')
+            return none;
+    return readsymbol(field.substr(0, letters));
 }
 
 std::string quoted(const std::string &field)
 {
     std::string s = field.size() > 20 ? field.substr(0, 20) + "..." : field;
     for (char &ch : s)
-        if ((unsigned char)ch < 32 || ch == 127)
+        if (static_cast<unsigned char>(ch) < 32 || ch == 127)
             ch = '?';
     return "\"" + s + "\"";
 }

@@ -1,17 +1,14 @@
-// Reading an input file as lines, and the strict field conversions every
-// reader uses: a field either is wholly a number or it is refused.
+// The strict field conversions every reader uses: a field either is wholly
+// a number or it is refused.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "elements.h"
 #include "problem.h"
 
 namespace importer {
-
-// The whole file as lines without their line ends; a carriage return before
-// a line feed and a UTF-8 byte order mark at the start are dropped.
-int readlines(const std::string &path, std::vector<std::string> &lines, problem &p);
 
 // Characters first to last (counted from 1, both included) of a fixed-column
 // record, without surrounding blanks; short lines give what they have.
@@ -21,15 +18,20 @@ std::string trim(const std::string &s);
 std::vector<std::string> words(const std::string &s);
 
 // A decimal real (sign, digits, point, exponent; no "nan", "inf" or hex),
-// finite, with nothing else in the field.
+// finite, with nothing else in the field. The exponent may be written with
+// D as Fortran programs write it ("1.0D+00").
 int toreal(const std::string &field, double &value);
 // A decimal integer with an optional sign, within int range.
 int toint(const std::string &field, long &value);
+// A count: an integer, or a real with nothing after its point but zeros
+// ("24.0", as some writers put it).
+int tocount(const std::string &field, long &value);
 
-// Atomic number from an element field: a symbol in any case ("C", "cl",
-// "FE"), optionally followed by a running number as some programs write it
-// ("C12"), or the atomic number itself ("6"). 0 when it names no element.
-int elementfield(const std::string &field);
+// Element from an element field: a symbol in any case ("C", "cl", "FE",
+// "D"), optionally followed by a running number as some programs write it
+// ("C12"), or the atomic number itself ("6"); dummy atoms as readsymbol
+// tells them.
+symbolread elementfield(const std::string &field);
 
 // A field of the file as a message may show it: quoted, at most 20
 // characters, control characters as "?".

@@ -93,7 +93,7 @@ int centreof(const std::vector<std::vector<int>> &adjacent, const std::vector<in
 void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root,
                atomtree &t)
 {
-    int n = (int)m.atoms.size();
+    int n = static_cast<int>(m.atoms.size());
     t = atomtree();
     t.parent.assign(n, -1);
     t.children.assign(n, {});
@@ -115,12 +115,12 @@ void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bond
         std::vector<int> part;
         for (int j = i; j < n; j++)
             if (depth[j] >= 0) {
-                partof[j] = (int)parts.size();
+                partof[j] = static_cast<int>(parts.size());
                 part.push_back(j);
             }
         parts.push_back(part);
     }
-    t.nparts = (int)parts.size();
+    t.nparts = static_cast<int>(parts.size());
     if (n == 0)
         return;
 

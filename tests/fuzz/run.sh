@@ -1,5 +1,5 @@
 #!/bin/sh
-# Builds the libFuzzer target with clang, AddressSanitizer and
+# Builds the libFuzzer targets with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer in BUILD_DIR (a folder of its own: the ordinary
 # build uses g++) and fuzzes the description reader, the bond-angle pass and
 # the writers for SECONDS seconds. Fails on any finding; the input that caused
@@ -46,7 +46,7 @@ cmake -S "$root" -B "$build/core" -DCMAKE_CXX_COMPILER="$clangxx" -DCMAKE_BUILD_
     cat "$build/configure.log" >&2
     exit 1
 }
-cmake --build "$build/core" --target kestrix_job -j2
+cmake --build "$build/core" --target kestrix_job kestrix_import -j2
 # Every layer the job stands on, each after those that use it.
 libs=
 for l in job poser gltf writers angles platform model math base; do libs="$libs $build/core/libkestrix_$l.a"; done
@@ -55,6 +55,11 @@ for l in job poser gltf writers angles platform model math base; do libs="$libs 
     -I"$root/src" "$here/krx_fuzz.cpp" "$here/reference_angles.cpp" \
     "$here/reference_writers.cpp" "$here/silent_ui.cpp" \
     $libs -o "$build/kestrix_fuzz"
+# The importer's target: its readers, bond search and description writer.
+"$clangxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -ffp-contract=off \
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
+    -I"$root/src" -I"$root/src/import" "$here/import_fuzz.cpp" \
+    "$build/core/src/import/libkestrix_import.a" $libs -lpugixml -lz -o "$build/kestrix_import_fuzz"
 
 # The seeds: every description of the tests and the examples, and those in
 # corpus/ at the format's limits (which the fuzzer's mutations would take
@@ -79,3 +84,17 @@ if [ "$status" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
     exit 1
 fi
 echo "$0: no finding in $seconds seconds"
+
+# The importer, for half as long, from its samples (tests/fuzz/import-corpus).
+half=$(( (seconds + 1) / 2 ))
+mkdir -p "$build/import-corpus"
+status=0
+"$build/kestrix_import_fuzz" -max_total_time="$half" -timeout=10 -rss_limit_mb=2048 \
+    -max_len=32768 -print_final_stats=1 \
+    -artifact_prefix="$findings/" "$build/import-corpus" "$here/import-corpus" || status=$?
+if [ "$status" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
+    echo "$0: FINDING in the importer (status $status):" >&2
+    ls -l "$findings" >&2
+    exit 1
+fi
+echo "$0: no finding in the importer in $half seconds"

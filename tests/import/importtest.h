@@ -1,14 +1,17 @@
 // Helpers of the importer's tests.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "molecule.h"
 #include "problem.h"
 #include "readers.h"
+#include "source.h"
 
 // A sample file of tests/import/data.
 inline std::string sample(const std::string &name)
@@ -25,7 +28,24 @@ inline importer::inmolecule readsample(const std::string &path)
     return m;
 }
 
-// Text cut at its line feeds, as readlines would give it.
+// A text read as format f, as a file named "t" holding it would be read.
+inline int readtext(importer::inputformat f, const std::string &text, importer::inmolecule &m,
+                    importer::problem &p, const importer::selection &s = importer::selection())
+{
+    std::unique_ptr<importer::linesource> in = importer::textsource("t", text);
+    return importer::readas(f, *in, m, s, p);
+}
+
+// Writes text to path gzip-compressed, as the archives serve files.
+inline void gzipto(const std::string &path, const std::string &text)
+{
+    gzFile f = gzopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(gzwrite(f, text.data(), static_cast<unsigned>(text.size())), static_cast<int>(text.size()));
+    ASSERT_EQ(gzclose(f), Z_OK);
+}
+
+// Text cut at its line feeds.
 inline std::vector<std::string> linesof(const std::string &text)
 {
     std::vector<std::string> out;

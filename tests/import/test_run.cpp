@@ -80,7 +80,7 @@ TEST(Run, BadUsageIsStatusTwoAndDoesNothing)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{}, "kestrix-import: no input: name at least one XYZ, PDB, MOL or SDF file\n"},
+        {{}, "kestrix-import: no input: name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)\n"},
         {{"--frobnicate", in}, "kestrix-import: unknown option: --frobnicate\n"},
         {{"-o", dir + "/x.krx", in, in}, "kestrix-import: bad usage: -o takes a single input, 2 are given\n"},
         {{in, "-o"}, "kestrix-import: missing value: -o needs a value\n"},
@@ -141,8 +141,8 @@ TEST(Run, FailuresWriteNothingAndTheOthersGoOn)
               "kestrix-import: malformed line: " + dir + "/malformed.xyz:4: expected \"Element x y z\"\n"
               "kestrix-import: malformed line: " + dir + "/malformed.pdb:3: coordinates must be numbers in columns 31-54\n"
               "kestrix-import: malformed line: " + dir + "/malformed.mol:7: a bond must join two different atoms numbered 1 to 2\n"
-              "kestrix-import: unknown format: " + dir + "/notes.txt (the suffix must be .xyz, .pdb, .ent, .mol, .sdf or .sd)\n"
-              "kestrix-import: cannot open: " + dir + "/absent.pdb\n");
+              "kestrix-import: unknown format: " + dir + "/notes.txt (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd, .mol2 or .cml, each also with .gz)\n"
+              "kestrix-import: cannot open: " + dir + "/absent.pdb: No such file or directory\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"malformed.mol", "malformed.pdb", "malformed.xyz",
                                                       "notes.txt", "water.krx", "water.xyz"}));
 }

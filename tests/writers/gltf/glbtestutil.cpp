@@ -31,47 +31,57 @@ glbfile writeandread()
     return f;
 }
 
+std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim, const std::vector<std::vector<double>> &world)
+{
+    const jvalue &skin = f.json["skins"][0];
+    int w;
+    std::vector<double> ibm = accessorvalues(f, skin["inverseBindMatrices"].integer(), &w);
+    const jvalue &attr = prim["attributes"];
+    std::vector<double> pos = accessorvalues(f, attr["POSITION"].integer(), &w);
+    std::vector<double> joints = accessorvalues(f, attr["JOINTS_0"].integer(), &w);
+    std::vector<double> weights = accessorvalues(f, attr["WEIGHTS_0"].integer(), &w);
+    std::vector<xyz> out;
+    for (size_t v = 0; v * 3 < pos.size(); v++) {
+        double sum[3] = {0, 0, 0};
+        for (int k = 0; k < 4; k++) {
+            double weight = weights[v * 4 + k];
+            if (weight == 0)
+                continue;
+            int j = static_cast<int>(joints[v * 4 + k]);
+            int node = skin["joints"][static_cast<size_t>(j)].integer();
+            // Inverse bind matrices are stored column by column.
+            double inv[16], m[16];
+            for (int r = 0; r < 4; r++)
+                for (int c = 0; c < 4; c++)
+                    inv[r * 4 + c] = ibm[j * 16 + c * 4 + r];
+            matmul(world[node].data(), inv, m);
+            for (int r = 0; r < 3; r++)
+                sum[r] += weight * (m[r * 4] * pos[v * 3] + m[r * 4 + 1] * pos[v * 3 + 1] +
+                                    m[r * 4 + 2] * pos[v * 3 + 2] + m[r * 4 + 3]);
+        }
+        out.push_back(xyz(sum[0], sum[1], sum[2]));
+    }
+    return out;
+}
+
 namespace {
 
 std::map<int, std::vector<xyz>> skinned(const glbfile &f, const std::vector<std::vector<double>> &world,
                                         bool bonds)
 {
     std::map<int, std::vector<xyz>> out;
-    const jvalue &skin = f.json["skins"][0];
-    int w;
-    std::vector<double> ibm = accessorvalues(f, skin["inverseBindMatrices"].integer(), &w);
     const jvalue &prims = f.json["meshes"][0]["primitives"];
     for (size_t p = 0; p < prims.size(); p++) {
         const jvalue &prim = prims[p];
         bool isbond = f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text == "bonds";
         if (isbond != bonds)
             continue;
-        const jvalue &attr = prim["attributes"];
-        int pw, jw, ww;
-        std::vector<double> pos = accessorvalues(f, attr["POSITION"].integer(), &pw);
-        std::vector<double> joints = accessorvalues(f, attr["JOINTS_0"].integer(), &jw);
-        std::vector<double> weights = accessorvalues(f, attr["WEIGHTS_0"].integer(), &ww);
-        for (size_t v = 0; v * 3 < pos.size(); v++) {
-            double sum[3] = {0, 0, 0};
-            for (int k = 0; k < 4; k++) {
-                double weight = weights[v * 4 + k];
-                if (weight == 0)
-                    continue;
-                int j = static_cast<int>(joints[v * 4 + k]);
-                int node = skin["joints"][static_cast<size_t>(j)].integer();
-                // Inverse bind matrices are stored column by column.
-                double inv[16], m[16];
-                for (int r = 0; r < 4; r++)
-                    for (int c = 0; c < 4; c++)
-                        inv[r * 4 + c] = ibm[j * 16 + c * 4 + r];
-                matmul(world[node].data(), inv, m);
-                for (int r = 0; r < 3; r++)
-                    sum[r] += weight * (m[r * 4] * pos[v * 3] + m[r * 4 + 1] * pos[v * 3 + 1] +
-                                        m[r * 4 + 2] * pos[v * 3 + 2] + m[r * 4 + 3]);
-            }
-            // Each vertex follows one joint: the first slot.
-            out[static_cast<int>(joints[v * 4])].push_back(xyz(sum[0], sum[1], sum[2]));
-        }
+        int w;
+        std::vector<double> joints = accessorvalues(f, prim["attributes"]["JOINTS_0"].integer(), &w);
+        std::vector<xyz> pos = skinnedpositions(f, prim, world);
+        // Each vertex follows one joint: the first slot.
+        for (size_t v = 0; v < pos.size(); v++)
+            out[static_cast<int>(joints[v * 4])].push_back(pos[v]);
     }
     return out;
 }

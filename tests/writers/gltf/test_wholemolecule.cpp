@@ -100,38 +100,6 @@ std::vector<std::vector<size_t>> cylinders(const glbfile &f, const jvalue &prim)
     return out;
 }
 
-// The skinned position of every vertex of the bonds' primitive.
-std::vector<xyz> skinnedbondvertices(const glbfile &f, const jvalue &prim, const std::vector<std::vector<double>> &world)
-{
-    const jvalue &skin = f.json["skins"][0];
-    int w;
-    std::vector<double> ibm = accessorvalues(f, skin["inverseBindMatrices"].integer(), &w);
-    std::vector<double> pos = accessorvalues(f, prim["attributes"]["POSITION"].integer(), &w);
-    std::vector<double> joints = accessorvalues(f, prim["attributes"]["JOINTS_0"].integer(), &w);
-    std::vector<double> weights = accessorvalues(f, prim["attributes"]["WEIGHTS_0"].integer(), &w);
-    std::vector<xyz> out;
-    for (size_t v = 0; v * 3 < pos.size(); v++) {
-        double sum[3] = {0, 0, 0};
-        for (int k = 0; k < 4; k++) {
-            double weight = weights[v * 4 + k];
-            if (weight == 0)
-                continue;
-            int j = static_cast<int>(joints[v * 4 + k]);
-            int node = skin["joints"][static_cast<size_t>(j)].integer();
-            double inv[16], m[16];
-            for (int r = 0; r < 4; r++)
-                for (int c = 0; c < 4; c++)
-                    inv[r * 4 + c] = ibm[j * 16 + c * 4 + r];
-            matmul(world[node].data(), inv, m);
-            for (int r = 0; r < 3; r++)
-                sum[r] += weight * (m[r * 4] * pos[v * 3] + m[r * 4 + 1] * pos[v * 3 + 1] + m[r * 4 + 2] * pos[v * 3 + 2] +
-                                    m[r * 4 + 3]);
-        }
-        out.push_back(xyz(sum[0], sum[1], sum[2]));
-    }
-    return out;
-}
-
 // Each cylinder's two end atoms: the atoms whose ball centre lies the bond
 // radius from a whole ring of its vertices (a ring is square to the bond
 // through the atom's centre). A cylinder without exactly two fails the test.
@@ -144,7 +112,7 @@ std::multiset<namedbond> drawnbonds(const glbfile &f, const std::vector<std::vec
         const jvalue &prim = prims[p];
         if (f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text != "bonds")
             continue;
-        std::vector<xyz> verts = skinnedbondvertices(f, prim, world);
+        std::vector<xyz> verts = skinnedpositions(f, prim, world);
         for (const std::vector<size_t> &cyl : cylinders(f, prim)) {
             std::vector<int> ends;
             for (auto &[atom, centre] : centres) {

@@ -1,0 +1,269 @@
+// CML (Chemical Markup Language): the first molecule that has atoms (or the
+// one --model chooses), its atoms with x3/y3/z3 (or, flat, x2/y2), and its
+// bonds from bondArray; a molecule without bonds gets them from distances.
+// Both the element form (<atom id= elementType= x3= .../>) and the array
+// form (<atomArray atomID="a1 a2" elementType="C O" x3="..." .../>) are
+// read. The XML is parsed whole by pugixml, so this reader holds the file in
+// memory, unlike the line readers.
+#include "readers.h"
+
+#ifdef KESTRIX_NO_CML
+
+namespace importer {
+
+bool canread(inputformat f)
+{
+    return f != FORMAT_CML;
+}
+
+int readCML(linesource &in, collector &, problem &p)
+{
+    return fail(p, "unknown format", in.name() + " (CML is not read by this build)");
+}
+
+} // namespace importer
+
+#else
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <unordered_map>
+
+#include <pugixml.hpp>
+
+#include "elements.h"
+#include "text.h"
+
+namespace importer {
+
+bool canread(inputformat)
+{
+    return true;
+}
+
+namespace {
+
+// An element's name without its namespace prefix ("cml:atom" is "atom").
+const char *local(const pugi::xml_node &n)
+{
+    const char *name = n.name();
+    const char *colon = std::strrchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+bool is(const pugi::xml_node &n, const char *name)
+{
+    return n.type() == pugi::node_element && std::strcmp(local(n), name) == 0;
+}
+
+pugi::xml_node child(const pugi::xml_node &n, const char *name)
+{
+    for (pugi::xml_node c : n.children())
+        if (is(c, name))
+            return c;
+    return pugi::xml_node();
+}
+
+// Line numbers of byte offsets, for messages.
+class lines {
+public:
+    explicit lines(const std::string &text)
+    {
+        for (size_t i = 0; i < text.size(); i++)
+            if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
+                ends_.push_back(static_cast<long>(i));
+    }
+    int of(ptrdiff_t offset) const
+    {
+        return static_cast<int>(std::lower_bound(ends_.begin(), ends_.end(), static_cast<long>(offset)) -
+                                ends_.begin()) +
+               1;
+    }
+
+private:
+    std::vector<long> ends_;
+};
+
+// One atom as either form gives it.
+struct cmlatom {
+    std::string id, element, x, y, z;
+    bool flat = false;
+    int line = 0;
+};
+
+int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom> &atoms, const std::string &name,
+              problem &p)
+{
+    int arrayline = at.of(array.offset_debug());
+    if (array.attribute("atomID") || array.attribute("elementType")) {
+        std::vector<std::string> ids = words(array.attribute("atomID").value());
+        std::vector<std::string> el = words(array.attribute("elementType").value());
+        bool three = array.attribute("x3");
+        std::vector<std::string> x = words(array.attribute(three ? "x3" : "x2").value());
+        std::vector<std::string> y = words(array.attribute(three ? "y3" : "y2").value());
+        std::vector<std::string> z = words(array.attribute("z3").value());
+        if (el.size() != x.size() || el.size() != y.size() || (three && el.size() != z.size()) ||
+            (!ids.empty() && ids.size() != el.size()))
+            return fail(p, "malformed file",
+                        where(name, arrayline) + ": the atomArray's atomID, elementType and coordinate "
+                                                 "lists differ in length");
+        for (size_t i = 0; i < el.size(); i++) {
+            cmlatom a;
+            a.id = ids.empty() ? "a" + std::to_string(i + 1) : ids[i];
+            a.element = el[i];
+            a.x = x[i];
+            a.y = y[i];
+            a.z = three ? z[i] : "0";
+            a.flat = !three;
+            a.line = arrayline;
+            atoms.push_back(a);
+        }
+        return 1;
+    }
+    for (pugi::xml_node n : array.children()) {
+        if (!is(n, "atom"))
+            continue;
+        cmlatom a;
+        a.line = at.of(n.offset_debug());
+        a.id = n.attribute("id").value();
+        a.element = n.attribute("elementType").value();
+        if (n.attribute("x3")) {
+            a.x = n.attribute("x3").value();
+            a.y = n.attribute("y3").value();
+            a.z = n.attribute("z3").value();
+        } else if (n.attribute("x2")) {
+            a.x = n.attribute("x2").value();
+            a.y = n.attribute("y2").value();
+            a.z = "0";
+            a.flat = true;
+        } else {
+            return fail(p, "malformed line",
+                        where(name, a.line) + ": an atom without coordinates (x3 y3 z3, or x2 y2)");
+        }
+        atoms.push_back(a);
+    }
+    return 1;
+}
+
+} // namespace
+
+int readCML(linesource &in, collector &c, problem &p)
+{
+    inmolecule &m = c.molecule();
+    std::string text;
+    if (!in.rest(text))
+        return sourceok(in, p);
+    pugi::xml_document doc;
+    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
+    lines at(text);
+    if (!parsed)
+        return fail(p, "malformed file", where(in.name(), at.of(parsed.offset)) + ": " + parsed.description());
+
+    // Molecules that hold atoms, in document order.
+    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
+    long found = 0;
+    pugi::xml_node molecule;
+    struct finder : pugi::xml_tree_walker {
+        long want, *found;
+        pugi::xml_node *molecule;
+        bool for_each(pugi::xml_node &n) override
+        {
+            if (is(n, "molecule") && child(n, "atomArray") && ++*found == want) {
+                *molecule = n;
+                return false;
+            }
+            return true;
+        }
+    } walker;
+    walker.want = want;
+    walker.found = &found;
+    walker.molecule = &molecule;
+    doc.traverse(walker);
+    if (!molecule) {
+        if (found == 0)
+            return fail(p, "no atoms", in.name() + ": no <molecule> with an <atomArray>");
+        return fail(p, "no such model", in.name() + " has " + std::to_string(found) +
+                                            (found == 1 ? " molecule" : " molecules") + ", not " +
+                                            std::to_string(want));
+    }
+
+    std::vector<cmlatom> atoms;
+    if (!readatoms(child(molecule, "atomArray"), at, atoms, in.name(), p))
+        return 0;
+    std::unordered_map<std::string, int> byid; // kept atoms
+    std::unordered_map<std::string, char> known;
+    int flat = 0;
+    for (const cmlatom &ca : atoms) {
+        inatom a;
+        a.line = ca.line;
+        if (!toreal(ca.x, a.x) || !toreal(ca.y, a.y) || !toreal(ca.z, a.z))
+            return fail(p, "malformed line", where(in.name(), ca.line) + ": coordinates must be numbers");
+        if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
+            std::fabs(a.z) >= MAXCOORDINATE)
+            return fail(p, "coordinate out of range", where(in.name(), ca.line));
+        if (!known.emplace(ca.id, 1).second)
+            return fail(p, "malformed line", where(in.name(), ca.line) + ": atom id " + quoted(ca.id) + " given twice");
+        symbolread e = readsymbol(ca.element);
+        if (e.kind == symbolread::NONE)
+            return fail(p, "unknown element",
+                        where(in.name(), ca.line) + ": " + quoted(ca.element) + " is no element symbol");
+        if (e.kind == symbolread::DUMMY) {
+            c.dummy();
+            continue;
+        }
+        flat += ca.flat;
+        a.element = e.z;
+        a.isotope = e.isotope;
+        int k = c.add(a, "", "");
+        if (k >= 0)
+            byid.emplace(ca.id, k);
+    }
+    if (atoms.empty())
+        return fail(p, "no atoms", where(in.name(), at.of(molecule.offset_debug())) + ": the molecule's atomArray is empty");
+    if (flat)
+        m.warnings.push_back({"flat molecule", where(in.name(), atoms[0].line) +
+                                                   ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"});
+
+    int nbonds = 0;
+    pugi::xml_node bonds = child(molecule, "bondArray");
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::vector<int> bondlines;
+    if (bonds && bonds.attribute("atomRef1")) {
+        int line = at.of(bonds.offset_debug());
+        std::vector<std::string> r1 = words(bonds.attribute("atomRef1").value());
+        std::vector<std::string> r2 = words(bonds.attribute("atomRef2").value());
+        if (r1.size() != r2.size())
+            return fail(p, "malformed line", where(in.name(), line) + ": atomRef1 and atomRef2 differ in length");
+        for (size_t i = 0; i < r1.size(); i++) {
+            pairs.push_back({r1[i], r2[i]});
+            bondlines.push_back(line);
+        }
+    } else if (bonds) {
+        for (pugi::xml_node b : bonds.children()) {
+            if (!is(b, "bond"))
+                continue;
+            int line = at.of(b.offset_debug());
+            std::vector<std::string> refs = words(b.attribute("atomRefs2").value());
+            if (refs.size() != 2)
+                return fail(p, "malformed line", where(in.name(), line) + ": a bond needs atomRefs2=\"a1 a2\"");
+            pairs.push_back({refs[0], refs[1]});
+            bondlines.push_back(line);
+        }
+    }
+    for (size_t i = 0; i < pairs.size(); i++) {
+        if (!known.count(pairs[i].first) || !known.count(pairs[i].second) || pairs[i].first == pairs[i].second)
+            return fail(p, "malformed line",
+                        where(in.name(), bondlines[i]) + ": a bond must join two different atoms of the atomArray");
+        nbonds++;
+        auto a = byid.find(pairs[i].first), b = byid.find(pairs[i].second);
+        if (a != byid.end() && b != byid.end())
+            c.bond(a->second, b->second);
+    }
+    m.perceive = nbonds == 0 && atoms.size() > 1;
+    return 1;
+}
+
+} // namespace importer
+
+#endif

@@ -1,0 +1,153 @@
+// Tripos MOL2: the first molecule (or the one --model chooses), its atoms
+// from the ATOM section with the element from the SYBYL atom type ("C.ar",
+// "Cl", "N.pl3"), and its bonds from the BOND section. A molecule without
+// bonds gets them from distances.
+#include "readers.h"
+
+#include <cctype>
+#include <cmath>
+#include <unordered_map>
+
+#include "elements.h"
+#include "text.h"
+
+namespace importer {
+
+namespace {
+
+int badline(problem &p, const linesource &in, const std::string &why)
+{
+    return fail(p, "malformed line", where(in.name(), in.lineno()) + ": " + why);
+}
+
+// The element of a SYBYL atom type: the part before the dot. The types
+// that stand for no element (Du, LP, Any, Hal, Het, Hev) are dummies.
+symbolread elementoftype(const std::string &type)
+{
+    std::string base = type.substr(0, type.find('.'));
+    std::string lower;
+    for (char ch : base)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (lower == "any" || lower == "hal" || lower == "het" || lower == "hev") {
+        symbolread r;
+        r.kind = symbolread::DUMMY;
+        return r;
+    }
+    return readsymbol(base);
+}
+
+// The residue name of a MOL2 substructure name: "HOH12" is residue HOH.
+std::string residueof(const std::string &subst)
+{
+    size_t end = subst.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(subst[end - 1])))
+        end--;
+    return subst.substr(0, end);
+}
+
+bool issection(const std::string &line, const char *name)
+{
+    return line.compare(0, 9, "@<TRIPOS>") == 0 && trim(line.substr(9)) == name;
+}
+
+} // namespace
+
+int readMOL2(linesource &in, collector &c, problem &p)
+{
+    inmolecule &m = c.molecule();
+    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
+    std::string line;
+    long molecules = 0;
+    while (molecules < want && in.next(line))
+        if (issection(line, "MOLECULE"))
+            molecules++;
+    if (!sourceok(in, p))
+        return 0;
+    if (molecules == 0)
+        return fail(p, "no atoms", in.name() + ": no @<TRIPOS>MOLECULE section");
+    if (molecules < want)
+        return fail(p, "no such model", in.name() + " has " + std::to_string(molecules) +
+                                            (molecules == 1 ? " molecule" : " molecules") + ", not " +
+                                            std::to_string(want));
+    // The molecule's name, then its counts.
+    long na = 0, nb = 0;
+    int countsline = 0;
+    for (int i = 0; i < 2; i++) {
+        if (!in.next(line))
+            return sourceok(in, p) && fail(p, "malformed file", in.name() + ": the file ends in the MOLECULE section");
+    }
+    countsline = in.lineno();
+    std::vector<std::string> w = words(line);
+    if (w.empty() || !tocount(w[0], na) || na < 0 || (w.size() > 1 && (!tocount(w[1], nb) || nb < 0)))
+        return badline(p, in, "the MOLECULE section's second line must give the atom and bond counts");
+
+    enum { OTHER, ATOMS, BONDS } section = OTHER;
+    long natoms = 0, nbonds = 0;
+    std::unordered_map<long, int> byid; // kept atoms only
+    const size_t KNOWNMAX = 1 << 16;
+    std::unordered_map<long, char> known; // every id, while that takes little room
+    while (in.next(line)) {
+        if (line.compare(0, 9, "@<TRIPOS>") == 0) {
+            if (issection(line, "MOLECULE"))
+                break;
+            section = issection(line, "ATOM") ? ATOMS : issection(line, "BOND") ? BONDS : OTHER;
+            continue;
+        }
+        w = words(line);
+        if (w.empty() || w[0][0] == '#' || section == OTHER)
+            continue;
+        if (section == ATOMS) {
+            long id = 0;
+            inatom a;
+            a.line = in.lineno();
+            if (w.size() < 6 || !toint(w[0], id) || !toreal(w[2], a.x) || !toreal(w[3], a.y) ||
+                !toreal(w[4], a.z))
+                return badline(p, in, "expected an atom line \"id name x y z type ...\"");
+            if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
+                std::fabs(a.z) >= MAXCOORDINATE)
+                return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
+            if (known.size() < KNOWNMAX && !known.emplace(id, 1).second)
+                return badline(p, in, "atom id " + w[0] + " given twice");
+            natoms++;
+            symbolread e = elementoftype(w[5]);
+            if (e.kind == symbolread::NONE)
+                return fail(p, "unknown element",
+                            where(in.name(), in.lineno()) + ": atom type " + quoted(w[5]) +
+                                " names no element");
+            if (e.kind == symbolread::DUMMY) {
+                c.dummy();
+                continue;
+            }
+            a.element = e.z;
+            a.isotope = e.isotope;
+            int k = c.add(a, "", w.size() > 7 ? residueof(w[7]) : std::string());
+            if (k >= 0)
+                byid.emplace(id, k);
+        } else {
+            long id = 0, from = 0, to = 0;
+            if (w.size() < 4 || !toint(w[0], id) || !toint(w[1], from) || !toint(w[2], to))
+                return badline(p, in, "expected a bond line \"id atom atom type\"");
+            nbonds++;
+            if (known.size() < KNOWNMAX && (!known.count(from) || !known.count(to) || from == to))
+                return badline(p, in, "a bond must join two different atoms of the ATOM section");
+            // "nc": the two atoms are listed as not connected.
+            if (w[3] == "nc")
+                continue;
+            auto a = byid.find(from), b = byid.find(to);
+            if (a != byid.end() && b != byid.end())
+                c.bond(a->second, b->second);
+        }
+    }
+    if (!sourceok(in, p))
+        return 0;
+    if (natoms == 0)
+        return fail(p, "no atoms", in.name() + ": the molecule's ATOM section is empty or missing");
+    if (natoms != na)
+        m.warnings.push_back({"counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
+                                                   std::to_string(na) + " atoms, the ATOM section holds " +
+                                                   std::to_string(natoms)});
+    m.perceive = nbonds == 0 && natoms > 1;
+    return 1;
+}
+
+} // namespace importer

@@ -1,0 +1,72 @@
+#include "select.h"
+
+#include <cctype>
+
+namespace importer {
+
+bool iswater(const std::string &residue)
+{
+    static const char *const NAMES[] = {"HOH", "WAT", "DOD", "SOL", "H2O", "D2O", "TIP",  "TIP3",
+                                        "TP3", "T3P", "TIP4", "T4P", "TIP5", "SPC", "SPCE", "OH2"};
+    std::string r;
+    for (char c : residue)
+        r += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char *n : NAMES)
+        if (r == n)
+            return true;
+    return false;
+}
+
+int collector::add(const inatom &a, const std::string &chain, const std::string &residue)
+{
+    bool water = iswater(residue), hydrogen = a.element == 1;
+    chaincount &c = m_.census[chain];
+    c.atoms++;
+    c.hydrogens += hydrogen;
+    c.water += water;
+    c.waterhydrogens += water && hydrogen;
+    if ((hydrogen && s_.nohydrogens) || (water && s_.nowater))
+        return -1;
+    if (!s_.chains.empty()) {
+        bool chosen = false;
+        for (const std::string &id : s_.chains)
+            chosen = chosen || id == chain;
+        if (!chosen)
+            return -1;
+    }
+    m_.kept++;
+    if (full())
+        return -1;
+    m_.atoms.push_back(a);
+    return static_cast<int>(m_.atoms.size()) - 1;
+}
+
+void collector::bond(int a, int b)
+{
+    if (a >= 0 && b >= 0 && a != b)
+        m_.bonds.push_back({a, b});
+}
+
+long keptby(const inmolecule &m, const selection &sel)
+{
+    long n = 0;
+    for (const auto &entry : m.census) {
+        bool chosen = sel.chains.empty();
+        for (const std::string &id : sel.chains)
+            chosen = chosen || id == entry.first;
+        if (!chosen)
+            continue;
+        const chaincount &c = entry.second;
+        long k = c.atoms;
+        if (sel.nohydrogens)
+            k -= c.hydrogens;
+        if (sel.nowater)
+            k -= c.water;
+        if (sel.nohydrogens && sel.nowater)
+            k += c.waterhydrogens;
+        n += k;
+    }
+    return n;
+}
+
+} // namespace importer

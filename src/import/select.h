@@ -1,0 +1,50 @@
+// What of a file becomes the figure: the chosen model (or record, or
+// frame), chains, and whether hydrogen and water stay. Readers hand every
+// atom to a collector, which keeps those selected up to a limit and from
+// then on only counts, so that a file of any size is read in bounded memory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "molecule.h"
+
+namespace importer {
+
+struct selection {
+    std::vector<std::string> chains; // empty: every chain
+    long model = 0;                  // 0: the first
+    bool nohydrogens = false;
+    bool nowater = false;
+    size_t limit = 1024;             // atoms kept at most; the rest are counted
+};
+
+// HOH, WAT, DOD, SOL and the other names water residues go by.
+bool iswater(const std::string &residue);
+
+class collector {
+public:
+    collector(inmolecule &m, const selection &s) : m_(m), s_(s) { m_ = inmolecule(); }
+
+    // One atom of the chosen model; chain and residue name as the file gives
+    // them ("" where the format has none). The atom's index in the molecule,
+    // or -1 when it is not kept (not selected, or past the limit).
+    int add(const inatom &a, const std::string &chain, const std::string &residue);
+    // A dummy atom, counted and left out.
+    void dummy() { m_.dummies++; }
+    // A bond between two atoms add() returned, both kept; others are dropped.
+    void bond(int a, int b);
+    // True once more atoms are selected than the limit: the rest is counting.
+    bool full() const { return m_.kept > static_cast<long>(s_.limit); }
+    const selection &chosen() const { return s_; }
+    inmolecule &molecule() { return m_; }
+
+private:
+    inmolecule &m_;
+    const selection &s_;
+};
+
+// Atoms the selection sel would keep of the molecule's census.
+long keptby(const inmolecule &m, const selection &sel);
+
+} // namespace importer

@@ -1,0 +1,36 @@
+#!/bin/sh
+# Three figures imported into Blender headless and their bones checked
+# (blender_check.py): caffeine as bundled, and a peptide fragment and a water
+# box through kestrix-import.
+# usage: blender.sh KESTRIX_CLI KESTRIX_IMPORT SOURCE_DIR
+# Exits 77 (skipped) when Blender is not installed (tests/writers/gltf/setup.sh
+# installs it).
+cli=$1
+import=$2
+top=$3
+if ! command -v blender >/dev/null 2>&1; then
+    echo "skipped: blender is not installed; run tests/writers/gltf/setup.sh"
+    exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+set -e
+cp "$top/examples/caffeine.krx" "$work/caffeine.krx"
+"$import" -o "$work/peptide.krx" "$top/tests/data/molecules/peptide.pdb" >/dev/null 2>&1
+"$import" -o "$work/waterbox.krx" "$top/tests/data/molecules/waterbox.xyz" >/dev/null 2>&1
+pairs=""
+for m in caffeine peptide waterbox; do
+    "$cli" --glb --quiet -o "$work/$m.glb" "$work/$m.krx"
+    pairs="$pairs $work/$m.krx $work/$m.glb"
+done
+set +e
+# Blender's own chatter goes to the log; the checks' lines are shown.
+# shellcheck disable=SC2086
+HOME="$work" blender -b --factory-startup --python-exit-code 1 \
+    --python "$top/tests/writers/gltf/blender_check.py" -- $pairs >"$work/log" 2>&1
+status=$?
+grep -E "^(ok|FAILED|turned)" "$work/log"
+if [ "$status" -ne 0 ] && ! grep -q "^FAILED" "$work/log"; then
+    tail -20 "$work/log"
+fi
+exit "$status"
