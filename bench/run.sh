@@ -28,7 +28,7 @@ echo "build: $build (${type:-no build type}), $(uname -sr)"
 work=$build/bench-work
 rm -rf "$work"
 status=0
-"$build/bench/kestrix-bench" --strict "$build/kestrix-cli" "$build/src/import/kestrix-import" "$work" \
+"$build/bench/kestrix-bench" --strict "$build/bin/kestrix-cli" "$build/bin/kestrix-import" "$work" \
     ${2:+"$2"} || status=$?
 echo "stages in one process (CPU time per run, output to the null device):"
 for d in chain bushy; do

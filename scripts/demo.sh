@@ -1,15 +1,43 @@
 #!/bin/sh
-# Builds kestrix-cli and converts the bundled water example into a Poser
-# folder under the build folder.
+# The first thing to run: installs what building needs (scripts/setup.sh),
+# builds kestrix-cli and kestrix-import into build/bin, converts the water
+# example into a Poser folder, imports a molecule file (examples/caffeine.sdf)
+# and converts it into a Poser figure and a glTF file. Everything it writes is
+# under build/; it prints where.
 set -e
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$top/build" --target kestrix-cli
-poser="$top/build/demo-poser"
+build=$top/build
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake -S "$top" -B "$build" >/dev/null
+else
+    cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIX_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j2 --target kestrix-cli kestrix-import
+bin=$build/bin
+demo=$build/demo
+poser=$demo/poser
+rm -rf "$demo"
 mkdir -p "$poser"
-cd "$top/build"
-./kestrix-cli --force --poser "$poser" "$top/examples/water.krx"
-echo
-echo "The figure:  $poser/Runtime/Libraries/character/Molecules/water.cr2"
-echo "The mesh:    $poser/kestrix/water.obj"
+cd "$demo"
+mol=$poser/Runtime/Libraries/character/Molecules
+
+echo "--- the water example into a Poser folder"
+"$bin/kestrix-cli" --poser "$poser" "$top/examples/water.krx"
+
+echo "--- caffeine: molecule file, description, Poser figure, glTF figure"
+"$bin/kestrix-import" -o "$demo/caffeine.krx" "$top/examples/caffeine.sdf"
+"$bin/kestrix-cli" --quiet --poser "$poser" "$demo/caffeine.krx"
+"$bin/kestrix-cli" --quiet --glb "$demo/caffeine.krx"
+
+cat <<END
+
+The programs:         $bin/kestrix-cli
+                      $bin/kestrix-import
+Water, Poser figure:  $mol/water.cr2
+       its mesh:      $poser/kestrix/water.obj
+Caffeine description: $demo/caffeine.krx
+       Poser figure:  $mol/caffeine.cr2
+       its mesh:      $poser/kestrix/caffeine.obj
+       glTF figure:   $demo/caffeine.glb
+END

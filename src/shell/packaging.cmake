@@ -1,4 +1,4 @@
-# What a Windows user downloads: kestrix-VERSION-win64.zip with both programs,
+# What a Windows user gets: kestrix-VERSION-win64.zip with the three programs,
 # the readme that the help box points to, and the example descriptions.
 #   cmake --build build-mingw --target package
 install(TARGETS kestrix kestrix-cli kestrix-import RUNTIME DESTINATION .)
@@ -15,6 +15,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Molecule descriptions to Poser figures")
 set(CPACK_PACKAGE_FILE_NAME kestrix-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The programs without their symbol tables: a third of the size.
+set(CPACK_STRIP_FILES ON)
 # The archive holds only what is installed above, never the build tree.
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)

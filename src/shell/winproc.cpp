@@ -24,10 +24,21 @@ static LRESULT oncreate(HWND w, UINT msg, WPARAM wp, LPARAM lp)
     return DefWindowProcA(w, msg, wp, lp);
 }
 
+// The window is otherwise empty: one centred line tells a first-time user
+// what to do with it.
 static LRESULT onpaint(HWND w, UINT msg, WPARAM wp, LPARAM lp)
 {
     PAINTSTRUCT ps;
-    BeginPaint(w, &ps);
+    HDC dc = BeginPaint(w, &ps);
+    char hint[128];
+    RECT r;
+    if (LoadStringA(Instance, IDS_HINT, hint, sizeof hint) > 0 && GetClientRect(w, &r)) {
+        HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        DrawTextA(dc, hint, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        SelectObject(dc, font);
+    }
     EndPaint(w, &ps);
     return DefWindowProcA(w, msg, wp, lp);
 }

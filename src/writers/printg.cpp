@@ -45,10 +45,10 @@ bool significant(double a, int p, long *digits, int *exponent)
         }
         double whole = std::floor(m), part = m - whole;
         // The product may be off by half a unit in its last place, at most
-        // 2^-24 (m < 2^30): a part this close to one half could round either
+        // 2^-24 (m < 2^30): a part within that of one half could round either
         // way in the true value, and an exact tie goes to the even digit in
-        // printf. Left to printf.
-        if (std::fabs(part - 0.5) < 1e-9)
+        // printf. Left to printf, with a margin of twice the error.
+        if (std::fabs(part - 0.5) <= 0x1p-23)
             return false;
         long d = static_cast<long>(whole) + (part > 0.5 ? 1 : 0);
         if (d >= static_cast<long>(high)) {

@@ -178,6 +178,11 @@ class Tests:
         self.imp = imp
         self.failures = []
         self.count = 0
+        # A sanitizer's runtime makes pipes of its own to check memory; under
+        # a tiny descriptor limit those fail and it reports bad objects that
+        # are none, so the descriptor-limit case runs on plain builds only.
+        with open(cli, "rb") as f:
+            self.sanitized = b"__asan_init" in f.read()
         self.ref = self.reference()
 
     def reference(self):
@@ -512,9 +517,10 @@ class Tests:
         longname = c.path("n" * (253 - len(c.path(""))))
         rc, _, err = c.run([self.cli, "--quiet", "--poser", "poser", "--cr2", longname, c.description()])
         self.expect("a long name says so", rc == 1 and "(file name too long)" in err, err)
-        rc, _, err = c.run([self.cli, "--quiet", "--force", "--poser", "poser", c.description()],
-                           shell="ulimit -n 5;")
-        self.expect("too many open files says so", rc == 1 and "(too many open files)" in err, err)
+        if not self.sanitized:
+            rc, _, err = c.run([self.cli, "--quiet", "--force", "--poser", "poser", c.description()],
+                               shell="ulimit -n 5;")
+            self.expect("too many open files says so", rc == 1 and "(too many open files)" in err, err)
         rc, _, err = c.run([self.imp, "-o", c.path("none/out.krx"), os.path.join(IMPORTDATA, "water.xyz")])
         self.expect("the importer says why", rc == 1 and "(no such file or directory)" in err.lower()
                     or "no such file or directory" in err.lower(), err)

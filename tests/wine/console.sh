@@ -69,6 +69,38 @@ console_replace() {
         test -z "$(find "$w/poser" -type f -name '~kx*')"
 }
 
+# Descriptions whose names are not ASCII: the Windows program opens them
+# (its manifest makes the ANSI calls take UTF-8) and names its outputs, and
+# the figure's path to its mesh, with the same bytes as the native build.
+console_unicode() {
+    u=$work/console/unicode
+    mkdir -p "$u/in" "$u/native/poser" "$u/windows/poser"
+    names=("Wasser-α" "水")
+    files=()
+    winfiles=()
+    for n in "${names[@]}"; do
+        cp "$top/examples/water.krx" "$u/in/$n.krx"
+        files+=("$u/in/$n.krx")
+        winfiles+=("$(winpath "$u/in/$n.krx")")
+    done
+    (cd "$u/native" && "$nativecli" --quiet --poser poser "${files[@]}" >/dev/null 2>&1)
+    (cd "$u/windows" && winrun "$wincli" --quiet --poser poser "${winfiles[@]}" >stdout 2>&1; echo $? >status)
+    same "console unicode: exit status" "$(cat "$u/windows/status")" 0
+    for n in "${names[@]}"; do
+        wf=$u/windows/poser/Runtime/Libraries/character/Molecules/$n.cr2
+        if [ ! -f "$wf" ]; then
+            fail "console unicode: $n.cr2 was not written ($(tr -d '\r' <"$u/windows/stdout"))"
+            continue
+        fi
+        same "console unicode: $n.cr2 names its mesh" "$(grep -m 1 '^figureResFile' "$wf" | tr -d '\r')" \
+            "figureResFile :kestrix:$n.obj"
+        check "console unicode: $n.cr2 same as native" samebutcrlf "$wf" \
+            "$u/native/poser/Runtime/Libraries/character/Molecules/$n.cr2"
+        check "console unicode: $n.obj same as native" samebutcrlf "$u/windows/poser/kestrix/$n.obj" \
+            "$u/native/poser/kestrix/$n.obj"
+    done
+}
+
 # What an output name may be on Windows: a folder is refused even with
 # --force; an existing file is kept without it and replaced (ReplaceFile)
 # with it; nothing is left behind.
@@ -98,6 +130,7 @@ console_tests() {
     console_set golden "$top/tests/data/golden"
     console_set wine "$here/descriptions"
     console_replace
+    console_unicode
     console_names
 
     # The trigonometry itself, on chosen angles and 40000 more.

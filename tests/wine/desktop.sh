@@ -31,16 +31,10 @@ value() {
     printf '%s\n' "$1" | sed -n "s/^$2=//p" | head -n 1
 }
 
-startscreen() {
-    # Xvfb picks a free display itself and writes its number once it takes
-    # connections.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$d/display" >"$d/xvfb.log" 2>&1 &
-    xvfbpid=$!
-    for _ in $(seq 200); do [ -s "$d/display" ] && break; sleep 0.1; done
-    [ -s "$d/display" ] || return 1
-    export DISPLAY=:$(head -n 1 "$d/display")
-    # Without a window manager Wine's maximized window keeps its default size
-    # and keys reach windows only under the pointer.
+# Without a window manager Wine's maximized window keeps its default size and
+# keys reach windows only under the pointer. The screen itself is up since the
+# start of the run (startxvfb).
+startwm() {
     for _ in 1 2; do
         openbox >>"$d/openbox.log" 2>&1 &
         openboxpid=$!
@@ -109,8 +103,15 @@ menupoint() {
     value "$(probe menupoints)" "$1" | tr , ' '
 }
 
-click() { # X Y
-    xdotool mousemove "$1" "$2" click 1
+# clickmenu ITEM: clicks a menu bar item; a menu bar that is not there (the
+# window did not come up) is counted as a failure, not a shell error.
+clickmenu() {
+    point=$(menupoint "$1")
+    if [ -z "$point" ]; then
+        fail "desktop: no menu item \"$1\" on the screen"
+        return 1
+    fi
+    xdotool mousemove ${point% *} ${point#* } click 1
 }
 
 drop() { # FILE...
@@ -128,6 +129,31 @@ title() {
 
 running() {
     probe main >/dev/null
+}
+
+# hintshown: a screenshot's view of the main window's client area holds one
+# line of ink, centred, as wide as the hint's text in the window's font and
+# no higher than one line. Tried for a few seconds, as the window may be
+# repainting after a box; the last screenshot is $work/kestrix-hint.png.
+hintshown() {
+    res=$(probe hintres "$(winpath "$winexe")")
+    tw=$(value "$res" width)
+    th=$(value "$res" height)
+    for _ in $(seq 20); do
+        IFS=, read -r cx cy cw ch <<<"$(value "$(probe main)" client)"
+        import -window root "$work/kestrix-hint.png" 2>/dev/null
+        box=$(convert "$work/kestrix-hint.png" -crop "${cw}x${ch}+${cx}+${cy}" +repage -fuzz 10% -trim \
+            -format '%w %h %X %Y' info: 2>/dev/null | tr -d +)
+        if echo "$box $cw $ch $tw $th" | awk '{ w = $1; h = $2; x = $3; y = $4
+                dx = x + w / 2 - $5 / 2; dy = y + h / 2 - $6 / 2
+                exit !(dx <= 2 && dx >= -2 && dy <= $8 / 2 && dy >= -$8 / 2 &&
+                       w - $7 <= 4 && $7 - w <= 4 && h <= $8) }'; then
+            return 0
+        fi
+        sleep 0.25
+    done
+    echo "     ink ${box:-none} (width height left top) in a client area of ${cw}x${ch}; text ${tw}x${th}"
+    return 1
 }
 
 # nodialog TITLE MS: no dialog of that title comes up within MS.
@@ -176,10 +202,21 @@ desktop_tests() {
     wbad=$(winpath "$user/molecules/bad_element.krx")
     wethanol=$(winpath "$ethanol")
 
-    if ! startscreen; then
-        fail "desktop: no virtual screen with a window manager"
+    if ! startwm; then
+        fail "desktop: no window manager on the virtual screen"
         return
     fi
+
+    # The desktop program gets a Wine of its own: nothing of the earlier
+    # groups is left running. Then a console program is the first to start
+    # and ends just before the window program starts, so that the window
+    # program joins the Wine desktop process that the console program brought
+    # up. Were console programs run without the screen, that desktop would
+    # have no display and the window below would never show.
+    wineserver -k
+    wineserver -w
+    wineserver -p
+    winrun "$wincli" --version >/dev/null 2>&1
 
     # --- Start-up, with a description named on the command line (in a
     # folder whose name has a space).
@@ -189,6 +226,8 @@ desktop_tests() {
     out=$(probe main)
     same "desktop: one maximized window titled kestrix" \
         "$(value "$out" count) $(value "$out" visible) $(value "$out" zoomed) $(value "$out" title)" "1 1 1 kestrix"
+    # Without its window nothing below can pass: no more waiting for boxes.
+    running || deadline=0
     same "desktop: the menu bar holds the three commands, no drop-downs" \
         "$(probe menures "$(winpath "$winexe")" | tr '\n' '|')" \
         "items=3|item0 id=256 popup=0 text=&read molecule file|item1 id=257 popup=0 text=&help|item2 id=258 popup=0 text=&e&xit|"
@@ -216,6 +255,9 @@ desktop_tests() {
     check "desktop: title after the command-line conversion" probe waittitle "kestrix: $wwater" 5000
     import -window root "$work/kestrix-gui.png"
     check "desktop: screenshot saved" test -s "$work/kestrix-gui.png"
+    same "desktop: the window's hint" "$(value "$(probe hintres "$(winpath "$winexe")")" text)" \
+        'drop a .krx description here, or use "read molecule file"'
+    check "desktop: the empty window shows its hint, one centred line" hintshown
     nativeconvert "$top/examples/water.krx" water water
     samefiles "desktop: water.cr2" "$poser/$MOLECULES/water.cr2" "$d/native/poser/$MOLECULES/water.cr2"
     samefiles "desktop: water.obj" "$poser/kestrix/water.obj" "$d/native/poser/kestrix/water.obj"
@@ -229,7 +271,7 @@ desktop_tests() {
     expectdialog "desktop: Poser dialog, remembered folder" "$TPOSER" "Poser Files"
     answer "$TPOSER" Poser.exe
     expectbox "desktop: confirmation after the drop" "$TCONFIRM" none 0 "$wposer"
-    click $(menupoint exit)
+    clickmenu exit
     check "desktop: the exit command during a conversion is refused" probe waittitle "$TWHOA" 5000
     check "desktop: the program is still running after the exit command" running
     ok "$TCONFIRM"
@@ -246,7 +288,7 @@ desktop_tests() {
     # --- The read command from the menu: its dialog shows the last path, a
     # path is typed into it. A drop and the read command that arrive while
     # the conversion is open are refused.
-    click $(menupoint "read molecule file")
+    clickmenu "read molecule file"
     expectdialog "desktop: the read command's dialog" "$TREAD" molecules
     # The dialog shows the last path as its folder (checked above) and the
     # file's name in the name field.
@@ -310,11 +352,32 @@ desktop_tests() {
     check "desktop: neither refused drop starts a conversion" nodialog "$TPOSER" 1000
     same "desktop: refused drops leave the title" "$(title)" "kestrix: $wethanol"
 
+    # --- A description whose name is not ASCII, dropped, and outputs named
+    # in Chinese: the names reach the files and the figure's path to its
+    # mesh as they do on Linux.
+    mkdir -p "$user/unicode"
+    cp "$top/examples/water.krx" "$user/unicode/Wasser-α.krx"
+    wunicode=$(winpath "$user/unicode/Wasser-α.krx")
+    drop "$user/unicode/Wasser-α.krx"
+    answer "$TPOSER" Poser.exe
+    ok "$TCONFIRM"
+    answer "$TCR2" 水
+    answer "$TOBJ" 水
+    expectbox "desktop: report of a description named in Greek letters" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\水.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\水.cr2"
+    ok "$TREPORT"
+    check "desktop: title after the Greek-named description" probe waittitle "kestrix: $wunicode" 5000
+    nativeconvert "$user/unicode/Wasser-α.krx" 水 水
+    samefiles "desktop: 水.cr2" "$poser/$MOLECULES/水.cr2" "$d/native/poser/$MOLECULES/水.cr2"
+    samefiles "desktop: 水.obj" "$poser/kestrix/水.obj" "$d/native/poser/kestrix/水.obj"
+    same "desktop: 水.cr2 names its mesh" "$(grep -m 1 '^figureResFile' "$poser/$MOLECULES/水.cr2" 2>/dev/null | tr -d '\r')" \
+        "figureResFile :kestrix:水.obj"
+
     # --- Help, then exit from the menu.
-    click $(menupoint help)
+    clickmenu help
     expectbox "desktop: the help box" "" none 0 "$HELPTEXT"
     ok ""
-    click $(menupoint exit)
+    clickmenu exit
     for _ in $(seq 100); do [ -e "$d/kestrix.status" ] && break; sleep 0.1; done
     same "desktop: the exit command ends the program with status 0" "$(cat "$d/kestrix.status" 2>/dev/null)" 0
     guipid=

@@ -27,6 +27,7 @@ package_tests() {
             sort | tr '\n' ' ')
         check "package: $exe needs only system DLLs ($dlls)" \
             sh -c "! echo '$dlls' | grep -qE 'libstdc|libgcc|libwinpthread|mingw'"
+        check "package: $exe is stripped" sh -c "x86_64-w64-mingw32-nm '$p/$top_dir/$exe' 2>&1 | grep -q 'no symbols'"
     done
     # The unpacked console program converts an example beside it.
     mkdir -p "$p/poser"

@@ -44,6 +44,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 started=$(date +%s)
 trap stopall EXIT
+# A Wine server left from an earlier run of this prefix, with its desktop on
+# a screen that is gone, must not serve this run.
+wineserver -k >/dev/null 2>&1
 
 if setup; then
     package_tests

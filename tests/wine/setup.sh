@@ -24,9 +24,9 @@ helper() {
 }
 
 setup() {
-    nativecli=$native/kestrix-cli
-    wincli=$mingw/kestrix-cli.exe
-    winexe=$mingw/src/shell/kestrix.exe
+    nativecli=$native/bin/kestrix-cli
+    wincli=$mingw/bin/kestrix-cli.exe
+    winexe=$mingw/bin/kestrix.exe
     ok=0
     for f in "$nativecli" "$wincli" "$winexe" "$native/libkestrix_math.a" "$native/libkestrix_platform.a" \
         "$native/libkestrix_base.a" "$mingw/libkestrix_math.a" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a"; do
@@ -50,7 +50,12 @@ setup() {
     helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a" \
         -o "$bin/profileprobe.exe" &
     wait
-    helper winprobe.exe "$cxx" -std=c++17 -O2 -Wall -Wextra -static "$here/winprobe.cpp" -lgdi32 -o "$bin/winprobe.exe" &
+    # The probe takes and shows texts in UTF-8, as the programs do: it has
+    # their manifest.
+    helper winprobe.exe sh -c 'x86_64-w64-mingw32-windres -I "$1/src/platform" "$1/src/platform/utf8manifest.rc" \
+        -O coff -o "$3/utf8manifest.o" &&
+        "$2" -std=c++17 -O2 -Wall -Wextra -static "$1/tests/wine/winprobe.cpp" "$3/utf8manifest.o" -lgdi32 \
+        -o "$3/winprobe.exe"' sh "$top" "$cxx" "$bin" &
     helper xdnd g++ -std=c++17 -O2 -Wall -Wextra "$here/xdnd.cpp" -lX11 -o "$bin/xdnd" &
     wait
     for h in trigprobe trigprobe.exe profileprobe profileprobe.exe winprobe.exe xdnd; do
@@ -58,6 +63,10 @@ setup() {
     done
     [ $ok -eq 0 ] || return 1
 
+    if ! startxvfb; then
+        fail "setup: no virtual screen (see $work/xvfb.log)"
+        return 1
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >"$work/wineboot.log" 2>&1
     fi
@@ -68,6 +77,22 @@ setup() {
         return 1
     fi
     pass "setup: programs found, helpers built, Wine prefix ready"
+}
+
+# One virtual screen for every Wine program of the run, started before the
+# first of them. A Wine program that finds no DISPLAY starts Wine's desktop
+# process (explorer.exe /desktop) without a display; that process outlives the
+# program by a few seconds, and a window program started meanwhile joins its
+# display-less desktop and never shows a window. With DISPLAY set from the
+# beginning, every desktop process Wine starts is on this screen.
+startxvfb() {
+    # Xvfb picks a free display itself and writes its number once it takes
+    # connections.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfbpid=$!
+    for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || return 1
+    export DISPLAY=:$(head -n 1 "$work/display")
 }
 
 # Wine's programs first (they hold connections to the screen), then the

@@ -243,13 +243,33 @@ BOOL CALLBACK printdialog(HWND w, LPARAM full)
     return TRUE;
 }
 
+// The window's hint as the program holds it (string resource 1), and the
+// size that text takes in the font the window draws it with.
+int hintresource(const char *exe)
+{
+    HMODULE m = LoadLibraryExA(exe, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    char text[256];
+    if (!m || LoadStringA(m, 1, text, sizeof text) <= 0)
+        return 1;
+    HDC dc = GetDC(NULL);
+    HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SIZE size;
+    TEXTMETRICA tm;
+    GetTextExtentPoint32A(dc, text, (int)std::strlen(text), &size);
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(NULL, dc);
+    std::printf("text=%s\nwidth=%ld\nheight=%ld\n", text, size.cx, tm.tmHeight);
+    return 0;
+}
+
 int usage()
 {
     std::fprintf(stderr,
                  "usage: winprobe wait TITLE MS | gone TITLE MS | dump TITLE | box TITLE |\n"
                  "       press TITLE ID | answer TITLE NAME | field TITLE | main | count |\n"
                  "       menu | post MSG WPARAM | send MSG WPARAM | front TITLE | waittitle TEXT MS |\n"
-                 "       menures EXE | iconres EXE | menupoints | dialogs | dumpall\n");
+                 "       menures EXE | iconres EXE | hintres EXE | menupoints | dialogs | dumpall\n");
     return 2;
 }
 
@@ -344,6 +364,12 @@ int main(int argc, char **argv)
         std::printf("count=%d\nvisible=%d\nzoomed=%d\ntitle=%s\nrect=%ld,%ld,%ld,%ld\n", (int)all.size(),
                     IsWindowVisible(w) ? 1 : 0, IsZoomed(w) ? 1 : 0, escaped(textof(w)).c_str(), r.left,
                     r.top, r.right, r.bottom);
+        // The client area on the screen: left, top, width, height.
+        RECT c;
+        POINT at = {0, 0};
+        GetClientRect(w, &c);
+        ClientToScreen(w, &at);
+        std::printf("client=%ld,%ld,%ld,%ld\n", at.x, at.y, c.right, c.bottom);
         // Wine's X11 driver keeps the window's X id as a window property.
         std::printf("xwindow=%lu\n", (unsigned long)(ULONG_PTR)GetPropA(w, "__wine_x11_whole_window"));
         return 0;
@@ -397,6 +423,8 @@ int main(int argc, char **argv)
         return menuresource(argv[2]);
     if (cmd == "iconres" && argc == 3)
         return iconresource(argv[2]);
+    if (cmd == "hintres" && argc == 3)
+        return hintresource(argv[2]);
     if (cmd == "menupoints" && argc == 2)
         return menupoints();
     if (cmd == "dialogs" && argc == 2) {

@@ -1,0 +1,45 @@
+# Sourced by install.sh and deb.sh: checks an installed kestrix below ROOT
+# (ROOT/bin, ROOT/share) file by file, then runs the installed programs on the
+# installed examples and reads the installed manual pages.
+# The sourcing script defines check DESCRIPTION COMMAND... and work.
+
+FILES="bin/kestrix-cli
+bin/kestrix-import
+share/doc/kestrix/README.md
+share/doc/kestrix/changelog.gz
+share/doc/kestrix/copyright
+share/doc/kestrix/docs/caffeine-posed.png
+share/doc/kestrix/examples/caffeine.sdf
+share/doc/kestrix/examples/water.krx
+share/man/man1/kestrix-cli.1.gz
+share/man/man1/kestrix-import.1.gz"
+
+# manpage FILE: the page formats without a warning, and its NAME line.
+manpage() {
+    LC_ALL=C.UTF-8 MANWIDTH=200 man --warnings -E UTF-8 -l "$1" 2>"$work/man.err" | sed -n '/^NAME/{n;p;q}' |
+        sed 's/^ *//'
+    test ! -s "$work/man.err" || cat "$work/man.err" >&2
+}
+
+checkinstalled() { # ROOT WHAT
+    root=$1
+    for f in $FILES; do
+        check "$2: $f" test -s "$root/$f"
+    done
+    check "$2: the programs are executable" test -x "$root/bin/kestrix-cli" -a -x "$root/bin/kestrix-import"
+    check "$2: kestrix-cli --version" sh -c "'$root/bin/kestrix-cli' --version | grep -q '^kestrix-cli [0-9]'"
+    run=$work/run-$2
+    mkdir -p "$run/poser"
+    (cd "$run" && "$root/bin/kestrix-cli" --quiet --poser poser "$root/share/doc/kestrix/examples/water.krx")
+    check "$2: the installed kestrix-cli converts the installed water example" \
+        test -s "$run/poser/Runtime/Libraries/character/Molecules/water.cr2" -a -s "$run/poser/kestrix/water.obj"
+    "$root/bin/kestrix-import" -o "$run/caffeine.krx" "$root/share/doc/kestrix/examples/caffeine.sdf"
+    check "$2: the installed kestrix-import imports the caffeine sample" grep -q '^atom ' "$run/caffeine.krx"
+    (cd "$run" && "$root/bin/kestrix-cli" --quiet --glb caffeine.krx)
+    check "$2: and kestrix-cli makes a glTF figure of it" test -s "$run/caffeine.glb"
+    for page in kestrix-cli kestrix-import; do
+        name=$(manpage "$root/share/man/man1/$page.1.gz")
+        check "$2: man $page reads \"$name\"" sh -c "echo '$name' | grep -q -E '^$page +- '"
+    done
+    check "$2: the licence is MIT" grep -q "^Permission is hereby granted, free of charge" "$root/share/doc/kestrix/copyright"
+}
