@@ -44,19 +44,6 @@ bool bonded(const inatom &a, const inatom &b)
     return d2 > TOOCLOSE * TOOCLOSE && d2 < most * most;
 }
 
-// The grid cell of one coordinate. Coordinates past any real molecule (or not
-// numbers at all, as a file may hold) share the outermost cells instead of
-// overflowing the cell index: the pairs found there are still judged by their
-// real distances.
-long long cellof(double v, double width)
-{
-    const double LIMIT = 1e15;
-    double c = std::floor(v / width);
-    if (!(c > -LIMIT))
-        return c < 0 ? static_cast<long long>(-LIMIT) : 0;
-    return static_cast<long long>(std::min(c, LIMIT));
-}
-
 void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, int, double)> &pair)
 {
     double largest = 0;
@@ -71,7 +58,12 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
     cells.reserve(atoms.size());
     for (size_t i = 0; i < atoms.size(); i++) {
         const inatom &a = atoms[i];
-        cells.push_back({{cellof(a.x, width), cellof(a.y, width), cellof(a.z, width)}, static_cast<int>(i)});
+        // Readers refuse coordinates of 1e9 and more (and NaN), so the cell
+        // index cannot overflow.
+        cells.push_back({{static_cast<long long>(std::floor(a.x / width)),
+                          static_cast<long long>(std::floor(a.y / width)),
+                          static_cast<long long>(std::floor(a.z / width))},
+                         static_cast<int>(i)});
     }
     std::sort(cells.begin(), cells.end());
     auto runof = [&](const std::array<long long, 3> &c) {

@@ -11,6 +11,12 @@
 
 namespace importer {
 
+struct inatom;
+
+// Whether every coordinate of a is a number within the range a description
+// can hold; a coordinate that is no number (NaN) is out of range too.
+bool coordinatesok(const inatom &a);
+
 struct inatom {
     int element = 0;          // atomic number
     double x = 0, y = 0, z = 0; // Angstrom, as in the file

@@ -76,8 +76,7 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
         // A site not fully occupied is one of a disorder's alternatives,
         // which may stand close to another.
         a.altloc = site.occ < 1.0 ? 'a' : ' ';
-        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(a.z) ||
-            std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE || std::fabs(a.z) >= MAXCOORDINATE)
+        if (!coordinatesok(a))
             return fail(p, "coordinate out of range", in.name() + ": site " + site.label);
         symbolread e = readsymbol(site.element.name());
         if (e.kind != symbolread::ELEMENT) {
@@ -157,8 +156,7 @@ int readCIF(linesource &in, collector &c, problem &p)
                 a.y = at.pos.y;
                 a.z = at.pos.z;
                 a.altloc = at.altloc ? at.altloc : ' ';
-                if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-                    std::fabs(a.z) >= MAXCOORDINATE)
+                if (!coordinatesok(a))
                     return fail(p, "coordinate out of range", in.name() + ": atom " + std::to_string(at.serial));
                 // gemmi gives X for a type symbol that names no element.
                 symbolread e = readsymbol(at.element.name());

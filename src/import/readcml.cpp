@@ -199,8 +199,7 @@ int readCML(linesource &in, collector &c, problem &p)
         a.line = ca.line;
         if (!toreal(ca.x, a.x) || !toreal(ca.y, a.y) || !toreal(ca.z, a.z))
             return fail(p, "malformed line", where(in.name(), ca.line) + ": coordinates must be numbers");
-        if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-            std::fabs(a.z) >= MAXCOORDINATE)
+        if (!coordinatesok(a))
             return fail(p, "coordinate out of range", where(in.name(), ca.line));
         if (!known.emplace(ca.id, 1).second)
             return fail(p, "malformed line", where(in.name(), ca.line) + ": atom id " + quoted(ca.id) + " given twice");

@@ -19,12 +19,6 @@ int badline(problem &p, const linesource &in, int lineno, const std::string &why
     return fail(p, "malformed line", where(in.name(), lineno) + ": " + why);
 }
 
-int coordinatesok(const inatom &a)
-{
-    return std::fabs(a.x) < MAXCOORDINATE && std::fabs(a.y) < MAXCOORDINATE &&
-           std::fabs(a.z) < MAXCOORDINATE;
-}
-
 // The next line, or a failure saying where the file ended.
 int needline(linesource &in, std::string &line, const std::string &ending, problem &p)
 {

@@ -103,8 +103,7 @@ int readMOL2(linesource &in, collector &c, problem &p)
             if (w.size() < 6 || !toint(w[0], id) || !toreal(w[2], a.x) || !toreal(w[3], a.y) ||
                 !toreal(w[4], a.z))
                 return badline(p, in, "expected an atom line \"id name x y z type ...\"");
-            if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-                std::fabs(a.z) >= MAXCOORDINATE)
+            if (!coordinatesok(a))
                 return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
             if (known.size() < KNOWNMAX && !known.emplace(id, 1).second)
                 return badline(p, in, "atom id " + w[0] + " given twice");

@@ -207,8 +207,7 @@ int readPDB(linesource &in, collector &c, problem &p)
         if (!toreal(column(line, 31, 38), a.x) || !toreal(column(line, 39, 46), a.y) ||
             !toreal(column(line, 47, 54), a.z))
             return malformed(p, in, "coordinates must be numbers in columns 31-54");
-        if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-            std::fabs(a.z) >= MAXCOORDINATE)
+        if (!coordinatesok(a))
             return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
         std::string resname = column(line, 18, 20);
         std::string sym = column(line, 77, 78);

@@ -70,8 +70,7 @@ int readXYZ(linesource &in, collector &c, problem &p)
                 return fail(p, "unknown element", where(in.name(), in.lineno()) + ": " + quoted(w[0]));
             if (!toreal(w[1], a.x) || !toreal(w[2], a.y) || !toreal(w[3], a.z))
                 return malformed(p, in, in.lineno(), "expected \"Element x y z\"");
-            if (std::fabs(a.x) >= MAXCOORDINATE || std::fabs(a.y) >= MAXCOORDINATE ||
-                std::fabs(a.z) >= MAXCOORDINATE)
+            if (!coordinatesok(a))
                 return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
             if (e.kind == symbolread::DUMMY) {
                 c.dummy();
