@@ -4,15 +4,6 @@
 # usage: tests/package/install.sh BUILD_DIR
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
-pass=0
-fail=0
-check() { # check DESCRIPTION COMMAND...
-    what=$1
-    shift
-    if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $what"; fi
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 . "$here/installed.sh"
 
 cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || cat "$work/install.log"

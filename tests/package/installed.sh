@@ -1,7 +1,18 @@
 # Sourced by install.sh and deb.sh: checks an installed kestrix below ROOT
 # (ROOT/bin, ROOT/share) file by file, then runs the installed programs on the
 # installed examples and reads the installed manual pages.
-# The sourcing script defines check DESCRIPTION COMMAND... and work.
+# It also gives the sourcing script check DESCRIPTION COMMAND..., its
+# counts (pass, fail) and a work folder removed at exit.
+
+pass=0
+fail=0
+check() { # check DESCRIPTION COMMAND...
+    what=$1
+    shift
+    if "$@"; then pass=$((pass + 1)); else fail=$((fail + 1)); echo "FAIL: $what"; fi
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 
 FILES="bin/kestrix-cli
 bin/kestrix-import
