@@ -8,6 +8,8 @@
 // Both rings of the cylinder start at 180 degrees and turn the same way, so
 // the morph targets can address a ring by vertex index alone. The mixed number
 // notations are deliberate: keep them so the OBJ output stays byte-identical.
+// The tables are kept as laid out, each row one row of the file written:
+// clang-format off
 const char BONDVERTS[] =
     "v -1.0e-4 0 0\n"
     "v -0.92388e-4 0 -0.382683e-4\n"
@@ -1304,3 +1306,4 @@ const char MATERIAL[] =
     "\t\tReflectionColor 1 1 1 1 \n"
     "\t\treflectionStrength 1 \n"
     "\t\t}\n";
+// clang-format on
