@@ -148,7 +148,8 @@ std::string bushy()
     line(&d, "atom R E0 0.5 -0.25 0.125");
     for (int a = 1; a < 1024; a++) {
         double z = 1 - 2 * (a + 0.5) / 1023, r = std::sqrt(std::max(0.0, 1 - z * z)), t = a * 2.399963;
-        line(&d, "{ atom C%d E%d %.6f %.6f %.6f }", a, a % 128, 3 * r * std::cos(t), 3 * z, 3 * r * std::sin(t));
+        line(&d, "{ atom C%d E%d %.6f %.6f %.6f }", a, a % 128, 3 * r * std::cos(t), 3 * z,
+             3 * r * std::sin(t));
     }
     return d;
 }
@@ -172,7 +173,8 @@ childrun spawn(const std::vector<std::string> &args, const std::string &out = ""
     if (pid < 0)
         die("cannot fork");
     if (pid == 0) {
-        int fd = out.empty() ? open("/dev/null", O_WRONLY) : open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int fd =
+            out.empty() ? open("/dev/null", O_WRONLY) : open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         int null = open("/dev/null", O_WRONLY);
         if (fd < 0 || null < 0)
             _exit(126);
@@ -385,16 +387,19 @@ int main(int argc, char **argv)
         missed.push_back(buf);
     };
 
-    std::printf("medians of %d alternating runs; floor: cat writing the same bytes, as a separate process\n", runs);
-    std::printf("%-6s %8s %9s %11s %9s %7s %9s %10s %9s %9s %6s\n", "case", "input", "output", "--poser", "floor",
-                "ratio", "peak", "glb out", "--glb", "peak", "glb/p");
+    std::printf("medians of %d alternating runs; floor: cat writing the same bytes, as a separate process\n",
+                runs);
+    std::printf("%-6s %8s %9s %11s %9s %7s %9s %10s %9s %9s %6s\n", "case", "input", "output", "--poser",
+                "floor", "ratio", "peak", "glb out", "--glb", "peak", "glb/p");
     for (const figurecase &c : figures) {
         double ratio = c.poser.ms() / c.floor.ms(), glbratio = c.glb.ms() / c.poser.ms();
-        std::printf("%-6s %5.1f kB %6.2f MB %8.2f ms %6.2f ms %6.2fx %6.1f MB %7.2f MB %6.2f ms %6.1f MB %5.2fx\n",
-                    c.name.c_str(), c.input / 1024.0, c.poserbytes / 1048576.0, c.poser.ms(), c.floor.ms(), ratio,
-                    c.poser.mb(), c.glbbytes / 1048576.0, c.glb.ms(), c.glb.mb(), glbratio);
+        std::printf(
+            "%-6s %5.1f kB %6.2f MB %8.2f ms %6.2f ms %6.2fx %6.1f MB %7.2f MB %6.2f ms %6.1f MB %5.2fx\n",
+            c.name.c_str(), c.input / 1024.0, c.poserbytes / 1048576.0, c.poser.ms(), c.floor.ms(), ratio,
+            c.poser.mb(), c.glbbytes / 1048576.0, c.glb.ms(), c.glb.mb(), glbratio);
         miss(ratio > TARGETRATIO, "%s: %.2fx the floor (target %.1fx)", ratio, TARGETRATIO, c.name);
-        miss(c.poser.mb() >= TARGETMB, "%s: %.1f MB peak (target under %.0f MB)", c.poser.mb(), TARGETMB, c.name);
+        miss(c.poser.mb() >= TARGETMB, "%s: %.1f MB peak (target under %.0f MB)", c.poser.mb(), TARGETMB,
+             c.name);
         miss(glbratio > TARGETGLB, "%s: --glb takes %.2fx the Poser pair's time (target %.1fx)", glbratio,
              TARGETGLB, c.name);
     }
@@ -404,16 +409,17 @@ int main(int argc, char **argv)
         double ratio = imp.obabel.ms() / imp.kestrix.ms();
         std::printf("; obabel -ipdb X -osdf %.2f ms, peak %.1f MB; obabel / kestrix-import %.1fx\n",
                     imp.obabel.ms(), imp.obabel.mb(), ratio);
-        miss(ratio < TARGETIMPORT, "%s: Open Babel takes only %.1fx kestrix-import's time (target %.0fx)", ratio,
-             TARGETIMPORT, "import");
+        miss(ratio < TARGETIMPORT, "%s: Open Babel takes only %.1fx kestrix-import's time (target %.0fx)",
+             ratio, TARGETIMPORT, "import");
     } else {
         std::printf("; obabel is not installed (Debian: openbabel), no comparison\n");
     }
     miss(imp.kestrix.mb() >= TARGETMB, "%s: %.1f MB peak (target under %.0f MB)", imp.kestrix.mb(), TARGETMB,
          "kestrix-import");
-    std::printf("kestrix-cli --version alone takes %.2f ms; peaks include %.1f MB that any child of this program\n"
-                "starts with; load average now %s\n",
-                start.ms(), baseline / 1024.0, load().c_str());
+    std::printf(
+        "kestrix-cli --version alone takes %.2f ms; peaks include %.1f MB that any child of this program\n"
+        "starts with; load average now %s\n",
+        start.ms(), baseline / 1024.0, load().c_str());
     for (const std::string &m : missed)
         std::printf("MISSED %s\n", m.c_str());
     if (missed.empty())

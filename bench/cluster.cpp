@@ -95,9 +95,10 @@ void measure(const char *what, const inmolecule &m, int runs)
         search.push_back(t1 - t0);
         bonds.push_back(t2 - t1 + (t1 - t0));
     }
-    std::printf("%s: %zu atoms, %zu pairs within the cut-off, %zu bonds: neighbour search %.2f ms, "
-                "bond finding with the checks %.2f ms (median of %d)\n",
-                what, m.atoms.size(), pairs, found, median(search), median(bonds), runs);
+    std::printf(
+        "%s: %zu atoms, %zu pairs within the cut-off, %zu bonds: neighbour search %.2f ms, "
+        "bond finding with the checks %.2f ms (median of %d)\n",
+        what, m.atoms.size(), pairs, found, median(search), median(bonds), runs);
 }
 
 } // namespace
@@ -138,7 +139,8 @@ int main(int argc, char **argv)
             return 1;
         }
     }
-    std::printf("all-pairs cluster, whole import (XYZ to description): %.2f ms (median of %d; target 50 ms)\n",
-                median(times), runs);
+    std::printf(
+        "all-pairs cluster, whole import (XYZ to description): %.2f ms (median of %d; target 50 ms)\n",
+        median(times), runs);
     return 0;
 }

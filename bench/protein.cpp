@@ -57,7 +57,8 @@ std::string proteinpdb(int residues, int *atoms)
     w.text = "HEADER    MADE-UP ALANINE HELIX FOR THE IMPORT BENCHMARK\n";
     for (int r = 1; r <= residues; r++) {
         vec nextn = place(n, ca, c, 1.329, 116.2, PSI);
-        vec o = r < residues ? place(nextn, ca, c, 1.231, 120.5, 180) : place(n, ca, c, 1.231, 120.5, PSI + 180);
+        vec o =
+            r < residues ? place(nextn, ca, c, 1.231, 120.5, 180) : place(n, ca, c, 1.231, 120.5, PSI + 180);
         vec cb = place(c, n, ca, 1.530, 110.5, -122.5);
         vec h = place(r > 1 ? before : c, ca, n, 1.010, 119.0, r > 1 ? 180 : 60);
         vec ha = place(c, n, ca, 1.090, 109.5, 118.0);

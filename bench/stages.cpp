@@ -80,6 +80,7 @@ int main(int argc, char **argv)
     double cr2 = (cputime() - t0) / repeats;
 
     std::printf("  %-20s reader %6.2f ms, bond angles %6.2f ms, OBJ writer %6.2f ms, CR2 writer %6.2f ms\n",
-                std::strrchr(path, '/') ? std::strrchr(path, '/') + 1 : path, reading * 1e3, pass * 1e3, obj * 1e3, cr2 * 1e3);
+                std::strrchr(path, '/') ? std::strrchr(path, '/') + 1 : path, reading * 1e3, pass * 1e3,
+                obj * 1e3, cr2 * 1e3);
     return 0;
 }

@@ -108,7 +108,8 @@ int optionchooser::outputname(char *file, const char *folder, const std::string 
     // A file an earlier description of this run wrote is a clash, which the
     // job names, with or without --force.
     if (!opts.force && pathexists(target) && !claimedoutput(target)) {
-        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n", printable(target).c_str());
+        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n",
+                     printable(target).c_str());
         return 0;
     }
     return 1;

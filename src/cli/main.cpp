@@ -109,8 +109,7 @@ int main(int argc, char **argv)
         optionchooser answers(opts, path);
         chooser choices = answers.choices();
         if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, choices)) {
-            messagebox(nullptr, path.c_str(), MSG_DIDNTWORK,
-                       KMB_EXCLAMATION);
+            messagebox(nullptr, path.c_str(), MSG_DIDNTWORK, KMB_EXCLAMATION);
             status = 1;
         }
     }

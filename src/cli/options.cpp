@@ -57,8 +57,8 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
 }
 
 // --glb and -o: the glTF figure involves no Poser folder or file names.
-bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
-                const std::string &obj, const std::string &out, std::string *err)
+bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2, const std::string &obj,
+                const std::string &out, std::string *err)
 {
     if (!out.empty() && !opts->glb) {
         *err = "-o goes with --glb";
@@ -106,8 +106,7 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
             opts->glb = true;
         } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
                    valueof("--cr2", argc, argv, &i, &cr2, err) ||
-                   valueof("--obj", argc, argv, &i, &obj, err) ||
-                   valueof("-o", argc, argv, &i, &out, err)) {
+                   valueof("--obj", argc, argv, &i, &obj, err) || valueof("-o", argc, argv, &i, &out, err)) {
         } else {
             *err = std::string("unknown option ") + arg;
         }

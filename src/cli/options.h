@@ -5,8 +5,8 @@
 #include <vector>
 
 struct cliopts {
-    std::string poser;             // confirmed Poser folder, absolute; empty: the remembered one
-    std::string cr2, obj;          // output names as given (made absolute when they have a folder)
+    std::string poser;    // confirmed Poser folder, absolute; empty: the remembered one
+    std::string cr2, obj; // output names as given (made absolute when they have a folder)
     bool force = false, quiet = false;
     bool help = false, version = false;
     std::vector<std::string> files; // descriptions, absolute

@@ -28,9 +28,9 @@ double degrees(double radians) { return radians * 180 / pi; }
 // The pass works on a copy of the positions in tree order (preorder, children
 // in increasing index), in which every subtree is one run of places; the
 // description reader declares atoms in this order already.
-int order[MAXATOMS];    // the atom at each place
-int subtree[MAXATOMS];  // the number of places the subtree at a place takes
-xyz pos[MAXATOMS];      // the positions, by place, in the current frame
+int order[MAXATOMS];   // the atom at each place
+int subtree[MAXATOMS]; // the number of places the subtree at a place takes
+xyz pos[MAXATOMS];     // the positions, by place, in the current frame
 int firstchild[MAXATOMS], nextsibling[MAXATOMS];
 
 int index(const atom *a) { return static_cast<int>(a - atoms); }

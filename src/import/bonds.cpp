@@ -152,7 +152,7 @@ int findbonds(const inmolecule &m, const std::string &name, bondlist &out, probl
         return fail(p, "atoms too close",
                     atomat(name, m.atoms[closei], closei) + " and " +
                         (m.atoms[closej].line > 0 ? "line " + std::to_string(m.atoms[closej].line)
-                                                   : "atom " + std::to_string(closej + 1)) +
+                                                  : "atom " + std::to_string(closej + 1)) +
                         ": two atoms " + d + " A apart, one atom written twice?");
     }
     if (near.empty())

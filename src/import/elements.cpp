@@ -17,7 +17,9 @@ namespace {
 // on RasMol's), hydrogen to meitnerium. The heavier elements, which that
 // table leaves out, all get one loud colour (deep pink) that no listed
 // element has, so that they stand out rather than pass for another.
-#define RGB(hex) static_cast<unsigned char>((hex) >> 16), static_cast<unsigned char>(((hex) >> 8) & 0xFF), static_cast<unsigned char>((hex) & 0xFF)
+#define RGB(hex)                                                                                             \
+    static_cast<unsigned char>((hex) >> 16), static_cast<unsigned char>(((hex) >> 8) & 0xFF),                \
+        static_cast<unsigned char>((hex)&0xFF)
 const unsigned UNKNOWNCOLOUR = 0xFF1493;
 
 const elementinfo TABLE[LASTELEMENT + 1] = {
@@ -153,7 +155,8 @@ int elementnumber(const std::string &symbol)
         const char *s = TABLE[z].symbol;
         size_t i = 0;
         for (; i < symbol.size() && s[i]; i++)
-            if (std::tolower(static_cast<unsigned char>(symbol[i])) != std::tolower(static_cast<unsigned char>(s[i])))
+            if (std::tolower(static_cast<unsigned char>(symbol[i])) !=
+                std::tolower(static_cast<unsigned char>(s[i])))
                 break;
         if (i == symbol.size() && s[i] == 0)
             return z;
@@ -181,8 +184,8 @@ symbolread readsymbol(const std::string &symbol)
     bool rgroup = !u.empty() && u[0] == 'R';
     for (size_t i = 1; i < u.size() && rgroup; i++)
         rgroup = std::isdigit(static_cast<unsigned char>(u[i])) || (i == 1 && u[i] == '#');
-    if (rgroup || u == "X" || u == "XX" || u == "*" || u == "DU" || u == "LP" || u == "Q" ||
-        u == "A" || u == "L")
+    if (rgroup || u == "X" || u == "XX" || u == "*" || u == "DU" || u == "LP" || u == "Q" || u == "A" ||
+        u == "L")
         r.kind = symbolread::DUMMY;
     return r;
 }
@@ -196,23 +199,22 @@ symbolread readsymbol(const std::string &symbol)
 int maxbonds(int z)
 {
     static const unsigned char MAXBONDS[LASTELEMENT + 1] = {
-        0,
-        1, 0,                                            // H He
-        1, 2, 4, 4, 4, 3, 1, 0,                          // Li Be B C N O F Ne
-        1, 2, 6, 6, 6, 6, 1, 0,                          // Na Mg Al Si P S Cl Ar
-        1, 2,                                            // K Ca
-        6, 6, 6, 6, 8, 6, 6, 6, 6, 6,                    // Sc-Zn
-        3, 4, 3, 2, 1, 0,                                // Ga Ge As Se Br Kr
-        1, 2,                                            // Rb Sr
-        6, 6, 6, 6, 6, 6, 6, 6, 6, 6,                    // Y-Cd
-        3, 4, 3, 2, 1, 0,                                // In Sn Sb Te I Xe
-        1, 2,                                            // Cs Ba
-        12, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,    // La-Lu
-        6, 6, 6, 6, 6, 6, 6, 6, 6,                       // Hf-Hg
-        3, 4, 3, 2, 1, 0,                                // Tl Pb Bi Po At Rn
-        1, 2,                                            // Fr Ra
-        6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,     // Ac-Lr
-        6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6,     // Rf-Og
+        0,  1, 0,                                     // H He
+        1,  2, 4, 4, 4, 3, 1, 0,                      // Li Be B C N O F Ne
+        1,  2, 6, 6, 6, 6, 1, 0,                      // Na Mg Al Si P S Cl Ar
+        1,  2,                                        // K Ca
+        6,  6, 6, 6, 8, 6, 6, 6, 6, 6,                // Sc-Zn
+        3,  4, 3, 2, 1, 0,                            // Ga Ge As Se Br Kr
+        1,  2,                                        // Rb Sr
+        6,  6, 6, 6, 6, 6, 6, 6, 6, 6,                // Y-Cd
+        3,  4, 3, 2, 1, 0,                            // In Sn Sb Te I Xe
+        1,  2,                                        // Cs Ba
+        12, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, // La-Lu
+        6,  6, 6, 6, 6, 6, 6, 6, 6,                   // Hf-Hg
+        3,  4, 3, 2, 1, 0,                            // Tl Pb Bi Po At Rn
+        1,  2,                                        // Fr Ra
+        6,  6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, // Ac-Lr
+        6,  6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, // Rf-Og
     };
     if (z < 1 || z > LASTELEMENT)
         return 0;
@@ -222,7 +224,7 @@ int maxbonds(int z)
 bool ismetal(int z)
 {
     // The non-metals and the metalloids; every other element is a metal.
-    static const int NONMETALS[] = {1,  2,  5,  6,  7,  8,  9,  10, 14, 15, 16, 17, 18,
+    static const int NONMETALS[] = {1,  2,  5,  6,  7,  8,  9,  10, 14, 15, 16, 17,  18,
                                     32, 33, 34, 35, 36, 51, 52, 53, 54, 85, 86, 117, 118};
     for (int n : NONMETALS)
         if (n == z)

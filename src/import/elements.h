@@ -9,8 +9,8 @@ namespace importer {
 enum { LASTELEMENT = 118 };
 
 struct elementinfo {
-    const char *symbol;  // conventional case: "C", "Cl"
-    double covalent;     // Angstrom
+    const char *symbol; // conventional case: "C", "Cl"
+    double covalent;    // Angstrom
     unsigned char red, green, blue;
 };
 

@@ -17,9 +17,9 @@ namespace {
 
 struct frame {
     int atom;
-    std::size_t next;  // children of atom handled so far
-    int chain;         // the child that continues the chain, or -1
-    bool side;         // atom opened a side branch
+    std::size_t next; // children of atom handled so far
+    int chain;        // the child that continues the chain, or -1
+    bool side;        // atom opened a side branch
 };
 
 } // namespace
@@ -48,8 +48,7 @@ std::vector<emitted> emitorder(const std::vector<std::vector<int>> &children, in
     auto chainof = [&](int v) {
         int best = -1;
         for (int c : children[v])
-            if (best < 0 || height[c] > height[best] ||
-                (height[c] == height[best] && size[c] >= size[best]))
+            if (best < 0 || height[c] > height[best] || (height[c] == height[best] && size[c] >= size[best]))
                 best = c;
         return best;
     };

@@ -59,7 +59,8 @@ std::vector<std::string> atomnames(const inmolecule &m)
     std::map<std::string, int> counts;
     std::vector<std::string> names;
     for (const inatom &a : m.atoms) {
-        std::string prefix = a.isotope ? std::string(1, a.isotope) : std::string(element_of(a.element).symbol);
+        std::string prefix =
+            a.isotope ? std::string(1, a.isotope) : std::string(element_of(a.element).symbol);
         names.push_back(prefix + std::to_string(++counts[prefix]));
     }
     return names;
@@ -94,8 +95,8 @@ std::string coordinate(double v)
     return buf;
 }
 
-int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
-             const atomtree &t, const krxsettings &s, std::string &text, problem &p)
+int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
+             const krxsettings &s, std::string &text, problem &p)
 {
     std::vector<std::string> names = atomnames(m);
     text.clear();
@@ -117,8 +118,8 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
         for (int v : t.hung)
             items.push_back(names[v]);
         commentlist(text,
-                    std::to_string(t.nparts) + " parts that no bond joins; hung from " +
-                        names[t.root] + " by a link that is no bond:",
+                    std::to_string(t.nparts) + " parts that no bond joins; hung from " + names[t.root] +
+                        " by a link that is no bond:",
                     items);
     }
     text += "name " + s.name + "\n";
@@ -142,8 +143,8 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
         std::string line;
         if (e.opens)
             line += "{ ";
-        line += "atom " + names[e.atom] + " " + element_of(a.element).symbol + " " +
-                coordinate(a.x) + " " + coordinate(a.y) + " " + coordinate(a.z);
+        line += "atom " + names[e.atom] + " " + element_of(a.element).symbol + " " + coordinate(a.x) + " " +
+                coordinate(a.y) + " " + coordinate(a.z);
         for (int i = 0; i < e.closes; i++)
             line += " }";
         text += line + "\n";

@@ -13,11 +13,11 @@
 namespace importer {
 
 struct krxsettings {
-    double ballscale = 0.5;    // ball radius per Angstrom of covalent radius
-    double bondradius = 0.08;  // 0: no bonds drawn
-    std::string name;          // the figure name (passes isgoodname)
-    std::string source;        // the input's file name, for the first comment
-    std::string tool;          // "kestrix-import VERSION"
+    double ballscale = 0.5;   // ball radius per Angstrom of covalent radius
+    double bondradius = 0.08; // 0: no bonds drawn
+    std::string name;         // the figure name (passes isgoodname)
+    std::string source;       // the input's file name, for the first comment
+    std::string tool;         // "kestrix-import VERSION"
 };
 
 // Longest line the description reader takes whole.
@@ -35,7 +35,7 @@ std::string figurename(const std::string &path);
 std::string coordinate(double v);
 
 // The whole description. Fails only if a line would exceed KRXLINEMAX.
-int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
-             const atomtree &t, const krxsettings &s, std::string &text, problem &p);
+int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
+             const krxsettings &s, std::string &text, problem &p);
 
 } // namespace importer

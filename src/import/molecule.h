@@ -18,11 +18,11 @@ struct inatom;
 bool coordinatesok(const inatom &a);
 
 struct inatom {
-    int element = 0;          // atomic number
+    int element = 0;            // atomic number
     double x = 0, y = 0, z = 0; // Angstrom, as in the file
-    int line = 0;             // where the atom stands in the file, for messages
-    char isotope = 0;         // 'D' or 'T' for hydrogen written so, else 0
-    char altloc = ' ';        // PDB and mmCIF alternate location, ' ' for none
+    int line = 0;               // where the atom stands in the file, for messages
+    char isotope = 0;           // 'D' or 'T' for hydrogen written so, else 0
+    char altloc = ' ';          // PDB and mmCIF alternate location, ' ' for none
 };
 
 // Atoms of one chain as the selection options would count them.

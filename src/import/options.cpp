@@ -43,8 +43,8 @@ const char *const USAGE =
 namespace {
 
 // "--name VALUE" or "--name=VALUE".
-int value(const std::vector<std::string> &args, size_t &i, const std::string &name,
-          std::string &v, problem &p)
+int value(const std::vector<std::string> &args, size_t &i, const std::string &name, std::string &v,
+          problem &p)
 {
     const std::string &a = args[i];
     if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0) {
@@ -131,8 +131,8 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
     if (o.inputs.empty())
         return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)");
     if (outputgiven && o.inputs.size() > 1)
-        return fail(p, "bad usage", "-o takes a single input, " + std::to_string(o.inputs.size()) +
-                                        " are given");
+        return fail(p, "bad usage",
+                    "-o takes a single input, " + std::to_string(o.inputs.size()) + " are given");
     return 1;
 }
 

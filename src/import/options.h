@@ -9,8 +9,8 @@
 namespace importer {
 
 struct options {
-    std::string output;        // -o; only with a single input
-    std::string root;          // --root: an atom name as written (C3)
+    std::string output; // -o; only with a single input
+    std::string root;   // --root: an atom name as written (C3)
     double ballscale = 0.5;
     double bondradius = 0.08;
     std::vector<std::string> chains; // --chain, repeatable

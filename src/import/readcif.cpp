@@ -39,7 +39,8 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
     if (c.chosen().model > 1)
         return fail(p, "no such model", in.name() + " has one model, a crystal's unit cell");
     if (!st.cell.is_crystal())
-        return fail(p, "no atoms", in.name() + ": fractional coordinates, but no unit cell (_cell_length_a ...)");
+        return fail(p, "no atoms",
+                    in.name() + ": fractional coordinates, but no unit cell (_cell_length_a ...)");
     std::vector<gemmi::SmallStructure::Site> sites = st.get_all_unit_cell_sites();
     if (sites.empty())
         return fail(p, "no atoms", in.name() + ": the _atom_site table is empty");
@@ -109,8 +110,9 @@ int readCIF(linesource &in, collector &c, problem &p)
             return readcrystal(in, gemmi::make_small_structure_from_block(doc.blocks[0]), c, p);
         if (doc.blocks.empty() || !doc.blocks[0].has_tag("_atom_site.Cartn_x"))
             return fail(p, "no atoms",
-                        in.name() + ": no _atom_site table with Cartesian coordinates (Cartn_x, "
-                                    "Cartn_y, Cartn_z) or fractional ones (fract_x, fract_y, fract_z)");
+                        in.name() +
+                            ": no _atom_site table with Cartesian coordinates (Cartn_x, "
+                            "Cartn_y, Cartn_z) or fractional ones (fract_x, fract_y, fract_z)");
         st = gemmi::make_structure_from_block(doc.blocks[0]);
     } catch (const std::bad_alloc &) {
         throw;
@@ -124,9 +126,10 @@ int readCIF(linesource &in, collector &c, problem &p)
     }
     if (st.models.empty())
         return fail(p, "no atoms",
-                    in.name() + ": the _atom_site table is empty or lacks a column it needs (id, "
-                                "type_symbol, label_alt_id, label_asym_id, auth_seq_id, Cartn_x, Cartn_y, "
-                                "Cartn_z, occupancy, B_iso_or_equiv)");
+                    in.name() +
+                        ": the _atom_site table is empty or lacks a column it needs (id, "
+                        "type_symbol, label_alt_id, label_asym_id, auth_seq_id, Cartn_x, Cartn_y, "
+                        "Cartn_z, occupancy, B_iso_or_equiv)");
     const long want = c.chosen().model;
     const gemmi::Model *model = &st.models[0];
     if (want > 0) {
@@ -157,7 +160,8 @@ int readCIF(linesource &in, collector &c, problem &p)
                 a.z = at.pos.z;
                 a.altloc = at.altloc ? at.altloc : ' ';
                 if (!coordinatesok(a))
-                    return fail(p, "coordinate out of range", in.name() + ": atom " + std::to_string(at.serial));
+                    return fail(p, "coordinate out of range",
+                                in.name() + ": atom " + std::to_string(at.serial));
                 // gemmi gives X for a type symbol that names no element.
                 symbolread e = readsymbol(at.element.name());
                 if (e.kind != symbolread::ELEMENT) {
@@ -174,8 +178,10 @@ int readCIF(linesource &in, collector &c, problem &p)
     for (const gemmi::Connection &conn : st.connections) {
         if (conn.type != gemmi::Connection::Covale && conn.type != gemmi::Connection::Disulf)
             continue;
-        auto a = byaddress.find(atomkey(conn.partner1.chain_name, conn.partner1.res_id, conn.partner1.atom_name));
-        auto b = byaddress.find(atomkey(conn.partner2.chain_name, conn.partner2.res_id, conn.partner2.atom_name));
+        auto a =
+            byaddress.find(atomkey(conn.partner1.chain_name, conn.partner1.res_id, conn.partner1.atom_name));
+        auto b =
+            byaddress.find(atomkey(conn.partner2.chain_name, conn.partner2.res_id, conn.partner2.atom_name));
         if (a != byaddress.end() && b != byaddress.end())
             c.bond(a->second, b->second);
     }

@@ -11,10 +11,7 @@
 
 namespace importer {
 
-bool canread(inputformat f)
-{
-    return f != FORMAT_CML;
-}
+bool canread(inputformat f) { return f != FORMAT_CML; }
 
 int readCML(linesource &in, collector &, problem &p)
 {
@@ -37,10 +34,7 @@ int readCML(linesource &in, collector &, problem &p)
 
 namespace importer {
 
-bool canread(inputformat)
-{
-    return true;
-}
+bool canread(inputformat) { return true; }
 
 namespace {
 
@@ -92,8 +86,8 @@ struct cmlatom {
     int line = 0;
 };
 
-int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom> &atoms, const std::string &name,
-              problem &p)
+int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom> &atoms,
+              const std::string &name, problem &p)
 {
     int arrayline = at.of(array.offset_debug());
     if (array.attribute("atomID") || array.attribute("elementType")) {
@@ -106,8 +100,9 @@ int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom>
         if (el.size() != x.size() || el.size() != y.size() || (three && el.size() != z.size()) ||
             (!ids.empty() && ids.size() != el.size()))
             return fail(p, "malformed file",
-                        where(name, arrayline) + ": the atomArray's atomID, elementType and coordinate "
-                                                 "lists differ in length");
+                        where(name, arrayline) +
+                            ": the atomArray's atomID, elementType and coordinate "
+                            "lists differ in length");
         for (size_t i = 0; i < el.size(); i++) {
             cmlatom a;
             a.id = ids.empty() ? "a" + std::to_string(i + 1) : ids[i];
@@ -158,7 +153,8 @@ int readCML(linesource &in, collector &c, problem &p)
     pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
     lines at(text);
     if (!parsed)
-        return fail(p, "malformed file", where(in.name(), at.of(parsed.offset)) + ": " + parsed.description());
+        return fail(p, "malformed file",
+                    where(in.name(), at.of(parsed.offset)) + ": " + parsed.description());
 
     // Molecules that hold atoms, in document order.
     const long want = c.chosen().model > 0 ? c.chosen().model : 1;
@@ -183,9 +179,9 @@ int readCML(linesource &in, collector &c, problem &p)
     if (!molecule) {
         if (found == 0)
             return fail(p, "no atoms", in.name() + ": no <molecule> with an <atomArray>");
-        return fail(p, "no such model", in.name() + " has " + std::to_string(found) +
-                                            (found == 1 ? " molecule" : " molecules") + ", not " +
-                                            std::to_string(want));
+        return fail(p, "no such model",
+                    in.name() + " has " + std::to_string(found) + (found == 1 ? " molecule" : " molecules") +
+                        ", not " + std::to_string(want));
     }
 
     std::vector<cmlatom> atoms;
@@ -202,7 +198,8 @@ int readCML(linesource &in, collector &c, problem &p)
         if (!coordinatesok(a))
             return fail(p, "coordinate out of range", where(in.name(), ca.line));
         if (!known.emplace(ca.id, 1).second)
-            return fail(p, "malformed line", where(in.name(), ca.line) + ": atom id " + quoted(ca.id) + " given twice");
+            return fail(p, "malformed line",
+                        where(in.name(), ca.line) + ": atom id " + quoted(ca.id) + " given twice");
         symbolread e = readsymbol(ca.element);
         if (e.kind == symbolread::NONE)
             return fail(p, "unknown element",
@@ -219,10 +216,12 @@ int readCML(linesource &in, collector &c, problem &p)
             byid.emplace(ca.id, k);
     }
     if (atoms.empty())
-        return fail(p, "no atoms", where(in.name(), at.of(molecule.offset_debug())) + ": the molecule's atomArray is empty");
+        return fail(p, "no atoms",
+                    where(in.name(), at.of(molecule.offset_debug())) + ": the molecule's atomArray is empty");
     if (flat)
-        m.warnings.push_back({"flat molecule", where(in.name(), atoms[0].line) +
-                                                   ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"});
+        m.warnings.push_back(
+            {"flat molecule", where(in.name(), atoms[0].line) +
+                                  ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"});
 
     int nbonds = 0;
     pugi::xml_node bonds = child(molecule, "bondArray");
@@ -233,7 +232,8 @@ int readCML(linesource &in, collector &c, problem &p)
         std::vector<std::string> r1 = words(bonds.attribute("atomRef1").value());
         std::vector<std::string> r2 = words(bonds.attribute("atomRef2").value());
         if (r1.size() != r2.size())
-            return fail(p, "malformed line", where(in.name(), line) + ": atomRef1 and atomRef2 differ in length");
+            return fail(p, "malformed line",
+                        where(in.name(), line) + ": atomRef1 and atomRef2 differ in length");
         for (size_t i = 0; i < r1.size(); i++) {
             pairs.push_back({r1[i], r2[i]});
             bondlines.push_back(line);
@@ -245,15 +245,18 @@ int readCML(linesource &in, collector &c, problem &p)
             int line = at.of(b.offset_debug());
             std::vector<std::string> refs = words(b.attribute("atomRefs2").value());
             if (refs.size() != 2)
-                return fail(p, "malformed line", where(in.name(), line) + ": a bond needs atomRefs2=\"a1 a2\"");
+                return fail(p, "malformed line",
+                            where(in.name(), line) + ": a bond needs atomRefs2=\"a1 a2\"");
             pairs.push_back({refs[0], refs[1]});
             bondlines.push_back(line);
         }
     }
     for (size_t i = 0; i < pairs.size(); i++) {
-        if (!known.count(pairs[i].first) || !known.count(pairs[i].second) || pairs[i].first == pairs[i].second)
+        if (!known.count(pairs[i].first) || !known.count(pairs[i].second) ||
+            pairs[i].first == pairs[i].second)
             return fail(p, "malformed line",
-                        where(in.name(), bondlines[i]) + ": a bond must join two different atoms of the atomArray");
+                        where(in.name(), bondlines[i]) +
+                            ": a bond must join two different atoms of the atomArray");
         nbonds++;
         auto a = byid.find(pairs[i].first), b = byid.find(pairs[i].second);
         if (a != byid.end() && b != byid.end())

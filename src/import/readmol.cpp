@@ -29,8 +29,7 @@ int needline(linesource &in, std::string &line, const std::string &ending, probl
 
 // An atom of the element field sym, handed to the collector; its index or
 // -1, and 0 when sym names nothing.
-int addatom(collector &c, const linesource &in, inatom &a, const std::string &sym, int &index,
-            problem &p)
+int addatom(collector &c, const linesource &in, inatom &a, const std::string &sym, int &index, problem &p)
 {
     index = -1;
     symbolread e = readsymbol(sym);
@@ -95,8 +94,8 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
             if (i > 0 && (bondline || isblockend(line)))
                 return badline(p, in, countsline,
                                "the counts line announces " + std::to_string(na) +
-                                   " atoms, but the atom block ends after " + std::to_string(i) +
-                                   " (line " + std::to_string(in.lineno()) + " is no atom line)");
+                                   " atoms, but the atom block ends after " + std::to_string(i) + " (line " +
+                                   std::to_string(in.lineno()) + " is no atom line)");
             if (w.size() < 4 || !toreal(w[0], a.x) || !toreal(w[1], a.y) || !toreal(w[2], a.z))
                 return badline(p, in, in.lineno(), "expected an atom line \"x y z symbol ...\"");
             sym = w[3];
@@ -246,8 +245,8 @@ int readV3000(linesource &in, collector &c, problem &p)
     if (natoms != na || nbonds != nb)
         return fail(p, "malformed file",
                     in.name() + ": COUNTS announces " + std::to_string(na) + " atoms and " +
-                        std::to_string(nb) + " bonds, the blocks hold " + std::to_string(natoms) +
-                        " and " + std::to_string(nbonds));
+                        std::to_string(nb) + " bonds, the blocks hold " + std::to_string(natoms) + " and " +
+                        std::to_string(nbonds));
     if (na == 0)
         return fail(p, "no atoms", in.name());
     c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
@@ -264,9 +263,9 @@ int readMOL(linesource &in, collector &c, problem &p)
         if (!in.next(line)) {
             if (!sourceok(in, p))
                 return 0;
-            return fail(p, "no such model", in.name() + " has " + std::to_string(record) +
-                                                (record == 1 ? " record" : " records") + ", not " +
-                                                std::to_string(want));
+            return fail(p, "no such model",
+                        in.name() + " has " + std::to_string(record) +
+                            (record == 1 ? " record" : " records") + ", not " + std::to_string(want));
         }
         if (line.compare(0, 4, "$$$$") == 0)
             record++;

@@ -66,15 +66,16 @@ int readMOL2(linesource &in, collector &c, problem &p)
     if (molecules == 0)
         return fail(p, "no atoms", in.name() + ": no @<TRIPOS>MOLECULE section");
     if (molecules < want)
-        return fail(p, "no such model", in.name() + " has " + std::to_string(molecules) +
-                                            (molecules == 1 ? " molecule" : " molecules") + ", not " +
-                                            std::to_string(want));
+        return fail(p, "no such model",
+                    in.name() + " has " + std::to_string(molecules) +
+                        (molecules == 1 ? " molecule" : " molecules") + ", not " + std::to_string(want));
     // The molecule's name, then its counts.
     long na = 0, nb = 0;
     int countsline = 0;
     for (int i = 0; i < 2; i++) {
         if (!in.next(line))
-            return sourceok(in, p) && fail(p, "malformed file", in.name() + ": the file ends in the MOLECULE section");
+            return sourceok(in, p) &&
+                   fail(p, "malformed file", in.name() + ": the file ends in the MOLECULE section");
     }
     countsline = in.lineno();
     std::vector<std::string> w = words(line);
@@ -142,8 +143,9 @@ int readMOL2(linesource &in, collector &c, problem &p)
     if (natoms == 0)
         return fail(p, "no atoms", in.name() + ": the molecule's ATOM section is empty or missing");
     if (natoms != na)
-        m.warnings.push_back({"counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
-                                                   std::to_string(na) + " atoms, the ATOM section holds " +
+        m.warnings.push_back({"counts differ", where(in.name(), countsline) +
+                                                   ": the MOLECULE section announces " + std::to_string(na) +
+                                                   " atoms, the ATOM section holds " +
                                                    std::to_string(natoms)});
     m.perceive = nbonds == 0 && natoms > 1;
     return 1;

@@ -22,10 +22,7 @@ std::string recordname(const std::string &line)
     return r;
 }
 
-bool isalpha_(char c)
-{
-    return std::isalpha(static_cast<unsigned char>(c)) != 0;
-}
+bool isalpha_(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
 // Element from the atom name (columns 13-16) when columns 77-78 give none.
 // The symbol stands right-justified in columns 13-14, so " CA " is carbon
@@ -126,8 +123,9 @@ int readPDB(linesource &in, collector &c, problem &p)
         if ((rec.compare(0, 4, "ATOM") == 0 || rec.compare(0, 6, "HETATM") == 0 ||
              rec.compare(0, 6, "CONECT") == 0) &&
             line.find('\t') != std::string::npos)
-            return malformed(p, in, "a tab in a fixed-column record; PDB fields stand in fixed "
-                                    "columns, so write the file with spaces");
+            return malformed(p, in,
+                             "a tab in a fixed-column record; PDB fields stand in fixed "
+                             "columns, so write the file with spaces");
         if (rec == "END   ")
             break;
         if (rec == "MODEL ") {
@@ -247,17 +245,17 @@ int readPDB(linesource &in, collector &c, problem &p)
     if (!sourceok(in, p))
         return 0;
     if (badconect)
-        m.warnings.push_back({"CONECT not read", where(in.name(), firstbadconect) + ": " +
-                                                     std::to_string(badconect) +
-                                                     (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
-                                                     " no serial numbers and " +
-                                                     (badconect == 1 ? "is" : "are") + " left out"});
+        m.warnings.push_back({"CONECT not read",
+                              where(in.name(), firstbadconect) + ": " + std::to_string(badconect) +
+                                  (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
+                                  " no serial numbers and " + (badconect == 1 ? "is" : "are") + " left out"});
     if (want > 0 && atoms == 0 && (models > 0 || want > 1))
         return fail(p, "no such model",
                     in.name() + " has no model " + std::to_string(want) +
-                        (models == 0 ? std::string(" (it has one, model 1)")
-                                     : " (its " + std::to_string(models) + " models are numbered " +
-                                           std::to_string(firstmodel) + " to " + std::to_string(lastmodel) + ")"));
+                        (models == 0
+                             ? std::string(" (it has one, model 1)")
+                             : " (its " + std::to_string(models) + " models are numbered " +
+                                   std::to_string(firstmodel) + " to " + std::to_string(lastmodel) + ")"));
     if (atoms == 0 && m.dummies == 0)
         return fail(p, "no atoms", in.name() + ": no ATOM or HETATM record");
     return 1;

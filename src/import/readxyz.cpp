@@ -35,9 +35,9 @@ int readXYZ(linesource &in, collector &c, problem &p)
         if (!any) {
             if (frame == 1)
                 return fail(p, "no atoms", in.name());
-            return fail(p, "no such model", in.name() + " has " + std::to_string(frame - 1) +
-                                                (frame == 2 ? " frame" : " frames") + ", not " +
-                                                std::to_string(want));
+            return fail(p, "no such model",
+                        in.name() + " has " + std::to_string(frame - 1) +
+                            (frame == 2 ? " frame" : " frames") + ", not " + std::to_string(want));
         }
         std::vector<std::string> w = words(line);
         long count = 0;
@@ -49,7 +49,8 @@ int readXYZ(linesource &in, collector &c, problem &p)
         if (count == 0 && frame == want)
             return fail(p, "no atoms", where(in.name(), in.lineno()) + ": the atom count is 0");
         if (!in.next(line))
-            return sourceok(in, p) && malformed(p, in, in.lineno() + 1, "the file ends before the comment line");
+            return sourceok(in, p) &&
+                   malformed(p, in, in.lineno() + 1, "the file ends before the comment line");
         for (long i = 0; i < count; i++) {
             if (!in.next(line)) {
                 if (!sourceok(in, p))

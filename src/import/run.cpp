@@ -154,7 +154,8 @@ int importmolecule(const std::string &input, const std::string &output, const op
                             (m.census.size() == 1 && m.census.begin()->first.empty()
                                  ? " (it gives no chains)"
                                  : " (its chains: " + chainlist(m) + ")"));
-    bool onlyhydrogen = m.census.size() == 1 && m.census.begin()->second.atoms == m.census.begin()->second.hydrogens;
+    bool onlyhydrogen =
+        m.census.size() == 1 && m.census.begin()->second.atoms == m.census.begin()->second.hydrogens;
     if (m.kept == 0 && o.nohydrogens && onlyhydrogen)
         return fail(p, "no atoms", input + " holds hydrogen atoms only, and --no-hydrogens leaves them out");
     if (m.kept == 0) {
@@ -165,8 +166,9 @@ int importmolecule(const std::string &input, const std::string &output, const op
             left += ", --no-water";
         if (!o.chains.empty())
             left += ", --chain";
-        return fail(p, "no atoms", input + ": no atom is left" +
-                                       (left.empty() ? std::string() : " after " + left.substr(2)));
+        return fail(p, "no atoms",
+                    input + ": no atom is left" +
+                        (left.empty() ? std::string() : " after " + left.substr(2)));
     }
     if (m.kept > MAXATOMS) {
         std::string detail = input + " has " + std::to_string(m.kept) + " atoms";
@@ -188,10 +190,9 @@ int importmolecule(const std::string &input, const std::string &output, const op
             if (samename(names[i], o.root))
                 root = static_cast<int>(i);
         if (root < 0)
-            return fail(p, "no such atom", o.root + " in " + input + " (atoms are named " +
-                                               names[0] + ", " +
-                                               (names.size() > 1 ? names[1] + ", ..." : std::string("...")) +
-                                               ")");
+            return fail(p, "no such atom",
+                        o.root + " in " + input + " (atoms are named " + names[0] + ", " +
+                            (names.size() > 1 ? names[1] + ", ..." : std::string("...")) + ")");
     }
     atomtree t;
     buildtree(m, bonds, root, t);
@@ -217,8 +218,8 @@ int importmolecule(const std::string &input, const std::string &output, const op
         err << "kestrix-import: several parts: " << input << " holds " << t.nparts
             << " parts that no bond joins; each further part hangs from the root " << names[t.root]
             << " by its atom nearest to it, a link that is no bond\n";
-    out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, "
-        << bonds.size() << " bonds, root " << names[t.root] << ")\n";
+    out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, " << bonds.size()
+        << " bonds, root " << names[t.root] << ")\n";
     return 1;
 }
 

@@ -6,7 +6,7 @@ namespace importer {
 
 bool iswater(const std::string &residue)
 {
-    static const char *const NAMES[] = {"HOH", "WAT", "DOD", "SOL", "H2O", "D2O", "TIP",  "TIP3",
+    static const char *const NAMES[] = {"HOH", "WAT", "DOD",  "SOL", "H2O",  "D2O", "TIP",  "TIP3",
                                         "TP3", "T3P", "TIP4", "T4P", "TIP5", "SPC", "SPCE", "OH2"};
     std::string r;
     for (char c : residue)

@@ -16,7 +16,7 @@ struct selection {
     long model = 0;                  // 0: the first
     bool nohydrogens = false;
     bool nowater = false;
-    size_t limit = 1024;             // atoms kept at most; the rest are counted
+    size_t limit = 1024; // atoms kept at most; the rest are counted
 };
 
 // HOH, WAT, DOD, SOL and the other names water residues go by.

@@ -191,8 +191,7 @@ int opensource(const std::string &path, std::unique_ptr<linesource> &in, problem
         close(fd);
 #endif
     if (!f)
-        return fail(p, "cannot open",
-                    path + ": " + (errno ? std::strerror(errno) : "out of memory"));
+        return fail(p, "cannot open", path + ": " + (errno ? std::strerror(errno) : "out of memory"));
     gzbuffer(f, 65536);
     in.reset(new gzsource(path, f));
     return 1;

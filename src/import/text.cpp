@@ -142,9 +142,6 @@ std::string quoted(const std::string &field)
     return "\"" + s + "\"";
 }
 
-std::string where(const std::string &path, int line)
-{
-    return path + ":" + std::to_string(line);
-}
+std::string where(const std::string &path, int line) { return path + ":" + std::to_string(line); }
 
 } // namespace importer

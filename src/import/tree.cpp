@@ -90,8 +90,7 @@ int centreof(const std::vector<std::vector<int>> &adjacent, const std::vector<in
     }
 }
 
-void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root,
-               atomtree &t)
+void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root, atomtree &t)
 {
     int n = static_cast<int>(m.atoms.size());
     t = atomtree();

@@ -23,8 +23,7 @@ struct atomtree {
 
 // bonds as allbonds gives them. root: the atom to start from, or -1 for the
 // centre of the largest part (ties to the lowest index).
-void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root,
-               atomtree &t);
+void buildtree(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, int root, atomtree &t);
 
 // The centre of a part (its atoms by rising index): the atom from which the
 // farthest atom of the part is fewest bonds away; ties to the lowest index.

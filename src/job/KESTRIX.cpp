@@ -38,7 +38,8 @@ int makechain(char *folder, size_t size, const char *root, const char *const *na
         size_t len = std::strlen(folder);
         std::snprintf(folder + len, size - len, "%c%s", PATHSEP, names[i]);
         if (!changedir(folder) && !makedir(folder)) {
-            filewarning(nullptr, folder, "this folder does not exist and I can't create it", lastsystemreason());
+            filewarning(nullptr, folder, "this folder does not exist and I can't create it",
+                        lastsystemreason());
             return 0;
         }
     }
@@ -145,10 +146,7 @@ int finish(outfile *out, int s)
 
 } // namespace
 
-int startup()
-{
-    return currentdir(rootdir, sizeof rootdir);
-}
+int startup() { return currentdir(rootdir, sizeof rootdir); }
 
 void resetjob()
 {

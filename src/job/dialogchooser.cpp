@@ -17,14 +17,16 @@ int cr2dialog(void *w, char *file, const char *folder, int *replace)
 {
     *replace = 1;
     file[0] = '\0';
-    return GetFileName(static_cast<window>(w), file, folder, "file to write Poser CR2 file to?", filterCR2, 1);
+    return GetFileName(static_cast<window>(w), file, folder, "file to write Poser CR2 file to?", filterCR2,
+                       1);
 }
 
 int objdialog(void *w, char *file, const char *folder, int *replace)
 {
     *replace = 1;
     file[0] = '\0';
-    return GetFileName(static_cast<window>(w), file, folder, "file to write object geometry to?", filterOBJ, 1);
+    return GetFileName(static_cast<window>(w), file, folder, "file to write object geometry to?", filterOBJ,
+                       1);
 }
 
 } // namespace

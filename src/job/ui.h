@@ -35,8 +35,8 @@ void filewarning(window owner, const char *path, const char *caption, const char
 // Open (write 0) or save (write nonzero) dialog. file is a 256-character
 // buffer holding the name shown first; on success it holds the full path of
 // the chosen file and the result is 1. Cancel or failure gives 0.
-int GetFileName(window owner, char *file, const char *initdir, const char *title,
-                const char *filter, int write);
+int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,
+                int write);
 
 // The four one-entry filters: description, NUL, pattern, NUL, NUL.
 extern const char filterall[16];

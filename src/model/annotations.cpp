@@ -17,7 +17,7 @@ const char MALFORMED[] = "this annotation is malformed and is ignored";
 // An annotation as read, its names not yet looked up: the atoms it names
 // may be declared further down.
 struct pending {
-    bool bond;                    // "bond"; else "nobond"
+    bool bond; // "bond"; else "nobond"
     char a[ATOMNAMEMAX + 1], b[ATOMNAMEMAX + 1];
 };
 

@@ -14,7 +14,7 @@ enum {
 };
 
 struct element {
-    char name[ELEMENTNAMEMAX + 1]; // also the OBJ group and the material name
+    char name[ELEMENTNAMEMAX + 1];  // also the OBJ group and the material name
     unsigned char green, blue, red; // in this order, as declared
     double rad;                     // ball radius as declared, sign kept
 };
@@ -43,6 +43,6 @@ extern unsigned char readxyz; // 1: atoms are given as x y z
 
 extern char Name[256]; // the figure name
 
-// Empties the tables (the bond graph's too, bondgraph.h) and puts every setting and the figure name back to its
-// value at program start.
+// Empties the tables (the bond graph's too, bondgraph.h) and puts every setting and the figure name back to
+// its value at program start.
 void resetmodel();

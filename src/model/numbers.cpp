@@ -127,9 +127,9 @@ double readreal(const char *tok)
     char buf[512];
     if (numberprefix(tok, buf, sizeof buf) == 0)
         return 0.0;
-    // The prefix is plain decimal, which every correctly rounding strtod
-    // reads to the same double. MinGW's own strtod is the correctly rounding
-    // one; the system runtime's is not.
+        // The prefix is plain decimal, which every correctly rounding strtod
+        // reads to the same double. MinGW's own strtod is the correctly rounding
+        // one; the system runtime's is not.
 #ifdef __MINGW32__
     return __mingw_strtod(buf, nullptr);
 #else

@@ -33,8 +33,8 @@ int isgoodname(const char *name)
 {
     for (const char *c = name; *c; c++) {
         char ch = *c;
-        bool ok = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
-                  (ch >= '0' && ch <= '9') || ch == '_';
+        bool ok =
+            (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '_';
         if (!ok)
             return 0;
     }

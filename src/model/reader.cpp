@@ -19,8 +19,8 @@ int level = 0;
 int branchstart = 0;
 int branchend = 0;
 
-char line[256];  // the current line; the tokens point into it
-char Line[512];  // the line as read, shown in messages
+char line[256]; // the current line; the tokens point into it
+char Line[512]; // the line as read, shown in messages
 
 const char NAMEERROR[] = "names must only contain letters and numbers and '_'";
 
@@ -67,7 +67,8 @@ int refill(FILE *f)
 const unsigned char *firstspecial(const unsigned char *p, size_t n)
 {
     const void *cr = std::memchr(p, '\r', n);
-    const void *eof = std::memchr(p, 26, cr ? static_cast<size_t>(static_cast<const unsigned char *>(cr) - p) : n);
+    const void *eof =
+        std::memchr(p, 26, cr ? static_cast<size_t>(static_cast<const unsigned char *>(cr) - p) : n);
     return static_cast<const unsigned char *>(eof ? eof : cr);
 }
 
@@ -98,7 +99,7 @@ int readpiece(FILE *f, bool *ended)
         n += plain;
         input.at += plain;
         if (special) {
-            input.at++; // a carriage return vanishes...
+            input.at++;           // a carriage return vanishes...
             if (*special == 26) { // ...a Ctrl-Z ends the file
                 *ended = true;
                 break;

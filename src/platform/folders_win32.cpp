@@ -14,8 +14,7 @@ int makedir(const char *path)
     if (CreateDirectoryA(path, NULL))
         return 1;
     DWORD e = GetLastError(), attr = GetFileAttributesA(path);
-    return e == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES &&
-           (attr & FILE_ATTRIBUTE_DIRECTORY);
+    return e == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int currentdir(char *buf, size_t size)

@@ -23,7 +23,8 @@ void uselargepages(size_t bytes)
     // mappings of their own, and stay there when freed: a block taken and
     // given back at once leaves heap that the figure's arrays reuse, and that
     // heap is marked for large pages before anything touches it.
-    if (!mallopt(M_MMAP_THRESHOLD, static_cast<int>(MOST)) || !mallopt(M_TRIM_THRESHOLD, static_cast<int>(MOST)))
+    if (!mallopt(M_MMAP_THRESHOLD, static_cast<int>(MOST)) ||
+        !mallopt(M_TRIM_THRESHOLD, static_cast<int>(MOST)))
         return;
     void *block = std::malloc(bytes + LARGE);
     if (!block)

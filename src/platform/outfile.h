@@ -27,18 +27,18 @@ enum outerror {
 };
 
 struct outfile {
-    FILE *stream;      // text (or binary) stream to write to, null when not open
+    FILE *stream;          // text (or binary) stream to write to, null when not open
     char target[PATHSIZE]; // the name as chosen; messages name it
-    char real[600];    // the file it becomes: target, or where its link leads
-    char tmpname[600]; // the temporary file, "" when there is none
-    char backup[600];  // hard link to the file replaced, during a commit
-    char *buffer;      // the stream's buffer, when it has one of its own
-    int replace;       // an existing file may be replaced
-    int claimed;       // no other output of this run may have this file
-    int committed;     // the temporary file has taken its name
-    outerror error;    // why the last step failed
-    int syserr;        // the system's error number for OUT_SYSTEM
-    int stdioerr;      // or the C library's (errno), for a failed write
+    char real[600];        // the file it becomes: target, or where its link leads
+    char tmpname[600];     // the temporary file, "" when there is none
+    char backup[600];      // hard link to the file replaced, during a commit
+    char *buffer;          // the stream's buffer, when it has one of its own
+    int replace;           // an existing file may be replaced
+    int claimed;           // no other output of this run may have this file
+    int committed;         // the temporary file has taken its name
+    outerror error;        // why the last step failed
+    int syserr;            // the system's error number for OUT_SYSTEM
+    int stdioerr;          // or the C library's (errno), for a failed write
 };
 
 enum {

@@ -33,7 +33,8 @@ int folderlength(const char *path)
 // target name plus a suffix could pass the file system's limit).
 int maketemp(const char *path, char *name, size_t size)
 {
-    if (std::snprintf(name, size, "%.*s.kestrix-XXXXXX", folderlength(path), path) >= static_cast<int>(size)) {
+    if (std::snprintf(name, size, "%.*s.kestrix-XXXXXX", folderlength(path), path) >=
+        static_cast<int>(size)) {
         name[0] = '\0';
         errno = ENAMETOOLONG;
         return -1;
@@ -133,7 +134,8 @@ int followlinks(const char *path, char *real, size_t size)
         char next[4096];
         int len = to[0] == '/' ? std::snprintf(next, sizeof next, "%s", to)
                                : std::snprintf(next, sizeof next, "%.*s%s", folderlength(real), real, to);
-        if (len >= static_cast<int>(sizeof next) || std::snprintf(real, size, "%s", next) >= static_cast<int>(size))
+        if (len >= static_cast<int>(sizeof next) ||
+            std::snprintf(real, size, "%s", next) >= static_cast<int>(size))
             return 0;
     }
     errno = ELOOP;

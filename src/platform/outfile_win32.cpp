@@ -37,14 +37,15 @@ static HANDLE maketemp(const char *path, char *name, size_t size)
 {
     size_t dirlen = folderlength(path);
     static unsigned serial;
-    unsigned seed = static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u ^ static_cast<unsigned>(GetTickCount());
+    unsigned seed =
+        static_cast<unsigned>(GetCurrentProcessId()) * 2654435761u ^ static_cast<unsigned>(GetTickCount());
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     for (int attempt = 0; attempt < 100 && dirlen + 16 <= size; attempt++) {
         unsigned tag = seed + 0x9e3779b9u * ++serial;
         std::memcpy(name, path, dirlen);
         std::snprintf(name + dirlen, size - dirlen, "~kx%08x.tmp", tag);
-        HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
         if (h != INVALID_HANDLE_VALUE)
             return h;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
@@ -68,8 +69,8 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
         return KIND_OTHER;
     // Device names (NUL, CON, COM1) and pipes pass as names: only a file on
     // a disk is one.
-    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                           FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
     if (h == INVALID_HANDLE_VALUE) {
         *syserr = static_cast<int>(GetLastError());
         return KIND_ERROR;
@@ -262,8 +263,8 @@ const char *systemreason(int syserr)
         return "file exists";
     }
     static char text[160];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, static_cast<DWORD>(syserr), 0, text,
-                             sizeof text, NULL);
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                             static_cast<DWORD>(syserr), 0, text, sizeof text, NULL);
     while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r' || text[n - 1] == '.' || text[n - 1] == ' '))
         text[--n] = '\0';
     if (n == 0)

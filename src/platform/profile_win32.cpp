@@ -6,8 +6,8 @@
 
 #include "platform/outfile_system.h"
 
-void getprofile(const char *section, const char *key, const char *def, char *buf,
-                size_t size, const char *path)
+void getprofile(const char *section, const char *key, const char *def, char *buf, size_t size,
+                const char *path)
 {
     if (size == 0)
         return;

@@ -40,10 +40,7 @@ static void acceptfile(HWND w)
 
 // A path that does not fit file is not cut to a shorter (and maybe different)
 // name: it is reported as a file that cannot be opened.
-static void toolong(HWND w, const char *path)
-{
-    MessageBoxA(w, path, MSG_CANTOPEN, MB_ICONEXCLAMATION);
-}
+static void toolong(HWND w, const char *path) { MessageBoxA(w, path, MSG_CANTOPEN, MB_ICONEXCLAMATION); }
 
 void readcommand(HWND w)
 {

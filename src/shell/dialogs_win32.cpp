@@ -6,8 +6,8 @@
 
 #include <commdlg.h>
 
-OPENFILENAMEA ofn; // one record shared by every dialog
-char tit[PATHSIZE];     // the chosen file's name without its folder
+OPENFILENAMEA ofn;  // one record shared by every dialog
+char tit[PATHSIZE]; // the chosen file's name without its folder
 
 void messagebox(window owner, const char *text, const char *caption, unsigned type)
 {
@@ -24,8 +24,8 @@ void filewarning(window owner, const char *path, const char *caption, const char
     messagebox(owner, path, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
-int GetFileName(window owner, char *file, const char *initdir, const char *title,
-                const char *filter, int write)
+int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,
+                int write)
 {
     // The record's own size: a smaller one (the 32-bit record's) makes every
     // dialog of the 64-bit program fail at once.

@@ -32,9 +32,8 @@ void Register(const char *name, WNDPROC proc)
 
 HWND newwindow(const char *classname, const char *title, DWORD extrastyle)
 {
-    HWND w = CreateWindowExA(0, classname, title, WS_OVERLAPPEDWINDOW | extrastyle,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                             NULL, NULL, Instance, NULL);
+    HWND w = CreateWindowExA(0, classname, title, WS_OVERLAPPEDWINDOW | extrastyle, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, Instance, NULL);
     if (w) {
         ShowWindow(w, SW_SHOW);
         UpdateWindow(w);

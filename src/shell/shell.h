@@ -11,7 +11,7 @@ extern HINSTANCE Instance;
 extern HWND mwn;
 extern HMENU mainmenu;
 extern unsigned char fileopen; // 1 while a conversion is open
-extern char file[PATHSIZE];         // the file being or last accepted
+extern char file[PATHSIZE];    // the file being or last accepted
 
 void Register(const char *name, WNDPROC proc);
 HWND newwindow(const char *classname, const char *title, DWORD extrastyle);

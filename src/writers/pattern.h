@@ -67,7 +67,11 @@ public:
     size_t slots() const { return literals.size() - 1; }
     // Appends the text with args[i] in slot i; args holds slots() pieces.
     void fill(textbuffer &out, const piece *args) const;
-    template <size_t N> void fill(textbuffer &out, const piece (&args)[N]) const { fill(out, &args[0]); }
+    template <size_t N>
+    void fill(textbuffer &out, const piece (&args)[N]) const
+    {
+        fill(out, &args[0]);
+    }
 
 private:
     struct literal {

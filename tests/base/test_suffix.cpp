@@ -10,9 +10,15 @@ TEST(Suffix, SwapTable)
     struct row {
         const char *path, *want;
     } rows[] = {
-        {"/a/water.krx", "/a/water.glb"}, {"/a/WATER.KRX", "/a/WATER.glb"}, {"water.Krx", "water.glb"},
-        {"water", "water.glb"},           {"water.txt", "water.txt.glb"},   {".krx", ".glb"},
-        {"krx", "krx.glb"},               {"", ".glb"},                     {"a.krx.krx", "a.krx.glb"},
+        {"/a/water.krx", "/a/water.glb"},
+        {"/a/WATER.KRX", "/a/WATER.glb"},
+        {"water.Krx", "water.glb"},
+        {"water", "water.glb"},
+        {"water.txt", "water.txt.glb"},
+        {".krx", ".glb"},
+        {"krx", "krx.glb"},
+        {"", ".glb"},
+        {"a.krx.krx", "a.krx.glb"},
     };
     for (const row &r : rows) {
         char out[64];

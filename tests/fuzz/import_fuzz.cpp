@@ -28,10 +28,7 @@ const inputformat FORMATS[] = {FORMAT_XYZ, FORMAT_PDB, FORMAT_MOL, FORMAT_MOL2, 
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int *, char ***) { return 0; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

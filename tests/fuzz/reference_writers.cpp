@@ -44,16 +44,15 @@ void writeactors(FILE *CR2)
         y = root.p.y;
         z = root.p.z;
     }
-    std::fprintf(CR2, ACTORROOT, root.shortname, root.name, root.sort->rad, root.sort->rad, x, x, y,
-                 y, z, z);
+    std::fprintf(CR2, ACTORROOT, root.shortname, root.name, root.sort->rad, root.sort->rad, x, x, y, y, z, z);
 
     for (int i = 1; i < natoms; i++) {
         const atom &a = atoms[i];
         std::fprintf(CR2, ACTORATOM1, a.shortname, a.name, a.parent->shortname);
         if (bondradius != 0)
             std::fprintf(CR2, ACTORATOM2, a.bondl, a.bondl, bondradius, bondradius);
-        std::fprintf(CR2, ACTORATOM3, a.bondl, a.bondl, a.theta, a.theta, a.phi, a.phi, -a.bondl,
-                     -a.bondl, a.bondl, a.bondl, a.bondl, -a.bondl);
+        std::fprintf(CR2, ACTORATOM3, a.bondl, a.bondl, a.theta, a.theta, a.phi, a.phi, -a.bondl, -a.bondl,
+                     a.bondl, a.bondl, a.bondl, -a.bondl);
     }
 }
 
@@ -61,15 +60,14 @@ void writefigure(FILE *CR2, const char *name)
 {
     std::fprintf(CR2, "figure \n\t{\n\tname    %s\n\troot    BODY:1\n", name);
     for (int i = 0; i < natoms; i++)
-        std::fprintf(CR2, "\taddChild    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname,
-                     parentname(atoms[i]));
+        std::fprintf(CR2, "\taddChild    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname, parentname(atoms[i]));
     std::fprintf(CR2, "\tdefaultPick %s:1 \n\tdisplayOn 1 \n", atoms[0].shortname);
     for (int i = 0; i < natoms; i++)
-        std::fprintf(CR2, "\tweld    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname,
-                     parentname(atoms[i]));
-    std::fputs("\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
-               "\tconforming 0\n",
-               CR2);
+        std::fprintf(CR2, "\tweld    %s:1 \n\t\t\t %s:1\n", atoms[i].shortname, parentname(atoms[i]));
+    std::fputs(
+        "\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
+        "\tconforming 0\n",
+        CR2);
 
     // Colour bytes become colour parts by dividing by 256, as the figure
     // application's own files do.

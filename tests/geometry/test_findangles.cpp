@@ -25,10 +25,7 @@ std::string angles(int i) { return g(atoms[i].theta) + " " + g(atoms[i].phi) + "
 
 class Angles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        scripted::clear();
-    }
+    void SetUp() override { scripted::clear(); }
 
     // Reads a coordinate-mode description, runs the pass and checks that every
     // position came back bit for bit.
@@ -75,10 +72,11 @@ TEST_F(Angles, OneChildTable)
     struct row {
         const char *child, *expected;
     } rows[] = {
-        {"0 1 0", "0 0 1"},        {"1 0 0", "90 90 1"},           {"0 0 1", "90 0 1"},
-        {"0 -1 0", "180 0 1"},     {"-1 0 0", "90 -90 1"},         {"0 0 -1", "90 180 1"},
-        {"1 1 0", "45 90 1.41421"}, {"1 1 1", "54.7356 45 1.73205"}, {"3 4 0", "36.8699 90 5"},
-        {"0 0 0", "0 0 0"},
+        {"0 1 0", "0 0 1"},         {"1 0 0", "90 90 1"},
+        {"0 0 1", "90 0 1"},        {"0 -1 0", "180 0 1"},
+        {"-1 0 0", "90 -90 1"},     {"0 0 -1", "90 180 1"},
+        {"1 1 0", "45 90 1.41421"}, {"1 1 1", "54.7356 45 1.73205"},
+        {"3 4 0", "36.8699 90 5"},  {"0 0 0", "0 0 0"},
     };
     for (const row &r : rows) {
         run(std::string("atom R X 0 0 0\natom C X ") + r.child + "\n");
@@ -141,15 +139,15 @@ TEST_F(Angles, RestoresEveryPositionOfABushyTree)
     for (int i = 1; i < 200; i++) {
         char line[128];
         std::snprintf(line, sizeof line, "%satom A%d X %g %g %g%s\n", i % 7 == 1 ? "{ " : "", i,
-                      std::sin(i * 1.7) * 3, std::cos(i * 0.3) * 2, i * 0.01,
-                      i % 7 == 4 ? " }" : "");
+                      std::sin(i * 1.7) * 3, std::cos(i * 0.3) * 2, i * 0.01, i % 7 == 4 ? " }" : "");
         lines += line;
     }
     run(lines);
     // Every bond length is the distance from the parent.
     for (int i = 1; i < natoms; i++) {
         const xyz &p = atoms[i].p, &q = atoms[i].parent->p;
-        double d = std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
+        double d =
+            std::sqrt((p.x - q.x) * (p.x - q.x) + (p.y - q.y) * (p.y - q.y) + (p.z - q.z) * (p.z - q.z));
         EXPECT_NEAR(atoms[i].bondl, d, 1e-12 * (1 + d)) << i;
     }
 }

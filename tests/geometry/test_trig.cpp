@@ -21,7 +21,8 @@ std::uint64_t bits(double d)
     return u;
 }
 
-#define EXPECT_SAME_BITS(got, want) EXPECT_EQ(bits(got), bits(want)) << std::hexfloat << (got) << " vs " << (want)
+#define EXPECT_SAME_BITS(got, want)                                                                          \
+    EXPECT_EQ(bits(got), bits(want)) << std::hexfloat << (got) << " vs " << (want)
 
 // pi is a constant: the value that start-up once computed, there before any
 // code runs (a test or a tool that converts without start-up got 0).

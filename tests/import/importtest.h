@@ -14,10 +14,7 @@
 #include "source.h"
 
 // A sample file of tests/import/data.
-inline std::string sample(const std::string &name)
-{
-    return std::string(KESTRIX_IMPORT_DATA) + "/" + name;
-}
+inline std::string sample(const std::string &name) { return std::string(KESTRIX_IMPORT_DATA) + "/" + name; }
 
 // A file read as the importer reads it, expected to be accepted.
 inline importer::inmolecule readsample(const std::string &path)

@@ -21,8 +21,7 @@ struct frame {
 
 inline vec apply(const double r[3][3], vec v)
 {
-    return {r[0][0] * v.x + r[0][1] * v.y + r[0][2] * v.z,
-            r[1][0] * v.x + r[1][1] * v.y + r[1][2] * v.z,
+    return {r[0][0] * v.x + r[0][1] * v.y + r[0][2] * v.z, r[1][0] * v.x + r[1][1] * v.y + r[1][2] * v.z,
             r[2][0] * v.x + r[2][1] * v.y + r[2][2] * v.z};
 }
 
@@ -37,8 +36,8 @@ inline frame child(const frame &parent, double theta, double phi, double bondl)
     frame c;
     for (int i = 0; i < 3; i++)
         for (int j = 0; j < 3; j++)
-            c.r[i][j] = parent.r[i][0] * turn[0][j] + parent.r[i][1] * turn[1][j] +
-                        parent.r[i][2] * turn[2][j];
+            c.r[i][j] =
+                parent.r[i][0] * turn[0][j] + parent.r[i][1] * turn[1][j] + parent.r[i][2] * turn[2][j];
     vec step = apply(c.r, {0, bondl, 0});
     c.o = {parent.o.x + step.x, parent.o.y + step.y, parent.o.z + step.z};
     return c;
@@ -47,8 +46,7 @@ inline frame child(const frame &parent, double theta, double phi, double bondl)
 // World positions of atoms listed parents first (parent[0] = -1), the root
 // at `root` with the world's axes.
 inline std::vector<vec> positions(const std::vector<int> &parent, const std::vector<double> &theta,
-                                  const std::vector<double> &phi, const std::vector<double> &bondl,
-                                  vec root)
+                                  const std::vector<double> &phi, const std::vector<double> &bondl, vec root)
 {
     std::vector<frame> frames(parent.size());
     frames[0] = {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, root};

@@ -39,7 +39,8 @@ int main(int argc, char **argv)
         if (!readinput(path, m, p)) {
             std::printf("not read: %s: %s\n", p.what.c_str(), p.detail.c_str());
             t.failed[p.what]++;
-            unexpected += p.what != "no atoms" && p.what != "malformed file" && p.what != "coordinate out of range";
+            unexpected +=
+                p.what != "no atoms" && p.what != "malformed file" && p.what != "coordinate out of range";
             continue;
         }
         if (m.kept > 1024 || m.atoms.empty()) {
@@ -73,7 +74,7 @@ int main(int argc, char **argv)
     std::printf("%d files: %d imported, %d over 1024 atoms", t.files, t.imported, t.toomany);
     for (const auto &f : t.failed)
         std::printf(", %d %s", f.second, f.first.c_str());
-    std::printf("\nfiles with their own bonds: %d, of which %d get exactly those from distances\n", t.selfbonds,
-                t.selfsame);
+    std::printf("\nfiles with their own bonds: %d, of which %d get exactly those from distances\n",
+                t.selfbonds, t.selfsame);
     return unexpected ? 1 : 0;
 }

@@ -176,8 +176,9 @@ TEST(Emit, RandomTreesAnyRootAnyOrder)
         for (unsigned i = 1; i < n; i++) {
             // shape 0: any earlier atom; 1: one of the last few (deep); 2: one
             // of the first few (wide)
-            unsigned j = shape == 0 ? r.next(i) : shape == 1 ? i - 1 - r.next(std::min(i, 3u))
-                                                              : r.next(std::min(i, 4u));
+            unsigned j = shape == 0   ? r.next(i)
+                         : shape == 1 ? i - 1 - r.next(std::min(i, 3u))
+                                      : r.next(std::min(i, 4u));
             parent[label[i]] = label[j];
         }
         roundtrip(parent, label[0], "random tree " + std::to_string(trial));

@@ -33,10 +33,7 @@ std::string elementsof(const inmolecule &m)
 }
 
 // The description without its first line, which names the input file.
-std::string body(const std::string &krx)
-{
-    return krx.substr(krx.find('\n') + 1);
-}
+std::string body(const std::string &krx) { return krx.substr(krx.find('\n') + 1); }
 
 } // namespace
 
@@ -46,10 +43,10 @@ TEST(Formats, BySuffixInAnyCaseAlsoCompressed)
         const char *path;
         inputformat f;
     } cases[] = {
-        {"a.mol2", FORMAT_MOL2},   {"A.MOL2", FORMAT_MOL2},    {"1abc.cif", FORMAT_CIF},
-        {"1abc.mmCIF", FORMAT_CIF}, {"c.cml", FORMAT_CML},     {"1abc.cif.gz", FORMAT_CIF},
-        {"1ABC.PDB.GZ", FORMAT_PDB}, {"c.sdf.gz", FORMAT_MOL}, {"w.xyz.gz", FORMAT_XYZ},
-        {"x.gz", FORMAT_UNKNOWN},  {"x.gz.gz", FORMAT_UNKNOWN}, {"x.txt.gz", FORMAT_UNKNOWN},
+        {"a.mol2", FORMAT_MOL2},     {"A.MOL2", FORMAT_MOL2},     {"1abc.cif", FORMAT_CIF},
+        {"1abc.mmCIF", FORMAT_CIF},  {"c.cml", FORMAT_CML},       {"1abc.cif.gz", FORMAT_CIF},
+        {"1ABC.PDB.GZ", FORMAT_PDB}, {"c.sdf.gz", FORMAT_MOL},    {"w.xyz.gz", FORMAT_XYZ},
+        {"x.gz", FORMAT_UNKNOWN},    {"x.gz.gz", FORMAT_UNKNOWN}, {"x.txt.gz", FORMAT_UNKNOWN},
     };
     for (const auto &c : cases)
         EXPECT_EQ(formatof(c.path), c.f) << c.path;
@@ -69,8 +66,13 @@ TEST(Formats, SamplesOfEachFormatWithTheirBonds)
         long dummies;
     } cases[] = {
         // The lone pair is a dummy; its bond goes with it.
-        {"ethanol.mol2", 0, "C C O H H H H H H ",
-         {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {1, 2}, {1, 6}, {1, 7}, {2, 8}}, 0, 0, 1},
+        {"ethanol.mol2",
+         0,
+         "C C O H H H H H H ",
+         {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {1, 2}, {1, 6}, {1, 7}, {2, 8}},
+         0,
+         0,
+         1},
         // The second molecule has no BOND section: bonds from distances.
         {"ethanol.mol2", 2, "O H H ", {{0, 1}, {0, 2}}, 1, 0, 0},
         {"water.cml", 0, "O H HD ", {{0, 1}, {0, 2}}, 0, 0, 0},
@@ -79,8 +81,13 @@ TEST(Formats, SamplesOfEachFormatWithTheirBonds)
         {"methanol.cml", 2, "C O ", {{0, 1}}, 1, 1, 0},
         // Left-aligned hydrogen names of a HETATM group stay hydrogen,
         // CL1 is chlorine; columns 73-80 hold an entry id and line number.
-        {"oldstyle.pdb", 0, "N C C O O H C H H Cl ",
-         {{0, 1}, {1, 2}, {2, 3}, {4, 5}, {4, 6}, {6, 7}, {6, 8}, {6, 9}}, 1, 1, 0},
+        {"oldstyle.pdb",
+         0,
+         "N C C O O H C H H Cl ",
+         {{0, 1}, {1, 2}, {2, 3}, {4, 5}, {4, 6}, {6, 7}, {6, 8}, {6, 9}},
+         1,
+         1,
+         0},
     };
     for (const auto &c : cases) {
         selection s;
@@ -187,11 +194,12 @@ TEST(Formats, OverTheLimitTheMessageSuggestsWhatWouldHelp)
     // Two chains of 400 carbons and 400 hydrogens each, and 300 waters.
     std::string pdb;
     int serial = 0;
-    auto atom = [&](const char *rec, const char *name, const char *res, char chain, int num, double x, double y,
-                    double z, const char *el) {
+    auto atom = [&](const char *rec, const char *name, const char *res, char chain, int num, double x,
+                    double y, double z, const char *el) {
         char line[100];
-        std::snprintf(line, sizeof line, "%-6s%5d %-4s %3s %c%4d    %8.3f%8.3f%8.3f  1.00  0.00          %2s\n", rec,
-                      ++serial, name, res, chain, num, x, y, z, el);
+        std::snprintf(line, sizeof line,
+                      "%-6s%5d %-4s %3s %c%4d    %8.3f%8.3f%8.3f  1.00  0.00          %2s\n", rec, ++serial,
+                      name, res, chain, num, x, y, z, el);
         pdb += line;
     };
     for (char chain : {'A', 'B'})
@@ -211,13 +219,16 @@ TEST(Formats, OverTheLimitTheMessageSuggestsWhatWouldHelp)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{}, "1900 atoms, a figure takes at most 1024; --no-hydrogens leaves out its 1000 hydrogen atoms; "
-             "--no-water leaves out its 300 water atoms (1600 remain, still too many); --chain ID keeps one "
-             "chain: A (800 atoms), B (800 atoms), W (300 atoms)"},
-        {{"--no-water"}, "1600 atoms selected, a figure takes at most 1024; --no-hydrogens leaves out its 800 "
-                         "hydrogen atoms; --chain ID keeps one chain: A (800 atoms), B (800 atoms)"},
+        {{},
+         "1900 atoms, a figure takes at most 1024; --no-hydrogens leaves out its 1000 hydrogen atoms; "
+         "--no-water leaves out its 300 water atoms (1600 remain, still too many); --chain ID keeps one "
+         "chain: A (800 atoms), B (800 atoms), W (300 atoms)"},
+        {{"--no-water"},
+         "1600 atoms selected, a figure takes at most 1024; --no-hydrogens leaves out its 800 "
+         "hydrogen atoms; --chain ID keeps one chain: A (800 atoms), B (800 atoms)"},
         {{"--chain", "A", "--chain", "B"},
-         "1600 atoms selected, a figure takes at most 1024; --no-hydrogens leaves out its 800 hydrogen atoms"},
+         "1600 atoms selected, a figure takes at most 1024; --no-hydrogens leaves out its 800 hydrogen "
+         "atoms"},
     };
     for (const auto &c : cases) {
         std::vector<std::string> args = c.args;
@@ -228,7 +239,8 @@ TEST(Formats, OverTheLimitTheMessageSuggestsWhatWouldHelp)
     }
     std::ostringstream out, err;
     EXPECT_EQ(runimport({"--chain", "Q", dir + "/big.pdb"}, "9.9.9", out, err), EXIT_FAILED);
-    EXPECT_EQ(err.str(), "kestrix-import: no such chain: " + dir + "/big.pdb has no chain Q (its chains: A, B, W)\n");
+    EXPECT_EQ(err.str(),
+              "kestrix-import: no such chain: " + dir + "/big.pdb has no chain Q (its chains: A, B, W)\n");
 }
 
 TEST(Formats, ACrystalStructureGivesItsUnitCell)

@@ -184,8 +184,7 @@ TEST(Krx, AtomNamesRunPerElementInFileOrder)
     inmolecule m;
     for (int z : {6, 1, 1, 8, 6, 1, 17})
         m.atoms.push_back({z, 0, 0, 0, 0});
-    EXPECT_EQ(atomnames(m),
-              (std::vector<std::string>{"C1", "H1", "H2", "O1", "C2", "H3", "Cl1"}));
+    EXPECT_EQ(atomnames(m), (std::vector<std::string>{"C1", "H1", "H2", "O1", "C2", "H3", "Cl1"}));
 }
 
 TEST(Krx, LongCommentsAreCutIntoLinesTheReaderTakes)

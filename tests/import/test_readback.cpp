@@ -85,8 +85,8 @@ TEST_P(Readback, SameAtomsTreeAndPositions)
         phi.push_back(atoms[i].phi);
         bondl.push_back(atoms[i].bondl);
     }
-    std::vector<kinematics::vec> rebuilt = kinematics::positions(
-        parent, theta, phi, bondl, {atoms[0].p.x, atoms[0].p.y, atoms[0].p.z});
+    std::vector<kinematics::vec> rebuilt =
+        kinematics::positions(parent, theta, phi, bondl, {atoms[0].p.x, atoms[0].p.y, atoms[0].p.z});
     for (int i = 0; i < natoms; i++)
         EXPECT_LT(kinematics::distance(rebuilt[i], {atoms[i].p.x, atoms[i].p.y, atoms[i].p.z}), 1e-9)
             << name << " " << atoms[i].name;
@@ -102,9 +102,9 @@ TEST(Readback, ParentsAreTheTreeLinks)
     std::map<std::string, std::string> parentname;
     for (int i = 1; i < natoms; i++)
         parentname[atoms[i].name] = atoms[i].parent->name;
-    std::map<std::string, std::string> expected{
-        {"C2", "C1"}, {"C6", "C1"}, {"H1", "C1"}, {"C3", "C2"}, {"H2", "C2"}, {"C5", "C6"},
-        {"H6", "C6"}, {"C4", "C3"}, {"H3", "C3"}, {"H5", "C5"}, {"H4", "C4"}};
+    std::map<std::string, std::string> expected{{"C2", "C1"}, {"C6", "C1"}, {"H1", "C1"}, {"C3", "C2"},
+                                                {"H2", "C2"}, {"C5", "C6"}, {"H6", "C6"}, {"C4", "C3"},
+                                                {"H3", "C3"}, {"H5", "C5"}, {"H4", "C4"}};
     EXPECT_EQ(parentname, expected);
     EXPECT_STREQ(atoms[0].name, "C1");
     EXPECT_STREQ(Name, "benzene");

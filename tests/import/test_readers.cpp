@@ -127,15 +127,16 @@ TEST(Xyz, Water)
 
 TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
 {
-    inmolecule m = accepted(FORMAT_XYZ, "\n"
-                                        "  2  \n"
-                                        "\n"
-                                        "cl 1.5 -2 3e-1 0.25 extra\n"
-                                        "6\t0.0\t0.0\t0.0\n"
-                                        "2\n"
-                                        "frame 2\n"
-                                        "H 9 9 9\n"
-                                        "H 8 8 8\n");
+    inmolecule m = accepted(FORMAT_XYZ,
+                            "\n"
+                            "  2  \n"
+                            "\n"
+                            "cl 1.5 -2 3e-1 0.25 extra\n"
+                            "6\t0.0\t0.0\t0.0\n"
+                            "2\n"
+                            "frame 2\n"
+                            "H 9 9 9\n"
+                            "H 8 8 8\n");
     ASSERT_EQ(m.atoms.size(), 2u);
     expectatom(m.atoms[0], 17, 1.5, -2, 0.3, 4);
     expectatom(m.atoms[1], 6, 0, 0, 0, 5);
@@ -222,7 +223,8 @@ TEST(Pdb, MalformedRecordsNameTheLine)
 
     p = refused(FORMAT_PDB, "REMARK\nATOM      1  CA  ALA A   1       0.000   0.000\n");
     EXPECT_EQ(p.detail, "t:2: the record ends before its coordinates (columns 31-54)");
-    p = refused(FORMAT_PDB, "ATOM      1 ZZ   ALA A   1       0.000   0.000   0.000  1.00  0.00          QQ\n");
+    p = refused(FORMAT_PDB,
+                "ATOM      1 ZZ   ALA A   1       0.000   0.000   0.000  1.00  0.00          QQ\n");
     EXPECT_EQ(p.what, "unknown element");
     EXPECT_EQ(p.detail, "t:1: no element in columns 77-78 or in the atom name \"ZZ  \"");
     p = refused(FORMAT_PDB, "HEADER\nEND\nATOM      1  CA  ALA A   1       0.000   0.000   0.000\n");
@@ -235,7 +237,7 @@ TEST(Mol, BenzeneWithItsBondBlock)
     ASSERT_EQ(m.atoms.size(), 12u);
     expectatom(m.atoms[0], 6, 1.39, 0, 0, 5);
     expectatom(m.atoms[7], 1, 1.235, 2.1391, 0, 12);
-    std::vector<std::pair<int, int>> expected{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 0},
+    std::vector<std::pair<int, int>> expected{{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5},  {5, 0},
                                               {0, 6}, {1, 7}, {2, 8}, {3, 9}, {4, 10}, {5, 11}};
     EXPECT_EQ(m.bonds, expected);
     EXPECT_EQ(m.perceive, 0);
@@ -253,22 +255,25 @@ TEST(Mol, SdfFirstRecordOnly)
 
 TEST(Mol, NoBondBlockMeansBondsFromDistances)
 {
-    inmolecule m = accepted(FORMAT_MOL, "co\n\n\n  2  0  0  0  0  0  0  0  0  0999 V2000\n"
-                                        "    0.0000    0.0000    0.0000 C   0  0\n"
-                                        "    1.1280    0.0000    0.0000 O   0  0\n"
-                                        "M  END\n");
+    inmolecule m = accepted(FORMAT_MOL,
+                            "co\n\n\n  2  0  0  0  0  0  0  0  0  0999 V2000\n"
+                            "    0.0000    0.0000    0.0000 C   0  0\n"
+                            "    1.1280    0.0000    0.0000 O   0  0\n"
+                            "M  END\n");
     EXPECT_EQ(m.perceive, 1);
-    m = accepted(FORMAT_MOL, "ion\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
-                             "    0.0000    0.0000    0.0000 Na  0  0\n");
+    m = accepted(FORMAT_MOL,
+                 "ion\n\n\n  1  0  0  0  0  0  0  0  0  0999 V2000\n"
+                 "    0.0000    0.0000    0.0000 Na  0  0\n");
     EXPECT_EQ(m.perceive, 0);
 }
 
 TEST(Mol, BlankSeparatedLinesOfLaxWriters)
 {
-    inmolecule m = accepted(FORMAT_MOL, "lax\n\n\n2 1\n"
-                                        "0.0 0.0 0.0 C\n"
-                                        "1.43 0.0 0.0 O\n"
-                                        "1 2 1\n");
+    inmolecule m = accepted(FORMAT_MOL,
+                            "lax\n\n\n2 1\n"
+                            "0.0 0.0 0.0 C\n"
+                            "1.43 0.0 0.0 O\n"
+                            "1 2 1\n");
     ASSERT_EQ(m.atoms.size(), 2u);
     expectatom(m.atoms[1], 8, 1.43, 0, 0, 6);
     EXPECT_EQ(m.bonds, (std::vector<std::pair<int, int>>{{0, 1}}));
@@ -307,16 +312,19 @@ TEST(Mol, MalformedRecordsNameTheLine)
     EXPECT_EQ(p.detail, "t:5: \"Qq\" is no element symbol");
     p = refused(FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    zero    0.0000 C   0\n");
     EXPECT_EQ(p.detail, "t:5: expected an atom line \"x y z symbol ...\"");
-    p = refused(FORMAT_MOL, "a\n\n\n  2  1\n    0.0000    0.0000    0.0000 C   0\n"
-                            "    1.0000    0.0000    0.0000 C   0\n  1  1  1\n");
+    p = refused(FORMAT_MOL,
+                "a\n\n\n  2  1\n    0.0000    0.0000    0.0000 C   0\n"
+                "    1.0000    0.0000    0.0000 C   0\n  1  1  1\n");
     EXPECT_EQ(p.detail, "t:7: a bond must join two different atoms numbered 1 to 2");
-    p = refused(FORMAT_MOL, "a\n\n\n  0  0  0     0  0            999 V3000\n"
-                            "M  V30 BEGIN CTAB\nM  V30 COUNTS 2 0 0 0 0\nM  V30 BEGIN ATOM\n"
-                            "M  V30 1 C 0 0 0 0\nM  V30 END ATOM\nM  V30 END CTAB\nM  END\n");
+    p = refused(FORMAT_MOL,
+                "a\n\n\n  0  0  0     0  0            999 V3000\n"
+                "M  V30 BEGIN CTAB\nM  V30 COUNTS 2 0 0 0 0\nM  V30 BEGIN ATOM\n"
+                "M  V30 1 C 0 0 0 0\nM  V30 END ATOM\nM  V30 END CTAB\nM  END\n");
     EXPECT_EQ(p.what, "malformed file");
     EXPECT_EQ(p.detail, "t: COUNTS announces 2 atoms and 0 bonds, the blocks hold 1 and 0");
-    p = refused(FORMAT_MOL, "a\n\n\n  0  0  0     0  0            999 V3000\n"
-                            "M  V30 BEGIN CTAB\nM  V30 COUNTS 1 0 0 0 0\nM  V30 BEGIN ATOM\n"
-                            "M  V30 1 C 0 0 -\n");
+    p = refused(FORMAT_MOL,
+                "a\n\n\n  0  0  0     0  0            999 V3000\n"
+                "M  V30 BEGIN CTAB\nM  V30 COUNTS 1 0 0 0 0\nM  V30 BEGIN ATOM\n"
+                "M  V30 1 C 0 0 -\n");
     EXPECT_EQ(p.detail, "t:9: a continued \"M  V30\" line must follow");
 }

@@ -29,8 +29,8 @@ namespace {
 std::string importtool, clitool, samples, examples;
 
 struct actor {
-    std::string name;   // the atom's name
-    std::string parent; // actor id of the parent, "BODY" for the root
+    std::string name;                     // the atom's name
+    std::string parent;                   // actor id of the parent, "BODY" for the root
     std::map<std::string, double> values; // channel display name -> initValue
     std::map<std::string, double> bytype; // channel type -> initValue
 };
@@ -80,15 +80,9 @@ std::map<std::string, actor> readcr2(const std::string &path)
     return actors;
 }
 
-int runcommand(const std::string &command)
-{
-    return std::system(command.c_str());
-}
+int runcommand(const std::string &command) { return std::system(command.c_str()); }
 
-std::string quote(const std::string &s)
-{
-    return "'" + s + "'";
-}
+std::string quote(const std::string &s) { return "'" + s + "'"; }
 
 void roundtrip(const std::string &input, const std::vector<std::string> &options, double &worst)
 {
@@ -103,9 +97,9 @@ void roundtrip(const std::string &input, const std::vector<std::string> &options
     std::string opts;
     for (const std::string &o : options)
         opts += " " + o;
-    ASSERT_EQ(runcommand(quote(importtool) + opts + " -o " + quote(krx) + " " + quote(input) +
-                         " >/dev/null 2>&1"),
-              0);
+    ASSERT_EQ(
+        runcommand(quote(importtool) + opts + " -o " + quote(krx) + " " + quote(input) + " >/dev/null 2>&1"),
+        0);
     // kestrix-cli keeps its settings file in the current folder.
     ASSERT_EQ(runcommand("cd " + quote(work.string()) + " && " + quote(clitool) +
                          " --poser poser --force --quiet mol.krx"),

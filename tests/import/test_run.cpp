@@ -80,13 +80,17 @@ TEST(Run, BadUsageIsStatusTwoAndDoesNothing)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {{}, "kestrix-import: no input: name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)\n"},
+        {{},
+         "kestrix-import: no input: name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)\n"},
         {{"--frobnicate", in}, "kestrix-import: unknown option: --frobnicate\n"},
         {{"-o", dir + "/x.krx", in, in}, "kestrix-import: bad usage: -o takes a single input, 2 are given\n"},
         {{in, "-o"}, "kestrix-import: missing value: -o needs a value\n"},
-        {{"--ball-scale", "0", in}, "kestrix-import: bad value: --ball-scale 0 (a number above 0, at most 1000)\n"},
-        {{"--ball-scale=big", in}, "kestrix-import: bad value: --ball-scale big (a number above 0, at most 1000)\n"},
-        {{"--bondradius", "-0.1", in}, "kestrix-import: bad value: --bondradius -0.1 (a number from 0 to 1000)\n"},
+        {{"--ball-scale", "0", in},
+         "kestrix-import: bad value: --ball-scale 0 (a number above 0, at most 1000)\n"},
+        {{"--ball-scale=big", in},
+         "kestrix-import: bad value: --ball-scale big (a number above 0, at most 1000)\n"},
+        {{"--bondradius", "-0.1", in},
+         "kestrix-import: bad value: --bondradius -0.1 (a number from 0 to 1000)\n"},
         {{"--root", "", in}, "kestrix-import: bad value: --root needs an atom name\n"},
     };
     for (const auto &c : cases) {
@@ -103,16 +107,22 @@ TEST(Run, DefaultOutputBesideTheInput)
     std::string dir = folderwith({"water.xyz", "salt.sdf", "benzene.mol"});
     result r = run({dir + "/water.xyz", dir + "/salt.sdf", dir + "/benzene.mol"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "kestrix-import: wrote: " + dir + "/water.krx (3 atoms, 2 bonds, root O1)\n"
-                     "kestrix-import: wrote: " + dir + "/salt.krx (9 atoms, 7 bonds, root N1)\n"
-                     "kestrix-import: wrote: " + dir + "/benzene.krx (12 atoms, 12 bonds, root C1)\n");
-    EXPECT_EQ(r.err, "kestrix-import: several parts: " + dir + "/salt.sdf holds 2 parts that no bond "
-                     "joins; each further part hangs from the root N1 by its atom nearest to it, a "
-                     "link that is no bond\n"
-                     "kestrix-import: ring bonds: 1 bond closes a ring; only the glTF figure draws it; "
-                     "it is annotated in " + dir + "/benzene.krx\n");
-    EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.krx", "benzene.mol", "salt.krx",
-                                                      "salt.sdf", "water.krx", "water.xyz"}));
+    EXPECT_EQ(r.out, "kestrix-import: wrote: " + dir +
+                         "/water.krx (3 atoms, 2 bonds, root O1)\n"
+                         "kestrix-import: wrote: " +
+                         dir +
+                         "/salt.krx (9 atoms, 7 bonds, root N1)\n"
+                         "kestrix-import: wrote: " +
+                         dir + "/benzene.krx (12 atoms, 12 bonds, root C1)\n");
+    EXPECT_EQ(r.err, "kestrix-import: several parts: " + dir +
+                         "/salt.sdf holds 2 parts that no bond "
+                         "joins; each further part hangs from the root N1 by its atom nearest to it, a "
+                         "link that is no bond\n"
+                         "kestrix-import: ring bonds: 1 bond closes a ring; only the glTF figure draws it; "
+                         "it is annotated in " +
+                         dir + "/benzene.krx\n");
+    EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.krx", "benzene.mol", "salt.krx", "salt.sdf",
+                                                      "water.krx", "water.xyz"}));
 }
 
 TEST(Run, ExistingOutputOnlyWithForce)
@@ -137,12 +147,20 @@ TEST(Run, FailuresWriteNothingAndTheOthersGoOn)
     result r = run({dir + "/malformed.xyz", dir + "/water.xyz", dir + "/malformed.pdb",
                     dir + "/malformed.mol", dir + "/notes.txt", dir + "/absent.pdb"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              "kestrix-import: malformed line: " + dir + "/malformed.xyz:4: expected \"Element x y z\"\n"
-              "kestrix-import: malformed line: " + dir + "/malformed.pdb:3: coordinates must be numbers in columns 31-54\n"
-              "kestrix-import: malformed line: " + dir + "/malformed.mol:7: a bond must join two different atoms numbered 1 to 2\n"
-              "kestrix-import: unknown format: " + dir + "/notes.txt (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd, .mol2 or .cml, each also with .gz)\n"
-              "kestrix-import: cannot open: " + dir + "/absent.pdb: No such file or directory\n");
+    EXPECT_EQ(r.err, "kestrix-import: malformed line: " + dir +
+                         "/malformed.xyz:4: expected \"Element x y z\"\n"
+                         "kestrix-import: malformed line: " +
+                         dir +
+                         "/malformed.pdb:3: coordinates must be numbers in columns 31-54\n"
+                         "kestrix-import: malformed line: " +
+                         dir +
+                         "/malformed.mol:7: a bond must join two different atoms numbered 1 to 2\n"
+                         "kestrix-import: unknown format: " +
+                         dir +
+                         "/notes.txt (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd, "
+                         ".mol2 or .cml, each also with .gz)\n"
+                         "kestrix-import: cannot open: " +
+                         dir + "/absent.pdb: No such file or directory\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"malformed.mol", "malformed.pdb", "malformed.xyz",
                                                       "notes.txt", "water.krx", "water.xyz"}));
 }
@@ -153,8 +171,9 @@ TEST(Run, TooManyAtomsGivesTheCountAndSuggestsLeavingOutHydrogen)
     writefile(dir + "/big.xyz", chainfile(1000, 100));
     result r = run({dir + "/big.xyz"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir + "/big.xyz has 1100 atoms, a figure "
-                     "takes at most 1024; --no-hydrogens leaves out its 100 hydrogen atoms\n");
+    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir +
+                         "/big.xyz has 1100 atoms, a figure "
+                         "takes at most 1024; --no-hydrogens leaves out its 100 hydrogen atoms\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"big.xyz"}));
     r = run({"--no-hydrogens", dir + "/big.xyz"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -162,11 +181,13 @@ TEST(Run, TooManyAtomsGivesTheCountAndSuggestsLeavingOutHydrogen)
 
     writefile(dir + "/carbon.xyz", chainfile(1025, 0));
     r = run({dir + "/carbon.xyz"});
-    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir + "/carbon.xyz has 1025 atoms, a figure "
-                     "takes at most 1024\n");
+    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir +
+                         "/carbon.xyz has 1025 atoms, a figure "
+                         "takes at most 1024\n");
     r = run({"--no-hydrogens", dir + "/carbon.xyz"});
-    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir + "/carbon.xyz has 1025 atoms besides "
-                     "hydrogen, a figure takes at most 1024\n");
+    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + dir +
+                         "/carbon.xyz has 1025 atoms besides "
+                         "hydrogen, a figure takes at most 1024\n");
 
     writefile(dir + "/full.xyz", chainfile(1024, 0));
     r = run({dir + "/full.xyz"});
@@ -183,7 +204,8 @@ TEST(Run, RootByNameInAnyCase)
     EXPECT_NE(text.find("\natom H2 H 0.000000 -0.757200 -0.469200\natom O1 O"), std::string::npos);
     r = run({"--force", "--root", "C1", dir + "/water.xyz"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "kestrix-import: no such atom: C1 in " + dir + "/water.xyz (atoms are named O1, H1, ...)\n");
+    EXPECT_EQ(r.err,
+              "kestrix-import: no such atom: C1 in " + dir + "/water.xyz (atoms are named O1, H1, ...)\n");
 }
 
 TEST(Run, OddOutputsAreRefused)

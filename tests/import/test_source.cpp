@@ -37,7 +37,9 @@ TEST(Source, LineEndsOfEveryKind)
         {"a\r\nb\r\n", {"a", "b"}},
         {"a\rb\r", {"a", "b"}},
         {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-        {"\xEF\xBB\xBF" "1\r\ncomment\r\nO 0 0 0\r\nlast", {"1", "comment", "O 0 0 0", "last"}},
+        {"\xEF\xBB\xBF"
+         "1\r\ncomment\r\nO 0 0 0\r\nlast",
+         {"1", "comment", "O 0 0 0", "last"}},
         {"\n\r\n\r", {"", "", ""}},
         {"x\xEF\xBB\xBF\n", {"x\xEF\xBB\xBF"}},
         {"", {}},
@@ -81,7 +83,8 @@ TEST(Source, GzipAndPlainFilesReadAlike)
         linesread(*in);
         EXPECT_TRUE(in->failed()) << name;
         EXPECT_EQ(in->why().what, "cannot read") << name;
-        EXPECT_EQ(in->why().detail.compare(0, dir.size() + std::strlen(name), dir + name), 0) << in->why().detail;
+        EXPECT_EQ(in->why().detail.compare(0, dir.size() + std::strlen(name), dir + name), 0)
+            << in->why().detail;
     }
 }
 

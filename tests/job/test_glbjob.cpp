@@ -92,7 +92,8 @@ TEST_F(GlbJob, FailuresWriteNothing)
     } cases[] = {
         {"element O 1 1 1 1\n", "there are no atoms in this file", krx},
         {"element O 1 1 1 1\natom A X 0 0 0\n", "you did not declare this element", "X"},
-        {"readxyz\nelement O 1 1 1 1\natom A O 0 0 0\natom B O 0 1e39 0\n", "this number is out of range", "B"},
+        {"readxyz\nelement O 1 1 1 1\natom A O 0 0 0\natom B O 0 1e39 0\n", "this number is out of range",
+         "B"},
         {"element E 1 1 1 1e40\natom A E 0 0 0\n", "this number is out of range", "E"},
     };
     for (const failure &c : cases) {
@@ -138,7 +139,9 @@ TEST_F(GlbJob, FullDiskFailsAndKeepsTheOldFile)
         big += "atom A" + std::to_string(i) + " E 10 20 1\n";
     writefile(krx, big);
     writefile(glb, "old");
-    EXPECT_EQ(failsonfulldisk(100000, [&] { return convertGLB(krx.c_str(), glb.c_str(), 1); }, glb), 1);
+    EXPECT_EQ(failsonfulldisk(
+                  100000, [&] { return convertGLB(krx.c_str(), glb.c_str(), 1); }, glb),
+              1);
     EXPECT_EQ(readfile(glb), "old");
     EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
 }

@@ -152,8 +152,8 @@ TEST_F(Job, FolderThatCannotBeMade)
 TEST_F(Job, SuffixRules)
 {
     char name[256];
-    const char *cases[][2] = {{"x.CR2", "x.CR2"}, {"x", "x.cr2"}, {"x.cr", "x.cr.cr2"}, {"ab", "ab.cr2"},
-                              {"", ".cr2"},       {"y.cr2", "y.cr2"}};
+    const char *cases[][2] = {{"x.CR2", "x.CR2"}, {"x", "x.cr2"}, {"x.cr", "x.cr.cr2"},
+                              {"ab", "ab.cr2"},   {"", ".cr2"},   {"y.cr2", "y.cr2"}};
     for (auto &c : cases) {
         std::strcpy(name, c[0]);
         addsuffix(name, sizeof name, ".cr2");
@@ -189,7 +189,8 @@ TEST_F(Job, FailedConversionKeepsExistingFiles)
 // the mesh is in place already, then the figure cannot be.
 void folderatfigure(const outfile *f)
 {
-    if (std::string(f->target).size() > 4 && std::string(f->target).substr(std::strlen(f->target) - 4) == ".cr2") {
+    if (std::string(f->target).size() > 4 &&
+        std::string(f->target).substr(std::strlen(f->target) - 4) == ".cr2") {
         mkdir(f->real, 0777);
         writefile(std::string(f->real) + "/inside", "x");
     }
@@ -242,7 +243,8 @@ TEST_F(Job, LongNames)
     ASSERT_LE(longest.size(), 255u);
     scripted::clear();
     answer(longest);
-    EXPECT_EQ(readKRX(krx.c_str(), W), 1) << (scripted::messages.empty() ? "" : scripted::messages.back().caption);
+    EXPECT_EQ(readKRX(krx.c_str(), W), 1)
+        << (scripted::messages.empty() ? "" : scripted::messages.back().caption);
     EXPECT_EQ(readfile(longest), readfile(testdata("golden/water.cr2")));
     std::remove(longest.c_str());
 }
@@ -326,8 +328,12 @@ struct fixedchooser {
         return chooser{
             this,
             [](void *s, char *f, const char *r) { return static_cast<fixedchooser *>(s)->poserfolder(f, r); },
-            [](void *s, char *f, const char *d, int *r) { return static_cast<fixedchooser *>(s)->cr2file(f, d, r); },
-            [](void *s, char *f, const char *d, int *r) { return static_cast<fixedchooser *>(s)->objfile(f, d, r); },
+            [](void *s, char *f, const char *d, int *r) {
+                return static_cast<fixedchooser *>(s)->cr2file(f, d, r);
+            },
+            [](void *s, char *f, const char *d, int *r) {
+                return static_cast<fixedchooser *>(s)->objfile(f, d, r);
+            },
         };
     }
 };

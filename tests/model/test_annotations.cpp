@@ -16,12 +16,13 @@
 namespace {
 
 // A ring of four atoms and a one-atom part, in angle mode.
-const char RING[] = "element C 1 2 3 0.3\n"
-                    "atom A C 0 0 0\n"
-                    "atom B C 90 0 1\n"
-                    "atom C C 90 0 1\n"
-                    "atom D C 90 0 1\n"
-                    "atom Ion C 0 0 4\n";
+const char RING[] =
+    "element C 1 2 3 0.3\n"
+    "atom A C 0 0 0\n"
+    "atom B C 90 0 1\n"
+    "atom C C 90 0 1\n"
+    "atom D C 90 0 1\n"
+    "atom Ion C 0 0 4\n";
 
 struct readresult {
     std::vector<std::pair<std::string, std::string>> rings;
@@ -99,7 +100,8 @@ TEST_F(Annotations, WhatCannotBeTakenIsIgnoredWithAConsoleWarning)
         {"//@ bond A " + std::string(32, 'x'), MALFORMED + "//@ bond A " + std::string(32, 'x')},
         {"//@ bond A Q", UNKNOWN + "//@ bond A Q"},
         {"//@ nobond Q", UNKNOWN + "//@ nobond Q"},
-        {"//@ nobond A", "this annotation names the root, which hangs from no atom; it is ignored: //@ nobond A"},
+        {"//@ nobond A",
+         "this annotation names the root, which hangs from no atom; it is ignored: //@ nobond A"},
         {"//@ bond C B", "this annotation names a link of the atom tree and is ignored: //@ bond C B"},
     };
     for (const refusal &c : cases) {

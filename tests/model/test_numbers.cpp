@@ -20,7 +20,7 @@ TEST(Numbers, RealForms)
     EXPECT_EQ(readreal("0.96//x"), 0.96);
     EXPECT_EQ(readreal("1e2"), 100.0);
     EXPECT_EQ(readreal("1E-2"), 0.01);
-    EXPECT_EQ(readreal("1e"), 1.0);  // an exponent without digits does not count
+    EXPECT_EQ(readreal("1e"), 1.0); // an exponent without digits does not count
     EXPECT_EQ(readreal("1e+"), 1.0);
     EXPECT_EQ(readreal(".5e"), 0.5);
     EXPECT_EQ(readreal("."), 0.0);
@@ -89,10 +89,22 @@ TEST(Numbers, AsStrtodReadsThem)
 {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> coordinate(-2000, 2000);
-    std::vector<std::string> texts = {"9007199254740992", "9007199254740993", "12345678901234567",
-                                      "123456789012345678", "1e22", "1e23", "1e-22", "1e-23", "4.5e-22",
-                                      "0.00000000000000000000001", "-0.000", "00000000000000000000000000001.5",
-                                      "1.00000000000000000000", "179.999999", "-0.5e+3", "7E0"};
+    std::vector<std::string> texts = {"9007199254740992",
+                                      "9007199254740993",
+                                      "12345678901234567",
+                                      "123456789012345678",
+                                      "1e22",
+                                      "1e23",
+                                      "1e-22",
+                                      "1e-23",
+                                      "4.5e-22",
+                                      "0.00000000000000000000001",
+                                      "-0.000",
+                                      "00000000000000000000000000001.5",
+                                      "1.00000000000000000000",
+                                      "179.999999",
+                                      "-0.5e+3",
+                                      "7E0"};
     char buf[64];
     for (int i = 0; i < 100000; i++) {
         for (const char *format : {"%.6f", "%.3f", "%.0f", "%.17g", "%g", "%.12e"}) {

@@ -28,7 +28,12 @@ TEST(Parse, SeparatorsAndEnds)
     EXPECT_EQ(tokens("atom O1\r"), (std::vector<std::string>{"atom", "O1\r"}));
     EXPECT_EQ(tokens("atom O1 \r"), (std::vector<std::string>{"atom", "O1"}));
     // Control characters separate where a token may start but do not end one.
-    EXPECT_EQ(tokens("\x01\x02" "a\x01" "b c"), (std::vector<std::string>{"a\x01" "b", "c"}));
+    EXPECT_EQ(tokens("\x01\x02"
+                     "a\x01"
+                     "b c"),
+              (std::vector<std::string>{"a\x01"
+                                        "b",
+                                        "c"}));
     EXPECT_EQ(tokens("\xc3\xa9t\xe9 x"), (std::vector<std::string>{"\xc3\xa9t\xe9", "x"}));
     // Only one line feed is stripped; another is part of the token.
     EXPECT_EQ(tokens("a\n\n"), (std::vector<std::string>{"a\n"}));

@@ -12,13 +12,14 @@
 
 namespace {
 
-const char WATER[] = "name water\n"
-                     "bondradius 0.05 200 200 200\n"
-                     "element O 0 0 255 0.4\n"
-                     "element H 255 255 255 0.25\n"
-                     "atom O1 O 0 0 0    // root\n"
-                     "{ atom H1 H 104.5 0 0.96 }\n"
-                     "atom H2 H 0 0 0.96\n";
+const char WATER[] =
+    "name water\n"
+    "bondradius 0.05 200 200 200\n"
+    "element O 0 0 255 0.4\n"
+    "element H 255 255 255 0.25\n"
+    "atom O1 O 0 0 0    // root\n"
+    "{ atom H1 H 104.5 0 0.96 }\n"
+    "atom H2 H 0 0 0.96\n";
 
 class Reader : public ::testing::Test {
 protected:
@@ -40,7 +41,11 @@ protected:
 };
 
 // A string literal with its embedded NUL bytes.
-template <size_t N> std::string bytes(const char (&s)[N]) { return std::string(s, N - 1); }
+template <size_t N>
+std::string bytes(const char (&s)[N])
+{
+    return std::string(s, N - 1);
+}
 
 std::string elementlines(int n)
 {
@@ -93,13 +98,14 @@ TEST_F(Reader, WorkedWaterExample)
 
 TEST_F(Reader, TreeLinks)
 {
-    const char nested[] = "element X 1 1 1 1\n"
-                          "atom P1 X 0 0 0\n"
-                          "{ atom P2 X 90 0 1\n"
-                          "{ atom P3 X 90 90 1 }\n"
-                          "atom P4 X 90 -90 1 }\n"
-                          "atom P5 X 0 0 1\n"
-                          "atom P6 X 0 0 1\n";
+    const char nested[] =
+        "element X 1 1 1 1\n"
+        "atom P1 X 0 0 0\n"
+        "{ atom P2 X 90 0 1\n"
+        "{ atom P3 X 90 90 1 }\n"
+        "atom P4 X 90 -90 1 }\n"
+        "atom P5 X 0 0 1\n"
+        "atom P6 X 0 0 1\n";
     ASSERT_EQ(readtext(nested), 1);
     EXPECT_EQ(parentof(1), 0);
     EXPECT_EQ(parentof(2), 1);
@@ -119,7 +125,8 @@ TEST_F(Reader, TreeLinks)
     EXPECT_EQ(parentof(3), 1);
 
     // Braces on lines that are no atom lines have no effect.
-    ASSERT_EQ(readtext("element X 1 1 1 1\natom R X 0 0 0\n{\natom A X 0 0 1\n}\n{ name n }\natom B X 0 0 1\n"), 1);
+    ASSERT_EQ(
+        readtext("element X 1 1 1 1\natom R X 0 0 0\n{\natom A X 0 0 1\n}\n{ name n }\natom B X 0 0 1\n"), 1);
     EXPECT_EQ(parentof(1), 0);
     EXPECT_EQ(parentof(2), 1);
 }
@@ -176,7 +183,8 @@ TEST_F(Reader, Errors)
     refused("element X 1 1 1 1\natom A X 0 0 } }\n", "too few arguments in this line", "atom A X 0 0 } }\n");
     refused("name water-2\n", "names must only contain letters and numbers and '_'", "water-2");
     refused("element O.1 1 1 1 1\n", "names must only contain letters and numbers and '_'", "O.1");
-    refused("element X 1 1 1 1\natom N-1 X 0 0 0\n", "names must only contain letters and numbers and '_'", "N-1");
+    refused("element X 1 1 1 1\natom N-1 X 0 0 0\n", "names must only contain letters and numbers and '_'",
+            "N-1");
     refused("element Cl 1 1 1 1\nelement CL 1 1 1 1\n", "element name declared twice", "CL");
     refused("element O 1 1 1 1\natom A o 0 0 0\n", "you did not declare this element", "o");
     refused("atom A H 0 0 0\nelement H 1 1 1 1\n", "you did not declare this element", "H");
@@ -304,8 +312,8 @@ TEST_F(Reader, LineEndsAndControlBytes)
 TEST_F(Reader, LongLinesAreReadInPieces)
 {
     // 254 characters make one line; the rest is the next line.
-    std::string text = "element X 1 1 1 1\n" + std::string("atom A X 0 0 1") + std::string(240, ' ') +
-                       "atom B X 0 0 2\n";
+    std::string text =
+        "element X 1 1 1 1\n" + std::string("atom A X 0 0 1") + std::string(240, ' ') + "atom B X 0 0 2\n";
     ASSERT_EQ(readtext(text), 1);
     ASSERT_EQ(natoms, 2);
     EXPECT_EQ(atoms[1].bondl, 2.0);

@@ -20,8 +20,8 @@ std::string bigdescription()
     std::string text = "readxyz\nelement Cl 1 2 3 0.5\nelement C 3 2 1 0.25\n";
     char line[200];
     for (int a = 0; a < 1024; a++) {
-        std::snprintf(line, sizeof line, "atom A%d %s %d.5 %d.25 -%d // %0100d\n", a, a % 3 ? "C" : "Cl", a, a % 7,
-                      a % 11, a);
+        std::snprintf(line, sizeof line, "atom A%d %s %d.5 %d.25 -%d // %0100d\n", a, a % 3 ? "C" : "Cl", a,
+                      a % 7, a % 11, a);
         text += line;
     }
     return text;

@@ -165,7 +165,9 @@ TEST(Outfile, WhatANameMayBe)
     auto folder = [](const std::string &n, const std::string &) { mkdir(n.c_str(), 0777); };
     auto fifo = [](const std::string &n, const std::string &) { mkfifo(n.c_str(), 0666); };
     auto device = [](const std::string &n, const std::string &) { symlink("/dev/null", n.c_str()); };
-    auto dangling = [](const std::string &n, const std::string &d) { symlink((d + "/nothing").c_str(), n.c_str()); };
+    auto dangling = [](const std::string &n, const std::string &d) {
+        symlink((d + "/nothing").c_str(), n.c_str());
+    };
     auto tofile = [](const std::string &n, const std::string &d) {
         writefile(d + "/real", "old\n");
         symlink("real", n.c_str());

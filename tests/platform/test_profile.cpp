@@ -45,10 +45,13 @@ TEST(Profile, WritesAndKeepsEverythingElse)
     EXPECT_EQ(readfile(ini), "[poserinfo]\nposeraddr=/first\n");
     EXPECT_EQ(get(ini), "/first");
 
-    writefile(ini, "; comment\r\n[other]\r\nkey=1\r\n[poserinfo]\r\nmore=2\r\nposeraddr=old\r\n\r\n[last]\r\nx=y\r\n");
+    writefile(
+        ini,
+        "; comment\r\n[other]\r\nkey=1\r\n[poserinfo]\r\nmore=2\r\nposeraddr=old\r\n\r\n[last]\r\nx=y\r\n");
     ASSERT_EQ(writeprofile("poserinfo", "poseraddr", "C:\\Poser", ini.c_str()), 1);
-    EXPECT_EQ(readfile(ini), "; comment\r\n[other]\r\nkey=1\r\n[poserinfo]\r\nmore=2\r\nposeraddr=C:\\Poser\r\n\r\n"
-                             "[last]\r\nx=y\r\n");
+    EXPECT_EQ(readfile(ini),
+              "; comment\r\n[other]\r\nkey=1\r\n[poserinfo]\r\nmore=2\r\nposeraddr=C:\\Poser\r\n\r\n"
+              "[last]\r\nx=y\r\n");
     EXPECT_EQ(get(ini, "other", "key"), "1");
 
     writefile(ini, "[poserinfo]\nmore=2\n\n[last]\nx=y\n");
@@ -58,9 +61,9 @@ TEST(Profile, WritesAndKeepsEverythingElse)
 
 struct settingscase {
     const char *what;
-    std::string before;  // the file's bytes
-    bool rewritten;      // the key is stored
-    const char *why;     // the reason when it is not
+    std::string before; // the file's bytes
+    bool rewritten;     // the key is stored
+    const char *why;    // the reason when it is not
 };
 
 TEST(Profile, AFileThatIsNoSettingsFileIsLeftAsItWas)
@@ -114,5 +117,6 @@ TEST(Profile, WrittenThroughALinkWithItsModeAndNoFixedTemporaryName)
     ASSERT_EQ(stat((dir + "/settings").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(readfile(dir + "/victim"), "victim\n");
-    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"kestrix.ini", "kestrix.ini.new", "settings", "victim"}));
+    EXPECT_EQ(listfolder(dir),
+              (std::vector<std::string>{"kestrix.ini", "kestrix.ini.new", "settings", "victim"}));
 }

@@ -104,7 +104,8 @@ int readtext(const std::string &text)
 }
 
 namespace {
-template <class Write> std::string capture(Write write)
+template <class Write>
+std::string capture(Write write)
 {
     FILE *f = tmpfile();
     write(f);

@@ -41,8 +41,9 @@ int main(int argc, char **argv)
 {
     long count = argc > 1 ? std::atol(argv[1]) : 1000;
     const double pi = 3.141592653589793;
-    const double chosen[] = {0.0, -0.0, pi / 2, -pi / 2, pi, -pi, pi / 4, 1e-300, 6.123233995736766e-17,
-                             1.0, -1.0, 2.0, 1e-8, 0.5, 1.5707963267948968};
+    const double chosen[] = {
+        0.0, -0.0, pi / 2, -pi / 2,           pi, -pi, pi / 4, 1e-300, 6.123233995736766e-17, 1.0, -1.0,
+        2.0, 1e-8, 0.5,    1.5707963267948968};
     for (double a : chosen)
         for (double b : chosen)
             row(a, b);

@@ -18,10 +18,11 @@ namespace {
 
 const double PI = std::atan(1.0) * 4;
 
-std::vector<std::string> splitLines(const char* text) {
+std::vector<std::string> splitLines(const char *text)
+{
     std::vector<std::string> out;
     std::string cur;
-    for (const char* p = text; *p; ++p) {
+    for (const char *p = text; *p; ++p) {
         if (*p == '\n') {
             out.push_back(cur);
             cur.clear();
@@ -29,24 +30,29 @@ std::vector<std::string> splitLines(const char* text) {
             cur += *p;
         }
     }
-    if (!cur.empty()) out.push_back(cur + "<no line end>");
+    if (!cur.empty())
+        out.push_back(cur + "<no line end>");
     return out;
 }
 
 // The conversion letters in order; any percent sign that is not %s or %g
 // shows up as '?'.
-std::string conversions(const char* text) {
+std::string conversions(const char *text)
+{
     std::string out;
-    for (const char* p = text; *p; ++p) {
-        if (*p != '%') continue;
+    for (const char *p = text; *p; ++p) {
+        if (*p != '%')
+            continue;
         char c = p[1];
         out += (c == 's' || c == 'g') ? c : '?';
-        if (c) ++p;
+        if (c)
+            ++p;
     }
     return out;
 }
 
-std::string fill(const char* format, ...) {
+std::string fill(const char *format, ...)
+{
     char buf[8192];
     va_list ap;
     va_start(ap, format);
@@ -57,30 +63,37 @@ std::string fill(const char* format, ...) {
     return buf;
 }
 
-bool startsWith(const std::string& s, const std::string& head) {
+bool startsWith(const std::string &s, const std::string &head)
+{
     return s.compare(0, head.size(), head) == 0;
 }
 
-bool endsWith(const std::string& s, const std::string& tail) {
+bool endsWith(const std::string &s, const std::string &tail)
+{
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-int countOf(const std::string& s, const std::string& what) {
+int countOf(const std::string &s, const std::string &what)
+{
     int n = 0;
-    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1))
+        ++n;
     return n;
 }
 
 // %g as printf gives it, except that a value whose exact result is zero
 // (but came out of sin/cos as a tiny remainder or -0) reads 0.
-std::string g(double v) {
-    if (std::fabs(v) < 1e-12) return "0";
+std::string g(double v)
+{
+    if (std::fabs(v) < 1e-12)
+        return "0";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%g", v);
     return buf;
 }
 
-double round6(double v) {
+double round6(double v)
+{
     double r = std::round(v * 1e6) / 1e6;
     return r == 0 ? 0.0 : r;
 }
@@ -93,9 +106,10 @@ struct Row {
 };
 
 // Marks the root's translateY, whose initValue comes as two lines.
-const char* const TWO = "two";
+const char *const TWO = "two";
 
-std::string channel(const Row& r) {
+std::string channel(const Row &r)
+{
     std::string s;
     s += std::string("\t\t") + r.line + "\n";
     s += "\t\t\t{\n";
@@ -115,19 +129,22 @@ std::string channel(const Row& r) {
     s += std::string("\t\t\t\tk  0  ") + r.key + "\n";
     s += "\t\t\t\t}\n";
     s += "\t\t\tinterpStyleLocked 0\n";
-    if (r.sv) s += std::string("\t\t\tstaticValue ") + r.sv + "\n";
+    if (r.sv)
+        s += std::string("\t\t\tstaticValue ") + r.sv + "\n";
     s += "\t\t\t}\n";
     return s;
 }
 
-std::string head(const char* ident, const char* name, const char* onoff, const char* parent) {
+std::string head(const char *ident, const char *name, const char *onoff, const char *parent)
+{
     return std::string("actor ") + ident + "\n\t{\n\tname    " + name + "\n\t" + onoff +
            "\n\tbend 0\n\tdynamicsLock\t\t1\n\thidden\t\t0\n\taddToMenu\t1\n"
            "\tcastsShadow\t\t1\n\tincludeInDepthCue\t\t1\n\tparent " +
            parent + "\n\tchannels\n\t\t{\n";
 }
 
-std::string tail(const char* endPoint, const char* origin) {
+std::string tail(const char *endPoint, const char *origin)
+{
     return std::string("\t\t}\n\tendPoint ") + endPoint + "\n\torigin " + origin +
            "\n\torientation 0 0 0\n\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n"
            "\tcustomMaterial\t0\n\tlocked 0\n\t}\n";
@@ -137,16 +154,23 @@ const Row BODYROWS[] = {
     {"zOffsetA zOffset", "GetStringRes(1028,38)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"yOffsetA yOffset", "GetStringRes(1028,37)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"xOffsetA xOffset", "GetStringRes(1028,36)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
-    {"propagatingScale scale", "GetStringRes(1028,5)", "%g", "0", "0", "0.001", "100000", "0.004", "0", "%g", nullptr},
-    {"propagatingScaleX xScale", "GetStringRes(1028,6)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1", nullptr},
-    {"propagatingScaleY yScale", "GetStringRes(1028,7)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1", nullptr},
-    {"propagatingScaleZ zScale", "GetStringRes(1028,8)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1", nullptr},
+    {"propagatingScale scale", "GetStringRes(1028,5)", "%g", "0", "0", "0.001", "100000", "0.004", "0", "%g",
+     nullptr},
+    {"propagatingScaleX xScale", "GetStringRes(1028,6)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1",
+     nullptr},
+    {"propagatingScaleY yScale", "GetStringRes(1028,7)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1",
+     nullptr},
+    {"propagatingScaleZ zScale", "GetStringRes(1028,8)", "1", "0", "0", "0.001", "100000", "0.004", "0", "1",
+     nullptr},
     {"rotateY yrot", "yrot", "0", "0", "0", "-100000", "100000", "1", "0", "0", nullptr},
     {"rotateX xrot", "xrot", "0", "0", "0", "-100000", "100000", "1", "0", "0", nullptr},
     {"rotateZ zrot", "zrot", "0", "0", "0", "-100000", "100000", "1", "0", "0", nullptr},
-    {"translateX xtran", "GetStringRes(1028,12)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0", nullptr},
-    {"translateY ytran", "GetStringRes(1028,13)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0", nullptr},
-    {"translateZ ztran", "GetStringRes(1028,14)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0", nullptr},
+    {"translateX xtran", "GetStringRes(1028,12)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0",
+     nullptr},
+    {"translateY ytran", "GetStringRes(1028,13)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0",
+     nullptr},
+    {"translateZ ztran", "GetStringRes(1028,14)", "0", "0", "0", "-100000", "100000", "0.002", "0", "0",
+     nullptr},
     {"xOffsetB xTranB", "GetStringRes(1028,33)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"yOffsetB yTranB", "GetStringRes(1028,34)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"zOffsetB zTranB", "GetStringRes(1028,35)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
@@ -166,14 +190,17 @@ const Row ROOTROWS[] = {
     {"xOffsetB xTranB", "GetStringRes(1028,33)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"yOffsetB yTranB", "GetStringRes(1028,34)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"zOffsetB zTranB", "GetStringRes(1028,35)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
-    {"translateX xtran", "GetStringRes(1028,12)", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g", nullptr},
+    {"translateX xtran", "GetStringRes(1028,12)", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g",
+     nullptr},
     {"translateY ytran", "ytran", TWO, "0", "0", "-100000", "100000", "0.001", "0", "%g", nullptr},
-    {"translateZ ztran", "GetStringRes(1028,14)", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g", nullptr},
+    {"translateZ ztran", "GetStringRes(1028,14)", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g",
+     nullptr},
 };
 
 const Row ATOM3ROWS[] = {
     {"xOffsetA xOffset", "GetStringRes(1028,36)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
-    {"yOffsetA yOffset", "GetStringRes(1028,37)", "%g", "1", "0", "-100000", "100000", "0.004", "1", "0", "%g"},
+    {"yOffsetA yOffset", "GetStringRes(1028,37)", "%g", "1", "0", "-100000", "100000", "0.004", "1", "0",
+     "%g"},
     {"zOffsetA zOffset", "GetStringRes(1028,38)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
     {"scale scale", "GetStringRes(1028,5)", "1", "0", "0", "0.1", "100000", "0.004", "0", "1", nullptr},
     {"scaleX xScale", "GetStringRes(1028,6)", "1", "0", "0", "0.1", "100000", "0.004", "0", "1", nullptr},
@@ -183,21 +210,28 @@ const Row ATOM3ROWS[] = {
     {"rotateY yrot", "yrot_PHI", "%g", "0", "0", "-360000", "360000", "1", "0", "%g", nullptr},
     {"rotateZ zrot", "zrot_leave_at_0", "0", "0", "0", "0", "0", "1", "0", "0", nullptr},
     {"xOffsetB xTranB", "GetStringRes(1028,33)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
-    {"yOffsetB yTranB", "GetStringRes(1028,34)", "%g", "1", "0", "-100000", "100000", "0.004", "1", "0", "%g"},
+    {"yOffsetB yTranB", "GetStringRes(1028,34)", "%g", "1", "0", "-100000", "100000", "0.004", "1", "0",
+     "%g"},
     {"zOffsetB zTranB", "GetStringRes(1028,35)", "0", "1", "0", "-100000", "100000", "0.004", "1", "0", "0"},
-    {"translateX xtran", "GetStringRes(1028,12)", "0", "1", "0", "-100000", "100000", "0.001", "0", "0", nullptr},
-    {"translateY ytran", "ytran_bondlength", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g", nullptr},
-    {"translateZ ztran", "GetStringRes(1028,14)", "0", "1", "0", "-100000", "100000", "0.001", "0", "0", nullptr},
+    {"translateX xtran", "GetStringRes(1028,12)", "0", "1", "0", "-100000", "100000", "0.001", "0", "0",
+     nullptr},
+    {"translateY ytran", "ytran_bondlength", "%g", "0", "0", "-100000", "100000", "0.001", "0", "%g",
+     nullptr},
+    {"translateZ ztran", "GetStringRes(1028,14)", "0", "1", "0", "-100000", "100000", "0.001", "0", "0",
+     nullptr},
 };
 
 template <size_t N>
-std::string channels(const Row (&rows)[N]) {
+std::string channels(const Row (&rows)[N])
+{
     std::string s;
-    for (const Row& r : rows) s += channel(r);
+    for (const Row &r : rows)
+        s += channel(r);
     return s;
 }
 
-std::string morph(const char* name, const char* track, const std::vector<std::string>& deltas) {
+std::string morph(const char *name, const char *track, const std::vector<std::string> &deltas)
+{
     std::string s;
     s += std::string("\t\ttargetGeom ") + name + "\n\t\t\t{\n\t\t\tname " + name + "\n";
     s += "\t\t\tinitValue %g\n\t\t\thidden 0\n\t\t\tforceLimits 4\n\t\t\tmin -100000\n\t\t\tmax 100000\n";
@@ -205,12 +239,14 @@ std::string morph(const char* name, const char* track, const std::vector<std::st
     s += "\t\t\tkeys\n\t\t\t\t{\n\t\t\t\tstatic  0\n\t\t\t\tk  0  %g\n\t\t\t\t}\n\t\t\tinterpStyleLocked 0\n";
     s += "\t\t\tindexes " + std::to_string(deltas.size()) + "\n\t\t\tnumbDeltas 146\n";
     s += "\t\t\tdeltas \n\t\t\t\t{ \n";
-    for (const std::string& d : deltas) s += "\t\t\t\t" + d + " \n";
+    for (const std::string &d : deltas)
+        s += "\t\t\t\t" + d + " \n";
     s += "\t\t\t\t} \n\t\t\t}\n";
     return s;
 }
 
-std::vector<std::string> thickerDeltas() {
+std::vector<std::string> thickerDeltas()
+{
     std::vector<std::string> out;
     for (int v = 0; v < 32; ++v) {
         double a = 22.5 * (v % 16) * PI / 180;
@@ -219,20 +255,25 @@ std::vector<std::string> thickerDeltas() {
     return out;
 }
 
-std::vector<std::string> longerDeltas() {
+std::vector<std::string> longerDeltas()
+{
     std::vector<std::string> out;
-    for (int v = 16; v < 32; ++v) out.push_back("d " + std::to_string(v) + " 0 -1 0");
+    for (int v = 16; v < 32; ++v)
+        out.push_back("d " + std::to_string(v) + " 0 -1 0");
     return out;
 }
 
 // The text of one channel of a (filled) template, from its channel line to
 // its closing brace.
-std::string channelOf(const std::string& text, const std::string& line) {
+std::string channelOf(const std::string &text, const std::string &line)
+{
     const std::string all = "\n" + text; // so the first line starts after a line end too
     size_t at = all.find("\n\t\t" + line + "\n");
-    if (at == std::string::npos) return "<no channel " + line + ">";
+    if (at == std::string::npos)
+        return "<no channel " + line + ">";
     size_t end = all.find("\n\t\t\t}\n", at);
-    if (end == std::string::npos) return "<unclosed channel " + line + ">";
+    if (end == std::string::npos)
+        return "<unclosed channel " + line + ">";
     return all.substr(at + 1, end + 5 - at);
 }
 
@@ -240,7 +281,8 @@ std::string channelOf(const std::string& text, const std::string& line) {
 
 // ---------------------------------------------------------------- templates
 
-TEST(BallTemplates, UnfilledLengths) {
+TEST(BallTemplates, UnfilledLengths)
+{
     EXPECT_EQ(std::strlen(ACTORBODY), 3923u);
     EXPECT_EQ(std::strlen(ACTORROOT), 3861u);
     EXPECT_EQ(std::strlen(ACTORATOM1), 144u);
@@ -249,7 +291,8 @@ TEST(BallTemplates, UnfilledLengths) {
     EXPECT_EQ(std::strlen(MATERIAL), 381u);
 }
 
-TEST(BallTemplates, PlaceholdersInOrder) {
+TEST(BallTemplates, PlaceholdersInOrder)
+{
     EXPECT_EQ(conversions(ACTORBODY), "gg");
     EXPECT_EQ(conversions(ACTORROOT), "ssgggggggg");
     EXPECT_EQ(conversions(ACTORATOM1), "sss");
@@ -258,18 +301,21 @@ TEST(BallTemplates, PlaceholdersInOrder) {
     EXPECT_EQ(conversions(MATERIAL), "sggg");
 }
 
-TEST(BallTemplates, BodyWholeText) {
-    std::string want = head("BODY:1", "GetStringRes(1024,1)", "off", "UNIVERSE") +
-                       channels(BODYROWS) + tail("0 1 0", "0 0 0") + "\n";
+TEST(BallTemplates, BodyWholeText)
+{
+    std::string want = head("BODY:1", "GetStringRes(1024,1)", "off", "UNIVERSE") + channels(BODYROWS) +
+                       tail("0 1 0", "0 0 0") + "\n";
     EXPECT_EQ(std::string(ACTORBODY), want);
 }
 
-TEST(BallTemplates, RootWholeText) {
+TEST(BallTemplates, RootWholeText)
+{
     std::string want = head("%s:1", "%s", "on", "BODY:1") + channels(ROOTROWS) + tail("0 0 0", "0 0 0");
     EXPECT_EQ(std::string(ACTORROOT), want);
 }
 
-TEST(BallTemplates, AtomHeadWholeText) {
+TEST(BallTemplates, AtomHeadWholeText)
+{
     EXPECT_STREQ(ACTORATOM1,
                  "actor %s:1\n\t{\n\tname    %s\n\ton\n\tbend 0\n\tdynamicsLock\t\t1\n\thidden\t\t0\n"
                  "\taddToMenu\t1\n\tcastsShadow\t\t1\n\tincludeInDepthCue\t\t1\n\tparent %s:1\n"
@@ -277,18 +323,21 @@ TEST(BallTemplates, AtomHeadWholeText) {
     EXPECT_EQ(std::string(ACTORATOM1), head("%s:1", "%s", "on", "%s:1"));
 }
 
-TEST(BallTemplates, MorphTargetsWholeText) {
-    std::string want = morph("bond_longer", "5e-2", longerDeltas()) +
-                       morph("bond_thicker", "5e-02", thickerDeltas());
+TEST(BallTemplates, MorphTargetsWholeText)
+{
+    std::string want =
+        morph("bond_longer", "5e-2", longerDeltas()) + morph("bond_thicker", "5e-02", thickerDeltas());
     EXPECT_EQ(std::string(ACTORATOM2), want);
 }
 
-TEST(BallTemplates, AtomChannelsWholeText) {
+TEST(BallTemplates, AtomChannelsWholeText)
+{
     std::string want = channels(ATOM3ROWS) + tail("0 %g 0", "0 %g 0");
     EXPECT_EQ(std::string(ACTORATOM3), want);
 }
 
-TEST(BallTemplates, MaterialWholeText) {
+TEST(BallTemplates, MaterialWholeText)
+{
     EXPECT_STREQ(MATERIAL,
                  "\tmaterial %s\n\t\t{\n\t\tKdColor %g %g %g 1\n\t\tKaColor 0 0 0 1 \n"
                  "\t\tKsColor 0.99 0.99 0.99 1 \n\t\tTextureColor 1 1 1 1 \n\t\tNsExponent 100 \n"
@@ -299,12 +348,14 @@ TEST(BallTemplates, MaterialWholeText) {
                  "\t\treflectionStrength 1 \n\t\t}\n");
 }
 
-TEST(BallTemplates, MaterialTrailingBlanks) {
+TEST(BallTemplates, MaterialTrailingBlanks)
+{
     std::vector<std::string> lines = splitLines(MATERIAL);
     ASSERT_EQ(lines.size(), 21u);
     int blanks = 0;
-    for (const std::string& l : lines)
-        if (!l.empty() && l.back() == ' ') ++blanks;
+    for (const std::string &l : lines)
+        if (!l.empty() && l.back() == ' ')
+            ++blanks;
     EXPECT_EQ(blanks, 13);
     EXPECT_EQ(lines[3], "\t\tKaColor 0 0 0 1 ");
     EXPECT_EQ(lines[13], "\t\treflectThruKd 0 ");
@@ -314,23 +365,26 @@ TEST(BallTemplates, MaterialTrailingBlanks) {
     EXPECT_EQ(lines[2], "\t\tKdColor %g %g %g 1");
 }
 
-TEST(BallTemplates, NoOtherTrailingBlanks) {
+TEST(BallTemplates, NoOtherTrailingBlanks)
+{
     // Only the morph targets' deltas block and the material carry them.
-    for (const char* t : {ACTORBODY, ACTORROOT, ACTORATOM1, ACTORATOM3})
-        for (const std::string& l : splitLines(t)) EXPECT_FALSE(!l.empty() && l.back() == ' ') << l;
+    for (const char *t : {ACTORBODY, ACTORROOT, ACTORATOM1, ACTORATOM3})
+        for (const std::string &l : splitLines(t))
+            EXPECT_FALSE(!l.empty() && l.back() == ' ') << l;
     int blanks = 0;
-    for (const std::string& l : splitLines(ACTORATOM2))
-        if (!l.empty() && l.back() == ' ') ++blanks;
+    for (const std::string &l : splitLines(ACTORATOM2))
+        if (!l.empty() && l.back() == ' ')
+            ++blanks;
     EXPECT_EQ(blanks, 2 * 3 + 16 + 32); // deltas, {, } per target plus the d lines
 }
 
-TEST(BallTemplates, StaticValueOnlyInOffsetChannels) {
-    for (const char* t : {ACTORBODY, ACTORROOT, ACTORATOM3}) {
+TEST(BallTemplates, StaticValueOnlyInOffsetChannels)
+{
+    for (const char *t : {ACTORBODY, ACTORROOT, ACTORATOM3}) {
         std::string type;
         int statics = 0, channelsSeen = 0;
-        for (const std::string& l : splitLines(t)) {
-            if (l.size() > 2 && l[0] == '\t' && l[1] == '\t' && l[2] != '\t' && l[2] != '{' &&
-                l[2] != '}') {
+        for (const std::string &l : splitLines(t)) {
+            if (l.size() > 2 && l[0] == '\t' && l[1] == '\t' && l[2] != '\t' && l[2] != '{' && l[2] != '}') {
                 type = l.substr(2, l.find(' ') - 2);
                 ++channelsSeen;
             }
@@ -345,7 +399,8 @@ TEST(BallTemplates, StaticValueOnlyInOffsetChannels) {
     EXPECT_EQ(countOf(ACTORATOM2, "staticValue"), 0);
 }
 
-TEST(BallTemplates, KeyLines) {
+TEST(BallTemplates, KeyLines)
+{
     // Two blanks around the frame number; %g keys exactly where values go.
     EXPECT_EQ(countOf(ACTORBODY, "\t\t\t\tk  0  %g\n"), 1);
     EXPECT_EQ(countOf(ACTORROOT, "\t\t\t\tk  0  %g\n"), 4);
@@ -357,7 +412,8 @@ TEST(BallTemplates, KeyLines) {
     EXPECT_EQ(countOf(ACTORATOM3, "\t\t\t\tk  0  1\n"), 4);
 }
 
-TEST(BallTemplates, RootTranslateYHasTwoInitValues) {
+TEST(BallTemplates, RootTranslateYHasTwoInitValues)
+{
     EXPECT_EQ(channelOf(ACTORROOT, "translateY ytran"),
               "\t\ttranslateY ytran\n\t\t\t{\n\t\t\tname ytran\n"
               "\t\t\tinitValue GetStringRes(1028,13)\n\t\t\tinitValue %g\n"
@@ -372,14 +428,16 @@ TEST(BallTemplates, RootTranslateYHasTwoInitValues) {
                            "\t\t\tinitValue 0\n\t\t\thidden 0\n"));
 }
 
-TEST(BallTemplates, TrackingScaleSpelledTwoWays) {
+TEST(BallTemplates, TrackingScaleSpelledTwoWays)
+{
     EXPECT_NE(channelOf(ACTORATOM2, "targetGeom bond_longer").find("\t\t\ttrackingScale 5e-2\n"),
               std::string::npos);
     EXPECT_NE(channelOf(ACTORATOM2, "targetGeom bond_thicker").find("\t\t\ttrackingScale 5e-02\n"),
               std::string::npos);
 }
 
-TEST(BallTemplates, ThickerDeltasHaveNoNegativeZero) {
+TEST(BallTemplates, ThickerDeltasHaveNoNegativeZero)
+{
     const std::string t = ACTORATOM2;
     EXPECT_NE(t.find("\t\t\t\td 0 -1 0 0 \n"), std::string::npos);
     EXPECT_NE(t.find("\t\t\t\td 4 0 0 -1 \n"), std::string::npos);
@@ -396,26 +454,30 @@ TEST(BallTemplates, ThickerDeltasHaveNoNegativeZero) {
     EXPECT_NE(t.find("\t\t\tindexes 32\n"), std::string::npos);
 }
 
-TEST(BallTemplates, BodyFilled) {
+TEST(BallTemplates, BodyFilled)
+{
     std::string s = fill(ACTORBODY, 0.01, 0.01);
     EXPECT_EQ(s.size(), std::strlen(ACTORBODY) - 4 + 8);
     EXPECT_TRUE(startsWith(s, "actor BODY:1\n\t{\n\tname    GetStringRes(1024,1)\n\toff\n\tbend 0\n"));
-    EXPECT_TRUE(endsWith(s, "\tendPoint 0 1 0\n\torigin 0 0 0\n\torientation 0 0 0\n"
-                            "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
-                            "\tlocked 0\n\t}\n\n"));
+    EXPECT_TRUE(endsWith(s,
+                         "\tendPoint 0 1 0\n\torigin 0 0 0\n\torientation 0 0 0\n"
+                         "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
+                         "\tlocked 0\n\t}\n\n"));
     std::string scale = channelOf(s, "propagatingScale scale");
     EXPECT_NE(scale.find("\t\t\tinitValue 0.01\n"), std::string::npos);
     EXPECT_NE(scale.find("\t\t\t\tk  0  0.01\n"), std::string::npos);
     EXPECT_EQ(s.find('%'), std::string::npos);
 }
 
-TEST(BallTemplates, RootFilledInArgumentOrder) {
+TEST(BallTemplates, RootFilledInArgumentOrder)
+{
     std::string s = fill(ACTORROOT, "atom0", "Oxygen_1", 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0);
     EXPECT_TRUE(startsWith(s, "actor atom0:1\n\t{\n\tname    Oxygen_1\n\ton\n"));
     EXPECT_NE(s.find("\tparent BODY:1\n"), std::string::npos);
-    EXPECT_TRUE(endsWith(s, "\tendPoint 0 0 0\n\torigin 0 0 0\n\torientation 0 0 0\n"
-                            "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
-                            "\tlocked 0\n\t}\n"));
+    EXPECT_TRUE(endsWith(s,
+                         "\tendPoint 0 0 0\n\torigin 0 0 0\n\torientation 0 0 0\n"
+                         "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
+                         "\tlocked 0\n\t}\n"));
     EXPECT_FALSE(endsWith(s, "\n\n"));
     std::string c = channelOf(s, "scale scale");
     EXPECT_NE(c.find("\t\t\tinitValue 3\n"), std::string::npos);
@@ -432,15 +494,17 @@ TEST(BallTemplates, RootFilledInArgumentOrder) {
     EXPECT_EQ(s.find('%'), std::string::npos);
 }
 
-TEST(BallTemplates, AtomHeadFilled) {
-    EXPECT_EQ(fill(ACTORATOM1, "atom2", "H_2", "atom0"),
-              head("atom2:1", "H_2", "on", "atom0:1"));
+TEST(BallTemplates, AtomHeadFilled)
+{
+    EXPECT_EQ(fill(ACTORATOM1, "atom2", "H_2", "atom0"), head("atom2:1", "H_2", "on", "atom0:1"));
 }
 
-TEST(BallTemplates, MorphTargetsFilled) {
+TEST(BallTemplates, MorphTargetsFilled)
+{
     std::string s = fill(ACTORATOM2, 2.5, 2.75, 0.125, 0.25);
-    EXPECT_TRUE(startsWith(s, "\t\ttargetGeom bond_longer\n\t\t\t{\n\t\t\tname bond_longer\n"
-                              "\t\t\tinitValue 2.5\n"));
+    EXPECT_TRUE(startsWith(s,
+                           "\t\ttargetGeom bond_longer\n\t\t\t{\n\t\t\tname bond_longer\n"
+                           "\t\t\tinitValue 2.5\n"));
     EXPECT_TRUE(endsWith(s, "\t\t\t\td 31 -0.92388 0 0.382683 \n\t\t\t\t} \n\t\t\t}\n"));
     std::string c = channelOf(s, "targetGeom bond_longer");
     EXPECT_NE(c.find("\t\t\t\tk  0  2.75\n"), std::string::npos);
@@ -449,7 +513,8 @@ TEST(BallTemplates, MorphTargetsFilled) {
     EXPECT_NE(c.find("\t\t\t\tk  0  0.25\n"), std::string::npos);
 }
 
-TEST(BallTemplates, AtomChannelsFilledInArgumentOrder) {
+TEST(BallTemplates, AtomChannelsFilledInArgumentOrder)
+{
     std::string s = fill(ACTORATOM3, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 10.0, 11.0, 12.0);
     EXPECT_TRUE(startsWith(s, "\t\txOffsetA xOffset\n\t\t\t{\n"));
     std::string c = channelOf(s, "yOffsetA yOffset");
@@ -467,22 +532,25 @@ TEST(BallTemplates, AtomChannelsFilledInArgumentOrder) {
     c = channelOf(s, "translateY ytran");
     EXPECT_NE(c.find("\t\t\tname ytran_bondlength\n\t\t\tinitValue 9\n"), std::string::npos);
     EXPECT_NE(c.find("\t\t\t\tk  0  10\n"), std::string::npos);
-    EXPECT_TRUE(endsWith(s, "\t\t}\n\tendPoint 0 11 0\n\torigin 0 12 0\n\torientation 0 0 0\n"
-                            "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
-                            "\tlocked 0\n\t}\n"));
+    EXPECT_TRUE(endsWith(s,
+                         "\t\t}\n\tendPoint 0 11 0\n\torigin 0 12 0\n\torientation 0 0 0\n"
+                         "\tdisplayOrigin\t\t0\n\tdisplayMode USEPARENT\n\tcustomMaterial\t0\n"
+                         "\tlocked 0\n\t}\n"));
     EXPECT_FALSE(endsWith(s, "\n\n"));
 }
 
-TEST(BallTemplates, AtomChannelsWithABond) {
+TEST(BallTemplates, AtomChannelsWithABond)
+{
     double bondl = 2.5;
-    std::string s = fill(ACTORATOM3, bondl, bondl, 90.0, 90.0, 45.0, 45.0, -bondl, -bondl, bondl,
-                         bondl, bondl, -bondl);
+    std::string s =
+        fill(ACTORATOM3, bondl, bondl, 90.0, 90.0, 45.0, 45.0, -bondl, -bondl, bondl, bondl, bondl, -bondl);
     EXPECT_NE(s.find("\tendPoint 0 2.5 0\n\torigin 0 -2.5 0\n"), std::string::npos);
     EXPECT_NE(channelOf(s, "yOffsetB yTranB").find("\t\t\tstaticValue -2.5\n"), std::string::npos);
     EXPECT_NE(channelOf(s, "rotateY yrot").find("\t\t\tinitValue 45\n"), std::string::npos);
 }
 
-TEST(BallTemplates, MaterialFilled) {
+TEST(BallTemplates, MaterialFilled)
+{
     std::string s = fill(MATERIAL, "Preview", 0.9, 0.0, 0.0);
     EXPECT_TRUE(startsWith(s, "\tmaterial Preview\n\t\t{\n\t\tKdColor 0.9 0 0 1\n\t\tKaColor 0 0 0 1 \n"));
     EXPECT_TRUE(endsWith(s, "\t\tReflectionColor 1 1 1 1 \n\t\treflectionStrength 1 \n\t\t}\n"));
@@ -492,24 +560,29 @@ TEST(BallTemplates, MaterialFilled) {
 
 // -------------------------------------------------------------------- meshes
 
-TEST(BallMesh, LineCounts) {
+TEST(BallMesh, LineCounts)
+{
     std::vector<std::string> v = splitLines(BONDVERTS);
     ASSERT_EQ(v.size(), 32u);
-    for (const std::string& l : v) EXPECT_TRUE(startsWith(l, "v ")) << l;
+    for (const std::string &l : v)
+        EXPECT_TRUE(startsWith(l, "v ")) << l;
     std::vector<std::string> f = splitLines(BONDFACES);
     ASSERT_EQ(f.size(), 16u);
-    for (const std::string& l : f) EXPECT_TRUE(startsWith(l, "f ")) << l;
+    for (const std::string &l : f)
+        EXPECT_TRUE(startsWith(l, "f ")) << l;
     std::vector<std::string> b = splitLines(BALLFACES);
     ASSERT_EQ(b.size(), 128u);
-    for (const std::string& l : b) EXPECT_TRUE(startsWith(l, "f -")) << l;
+    for (const std::string &l : b)
+        EXPECT_TRUE(startsWith(l, "f -")) << l;
 }
 
-TEST(BallMesh, BondVertsLieOnTheirRings) {
+TEST(BallMesh, BondVertsLieOnTheirRings)
+{
     std::vector<std::string> lines = splitLines(BONDVERTS);
     ASSERT_EQ(lines.size(), 32u);
     for (int i = 0; i < 32; ++i) {
-        const char* p = lines[i].c_str() + 2;
-        char* end;
+        const char *p = lines[i].c_str() + 2;
+        char *end;
         double x = std::strtod(p, &end);
         double y = std::strtod(end, &end);
         double z = std::strtod(end, &end);
@@ -527,13 +600,14 @@ TEST(BallMesh, BondVertsLieOnTheirRings) {
     EXPECT_EQ(lines[31], "v -0.92388e-4 -1e-4 0.382683e-4");
 }
 
-TEST(BallMesh, BondFacesFollowFormula) {
+TEST(BallMesh, BondFacesFollowFormula)
+{
     // T(j) = 1 + j, B(j) = 17 + j; (B0, B15, T15, T0), (B15, B14, T14, T15), ...
     std::string want;
     for (int i = 0; i < 16; ++i) {
         int m = (16 - i) % 16, n = (m + 15) % 16;
-        want += "f " + std::to_string(17 + m) + " " + std::to_string(17 + n) + " " +
-                std::to_string(1 + n) + " " + std::to_string(1 + m) + "\n";
+        want += "f " + std::to_string(17 + m) + " " + std::to_string(17 + n) + " " + std::to_string(1 + n) +
+                " " + std::to_string(1 + m) + "\n";
     }
     EXPECT_EQ(std::string(BONDFACES), want);
     std::vector<std::string> lines = splitLines(BONDFACES);
@@ -541,19 +615,23 @@ TEST(BallMesh, BondFacesFollowFormula) {
     EXPECT_EQ(lines.back(), "f 18 17 1 2");
 }
 
-TEST(BallMesh, BallFacesFollowFormula) {
+TEST(BallMesh, BallFacesFollowFormula)
+{
     auto R = [](int k, int j) { return 1 + 16 * (k - 1) + (j % 16); };
     auto n = [](int p) { return " " + std::to_string(p - 114); };
     std::string want;
-    for (int j = 0; j < 16; ++j) want += "f" + n(0) + n(R(1, j)) + n(R(1, j + 1)) + "\n";
+    for (int j = 0; j < 16; ++j)
+        want += "f" + n(0) + n(R(1, j)) + n(R(1, j + 1)) + "\n";
     for (int k = 1; k <= 6; ++k)
         for (int j = 0; j < 16; ++j)
             want += "f" + n(R(k, j + 1)) + n(R(k, j)) + n(R(k + 1, j)) + n(R(k + 1, j + 1)) + "\n";
-    for (int j = 0; j < 16; ++j) want += "f" + n(R(7, j + 1)) + n(R(7, j)) + n(113) + "\n";
+    for (int j = 0; j < 16; ++j)
+        want += "f" + n(R(7, j + 1)) + n(R(7, j)) + n(113) + "\n";
     EXPECT_EQ(std::string(BALLFACES), want);
 }
 
-TEST(BallMesh, BallFacesSampleLines) {
+TEST(BallMesh, BallFacesSampleLines)
+{
     std::vector<std::string> l = splitLines(BALLFACES);
     ASSERT_EQ(l.size(), 128u);
     EXPECT_EQ(l[0], "f -114 -113 -112");
@@ -565,12 +643,13 @@ TEST(BallMesh, BallFacesSampleLines) {
     EXPECT_EQ(l[127], "f -17 -2 -1");
 }
 
-TEST(BallMesh, BallVertsAreTheRoundedSphere) {
+TEST(BallMesh, BallVertsAreTheRoundedSphere)
+{
     double want[114][3] = {{0, -1, 0}};
     for (int k = 1; k <= 7; ++k)
         for (int j = 0; j < 16; ++j) {
             double t = 22.5 * k * PI / 180, a = (157.5 + 22.5 * j) * PI / 180;
-            double* w = want[1 + 16 * (k - 1) + j];
+            double *w = want[1 + 16 * (k - 1) + j];
             w[0] = std::sin(t) * std::cos(a);
             w[1] = -std::cos(t);
             w[2] = std::sin(t) * std::sin(a);
@@ -587,7 +666,8 @@ TEST(BallMesh, BallVertsAreTheRoundedSphere) {
         }
 }
 
-TEST(BallMesh, BallVertsNoNegativeZero) {
+TEST(BallMesh, BallVertsNoNegativeZero)
+{
     int zeros = 0;
     for (int p = 0; p < 114; ++p)
         for (int c = 0; c < 3; ++c)
@@ -599,7 +679,8 @@ TEST(BallMesh, BallVertsNoNegativeZero) {
     EXPECT_EQ(zeros, 4 + 16 + 7 * 4);
 }
 
-TEST(BallMesh, BallVertsTabledRows) {
+TEST(BallMesh, BallVertsTabledRows)
+{
     struct {
         int p;
         double x, y, z;
@@ -616,14 +697,15 @@ TEST(BallMesh, BallVertsTabledRows) {
         {112, -0.270598, 0.92388, 0.270598},
         {113, 0, 1, 0},
     };
-    for (const auto& r : rows) {
+    for (const auto &r : rows) {
         EXPECT_EQ(BALLVERTS[r.p][0], r.x) << "point " << r.p;
         EXPECT_EQ(BALLVERTS[r.p][1], r.y) << "point " << r.p;
         EXPECT_EQ(BALLVERTS[r.p][2], r.z) << "point " << r.p;
     }
 }
 
-TEST(BallMesh, BallVertsPrintAsStored) {
+TEST(BallMesh, BallVertsPrintAsStored)
+{
     // With radius 1 and 2 the vertex lines come out as the writer's users see them.
     char buf[128];
     std::snprintf(buf, sizeof buf, "v %g %g %g", BALLVERTS[1][0], BALLVERTS[1][1], BALLVERTS[1][2]);

@@ -98,7 +98,8 @@ TEST(Printg, AroundPowersOfTen)
     mismatches m;
     for (int e = -320; e <= 308; e++) {
         double p = std::pow(10.0, e);
-        for (double f : {1.0, 0.9999995, 0.99999949999, 0.99999950001, 9.999995, 9.9999949999, 1.0000005, 1.23456})
+        for (double f :
+             {1.0, 0.9999995, 0.99999949999, 0.99999950001, 9.999995, 9.9999949999, 1.0000005, 1.23456})
             for (double v : {p * f, std::nextafter(p * f, 0.0), std::nextafter(p * f, DBL_MAX)}) {
                 m.check(v);
                 m.check(-v);

@@ -83,8 +83,8 @@ struct builder {
     narrowing fit;
     std::vector<rigframe> world;
 
-    void vertex(glbprimitive &p, const rigframe &f, const double local[3], const double normal[3],
-                int joint, const char *owner)
+    void vertex(glbprimitive &p, const rigframe &f, const double local[3], const double normal[3], int joint,
+                const char *owner)
     {
         double pos[3], nrm[3];
         mappoint(f, local, pos);

@@ -10,17 +10,17 @@
 #include <vector>
 
 struct glbjoint {
-    int atom;  // the atom whose joint this is, or whose tip
-    bool tip;  // the end of a leaf atom's bone: a joint at the atom that no vertex follows
+    int atom; // the atom whose joint this is, or whose tip
+    bool tip; // the end of a leaf atom's bone: a joint at the atom that no vertex follows
     float translation[3];
-    float rotation[4]; // quaternion x, y, z, w
+    float rotation[4];     // quaternion x, y, z, w
     float inversebind[16]; // column-major, as glTF stores matrices
 };
 
 struct glbprimitive {
-    int material;                // element slot, or nelements for the bonds
-    std::vector<float> positions; // x, y, z per vertex, in the scene at rest
-    std::vector<float> normals;   // unit, pointing outward
+    int material;                       // element slot, or nelements for the bonds
+    std::vector<float> positions;       // x, y, z per vertex, in the scene at rest
+    std::vector<float> normals;         // unit, pointing outward
     std::vector<unsigned short> joints; // the one joint each vertex follows
     std::vector<unsigned> indices;      // triangles, counter-clockwise seen from outside
 };
@@ -29,7 +29,7 @@ struct glbfigure {
     // One per atom, in table order, then one tip per leaf atom but the
     // root, in table order.
     std::vector<glbjoint> joints;
-    float rig[3]; // translation of the plain node that holds the root joint
+    float rig[3];                         // translation of the plain node that holds the root joint
     std::vector<glbprimitive> primitives; // element order, then the bonds; none empty
     const char *bad; // atom or element (or "bondradius") whose numbers do not fit; null if all fit
 };

@@ -23,7 +23,7 @@ enum {
     TRIANGLES = 4
 };
 
-const uint32_t GLBMAGIC = 0x46546C67; // "glTF"
+const uint32_t GLBMAGIC = 0x46546C67;  // "glTF"
 const uint32_t JSONCHUNK = 0x4E4F534A; // "JSON"
 const uint32_t BINCHUNK = 0x004E4942;  // "BIN\0"
 
@@ -75,7 +75,8 @@ public:
     void put32(uint32_t v) { store32(grow(4), v); }
     // count records of width bytes, each made by make(bytes, index), filled
     // a block at a time.
-    template <class maker> void records(size_t count, size_t width, maker make)
+    template <class maker>
+    void records(size_t count, size_t width, maker make)
     {
         for (size_t i = 0; i < count;) {
             size_t fit = std::min(count - i, (block.size() - used) / width);
@@ -196,8 +197,9 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
                        small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
     out.weights = l.add(l.addview(count * 4, ARRAY_BUFFER, WEIGHTS, &p), UNSIGNED_BYTE, n, "VEC4", true);
     bool shortones = shortindices(p);
-    out.indices = l.add(l.addview(p.indices.size() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
-                        shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indices.size()), "SCALAR");
+    out.indices =
+        l.add(l.addview(p.indices.size() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
+              shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indices.size()), "SCALAR");
     return out;
 }
 
@@ -257,8 +259,7 @@ void writefloats(jsontext &j, const char *key, const float *v, int n)
     j.close(']');
 }
 
-void writematerial(jsontext &j, const char *name, unsigned char red, unsigned char green,
-                   unsigned char blue)
+void writematerial(jsontext &j, const char *name, unsigned char red, unsigned char green, unsigned char blue)
 {
     j.open('{');
     j.key("name");
@@ -293,7 +294,8 @@ void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
         const glbjoint &g = f.joints[k];
         j.open('{');
         j.key("name");
-        j.string((g.tip ? std::string(atoms[g.atom].name) + ".tip" : std::string(atoms[g.atom].name)).c_str());
+        j.string(
+            (g.tip ? std::string(atoms[g.atom].name) + ".tip" : std::string(atoms[g.atom].name)).c_str());
         if (!g.tip && !children[k].empty()) {
             j.key("children");
             j.open('[');

@@ -101,8 +101,9 @@ void writefigure(textbuffer &out, const cr2patterns &p, const char *name)
     p.pick.fill(out, {atoms[0].shortname});
     for (int i = 0; i < natoms; i++)
         p.weld.fill(out, {atoms[i].shortname, parentname(atoms[i])});
-    out.add("\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
-            "\tconforming 0\n");
+    out.add(
+        "\tallowsBending 1 \n\tfigureType 1318 \n\torigFigureType 1318 \n\tcanonType 8 \n"
+        "\tconforming 0\n");
 
     // Colour bytes become colour parts by dividing by 256, as the figure
     // application's own files do.
@@ -122,8 +123,8 @@ void writefigure(textbuffer &out, const cr2patterns &p, const char *name)
 void resourcepath(char *out, size_t size, const char *objfile, const char *posername)
 {
     size_t root = std::strlen(posername);
-    bool below = std::strlen(objfile) > root && sameprefix(objfile, posername, root) &&
-                 folderseparator(objfile[root]);
+    bool below =
+        std::strlen(objfile) > root && sameprefix(objfile, posername, root) && folderseparator(objfile[root]);
     if (!below) {
         // Another folder or drive: the figure application also takes a full path.
         std::snprintf(out, size, "%s", objfile);

@@ -15,7 +15,7 @@ namespace {
 enum { BALLCOORDS = 114 * 3 };
 int distinct[BALLCOORDS]; // index of each coordinate's first equal, in reading order
 int ndistinct = 0;
-int firstof[BALLCOORDS];  // the coordinate that stands for each distinct value
+int firstof[BALLCOORDS]; // the coordinate that stands for each distinct value
 
 void finddistinct()
 {

@@ -269,12 +269,18 @@ std::vector<double> accessorvalues(const glbfile &f, int a, int *width)
     const jvalue &acc = f.json["accessors"][a];
     const jvalue &view = f.json["bufferViews"][acc["bufferView"].integer()];
     std::string type = acc["type"].text;
-    int n = type == "SCALAR" ? 1 : type == "VEC2" ? 2 : type == "VEC3" ? 3 : type == "VEC4" ? 4 : type == "MAT4" ? 16 : 0;
+    int n = type == "SCALAR" ? 1
+            : type == "VEC2" ? 2
+            : type == "VEC3" ? 3
+            : type == "VEC4" ? 4
+            : type == "MAT4" ? 16
+                             : 0;
     *width = n;
     int ct = acc["componentType"].integer();
     int size = ct == 5121 || ct == 5120 ? 1 : ct == 5123 || ct == 5122 ? 2 : 4;
     bool normalized = acc["normalized"].boolean;
-    size_t stride = view.has("byteStride") ? static_cast<size_t>(view["byteStride"].integer()) : static_cast<size_t>(n * size);
+    size_t stride = view.has("byteStride") ? static_cast<size_t>(view["byteStride"].integer())
+                                           : static_cast<size_t>(n * size);
     size_t base = static_cast<size_t>(view["byteOffset"].number + acc["byteOffset"].number);
     std::vector<double> out;
     int count = acc["count"].integer();

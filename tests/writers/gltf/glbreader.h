@@ -14,7 +14,7 @@ struct jvalue {
     bool boolean = false;
     double number = 0;
     std::string text;
-    std::vector<jvalue> items;                 // ARRAY
+    std::vector<jvalue> items;                           // ARRAY
     std::vector<std::pair<std::string, jvalue>> members; // OBJECT, in file order
 
     bool has(const std::string &key) const;
@@ -28,9 +28,9 @@ struct jvalue {
 bool parsejson(const std::string &text, jvalue *out, std::string *err);
 
 struct glbfile {
-    std::string jsontext;           // the JSON chunk as stored, padding included
+    std::string jsontext; // the JSON chunk as stored, padding included
     jvalue json;
-    std::vector<uint8_t> bin;       // the BIN chunk as stored, padding included
+    std::vector<uint8_t> bin; // the BIN chunk as stored, padding included
     bool hasbin = false;
 };
 

@@ -31,7 +31,8 @@ glbfile writeandread()
     return f;
 }
 
-std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim, const std::vector<std::vector<double>> &world)
+std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim,
+                                  const std::vector<std::vector<double>> &world)
 {
     const jvalue &skin = f.json["skins"][0];
     int w;
@@ -73,7 +74,8 @@ std::map<int, std::vector<xyz>> skinned(const glbfile &f, const std::vector<std:
     const jvalue &prims = f.json["meshes"][0]["primitives"];
     for (size_t p = 0; p < prims.size(); p++) {
         const jvalue &prim = prims[p];
-        bool isbond = f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text == "bonds";
+        bool isbond =
+            f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text == "bonds";
         if (isbond != bonds)
             continue;
         int w;

@@ -17,7 +17,8 @@ glbfile writeandread();
 
 // The skinned position of every vertex of one primitive, in order, under
 // the given node world matrices.
-std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim, const std::vector<std::vector<double>> &world);
+std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim,
+                                  const std::vector<std::vector<double>> &world);
 // The skinned position of every vertex of every primitive whose material is
 // not "bonds", grouped by joint, under the given node world matrices.
 std::map<int, std::vector<xyz>> ballvertices(const glbfile &f, const std::vector<std::vector<double>> &world);

@@ -77,12 +77,14 @@ void expectturn(const glbfile &f, int k)
             continue;
         double tol = tolerance(i);
         if (insubtree(i)) {
-            EXPECT_LT(distance(turned[i], placed(i, k, 90)), tol) << "turned " << atoms[k].name << ", atom " << atoms[i].name;
+            EXPECT_LT(distance(turned[i], placed(i, k, 90)), tol)
+                << "turned " << atoms[k].name << ", atom " << atoms[i].name;
             // A turn about the parent atom keeps every distance from it.
             EXPECT_NEAR(distance(turned[i], pivot), distance(rest[i], pivot), tol) << atoms[i].name;
             moved += distance(turned[i], rest[i]) > 1e-3;
         } else {
-            EXPECT_LT(distance(turned[i], rest[i]), tol) << "turned " << atoms[k].name << ", atom " << atoms[i].name << " moved";
+            EXPECT_LT(distance(turned[i], rest[i]), tol)
+                << "turned " << atoms[k].name << ", atom " << atoms[i].name << " moved";
         }
         const atom &a = atoms[i];
         if (a.parent && rest.count(static_cast<int>(a.parent - atoms))) {
@@ -119,11 +121,13 @@ TEST_F(Glb, ContainerIsAlignedLittleEndianWithOneJsonAndOneBinChunk)
     EXPECT_EQ(static_cast<size_t>(f.json["buffers"][0]["byteLength"].number), f.bin.size());
     const jvalue &views = f.json["bufferViews"];
     for (size_t v = 0; v < views.size(); v++) {
-        size_t off = static_cast<size_t>(views[v]["byteOffset"].number), len = static_cast<size_t>(views[v]["byteLength"].number);
+        size_t off = static_cast<size_t>(views[v]["byteOffset"].number),
+               len = static_cast<size_t>(views[v]["byteLength"].number);
         EXPECT_EQ(off % 4, 0u) << "view " << v;
         EXPECT_LE(off + len, f.bin.size());
         // The gap to the next view is zeros.
-        size_t next = v + 1 < views.size() ? static_cast<size_t>(views[v + 1]["byteOffset"].number) : f.bin.size();
+        size_t next =
+            v + 1 < views.size() ? static_cast<size_t>(views[v + 1]["byteOffset"].number) : f.bin.size();
         for (size_t b = off + len; b < next; b++)
             EXPECT_EQ(f.bin[b], 0) << "padding after view " << v;
     }
@@ -211,7 +215,8 @@ TEST_F(Glb, JointsNestAsTheAtomTreeWithTheDialsAsRestTransforms)
     // The mesh node: at the scene's root, no transform, skinned, its own name.
     const jvalue &meshnode = nodes[njoints + 1];
     EXPECT_EQ(meshnode["name"].text, "molecule_mesh");
-    EXPECT_FALSE(meshnode.has("translation") || meshnode.has("rotation") || meshnode.has("scale") || meshnode.has("matrix"));
+    EXPECT_FALSE(meshnode.has("translation") || meshnode.has("rotation") || meshnode.has("scale") ||
+                 meshnode.has("matrix"));
     EXPECT_EQ(meshnode["mesh"].integer(), 0);
     EXPECT_EQ(meshnode["skin"].integer(), 0);
     const jvalue &roots = f.json["scenes"][0]["nodes"];
@@ -269,9 +274,10 @@ TEST_F(Glb, RootBoneIsAShortStepFromTheRigNodeWhereverTheFigureStands)
 
 TEST_F(Glb, RestPoseOfGoldenAndExampleDescriptions)
 {
-    for (const char *name : {"golden/water.krx", "golden/water_xyz.krx", "golden/nested.krx", "golden/one_atom.krx",
-                             "golden/unused_element.krx", "../../examples/caffeine.krx", "../../examples/nested.krx",
-                             "../../examples/benzene.krx"}) {
+    for (const char *name :
+         {"golden/water.krx", "golden/water_xyz.krx", "golden/nested.krx", "golden/one_atom.krx",
+          "golden/unused_element.krx", "../../examples/caffeine.krx", "../../examples/nested.krx",
+          "../../examples/benzene.krx"}) {
         SCOPED_TRACE(name);
         load(name);
         expectrestpose(writeandread());
@@ -371,7 +377,8 @@ int expectoutward(const glbfile &f)
     int checked = 0;
     for (size_t p = 0; p < prims.size(); p++) {
         const jvalue &prim = prims[p];
-        bool bond = f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text == "bonds";
+        bool bond =
+            f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text == "bonds";
         int w;
         std::vector<double> pos = accessorvalues(f, prim["attributes"]["POSITION"].integer(), &w);
         std::vector<double> nrm = accessorvalues(f, prim["attributes"]["NORMAL"].integer(), &w);
@@ -458,8 +465,9 @@ TEST_F(Glb, BallsHaveTheRadiusSizeAndBondsReachFromParentToAtom)
 
 TEST_F(Glb, MaterialsHoldLinearColoursMetallicZeroRoughnessFourTenths)
 {
-    ASSERT_EQ(readtext("bondradius 0.1 10 128 200\nelement K 0 255 128 1\nelement Q 200 10 13 0\natom A K 0 0 0\n"),
-              1);
+    ASSERT_EQ(
+        readtext("bondradius 0.1 10 128 200\nelement K 0 255 128 1\nelement Q 200 10 13 0\natom A K 0 0 0\n"),
+        1);
     glbfile f = writeandread();
     const jvalue &mats = f.json["materials"];
     ASSERT_EQ(mats.size(), 3u);

@@ -60,7 +60,9 @@ TEST(Srgb, EndsAndTheJoinOfTheTwoPieces)
     // meet near 0.04045, so neighbouring bytes stay close and increasing.
     EXPECT_DOUBLE_EQ(srgbtolinear(10), 10 / 255.0 / 12.92);
     for (int c = 1; c < 256; c++) {
-        EXPECT_GT(srgbtolinear(static_cast<unsigned char>(c)), srgbtolinear(static_cast<unsigned char>(c - 1)));
-        EXPECT_LT(srgbtolinear(static_cast<unsigned char>(c)), c / 255.0 + 1e-12); // never brighter than encoded
+        EXPECT_GT(srgbtolinear(static_cast<unsigned char>(c)),
+                  srgbtolinear(static_cast<unsigned char>(c - 1)));
+        EXPECT_LT(srgbtolinear(static_cast<unsigned char>(c)),
+                  c / 255.0 + 1e-12); // never brighter than encoded
     }
 }

@@ -206,7 +206,8 @@ TEST(WholeMoleculeCR2, AWaterBoxThickensNoLinkThatIsNoBond)
     std::string cr2 = cr2text();
     int checked = 0;
     for (int i = 1; i < natoms; i++) {
-        std::string head = std::string("actor ") + atoms[i].shortname + ":1\n\t{\n\tname    " + atoms[i].name + "\n";
+        std::string head =
+            std::string("actor ") + atoms[i].shortname + ":1\n\t{\n\tname    " + atoms[i].name + "\n";
         size_t at = cr2.find(head);
         ASSERT_NE(at, std::string::npos) << atoms[i].name;
         size_t channel = cr2.find("\t\t\tname bond_thicker\n\t\t\tinitValue ", at);
