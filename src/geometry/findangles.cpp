@@ -5,15 +5,6 @@
 
 namespace {
 
-// atan2 of two zeros is 0 here whatever their signs: a coordinate written
-// "-0.0" must not turn a bond by half a circle.
-double angle(double y, double x)
-{
-    if (y == 0 && x == 0)
-        return 0.0;
-    return katan2(y, x);
-}
-
 double degrees(double radians) { return radians * 180 / pi; }
 
 // The pass measures each child in its parent's frame by moving and turning
@@ -30,7 +21,13 @@ double degrees(double radians) { return radians * 180 / pi; }
 // description reader declares atoms in this order already.
 int order[MAXATOMS];   // the atom at each place
 int subtree[MAXATOMS]; // the number of places the subtree at a place takes
-xyz pos[MAXATOMS];     // the positions, by place, in the current frame
+// The positions, by place, in the current frame, one array per component:
+// the turns below then work on two or more atoms in one instruction.
+double px[MAXATOMS], py[MAXATOMS], pz[MAXATOMS];
+// Each child's turns, by its place: the sines and cosines of -phi and of
+// -theta. The children of one atom are measured from the same frame, so
+// their angles are worked out together before any subtree is turned.
+double sinphi[MAXATOMS], cosphi[MAXATOMS], sintheta[MAXATOMS], costheta[MAXATOMS];
 int firstchild[MAXATOMS], nextsibling[MAXATOMS];
 
 int index(const atom *a) { return static_cast<int>(a - atoms); }
@@ -70,47 +67,101 @@ int layout(int n)
     return places;
 }
 
+// Work arrays of the angles of one atom's children, by child.
+double ys[MAXATOMS], xs[MAXATOMS], turns[MAXATOMS];
+int childplace[MAXATOMS];
+
+// atan2 of each (ys[k], xs[k]) into turns[k] for k below n. atan2 of two
+// zeros is 0 here whatever their signs: a coordinate written "-0.0" must not
+// turn a bond by half a circle.
+void angles(int n)
+{
+    katan2(ys, xs, turns, n);
+    for (int k = 0; k < n; k++)
+        if (ys[k] == 0 && xs[k] == 0)
+            turns[k] = 0.0;
+}
+
 // Measures every child of the atom at place p, and their subtrees.
 void measure(int p)
 {
     const int n = order[p];
     const int end = p + subtree[p];
+    xyz parent(px[p], py[p], pz[p]);
+    if (n == 0) {
+        // The root's frame: the description's, moved to the root. Each
+        // child's subtree is moved when that child is measured; as the
+        // subtrees do not overlap, all can be moved now.
+        for (int k = p + 1; k < end; k++) {
+            px[k] -= parent.x;
+            py[k] -= parent.y;
+            pz[k] -= parent.z;
+        }
+        parent = xyz(0, 0, 0);
+    }
+
+    // phi of every child, then the turn of each by its -phi.
+    int children = 0;
     for (int c = p + 1; c < end; c += subtree[c]) {
-        atom *child = &atoms[order[c]];
+        childplace[children] = c;
+        xyz d(px[c], py[c], pz[c]);
+        d -= parent;
+        ys[children] = d.x;
+        xs[children] = d.z;
+        children++;
+    }
+    angles(children);
+    for (int k = 0; k < children; k++) {
+        atoms[order[childplace[k]]].phi = degrees(turns[k]);
+        turns[k] = -turns[k];
+    }
+    ksincos(turns, ys, xs, children);
+    // theta of every child in the frame its phi gives, then its turn.
+    for (int k = 0; k < children; k++) {
+        int c = childplace[k];
+        double sf = ys[k], cf = xs[k];
+        sinphi[c] = sf;
+        cosphi[c] = cf;
+        xyz q = xyz(px[c], py[c], pz[c]).byphi(sf, cf);
+        px[c] = q.x;
+        py[c] = q.y;
+        pz[c] = q.z;
+        xyz d = q;
+        d -= parent.byphi(sf, cf);
+        ys[k] = d.z;
+        xs[k] = d.y;
+    }
+    angles(children);
+    for (int k = 0; k < children; k++) {
+        atoms[order[childplace[k]]].theta = degrees(turns[k]);
+        turns[k] = -turns[k];
+    }
+    ksincos(turns, ys, xs, children);
+    for (int k = 0; k < children; k++) {
+        sintheta[childplace[k]] = ys[k];
+        costheta[childplace[k]] = xs[k];
+    }
+
+    // Each child in turn: its bond length, its subtree turned into its
+    // frame, then its own children.
+    for (int c = p + 1; c < end; c += subtree[c]) {
+        const double sf = sinphi[c], cf = cosphi[c], st = sintheta[c], ct = costheta[c];
+        xyz q = xyz(px[c], py[c], pz[c]).bytheta(st, ct);
+        double w = q.y;
+        atoms[order[c]].bondl = w;
+        px[c] = q.x;
+        py[c] = q.y - w;
+        pz[c] = q.z;
         const int last = c + subtree[c];
-        xyz parent = pos[p];
-        if (n == 0) {
-            // The root's frame: the description's, moved to the root.
-            xyz r = parent;
-            for (int k = c; k < last; k++)
-                pos[k] -= r;
-            parent = xyz(0, 0, 0);
-        }
-
-        xyz d = pos[c];
-        d -= parent;
-        double f = angle(d.x, d.z);
-        child->phi = degrees(f);
-        double sf = ksin(-f), cf = kcos(-f);
-        parent = parent.byphi(sf, cf);
-        pos[c] = pos[c].byphi(sf, cf);
-
-        d = pos[c];
-        d -= parent;
-        double t = angle(d.z, d.y);
-        child->theta = degrees(t);
-        double st = ksin(-t), ct = kcos(-t);
-        pos[c] = pos[c].bytheta(st, ct);
-
-        double w = pos[c].y;
-        child->bondl = w;
-        pos[c].y = pos[c].y - w;
         for (int k = c + 1; k < last; k++) {
-            xyz q = pos[k].byphi(sf, cf).bytheta(st, ct);
-            q.y = q.y - w;
-            pos[k] = q;
+            // byphi(sf, cf), then bytheta(st, ct), then the move by -w.
+            double x = px[k], y = py[k], z = pz[k];
+            double x1 = x * cf + z * sf, z1 = z * cf - x * sf;
+            double y2 = y * ct - z1 * st, z2 = z1 * ct + y * st;
+            px[k] = x1;
+            py[k] = y2 - w;
+            pz[k] = z2;
         }
-
         measure(c);
     }
 }
@@ -127,8 +178,11 @@ int findangles(int n)
     if (n < 0 || n >= natoms)
         return 1;
     int places = layout(n);
-    for (int p = 0; p < places; p++)
-        pos[p] = atoms[order[p]].p;
+    for (int p = 0; p < places; p++) {
+        px[p] = atoms[order[p]].p.x;
+        py[p] = atoms[order[p]].p.y;
+        pz[p] = atoms[order[p]].p.z;
+    }
     measure(0);
     return 1;
 }
