@@ -51,6 +51,27 @@ const balltopology &ballfaces()
     return top;
 }
 
+// The cylinder's triangles, two per side, counted from its first vertex:
+// the bottom ring, then the top one.
+struct cylindertopology {
+    int tri[2 * BONDSIDES][3];
+};
+
+const cylindertopology &cylindertriangles()
+{
+    static const cylindertopology top = [] {
+        cylindertopology t;
+        for (int j = 0; j < BONDSIDES; j++) {
+            int b0 = j, b1 = (j + 1) % BONDSIDES, t0 = b0 + BONDSIDES, t1 = b1 + BONDSIDES;
+            int tri[6] = {b0, t0, t1, b0, t1, b1};
+            for (int k = 0; k < 6; k++)
+                t.tri[2 * j + k / 3][k % 3] = tri[k];
+        }
+        return t;
+    }();
+    return top;
+}
+
 // The ball's outward normals (its stored points are rounded, so not quite
 // of length 1) and the bond ring's directions, worked out once.
 struct unitshapes {
@@ -83,17 +104,46 @@ struct builder {
     narrowing fit;
     std::vector<rigframe> world;
 
-    void vertex(glbprimitive &p, const rigframe &f, const double local[3], const double normal[3], int joint,
-                const char *owner)
+    // Room for n more vertices at the end of p (reserved beforehand, so that
+    // nothing moves): their first index, and where their numbers go.
+    struct room {
+        unsigned first;
+        float *pos, *nrm;
+        unsigned short *joint;
+    };
+    room grow(glbprimitive &p, int n)
+    {
+        size_t v = p.joints.size();
+        p.positions.resize(3 * (v + n));
+        p.normals.resize(3 * (v + n));
+        p.joints.resize(v + n);
+        return {static_cast<unsigned>(v), &p.positions[3 * v], &p.normals[3 * v], &p.joints[v]};
+    }
+
+    // The vertex at local with its normal, both in frame f, into the room
+    // at its k-th place.
+    void vertex(const room &r, int k, const rigframe &f, const double local[3], const double normal[3],
+                int joint, const char *owner)
     {
         double pos[3], nrm[3];
         mappoint(f, local, pos);
         mapvector(f, normal, nrm);
         for (int i = 0; i < 3; i++) {
-            p.positions.push_back(narrow(pos[i], owner, &fit));
-            p.normals.push_back(static_cast<float>(nrm[i]));
+            r.pos[3 * k + i] = narrow(pos[i], owner, &fit);
+            r.nrm[3 * k + i] = static_cast<float>(nrm[i]);
         }
-        p.joints.push_back(static_cast<unsigned short>(joint));
+        r.joint[k] = static_cast<unsigned short>(joint);
+    }
+
+    // The triangles of a shape whose vertices start at first.
+    void triangles(glbprimitive &p, unsigned first, const int (*tri)[3], int count)
+    {
+        size_t at = p.indices.size();
+        p.indices.resize(at + 3 * static_cast<size_t>(count));
+        unsigned *out = &p.indices[at];
+        for (int t = 0; t < count; t++)
+            for (int k = 0; k < 3; k++)
+                out[3 * t + k] = first + static_cast<unsigned>(tri[t][k]);
     }
 
     // A joint with its rest transform and, from its frame in the scene, its
@@ -127,17 +177,15 @@ struct builder {
         const atom &a = atoms[n];
         double r = std::fabs(a.sort->rad), centre[3];
         atominbond(a, centre);
-        unsigned first = static_cast<unsigned>(p.joints.size());
+        room at = grow(p, BALLPOINTS);
         const unitshapes &unit = shapes();
         for (int k = 0; k < BALLPOINTS; k++) {
             const double *u = BALLVERTS[k];
             double local[3] = {centre[0] + u[0] * r, centre[1] + u[1] * r, centre[2] + u[2] * r};
-            vertex(p, world[n], local, unit.ball[k], n, a.name);
+            vertex(at, k, world[n], local, unit.ball[k], n, a.name);
         }
         const balltopology &top = ballfaces();
-        for (int t = 0; t < top.count; t++)
-            for (int k = 0; k < 3; k++)
-                p.indices.push_back(first + static_cast<unsigned>(top.tri[t][k]));
+        triangles(p, at.first, top.tri, top.count);
     }
 
     // An open cylinder of the bond radius around frame f's Y axis, from y =
@@ -146,21 +194,16 @@ struct builder {
     void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                   const char *owner)
     {
-        unsigned first = static_cast<unsigned>(p.joints.size());
+        room at = grow(p, 2 * BONDSIDES);
         const unitshapes &unit = shapes();
         for (int ring = 0; ring < 2; ring++)
             for (int j = 0; j < BONDSIDES; j++) {
                 double c = unit.ring[j][0], s = unit.ring[j][1];
                 double normal[3] = {c, 0, s};
                 double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
-                vertex(p, f, local, normal, ring ? jhigh : jlow, owner);
+                vertex(at, ring * BONDSIDES + j, f, local, normal, ring ? jhigh : jlow, owner);
             }
-        for (int j = 0; j < BONDSIDES; j++) {
-            unsigned b0 = first + j, b1 = first + (j + 1) % BONDSIDES;
-            unsigned t0 = b0 + BONDSIDES, t1 = b1 + BONDSIDES;
-            unsigned tri[6] = {b0, t0, t1, b0, t1, b1};
-            p.indices.insert(p.indices.end(), tri, tri + 6);
-        }
+        triangles(p, at.first, cylindertriangles().tri, 2 * BONDSIDES);
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to

@@ -11,6 +11,15 @@ void quoted(std::string &s, const char *v)
 {
     s += '"';
     for (const unsigned char *c = reinterpret_cast<const unsigned char *>(v); *c; c++) {
+        // A run of characters that need no escape goes in at once.
+        const unsigned char *run = c;
+        while (*run >= 0x20 && *run < 0x7f && *run != '"' && *run != '\\')
+            run++;
+        if (run != c) {
+            s.append(reinterpret_cast<const char *>(c), static_cast<size_t>(run - c));
+            c = run - 1;
+            continue;
+        }
         if (*c == '"' || *c == '\\') {
             s += '\\';
             s += static_cast<char>(*c);

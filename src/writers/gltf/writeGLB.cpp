@@ -35,8 +35,10 @@ void store16(unsigned char *b, unsigned v)
 
 void store32(unsigned char *b, uint32_t v)
 {
-    store16(b, v & 0xffff);
-    store16(b + 2, v >> 16);
+    b[0] = static_cast<unsigned char>(v);
+    b[1] = static_cast<unsigned char>(v >> 8);
+    b[2] = static_cast<unsigned char>(v >> 16);
+    b[3] = static_cast<unsigned char>(v >> 24);
 }
 
 // The file's bytes on their way out, through a block of fixed size: the
@@ -181,14 +183,15 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     pos.bounds = true;
     for (int k = 0; k < 3; k++)
         pos.min[k] = pos.max[k] = p.positions[k];
-    for (size_t i = 0; i + 3 <= p.positions.size(); i += 3) {
-        for (int k = 0; k < 3; k++) {
-            float v = p.positions[i + k];
-            if (v < pos.min[k])
-                pos.min[k] = v;
-            if (v > pos.max[k])
-                pos.max[k] = v;
+    for (int k = 0; k < 3; k++) {
+        float low = pos.min[k], high = pos.max[k];
+        for (size_t i = k; i + 3 - k <= p.positions.size(); i += 3) {
+            float v = p.positions[i];
+            low = v < low ? v : low;
+            high = v > high ? v : high;
         }
+        pos.min[k] = low;
+        pos.max[k] = high;
     }
 
     out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
@@ -215,33 +218,36 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
     case NORMALS:
         out.floats(p->normals.data(), p->normals.size());
         break;
-    case JOINTS:
+    case JOINTS: {
         // One joint per vertex, weight 1; the other three slots are joint 0
-        // with weight 0.
+        // with weight 0. (The lambdas take the arrays' addresses: stores
+        // through bytes might change any vector's own pointers.)
+        const unsigned short *joints = p->joints.data();
         if (v.length == count * 4) {
-            out.records(count, 4, [p](unsigned char *b, size_t i) {
-                b[0] = static_cast<unsigned char>(p->joints[i]);
-                b[1] = b[2] = b[3] = 0;
+            out.records(count, 4, [joints](unsigned char *b, size_t i) {
+                store32(b, static_cast<unsigned char>(joints[i]));
             });
         } else {
-            out.records(count, 8, [p](unsigned char *b, size_t i) {
-                store16(b, p->joints[i]);
-                std::memset(b + 2, 0, 6);
+            out.records(count, 8, [joints](unsigned char *b, size_t i) {
+                store32(b, joints[i]);
+                store32(b + 4, 0);
             });
         }
         break;
+    }
     case WEIGHTS:
-        out.records(count, 4, [](unsigned char *b, size_t) {
-            b[0] = 255;
-            b[1] = b[2] = b[3] = 0;
-        });
+        out.records(count, 4, [](unsigned char *b, size_t) { store32(b, 255); });
         break;
-    case INDICES:
+    case INDICES: {
+        const unsigned *indices = p->indices.data();
         if (v.length == p->indices.size() * 2)
-            out.records(p->indices.size(), 2, [p](unsigned char *b, size_t i) { store16(b, p->indices[i]); });
+            out.records(p->indices.size(), 2,
+                        [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
         else
-            out.records(p->indices.size(), 4, [p](unsigned char *b, size_t i) { store32(b, p->indices[i]); });
+            out.records(p->indices.size(), 4,
+                        [indices](unsigned char *b, size_t i) { store32(b, indices[i]); });
         break;
+    }
     case INVERSEBINDS:
         for (const glbjoint &g : f.joints)
             out.floats(g.inversebind, 16);
