@@ -77,6 +77,9 @@ const cylindertopology &cylindertriangles()
 struct unitshapes {
     double ball[BALLPOINTS][3];
     double ring[BONDSIDES][2]; // cosine, sine
+    // The same by component: the stored points, their normals, and the
+    // ring's directions twice (bottom, top) with Y zero.
+    double point[3][BALLPOINTS], normal[3][BALLPOINTS], ringnormal[3][2 * BONDSIDES];
 };
 
 const unitshapes &shapes()
@@ -88,13 +91,21 @@ const unitshapes &shapes()
     for (int k = 0; k < BALLPOINTS; k++) {
         const double *p = BALLVERTS[k];
         double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-        for (int i = 0; i < 3; i++)
+        for (int i = 0; i < 3; i++) {
             u.ball[k][i] = p[i] / len;
+            u.point[i][k] = p[i];
+            u.normal[i][k] = u.ball[k][i];
+        }
     }
     const double step = 2 * std::acos(-1.0) / BONDSIDES;
     for (int j = 0; j < BONDSIDES; j++) {
         u.ring[j][0] = std::cos(step * j);
         u.ring[j][1] = std::sin(step * j);
+        for (int ring = 0; ring < 2; ring++) {
+            u.ringnormal[0][ring * BONDSIDES + j] = u.ring[j][0];
+            u.ringnormal[1][ring * BONDSIDES + j] = 0;
+            u.ringnormal[2][ring * BONDSIDES + j] = u.ring[j][1];
+        }
     }
     made = true;
     return u;
@@ -120,19 +131,43 @@ struct builder {
         return {static_cast<unsigned>(v), &p.positions[3 * v], &p.normals[3 * v], &p.joints[v]};
     }
 
-    // The vertex at local with its normal, both in frame f, into the room
-    // at its k-th place.
-    void vertex(const room &r, int k, const rigframe &f, const double local[3], const double normal[3],
-                int joint, const char *owner)
+    // The count vertices at local with their normals, both in frame f and
+    // given by component, into the room. The same operations as mappoint and
+    // mapvector vertex by vertex, laid out so that the compiler can do two
+    // or more vertices at once.
+    void vertices(const room &at, const rigframe &f, const double *const local[3],
+                  const double *const normal[3], int count, const char *owner)
     {
-        double pos[3], nrm[3];
-        mappoint(f, local, pos);
-        mapvector(f, normal, nrm);
+        enum { MOST = BALLPOINTS };
+        double pos[3][MOST], nrm[3][MOST];
+        const double *lx = local[0], *ly = local[1], *lz = local[2];
+        const double *nx = normal[0], *ny = normal[1], *nz = normal[2];
         for (int i = 0; i < 3; i++) {
-            r.pos[3 * k + i] = narrow(pos[i], owner, &fit);
-            r.nrm[3 * k + i] = static_cast<float>(nrm[i]);
+            const double r0 = f.r[i][0], r1 = f.r[i][1], r2 = f.r[i][2], t = f.t[i];
+            double *p = pos[i], *q = nrm[i];
+            for (int k = 0; k < count; k++) {
+                double v = r0 * lx[k] + r1 * ly[k] + r2 * lz[k];
+                p[k] = v + t;
+            }
+            for (int k = 0; k < count; k++)
+                q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
         }
-        r.joint[k] = static_cast<unsigned short>(joint);
+        int unfit = 0;
+        for (int i = 0; i < 3; i++)
+            for (int k = 0; k < count; k++)
+                unfit |= !fitsfloat(pos[i][k]);
+        if (!unfit) {
+            for (int k = 0; k < count; k++)
+                for (int i = 0; i < 3; i++)
+                    at.pos[3 * k + i] = static_cast<float>(pos[i][k]);
+        } else {
+            for (int k = 0; k < count; k++)
+                for (int i = 0; i < 3; i++)
+                    at.pos[3 * k + i] = narrow(pos[i][k], owner, &fit);
+        }
+        for (int k = 0; k < count; k++)
+            for (int i = 0; i < 3; i++)
+                at.nrm[3 * k + i] = static_cast<float>(nrm[i][k]);
     }
 
     // The triangles of a shape whose vertices start at first.
@@ -179,11 +214,15 @@ struct builder {
         atominbond(a, centre);
         room at = grow(p, BALLPOINTS);
         const unitshapes &unit = shapes();
-        for (int k = 0; k < BALLPOINTS; k++) {
-            const double *u = BALLVERTS[k];
-            double local[3] = {centre[0] + u[0] * r, centre[1] + u[1] * r, centre[2] + u[2] * r};
-            vertex(at, k, world[n], local, unit.ball[k], n, a.name);
-        }
+        double local[3][BALLPOINTS];
+        for (int i = 0; i < 3; i++)
+            for (int k = 0; k < BALLPOINTS; k++)
+                local[i][k] = centre[i] + unit.point[i][k] * r;
+        const double *const l[3] = {local[0], local[1], local[2]};
+        const double *const u[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
+        vertices(at, world[n], l, u, BALLPOINTS, a.name);
+        for (int k = 0; k < BALLPOINTS; k++)
+            at.joint[k] = static_cast<unsigned short>(n);
         const balltopology &top = ballfaces();
         triangles(p, at.first, top.tri, top.count);
     }
@@ -196,13 +235,18 @@ struct builder {
     {
         room at = grow(p, 2 * BONDSIDES);
         const unitshapes &unit = shapes();
+        double local[3][2 * BONDSIDES];
         for (int ring = 0; ring < 2; ring++)
             for (int j = 0; j < BONDSIDES; j++) {
                 double c = unit.ring[j][0], s = unit.ring[j][1];
-                double normal[3] = {c, 0, s};
-                double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
-                vertex(at, ring * BONDSIDES + j, f, local, normal, ring ? jhigh : jlow, owner);
+                local[0][ring * BONDSIDES + j] = bondradius * c;
+                local[1][ring * BONDSIDES + j] = ring ? high : low;
+                local[2][ring * BONDSIDES + j] = bondradius * s;
+                at.joint[ring * BONDSIDES + j] = static_cast<unsigned short>(ring ? jhigh : jlow);
             }
+        const double *const l[3] = {local[0], local[1], local[2]};
+        const double *const u[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
+        vertices(at, f, l, u, 2 * BONDSIDES, owner);
         triangles(p, at.first, cylindertriangles().tri, 2 * BONDSIDES);
     }
 

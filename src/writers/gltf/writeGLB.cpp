@@ -172,6 +172,47 @@ bool smalljoints(int njoints) { return njoints <= 256; }
 // it means a primitive restart to some readers).
 bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
 
+// The least and the greatest of each component of the points v holds, as a
+// walk from the first point that takes a value only when it is strictly
+// beyond the one held would find them: among equal values (+0 and -0) the
+// first one met. The walk is done four points at a time, which gives the same
+// values; only a zero may then have the other sign, and is looked up again.
+void bounds(const std::vector<float> &v, float low[3], float high[3])
+{
+    enum { LANES = 12 }; // four points
+    size_t n = v.size() / 3 * 3;
+    float lo[LANES], hi[LANES];
+    for (int j = 0; j < LANES; j++)
+        lo[j] = hi[j] = v[j % 3];
+    size_t i = 0;
+    for (; i + LANES <= n; i += LANES)
+        for (int j = 0; j < LANES; j++) {
+            float x = v[i + j];
+            lo[j] = x < lo[j] ? x : lo[j];
+            hi[j] = x > hi[j] ? x : hi[j];
+        }
+    for (int k = 0; k < 3; k++) {
+        low[k] = high[k] = v[k];
+        for (int j = k; j < LANES; j += 3) {
+            low[k] = lo[j] < low[k] ? lo[j] : low[k];
+            high[k] = hi[j] > high[k] ? hi[j] : high[k];
+        }
+        for (size_t t = i + k; t < n; t += 3) {
+            low[k] = v[t] < low[k] ? v[t] : low[k];
+            high[k] = v[t] > high[k] ? v[t] : high[k];
+        }
+        float *ends[2] = {&low[k], &high[k]};
+        for (float *e : ends) {
+            if (*e != 0)
+                continue;
+            size_t t = k;
+            while (v[t] != 0)
+                t += 3;
+            *e = v[t];
+        }
+    }
+}
+
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
@@ -181,18 +222,7 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     out.position = l.add(l.addview(p.positions.size() * 4, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = true;
-    for (int k = 0; k < 3; k++)
-        pos.min[k] = pos.max[k] = p.positions[k];
-    for (int k = 0; k < 3; k++) {
-        float low = pos.min[k], high = pos.max[k];
-        for (size_t i = k; i + 3 - k <= p.positions.size(); i += 3) {
-            float v = p.positions[i];
-            low = v < low ? v : low;
-            high = v > high ? v : high;
-        }
-        pos.min[k] = low;
-        pos.max[k] = high;
-    }
+    bounds(p.positions, pos.min, pos.max);
 
     out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
     bool small = smalljoints(njoints);
