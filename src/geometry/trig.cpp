@@ -215,6 +215,118 @@ void reduce(double ax, dd *out, int *quadrantout)
     *quadrantout = quadrant;
 }
 
+// sin and cos in three steps, as atan2 below: the special arguments, the
+// reduction and r^2 (begin), the two series side by side in one pair of
+// lanes (any number of such pairs side by side), and the results (end).
+struct sincoswork {
+    bool done; // s and c are the results already
+    double x, s, c;
+    dd r;
+    int quadrant;
+    dd2 sum;    // r^2 in both lanes on the way in, the two series' sums on the way out
+    bool alone; // sum holds the sums already
+};
+
+void sincosbegin(double x, sincoswork *w)
+{
+    w->done = true;
+    w->alone = false;
+    w->x = x;
+    w->sum = pairof(dd{0.0, 0.0}, dd{0.0, 0.0});
+    if (std::isnan(x) || std::isinf(x)) {
+        w->s = w->c = x - x; // NaN
+        return;
+    }
+    if (std::fabs(x) < 0x1p-27) {
+        // sin x = x - x^3/6 and cos x = 1 - x^2/2 round to x and 1 here,
+        // and a negative zero keeps its sign.
+        w->s = x;
+        w->c = 1.0;
+        return;
+    }
+    w->done = false;
+    reduce(std::fabs(x), &w->r, &w->quadrant);
+    // sin r = r (SINCOEF in r^2) and cos r = COSCOEF in r^2. An r that
+    // the reduction left above 1 (an argument beyond its accurate range)
+    // has its series summed here, with the split that scales.
+    dd r2 = mul(w->r, w->r);
+    if (std::fabs(w->r.hi) <= 1) {
+        w->sum = pairof(r2, r2);
+        return;
+    }
+    dd ps = SINCOEF[14], pc = COSCOEF[14];
+    for (int i = 13; i >= 0; i--) {
+        ps = add(mul(ps, r2), SINCOEF[i]);
+        pc = add(mul(pc, r2), COSCOEF[i]);
+    }
+    w->sum = pairof(ps, pc);
+    w->alone = true;
+}
+
+// The input of a lane's series: r^2, or zero for a lane with nothing to sum.
+dd2 seriesinput(const sincoswork &w)
+{
+    return w.done || w.alone ? pairof(dd{0.0, 0.0}, dd{0.0, 0.0}) : w.sum;
+}
+
+void sincosend(const sincoswork &w, dd2 sum, double *s, double *c)
+{
+    if (w.done) {
+        *s = w.s;
+        *c = w.c;
+        return;
+    }
+    if (w.alone)
+        sum = w.sum;
+    dd sr = mul(w.r, lane(sum, 0)), cr = lane(sum, 1);
+    double sv, cv;
+    switch (w.quadrant) {
+    case 0:
+        sv = rounded(sr);
+        cv = rounded(cr);
+        break;
+    case 1:
+        sv = rounded(cr);
+        cv = -rounded(sr);
+        break;
+    case 2:
+        sv = -rounded(sr);
+        cv = -rounded(cr);
+        break;
+    default:
+        sv = -rounded(cr);
+        cv = rounded(sr);
+        break;
+    }
+    *s = w.x < 0 ? -sv : sv;
+    *c = cv;
+}
+
+// N series side by side, each of x[k] (|x| <= 1 in every lane) with the
+// coefficients c[k], into sum[k].
+template <int N>
+KINLINE void seriesside(const dd2 *const *c, const dd2 *x, dd2 *sum)
+{
+    halvesof<double2> xs[N];
+    for (int k = 0; k < N; k++) {
+        xs[k] = plainsplit(x[k].hi);
+        sum[k] = c[k][14];
+    }
+    for (int i = 13; i >= 0; i--)
+        for (int k = 0; k < N; k++)
+            sum[k] = add(mul(sum[k], plainsplit(sum[k].hi), x[k], xs[k]), c[k][i]);
+}
+
+// The same coefficients for all N.
+template <int N>
+KINLINE void seriesside(const dd2 *c, const dd2 *x, dd2 *sum)
+{
+    const dd2 *cs[N];
+    for (int k = 0; k < N; k++)
+        cs[k] = c;
+    seriesside<N>(cs, x, sum);
+}
+
 // sin and cos of x[0 .. n-1], n at most LANES: the arguments of several
 // calls worked through side by side, each one's sine series beside its
 // cosine series, so that their chains of operations overlap. Every lane
@@ -222,87 +334,15 @@ void reduce(double ax, dd *out, int *quadrantout)
 template <int LANES>
 void sincoslanes(const double *x, double *s, double *c, int n)
 {
-    const pairtables &t = pairs();
-    dd r[LANES];
-    dd2 p[LANES];
-    int quadrant[LANES];
-    bool summed[LANES], alone[LANES];
+    sincoswork w[LANES];
+    dd2 in[LANES], sum[LANES];
     for (int l = 0; l < LANES; l++) {
-        r[l] = {0.0, 0.0};
-        quadrant[l] = 0;
-        summed[l] = alone[l] = false;
-        if (l >= n)
-            continue;
-        double v = x[l];
-        if (std::isnan(v) || std::isinf(v)) {
-            s[l] = c[l] = v - v; // NaN
-            continue;
-        }
-        if (std::fabs(v) < 0x1p-27) {
-            // sin x = x - x^3/6 and cos x = 1 - x^2/2 round to x and 1 here,
-            // and a negative zero keeps its sign.
-            s[l] = v;
-            c[l] = 1.0;
-            continue;
-        }
-        reduce(std::fabs(v), &r[l], &quadrant[l]);
-        summed[l] = true;
+        sincosbegin(l < n ? x[l] : 0.0, &w[l]);
+        in[l] = seriesinput(w[l]);
     }
-    // sin r = r (SINCOEF in r^2) and cos r = COSCOEF in r^2. An r that
-    // the reduction left above 1 (an argument beyond its accurate range)
-    // has its series summed alone, with the split that scales.
-    for (int l = 0; l < LANES; l++) {
-        dd r2 = mul(r[l], r[l]);
-        if (std::fabs(r[l].hi) <= 1) {
-            p[l] = pairof(r2, r2);
-            continue;
-        }
-        dd ps = SINCOEF[14], pc = COSCOEF[14];
-        for (int i = 13; i >= 0; i--) {
-            ps = add(mul(ps, r2), SINCOEF[i]);
-            pc = add(mul(pc, r2), COSCOEF[i]);
-        }
-        p[l] = pairof(ps, pc);
-        alone[l] = true;
-    }
-    // The sums of every lane side by side.
-    halvesof<double2> xs[LANES];
-    dd2 sum[LANES];
-    for (int l = 0; l < LANES; l++) {
-        xs[l] = plainsplit(p[l].hi);
-        sum[l] = t.sincos[14];
-    }
-    for (int i = 13; i >= 0; i--)
-        for (int l = 0; l < LANES; l++)
-            sum[l] = add(mul(sum[l], plainsplit(sum[l].hi), p[l], xs[l]), t.sincos[i]);
-    for (int l = 0; l < n; l++) {
-        if (!summed[l])
-            continue;
-        if (alone[l])
-            sum[l] = p[l];
-        dd sr = mul(r[l], lane(sum[l], 0)), cr = lane(sum[l], 1);
-        double sv, cv;
-        switch (quadrant[l]) {
-        case 0:
-            sv = rounded(sr);
-            cv = rounded(cr);
-            break;
-        case 1:
-            sv = rounded(cr);
-            cv = -rounded(sr);
-            break;
-        case 2:
-            sv = -rounded(sr);
-            cv = -rounded(cr);
-            break;
-        default:
-            sv = -rounded(cr);
-            cv = rounded(sr);
-            break;
-        }
-        s[l] = x[l] < 0 ? -sv : sv;
-        c[l] = cv;
-    }
+    seriesside<LANES>(pairs().sincos, in, sum);
+    for (int l = 0; l < n; l++)
+        sincosend(w[l], sum[l], &s[l], &c[l]);
 }
 
 // The bond-angle pass turns every atom by one angle, calling sin and cos of
@@ -425,15 +465,9 @@ void atanlanes(const double *y, const double *x, double *out, int n)
             w[l] = atanwork{true, 0.0, false, false, false, 0, {0.0, 0.0}, {0.0, 0.0}};
     }
     dd2 sum[PAIRS], u2[PAIRS];
-    halvesof<double2> us[PAIRS];
-    for (int k = 0; k < PAIRS; k++) {
+    for (int k = 0; k < PAIRS; k++)
         u2[k] = pairof(w[2 * k].u2, w[2 * k + 1].u2);
-        us[k] = plainsplit(u2[k].hi);
-        sum[k] = t.atan[14];
-    }
-    for (int c = 13; c >= 0; c--)
-        for (int k = 0; k < PAIRS; k++)
-            sum[k] = add(mul(sum[k], plainsplit(sum[k].hi), u2[k], us[k]), t.atan[c]);
+    seriesside<PAIRS>(t.atan, u2, sum);
     for (int l = 0; l < n; l++) {
         w[l].u2 = lane(sum[l / 2], l % 2);
         out[l] = atanend(w[l]);
@@ -441,6 +475,26 @@ void atanlanes(const double *y, const double *x, double *out, int n)
 }
 
 } // namespace
+
+void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
+                  double c[2])
+{
+    atanwork aw[2];
+    sincoswork sw[2];
+    for (int k = 0; k < 2; k++) {
+        atanbegin(y[k], x[k], &aw[k]);
+        sincosbegin(a[k], &sw[k]);
+    }
+    const pairtables &t = pairs();
+    const dd2 *coef[3] = {t.atan, t.sincos, t.sincos};
+    dd2 in[3] = {pairof(aw[0].u2, aw[1].u2), seriesinput(sw[0]), seriesinput(sw[1])}, sum[3];
+    seriesside<3>(coef, in, sum);
+    for (int k = 0; k < 2; k++) {
+        aw[k].u2 = lane(sum[0], k);
+        at[k] = atanend(aw[k]);
+        sincosend(sw[k], sum[1 + k], &s[k], &c[k]);
+    }
+}
 
 void ksincos(double x, double *s, double *c) { cachedsincos(x, s, c); }
 
