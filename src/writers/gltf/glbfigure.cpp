@@ -115,28 +115,28 @@ struct builder {
     narrowing fit;
     std::vector<rigframe> world;
 
-    // Room for n more vertices at the end of p (reserved beforehand, so that
-    // nothing moves): their first index, and where their numbers go.
+    // The numbers of one shape's vertices on their way into a primitive,
+    // which takes them at once (its arrays are reserved beforehand):
+    // filling them in place would first have to fill them with zeros.
     struct room {
-        unsigned first;
-        float *pos, *nrm;
-        unsigned short *joint;
+        unsigned first; // the index of the shape's first vertex in the primitive
+        float pos[3 * BALLPOINTS], nrm[3 * BALLPOINTS];
+        unsigned short joint[BALLPOINTS];
     };
-    room grow(glbprimitive &p, int n)
+    void begin(room &r, const glbprimitive &p) { r.first = static_cast<unsigned>(p.joints.size()); }
+    void place(glbprimitive &p, const room &r, int n)
     {
-        size_t v = p.joints.size();
-        p.positions.resize(3 * (v + n));
-        p.normals.resize(3 * (v + n));
-        p.joints.resize(v + n);
-        return {static_cast<unsigned>(v), &p.positions[3 * v], &p.normals[3 * v], &p.joints[v]};
+        p.positions.insert(p.positions.end(), r.pos, r.pos + 3 * n);
+        p.normals.insert(p.normals.end(), r.nrm, r.nrm + 3 * n);
+        p.joints.insert(p.joints.end(), r.joint, r.joint + n);
     }
 
     // The count vertices at local with their normals, both in frame f and
     // given by component, into the room. The same operations as mappoint and
     // mapvector vertex by vertex, laid out so that the compiler can do two
     // or more vertices at once.
-    void vertices(const room &at, const rigframe &f, const double *const local[3],
-                  const double *const normal[3], int count, const char *owner)
+    void vertices(room &at, const rigframe &f, const double *const local[3], const double *const normal[3],
+                  int count, const char *owner)
     {
         enum { MOST = BALLPOINTS };
         double pos[3][MOST], nrm[3][MOST];
@@ -173,12 +173,11 @@ struct builder {
     // The triangles of a shape whose vertices start at first.
     void triangles(glbprimitive &p, unsigned first, const int (*tri)[3], int count)
     {
-        size_t at = p.indices.size();
-        p.indices.resize(at + 3 * static_cast<size_t>(count));
-        unsigned *out = &p.indices[at];
+        unsigned out[3 * BALLTRIANGLES];
         for (int t = 0; t < count; t++)
             for (int k = 0; k < 3; k++)
                 out[3 * t + k] = first + static_cast<unsigned>(tri[t][k]);
+        p.indices.insert(p.indices.end(), out, out + 3 * count);
     }
 
     // A joint with its rest transform and, from its frame in the scene, its
@@ -212,7 +211,8 @@ struct builder {
         const atom &a = atoms[n];
         double r = std::fabs(a.sort->rad), centre[3];
         atominbond(a, centre);
-        room at = grow(p, BALLPOINTS);
+        room at;
+        begin(at, p);
         const unitshapes &unit = shapes();
         double local[3][BALLPOINTS];
         for (int i = 0; i < 3; i++)
@@ -223,6 +223,7 @@ struct builder {
         vertices(at, world[n], l, u, BALLPOINTS, a.name);
         for (int k = 0; k < BALLPOINTS; k++)
             at.joint[k] = static_cast<unsigned short>(n);
+        place(p, at, BALLPOINTS);
         const balltopology &top = ballfaces();
         triangles(p, at.first, top.tri, top.count);
     }
@@ -233,7 +234,8 @@ struct builder {
     void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                   const char *owner)
     {
-        room at = grow(p, 2 * BONDSIDES);
+        room at;
+        begin(at, p);
         const unitshapes &unit = shapes();
         double local[3][2 * BONDSIDES];
         for (int ring = 0; ring < 2; ring++)
@@ -247,6 +249,7 @@ struct builder {
         const double *const l[3] = {local[0], local[1], local[2]};
         const double *const u[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
         vertices(at, f, l, u, 2 * BONDSIDES, owner);
+        place(p, at, 2 * BONDSIDES);
         triangles(p, at.first, cylindertriangles().tri, 2 * BONDSIDES);
     }
 

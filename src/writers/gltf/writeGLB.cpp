@@ -179,18 +179,27 @@ bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
 // values; only a zero may then have the other sign, and is looked up again.
 void bounds(const std::vector<float> &v, float low[3], float high[3])
 {
-    enum { LANES = 12 }; // four points
+    enum { LANES = 12 }; // four points, in three vectors of four floats
+    typedef float float4 __attribute__((vector_size(16)));
     size_t n = v.size() / 3 * 3;
-    float lo[LANES], hi[LANES];
+    float first[LANES];
     for (int j = 0; j < LANES; j++)
-        lo[j] = hi[j] = v[j % 3];
+        first[j] = v[j % 3];
+    float4 lo4[3], hi4[3];
+    std::memcpy(lo4, first, sizeof lo4);
+    std::memcpy(hi4, first, sizeof hi4);
     size_t i = 0;
+    const float *d = v.data();
     for (; i + LANES <= n; i += LANES)
-        for (int j = 0; j < LANES; j++) {
-            float x = v[i + j];
-            lo[j] = x < lo[j] ? x : lo[j];
-            hi[j] = x > hi[j] ? x : hi[j];
+        for (int j = 0; j < 3; j++) {
+            float4 x;
+            std::memcpy(&x, d + i + 4 * j, sizeof x);
+            lo4[j] = x < lo4[j] ? x : lo4[j];
+            hi4[j] = x > hi4[j] ? x : hi4[j];
         }
+    float lo[LANES], hi[LANES];
+    std::memcpy(lo, lo4, sizeof lo);
+    std::memcpy(hi, hi4, sizeof hi);
     for (int k = 0; k < 3; k++) {
         low[k] = high[k] = v[k];
         for (int j = k; j < LANES; j += 3) {
@@ -437,6 +446,8 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     }
 
     jsontext j;
+    // Room for the text at once: some 150 bytes a joint, some 500 a primitive.
+    j.s.reserve(4096 + 200 * f.joints.size() + 600 * f.primitives.size());
     j.open('{');
     j.key("asset");
     j.open('{');
