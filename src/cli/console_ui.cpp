@@ -1,5 +1,5 @@
-// Message boxes become lines on the standard streams ("kestrix: CAPTION:
-// TEXT"), and each choice of the Poser job is answered from the command line.
+// Problems and reports become lines on the standard streams ("kestrix:
+// CAPTION: TEXT"), and each choice of the Poser job is answered from the command line.
 #include "cli/console_ui.h"
 
 #include <cstdio>
@@ -133,23 +133,16 @@ chooser optionchooser::choices()
 
 void consolequiet(bool quiet) { quietly = quiet; }
 
-void messagebox(window, const char *text, const char *caption, unsigned type)
+void showproblem(window, const problem &p)
 {
-    // Failures go to standard error; reports and confirmations to standard
-    // output, unless --quiet.
-    if (type & KMB_ICONWARNING) {
-        printlines(stderr, caption, text);
+    std::string text = p.detail;
+    if (!p.reason.empty())
+        text = text + " (" + p.reason + ")";
+    // Failures and warnings go to standard error; reports and
+    // confirmations to standard output, unless --quiet.
+    if (p.type & KMB_ICONWARNING) {
+        printlines(stderr, p.what.c_str(), text.c_str());
     } else if (!quietly) {
-        printlines(stdout, caption, text);
+        printlines(stdout, p.what.c_str(), text.c_str());
     }
-}
-
-void consolewarning(const char *text, const char *caption) { printlines(stderr, caption, text); }
-
-void filewarning(window owner, const char *path, const char *caption, const char *reason)
-{
-    std::string text = path;
-    if (reason && reason[0])
-        text = text + " (" + reason + ")";
-    messagebox(owner, text.c_str(), caption, KMB_ICONWARNING);
 }

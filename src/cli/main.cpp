@@ -96,20 +96,21 @@ int main(int argc, char **argv)
     int status = 0;
     for (const std::string &path : opts.files) {
         if (!krxsuffix(path)) {
-            messagebox(nullptr, path.c_str(), MSG_BADSUFFIX, KMB_EXCLAMATION);
+            showproblem(nullptr, warning(MSG_BADSUFFIX, path));
             status = 1;
             continue;
         }
         if (path.size() >= PATHSIZE || notafile(path)) {
-            filewarning(nullptr, path.c_str(), MSG_CANTOPEN,
-                        path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file");
+            showproblem(nullptr, filefault(MSG_CANTOPEN, path,
+                                           path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG)
+                                                                   : "not a regular file"));
             status = 1;
             continue;
         }
         optionchooser answers(opts, path);
         chooser choices = answers.choices();
         if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, choices)) {
-            messagebox(nullptr, path.c_str(), MSG_DIDNTWORK, KMB_EXCLAMATION);
+            showproblem(nullptr, warning(MSG_DIDNTWORK, path));
             status = 1;
         }
     }

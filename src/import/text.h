@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "elements.h"
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

@@ -26,7 +26,14 @@ const char CANTWRITE[] = MSG_CANTWRITE;
 
 void warn(window owner, const char *text, const char *caption)
 {
-    messagebox(owner, text, caption, KMB_ICONWARNING);
+    problem p = warning(caption, text);
+    p.owned = owner != nullptr;
+    showproblem(owner, p);
+}
+
+void filewarning(const char *path, const char *caption, const char *reason)
+{
+    showproblem(nullptr, filefault(caption, path, reason));
 }
 
 // Makes sure each folder of the chain exists below root, one level at a time;
@@ -38,8 +45,7 @@ int makechain(char *folder, size_t size, const char *root, const char *const *na
         size_t len = std::strlen(folder);
         std::snprintf(folder + len, size - len, "%c%s", PATHSEP, names[i]);
         if (!changedir(folder) && !makedir(folder)) {
-            filewarning(nullptr, folder, "this folder does not exist and I can't create it",
-                        lastsystemreason());
+            filewarning(folder, "this folder does not exist and I can't create it", lastsystemreason());
             return 0;
         }
     }
@@ -68,12 +74,12 @@ int findposer(window w, chooser &choose, const char *settings)
         return 0;
     }
     *sep = '\0';
-    messagebox(nullptr, posername, "You say that your Poser installation is at", KMB_OK);
+    showproblem(nullptr, report("You say that your Poser installation is at", posername));
     // A settings file that cannot be rewritten is left as it is; the
     // conversion goes on, it only does not remember the folder.
     const char *why = nullptr;
     if (!writeprofile("poserinfo", "poseraddr", posername, settings, &why))
-        filewarning(nullptr, settings, "I can't remember the Poser folder in this file", why);
+        filewarning(settings, "I can't remember the Poser folder in this file", why);
     return 1;
 }
 
@@ -90,15 +96,15 @@ int prepareoutput(chooser &choose, outputchoice which, const char *description, 
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
     if (!addsuffix(name, PATHSIZE, suffix)) {
-        filewarning(nullptr, name, CANTOPEN, errnoreason(ENAMETOOLONG));
+        filewarning(name, CANTOPEN, errnoreason(ENAMETOOLONG));
         return 0;
     }
     if (samefile(name, description)) {
-        filewarning(nullptr, name, CANTOPEN, "it is the description itself");
+        filewarning(name, CANTOPEN, "it is the description itself");
         return 0;
     }
     if (!openout(out, name, replace ? OUT_REPLACE : 0)) {
-        filewarning(nullptr, name, CANTOPEN, outreason(out));
+        filewarning(name, CANTOPEN, outreason(out));
         return 0;
     }
     return 1;
@@ -138,7 +144,7 @@ int finish(outfile *out, int s)
     if (!out->stream)
         return s;
     if (!closeout(out) && s) {
-        filewarning(nullptr, out->target, CANTWRITE, outreason(out));
+        filewarning(out->target, CANTWRITE, outreason(out));
         return 0;
     }
     return s;
@@ -164,7 +170,7 @@ int readKRX(const char *path, window w, chooser &choose)
 
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
-        filewarning(nullptr, path, CANTOPEN, errnoreason(errno));
+        filewarning(path, CANTOPEN, errnoreason(errno));
         s = 0;
     }
     std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
@@ -183,7 +189,7 @@ int readKRX(const char *path, window w, chooser &choose)
     // file under the chosen names is untouched.
     const outfile *failed = nullptr;
     if (s && !commitpair(&OBJ, &CR2, &failed)) {
-        filewarning(nullptr, failed->target, CANTWRITE, outreason(failed));
+        filewarning(failed->target, CANTWRITE, outreason(failed));
         s = 0;
     }
     if (!s) {
@@ -191,8 +197,8 @@ int readKRX(const char *path, window w, chooser &choose)
         discardout(&OBJ);
         return 0;
     }
-    char report[600];
-    std::snprintf(report, sizeof report, "%s\n%s", objfile, cr2file);
-    messagebox(nullptr, report, "I have written to the .OBJ file and the .CR2 file", KMB_OK);
+    char written[600];
+    std::snprintf(written, sizeof written, "%s\n%s", objfile, cr2file);
+    showproblem(nullptr, report("I have written to the .OBJ file and the .CR2 file", written));
     return 1;
 }

@@ -24,15 +24,25 @@ char Line[512]; // the line as read, shown in messages
 
 const char NAMEERROR[] = "names must only contain letters and numbers and '_'";
 
-// Where the current read hands its warnings.
-noticesink tell = nullptr;
+// Where the current read hands its problems, and where it is: the
+// description as the caller named it and the number of the line being read.
+problemsink tell = nullptr;
 void *tellto = nullptr;
+const char *readpath = "";
+int lineno = 0;
 
-void warn(const char *text, const char *caption)
+void tellproblem(const char *text, const char *caption, unsigned type)
 {
-    if (tell)
-        tell(tellto, notice{caption, text, KMB_ICONWARNING, false});
+    if (!tell)
+        return;
+    problem p = warning(caption, text);
+    p.type = type;
+    p.file = readpath;
+    p.line = lineno;
+    tell(tellto, p);
 }
+
+void warn(const char *text, const char *caption) { tellproblem(text, caption, KMB_ICONWARNING); }
 
 int fail(const char *text, const char *caption)
 {
@@ -350,8 +360,14 @@ void stripmarks()
 // any earlier reader ignored, so they must not interrupt the desktop.
 void note(const char *text, const char *caption)
 {
-    if (tell)
-        tell(tellto, notice{caption, text, KMB_ICONWARNING | KMB_CONSOLEONLY, false});
+    tellproblem(text, caption, KMB_ICONWARNING | KMB_CONSOLEONLY);
+}
+
+// An annotation's warning, made once every atom is read, at its own line.
+void noteat(const char *text, const char *caption, int at)
+{
+    lineno = at;
+    note(text, caption);
 }
 
 int interpret()
@@ -388,26 +404,32 @@ void resetreader()
     branchend = 0;
 }
 
-int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
+int readmolecule(FILE *KRX, const char *path, problemsink sink, void *to)
 {
     tell = sink;
     tellto = to;
+    readpath = path;
+    lineno = 0;
     input.at = input.len = 0;
     input.ended = false;
-    bool ended = false;
+    bool ended = false, startsline = true;
     while (!ended) {
+        // A line cut into pieces keeps its number.
+        if (startsline)
+            lineno++;
         int n = readpiece(KRX, &ended);
         if (n < 0)
             return fail(path, "I can't read this file");
         if (n == 0)
             continue;
+        startsline = line[n - 1] == '\n';
         std::strcpy(Line, line);
         nargs = parse(line);
         if (nargs == 0)
             continue;
         if (isannotation(parsed[0])) {
             const char *caption, *text;
-            if (!takeannotation(parsed + 1, nargs - 1, Line, &caption, &text))
+            if (!takeannotation(parsed + 1, nargs - 1, Line, lineno, &caption, &text))
                 note(text, caption);
             continue;
         }
@@ -417,6 +439,6 @@ int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
         if (!interpret())
             return 0;
     }
-    resolveannotations(note);
+    resolveannotations(noteat);
     return 1;
 }
