@@ -59,8 +59,10 @@ int findposer(window w, chooser &choose, const char *settings)
 {
     char remembered[PATHSIZE];
     getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, settings);
-    if (!choose.poserfolder(choose.self, posername, remembered)) {
-        warn(w, "I need this information to be able to run.", "Exiting");
+    int chosen = choose.poserfolder(choose.self, posername, remembered);
+    if (chosen <= 0) {
+        if (chosen == 0)
+            warn(w, "I need this information to be able to run.", "Exiting");
         return 0;
     }
     char *sep = nullptr;
@@ -78,8 +80,8 @@ int findposer(window w, chooser &choose, const char *settings)
     // A settings file that cannot be rewritten is left as it is; the
     // conversion goes on, it only does not remember the folder.
     const char *why = nullptr;
-    if (!writeprofile("poserinfo", "poseraddr", posername, settings, &why))
-        filewarning(settings, "I can't remember the Poser folder in this file", why);
+    if (choose.saveatonce && !writeprofile("poserinfo", "poseraddr", posername, settings, &why))
+        filewarning(settings, MSG_CANTREMEMBER, why);
     return 1;
 }
 
@@ -154,6 +156,24 @@ int finish(outfile *out, int s)
 
 int startup() { return currentdir(rootdir, sizeof rootdir); }
 
+int checkKRX(const char *path)
+{
+    FILE *KRX = std::fopen(path, "rb");
+    if (!KRX) {
+        filewarning(path, CANTOPEN, errnoreason(errno));
+        return 0;
+    }
+    int s = loaddescription(KRX, path);
+    std::fclose(KRX);
+    if (s && readxyz) {
+        if (const char *bad = firstnotfinite()) {
+            warn(nullptr, bad, MSG_OUTOFRANGE);
+            return 0;
+        }
+    }
+    return s;
+}
+
 void resetjob()
 {
     resetmodel();
@@ -166,14 +186,17 @@ int readKRX(const char *path, window w, chooser &choose)
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
     outfile CR2 = {}, OBJ = {};
-    char settings[300], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
+    char settings[4096], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
 
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
         filewarning(path, CANTOPEN, errnoreason(errno));
         s = 0;
     }
-    std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
+    if (choose.settings)
+        std::snprintf(settings, sizeof settings, "%s", choose.settings);
+    else
+        std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
     s = s && findposer(w, choose, settings);
     s = s && makechain(folder, sizeof folder, posername, CR2CHAIN, 4);
     s = s && prepareoutput(choose, choose.cr2file, path, &CR2, cr2file, folder, ".cr2");

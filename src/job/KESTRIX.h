@@ -21,6 +21,10 @@ struct chooser;
 int readKRX(const char *path, window w);
 int readKRX(const char *path, window w, chooser &choose);
 
+// Reads the description at path as a conversion would, with every message
+// on the way, and writes nothing. Returns 1 when it would convert.
+int checkKRX(const char *path);
+
 // Puts the molecule model and the reader back to their state at program start.
 void resetjob();
 

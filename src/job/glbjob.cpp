@@ -20,7 +20,7 @@ namespace {
 
 const char CANTOPEN[] = MSG_CANTOPEN;
 const char CANTWRITE[] = MSG_CANTWRITE;
-const char EXISTS[] = "this file exists already (use --force to replace it)";
+const char EXISTS[] = MSG_EXISTS;
 const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
 void warn(const char *text, const char *caption) { showproblem(nullptr, warning(caption, text)); }
