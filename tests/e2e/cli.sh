@@ -127,6 +127,82 @@ check "no Poser folder: message" cmp -s fresh/err.txt expected.txt
 check "missing Poser folder refused" grep -q "^kestrix: ../water.krx: there is no folder: $work/nowhere\$" fresh/err.txt
 
 
+# A batch ends with its count, unless --quiet; a single description does not.
+"$cli" --force bad.krx batch.krx water.krx >out.txt 2>/dev/null
+check "batch: the count ends it" test "$(tail -n 1 out.txt)" = "kestrix: 2 converted, 1 failed"
+"$cli" --quiet --force bad.krx batch.krx >out.txt 2>/dev/null
+check "batch: --quiet leaves the count out" test ! -s out.txt
+"$cli" --force water.krx >out.txt 2>/dev/null
+check "one description: no count" test "$(grep -c converted out.txt)" -eq 0
+
+# --check: reads and reports, writes nothing (no settings either); 0 when
+# there is nothing to report. Rows: description text, exit status, what it
+# reports on standard error.
+mkdir check
+printf 'element O 1 1 1 1\natom A O 104,5 0 0\n{ atom B O 1 1 1\n' >check/doubt.krx
+cd check || exit 1
+while IFS='|' read -r files status expected; do
+    # shellcheck disable=SC2086
+    XDG_CONFIG_HOME=$work/check/cfg "$cli" --check $files >out.txt 2>err.txt
+    got=$?
+    check "--check $files: exit $status" test $got -eq "$status"
+    printf '%b' "$expected" | sed "s#WORK#$work#" >expected.txt
+    check "--check $files: its report" cmp -s err.txt expected.txt
+done <<'END'
+../water.krx|0|
+doubt.krx|1|kestrix: doubt.krx:2: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: this branch is not closed by the end of the file: {\n
+../bad.krx|1|kestrix: ../bad.krx:2: you did not declare this element: Q\n
+../water.krx ../water.txt|1|kestrix: bad suffix: WORK/water.txt\n
+END
+cd "$work" || exit 1
+check "--check writes no file and no settings" test "$(find check -newer check/doubt.krx -type f | grep -v -c -E '/(out|err|expected)[.]txt$')" -eq 0
+(cd check && "$cli" --check ../water.krx doubt.krx >out.txt 2>/dev/null)
+check "--check: a batch's count" test "$(cat check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+"$cli" --check --poser poser water.krx >/dev/null 2>&1
+check "--check with --poser: exit 2" test $? -eq 2
+
+# Settings. Rows: what the run's folders and environment are, and where the
+# Poser folder must then be remembered.
+settings_case() { # NAME SETUP EXPECTED-INI [OPTIONS]
+    d=$work/set-$1
+    mkdir -p "$d/run" "$d/poser"
+    (cd "$d" && eval "$2")
+    (cd "$d/run" && eval "env $4 '$cli' --quiet --poser ../poser ../../water.krx" >out.txt 2>err.txt)
+    check "settings $1: remembered in $3" grep -q "^poseraddr=$d/poser\$" "$d/$3"
+}
+settings_case xdg "" cfg/kestrix/kestrix.ini "HOME=$work/nohome XDG_CONFIG_HOME=\$PWD/../cfg"
+settings_case home "" home/.config/kestrix/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME="
+settings_case relative-xdg "" home/.config/kestrix/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME=rel"
+settings_case here ": >run/kestrix.ini" run/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME=\$PWD/../cfg"
+# A conversion that fails remembers nothing; --glb never looks.
+d=$work/set-failed
+mkdir -p "$d/poser"
+XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --poser "$d/poser" bad.krx 2>/dev/null
+check "settings: a failed conversion remembers nothing" test ! -e "$d/cfg"
+XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --glb -o "$d/w.glb" water.krx
+check "settings: --glb remembers nothing" test -s "$d/w.glb" -a ! -e "$d/cfg"
+# A configuration folder that cannot be written: the conversions succeed,
+# one warning names the file and the reason.
+if [ "$(id -u)" -ne 0 ]; then
+    d=$work/set-readonly
+    mkdir -p "$d/cfg" "$d/poser"
+    chmod a-w "$d/cfg"
+    XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --force --poser "$d/poser" water.krx batch.krx 2>err.txt
+    check "settings: read-only folder: the conversions succeed" test $? -eq 0
+    check "settings: read-only folder: one warning naming it" test "$(cat err.txt)" = \
+        "kestrix: I can't remember the Poser folder in this file: $d/cfg/kestrix/kestrix.ini (permission denied)"
+else
+    d=$work/set-readonly
+    mkdir -p "$d/poser"
+    # As root a read-only folder is no obstacle: a file where the folder
+    # should be is.
+    : >"$d/cfg"
+    XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --force --poser "$d/poser" water.krx batch.krx 2>err.txt
+    check "settings: unwritable folder: the conversions succeed" test $? -eq 0
+    check "settings: unwritable folder: one warning naming it" test "$(cat err.txt)" = \
+        "kestrix: I can't remember the Poser folder in this file: $d/cfg/kestrix/kestrix.ini (not a directory)"
+fi
+
 # An interrupted conversion leaves no temporary file (kills at several
 # moments, some of them mid-conversion).
 mkdir intr intr/poser
