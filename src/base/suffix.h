@@ -9,6 +9,8 @@
 int addsuffix(char *name, size_t size, const char *suffix);
 
 // path with its suffix from (".krx", any case) replaced by to (".glb"), or
-// with to appended when it does not end in from. Returns 0 when the result
-// does not fit size bytes.
+// with to appended when it does not end in from. A null from stands for
+// whatever suffix the file's name has: from its last dot, unless that dot
+// begins the name ("1abc.pdb" and "1abc." become "1abc.krx", ".hidden"
+// becomes ".hidden.krx"). Returns 0 when the result does not fit size bytes.
 int swapsuffix(char *out, size_t size, const char *path, const char *from, const char *to);

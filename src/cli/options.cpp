@@ -19,8 +19,8 @@ bool hasfolder(const std::string &path)
     return false;
 }
 
-// Every path is fixed against the start-up folder before any job runs: a job
-// changes the current folder as it tests the output folders.
+// Every path is fixed against the start-up folder before any job runs, so
+// that messages and the job's reports name each file in full.
 bool absolute(const std::string &in, std::string *out)
 {
     char buf[4096];

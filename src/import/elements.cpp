@@ -1,6 +1,9 @@
 #include "elements.h"
 
 #include <cctype>
+#include <cstring>
+
+#include "base/nocase.h"
 
 namespace importer {
 
@@ -153,12 +156,7 @@ int elementnumber(const std::string &symbol)
         return 0;
     for (int z = 1; z <= LASTELEMENT; z++) {
         const char *s = TABLE[z].symbol;
-        size_t i = 0;
-        for (; i < symbol.size() && s[i]; i++)
-            if (std::tolower(static_cast<unsigned char>(symbol[i])) !=
-                std::tolower(static_cast<unsigned char>(s[i])))
-                break;
-        if (i == symbol.size() && s[i] == 0)
+        if (std::strlen(s) == symbol.size() && samenocasen(symbol.data(), s, symbol.size()))
             return z;
     }
     return 0;

@@ -1,8 +1,10 @@
 #include "output.h"
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "base/suffix.h"
 #include "platform/outfile.h"
 
 namespace importer {
@@ -11,9 +13,10 @@ namespace fs = std::filesystem;
 
 std::string defaultoutput(const std::string &input)
 {
-    fs::path p(input);
-    p.replace_extension(".krx");
-    return p.string();
+    std::string out(input.size() + sizeof ".krx", '\0');
+    swapsuffix(&out[0], out.size(), input.c_str(), nullptr, ".krx"); // always fits
+    out.resize(std::strlen(out.c_str()));
+    return out;
 }
 
 bool fileexists(const std::string &path)

@@ -10,6 +10,7 @@
 #include "krx.h"
 #include "model/model.h"
 #include "base/printable.h"
+#include "base/nocase.h"
 #include "output.h"
 #include "readers.h"
 #include "select.h"
@@ -40,12 +41,7 @@ std::string shownname(const std::string &path)
 
 bool samename(const std::string &a, const std::string &b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); i++)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return a.size() == b.size() && samenocasen(a.data(), b.data(), a.size());
 }
 
 std::string canonical(const std::string &path)

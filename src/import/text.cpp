@@ -15,16 +15,6 @@ static bool isblank_(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::string trim(const std::string &s)
-{
-    size_t a = 0, b = s.size();
-    while (a < b && isblank_(s[a]))
-        a++;
-    while (b > a && isblank_(s[b - 1]))
-        b--;
-    return s.substr(a, b - a);
-}
-
 std::string column(const std::string &line, int first, int last)
 {
     size_t from = static_cast<size_t>(first - 1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/trim.h"
 #include "elements.h"
 #include "base/problem.h"
 
@@ -14,7 +15,6 @@ namespace importer {
 // record, without surrounding blanks; short lines give what they have.
 std::string column(const std::string &line, int first, int last);
 
-std::string trim(const std::string &s);
 std::vector<std::string> words(const std::string &s);
 
 // A decimal real (sign, digits, point, exponent; no "nan", "inf" or hex),

@@ -37,14 +37,15 @@ void filewarning(const char *path, const char *caption, const char *reason)
 }
 
 // Makes sure each folder of the chain exists below root, one level at a time;
-// folder ends as the deepest one.
+// folder ends as the deepest one. The folders are tested, not entered: the
+// process's current folder stays where the user started it.
 int makechain(char *folder, size_t size, const char *root, const char *const *names, int count)
 {
     std::snprintf(folder, size, "%s", root);
     for (int i = 0; i < count; i++) {
         size_t len = std::strlen(folder);
         std::snprintf(folder + len, size - len, "%c%s", PATHSEP, names[i]);
-        if (!changedir(folder) && !makedir(folder)) {
+        if (!isfolder(folder) && !makedir(folder)) {
             filewarning(folder, "this folder does not exist and I can't create it", lastsystemreason());
             return 0;
         }

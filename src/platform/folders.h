@@ -13,8 +13,8 @@ enum { PATHSEP = '/' };
 // 1 when path is a separator character of this platform.
 int isseparator(char c);
 
-// 1 when the current folder could be changed to path.
-int changedir(const char *path);
+// 1 when path names an existing folder (or a link to one).
+int isfolder(const char *path);
 // 1 when the folder path was created, or another process made it meanwhile.
 int makedir(const char *path);
 // Fills buf with the current folder; 1 on success.

@@ -10,7 +10,11 @@
 
 int isseparator(char c) { return c == '/'; }
 
-int changedir(const char *path) { return chdir(path) == 0; }
+int isfolder(const char *path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
 
 // Another run making the same folder at the same moment is no failure.
 int makedir(const char *path)

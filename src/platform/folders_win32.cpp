@@ -10,7 +10,11 @@
 
 int isseparator(char c) { return c == '\\' || c == '/'; }
 
-int changedir(const char *path) { return SetCurrentDirectoryA(path) ? 1 : 0; }
+int isfolder(const char *path)
+{
+    DWORD attr = GetFileAttributesA(path);
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+}
 
 // Another run making the same folder at the same moment is no failure.
 int makedir(const char *path)

@@ -5,6 +5,7 @@
 #include "platform/profile.h"
 
 #include "base/nocase.h"
+#include "base/trim.h"
 #include "platform/outfile.h"
 
 #include <cerrno>
@@ -14,12 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::string trim(const std::string &s)
-{
-    size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
 
 bool samenocase(const std::string &a, const char *b) { return ::samenocase(a.c_str(), b); }
 

@@ -27,6 +27,26 @@ TEST(Suffix, SwapTable)
     }
 }
 
+// Whatever suffix the file's name has, as the importer names its output;
+// a dot in a folder's name or at the start of the file's is no suffix.
+TEST(Suffix, SwapAnySuffixTable)
+{
+    struct row {
+        const char *path, *want;
+    } rows[] = {
+        {"1abc.pdb", "1abc.krx"},   {"/d/caffeine.SDF", "/d/caffeine.krx"},
+        {"a.b.c", "a.b.krx"},       {"file.", "file.krx"},
+        {"noext", "noext.krx"},     {"/v1.2/noext", "/v1.2/noext.krx"},
+        {".hidden", ".hidden.krx"}, {"/d/.hidden", "/d/.hidden.krx"},
+        {"/d/..x", "/d/..krx"},     {"", ".krx"},
+    };
+    for (const row &r : rows) {
+        char out[64];
+        ASSERT_EQ(swapsuffix(out, sizeof out, r.path, nullptr, ".krx"), 1) << r.path;
+        EXPECT_STREQ(out, r.want) << r.path;
+    }
+}
+
 TEST(Suffix, SwapRefusesWhatDoesNotFit)
 {
     char out[10];

@@ -105,8 +105,8 @@ printf 'element O 1 1 1 1\natom A O 0 0\n' >few.krx
 "$cli" --quiet few.krx 2>err.txt
 check "line shown without its line end" grep -q "^kestrix: few.krx:2: too few arguments in this line: atom A O 0 0\$" err.txt
 
-# A batch goes on after a failure; the next description is found although
-# the job changed the current folder.
+# A batch goes on after a failure; the next description is found after
+# the first job made output folders.
 cp water.krx batch.krx
 "$cli" --quiet bad.krx batch.krx water.txt 2>err.txt
 check "batch: exit 1" test $? -eq 1

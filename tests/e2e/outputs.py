@@ -350,11 +350,12 @@ class Tests:
                     ini == b"[other]\nkey=1\n[poserinfo]\nposeraddr=%s\n" % c.path("poser2").encode(), repr(ini))
 
     def mkdir_race(self, c):
-        # Stopped when it found no Runtime folder (its first chdir), before
-        # it makes one; another run makes it meanwhile.
+        # It found no Runtime folder; another run makes it between that test
+        # and this run's mkdir, which therefore fails with EEXIST (stopped
+        # there while the other run's folder appears).
         shutil.rmtree(c.path("poser/Runtime"))
         cmd = self.poser(c)
-        p, pid = c.stopped(cmd, ["chdir:signal=STOP:when=1"])
+        p, pid = c.stopped(cmd, ["mkdir:error=EEXIST:signal=STOP:when=1"])
         os.mkdir(c.path("poser/Runtime"))
         rc, _, err = c.finish(p, pid)
         self.expect("a folder made meanwhile by another run is no failure", rc == 0, err)

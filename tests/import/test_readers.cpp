@@ -144,36 +144,6 @@ TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
     expectatom(m.atoms[0], 26, 1, 2, 3, 3);
 }
 
-TEST(Xyz, MalformedFilesNameTheLine)
-{
-    problem p;
-    inmolecule m;
-    std::string path = sample("malformed.xyz");
-    EXPECT_EQ(readinput(path, m, p), 0);
-    EXPECT_EQ(p.what, "malformed line");
-    EXPECT_EQ(p.detail, path + ":4: expected \"Element x y z\"");
-
-    p = refused(FORMAT_XYZ, "three\ncomment\n");
-    EXPECT_EQ(p.what, "malformed line");
-    EXPECT_EQ(p.detail, "t:1: the first line must give the atom count");
-    p = refused(FORMAT_XYZ, "3\ncomment\nO 0 0 0\nH 1 0 0\n");
-    EXPECT_EQ(p.detail, "t:5: the file ends after 2 of the 3 atoms its first line announces");
-    p = refused(FORMAT_XYZ, "1\n");
-    EXPECT_EQ(p.detail, "t:2: the file ends before the comment line");
-    p = refused(FORMAT_XYZ, "2\nc\nO 0 0 0\nH 1 0\n");
-    EXPECT_EQ(p.detail, "t:4: expected \"Element x y z\"");
-    p = refused(FORMAT_XYZ, "1\nc\nQq 0 0 0\n");
-    EXPECT_EQ(p.what, "unknown element");
-    EXPECT_EQ(p.detail, "t:3: \"Qq\"");
-    p = refused(FORMAT_XYZ, "1\nc\nO 0 0 2e9\n");
-    EXPECT_EQ(p.what, "coordinate out of range");
-    EXPECT_EQ(p.detail, "t:3");
-    p = refused(FORMAT_XYZ, "0\nc\n");
-    EXPECT_EQ(p.what, "no atoms");
-    p = refused(FORMAT_XYZ, "");
-    EXPECT_EQ(p.what, "no atoms");
-}
-
 TEST(Pdb, FirstModelFirstAltlocConectAndHetatm)
 {
     inmolecule m = readsample(sample("fragment.pdb"));
@@ -210,25 +180,6 @@ TEST(Pdb, ElementFromTheAtomNameWhenColumns77To78AreBlank)
         ASSERT_EQ(m.atoms.size(), 1u);
         EXPECT_EQ(m.atoms[0].element, numbers[i]) << records[i][1];
     }
-}
-
-TEST(Pdb, MalformedRecordsNameTheLine)
-{
-    problem p;
-    inmolecule m;
-    std::string path = sample("malformed.pdb");
-    EXPECT_EQ(readinput(path, m, p), 0);
-    EXPECT_EQ(p.what, "malformed line");
-    EXPECT_EQ(p.detail, path + ":3: coordinates must be numbers in columns 31-54");
-
-    p = refused(FORMAT_PDB, "REMARK\nATOM      1  CA  ALA A   1       0.000   0.000\n");
-    EXPECT_EQ(p.detail, "t:2: the record ends before its coordinates (columns 31-54)");
-    p = refused(FORMAT_PDB,
-                "ATOM      1 ZZ   ALA A   1       0.000   0.000   0.000  1.00  0.00          QQ\n");
-    EXPECT_EQ(p.what, "unknown element");
-    EXPECT_EQ(p.detail, "t:1: no element in columns 77-78 or in the atom name \"ZZ  \"");
-    p = refused(FORMAT_PDB, "HEADER\nEND\nATOM      1  CA  ALA A   1       0.000   0.000   0.000\n");
-    EXPECT_EQ(p.what, "no atoms");
 }
 
 TEST(Mol, BenzeneWithItsBondBlock)
@@ -292,39 +243,73 @@ TEST(Mol, V3000WithContinuationLines)
     EXPECT_EQ(m.perceive, 0);
 }
 
-TEST(Mol, MalformedRecordsNameTheLine)
-{
-    problem p;
-    inmolecule m;
-    std::string path = sample("malformed.mol");
-    EXPECT_EQ(readinput(path, m, p), 0);
-    EXPECT_EQ(p.what, "malformed line");
-    EXPECT_EQ(p.detail, path + ":7: a bond must join two different atoms numbered 1 to 2");
+struct refusal {
+    inputformat format;
+    std::string text;
+    const char *what;   // null: as the row before
+    const char *detail; // null: not checked
+};
 
-    p = refused(FORMAT_MOL, "a\nb\n");
-    EXPECT_EQ(p.detail, "t:3: the file ends before the counts line (line 4)");
-    p = refused(FORMAT_MOL, "a\n\n\ncounts\n");
-    EXPECT_EQ(p.detail, "t:4: the counts line must give the atom and bond counts");
-    p = refused(FORMAT_MOL, "a\n\n\n  2  0\n    0.0000    0.0000    0.0000 C   0\n");
-    EXPECT_EQ(p.detail, "t:6: the file ends after 1 of the 2 atoms the counts line announces");
-    p = refused(FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    0.0000    0.0000 Qq  0\n");
-    EXPECT_EQ(p.what, "unknown element");
-    EXPECT_EQ(p.detail, "t:5: \"Qq\" is no element symbol");
-    p = refused(FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    zero    0.0000 C   0\n");
-    EXPECT_EQ(p.detail, "t:5: expected an atom line \"x y z symbol ...\"");
-    p = refused(FORMAT_MOL,
-                "a\n\n\n  2  1\n    0.0000    0.0000    0.0000 C   0\n"
-                "    1.0000    0.0000    0.0000 C   0\n  1  1  1\n");
-    EXPECT_EQ(p.detail, "t:7: a bond must join two different atoms numbered 1 to 2");
-    p = refused(FORMAT_MOL,
-                "a\n\n\n  0  0  0     0  0            999 V3000\n"
-                "M  V30 BEGIN CTAB\nM  V30 COUNTS 2 0 0 0 0\nM  V30 BEGIN ATOM\n"
-                "M  V30 1 C 0 0 0 0\nM  V30 END ATOM\nM  V30 END CTAB\nM  END\n");
-    EXPECT_EQ(p.what, "malformed file");
-    EXPECT_EQ(p.detail, "t: COUNTS announces 2 atoms and 0 bonds, the blocks hold 1 and 0");
-    p = refused(FORMAT_MOL,
-                "a\n\n\n  0  0  0     0  0            999 V3000\n"
-                "M  V30 BEGIN CTAB\nM  V30 COUNTS 1 0 0 0 0\nM  V30 BEGIN ATOM\n"
-                "M  V30 1 C 0 0 -\n");
-    EXPECT_EQ(p.detail, "t:9: a continued \"M  V30\" line must follow");
+// What each reader refuses, and the line it names ("t" is the name the
+// text is read under). The samples are read from files, by their path.
+TEST(Readers, MalformedTextsNameTheLine)
+{
+    const char *sdf3000 = "a\n\n\n  0  0  0     0  0            999 V3000\nM  V30 BEGIN CTAB\n";
+    const std::vector<refusal> rows = {
+        {FORMAT_XYZ, "three\ncomment\n", "malformed line", "t:1: the first line must give the atom count"},
+        {FORMAT_XYZ, "3\ncomment\nO 0 0 0\nH 1 0 0\n", nullptr,
+         "t:5: the file ends after 2 of the 3 atoms its first line announces"},
+        {FORMAT_XYZ, "1\n", nullptr, "t:2: the file ends before the comment line"},
+        {FORMAT_XYZ, "2\nc\nO 0 0 0\nH 1 0\n", nullptr, "t:4: expected \"Element x y z\""},
+        {FORMAT_XYZ, "1\nc\nQq 0 0 0\n", "unknown element", "t:3: \"Qq\""},
+        {FORMAT_XYZ, "1\nc\nO 0 0 2e9\n", "coordinate out of range", "t:3"},
+        {FORMAT_XYZ, "0\nc\n", "no atoms", nullptr},
+        {FORMAT_XYZ, "", "no atoms", nullptr},
+        {FORMAT_PDB, "REMARK\nATOM      1  CA  ALA A   1       0.000   0.000\n", "malformed line",
+         "t:2: the record ends before its coordinates (columns 31-54)"},
+        {FORMAT_PDB, "ATOM      1 ZZ   ALA A   1       0.000   0.000   0.000  1.00  0.00          QQ\n",
+         "unknown element", "t:1: no element in columns 77-78 or in the atom name \"ZZ  \""},
+        {FORMAT_PDB, "HEADER\nEND\nATOM      1  CA  ALA A   1       0.000   0.000   0.000\n", "no atoms",
+         nullptr},
+        {FORMAT_MOL, "a\nb\n", "malformed line", "t:3: the file ends before the counts line (line 4)"},
+        {FORMAT_MOL, "a\n\n\ncounts\n", nullptr, "t:4: the counts line must give the atom and bond counts"},
+        {FORMAT_MOL, "a\n\n\n  2  0\n    0.0000    0.0000    0.0000 C   0\n", nullptr,
+         "t:6: the file ends after 1 of the 2 atoms the counts line announces"},
+        {FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    0.0000    0.0000 Qq  0\n", "unknown element",
+         "t:5: \"Qq\" is no element symbol"},
+        {FORMAT_MOL, "a\n\n\n  1  0\n    0.0000    zero    0.0000 C   0\n", "malformed line",
+         "t:5: expected an atom line \"x y z symbol ...\""},
+        {FORMAT_MOL,
+         "a\n\n\n  2  1\n    0.0000    0.0000    0.0000 C   0\n    1.0000    0.0000    0.0000 C   0\n  1  1  "
+         "1\n",
+         nullptr, "t:7: a bond must join two different atoms numbered 1 to 2"},
+        {FORMAT_MOL,
+         std::string(sdf3000) + "M  V30 COUNTS 2 0 0 0 0\nM  V30 BEGIN ATOM\nM  V30 1 C 0 0 0 0\nM  V30 END "
+                                "ATOM\nM  V30 END CTAB\nM  END\n",
+         "malformed file", "t: COUNTS announces 2 atoms and 0 bonds, the blocks hold 1 and 0"},
+        {FORMAT_MOL, std::string(sdf3000) + "M  V30 COUNTS 1 0 0 0 0\nM  V30 BEGIN ATOM\nM  V30 1 C 0 0 -\n",
+         "malformed line", "t:9: a continued \"M  V30\" line must follow"},
+    };
+    std::string what;
+    for (const refusal &r : rows) {
+        problem p = refused(r.format, r.text);
+        what = r.what ? r.what : what;
+        EXPECT_EQ(p.what, what) << r.text;
+        if (r.detail) {
+            EXPECT_EQ(p.detail, r.detail) << r.text;
+        }
+    }
+    const std::pair<const char *, const char *> samples[] = {
+        {"malformed.xyz", ":4: expected \"Element x y z\""},
+        {"malformed.pdb", ":3: coordinates must be numbers in columns 31-54"},
+        {"malformed.mol", ":7: a bond must join two different atoms numbered 1 to 2"},
+    };
+    for (const auto &s : samples) {
+        problem p;
+        inmolecule m;
+        std::string path = sample(s.first);
+        EXPECT_EQ(readinput(path, m, p), 0);
+        EXPECT_EQ(p.what, "malformed line");
+        EXPECT_EQ(p.detail, path + s.second);
+    }
 }

@@ -52,7 +52,13 @@ protected:
 TEST_F(Job, ConvertsWithEveryDialogAndMessage)
 {
     answer();
+    char before[4096], after[4096];
+    ASSERT_EQ(currentdir(before, sizeof before), 1);
     ASSERT_EQ(readKRX(krx.c_str(), W), 1);
+    // The output folders are tested, not entered: relative paths the user
+    // gives later still mean what they meant.
+    ASSERT_EQ(currentdir(after, sizeof after), 1);
+    EXPECT_STREQ(after, before);
     EXPECT_EQ(readfile(molecules + "/water.cr2"), readfile(testdata("golden/water.cr2")));
     EXPECT_EQ(readfile(kestrix + "/water.obj"), readfile(testdata("golden/water.obj")));
     EXPECT_EQ(listfolder(molecules), std::vector<std::string>{"water.cr2"}); // no temporary file left
