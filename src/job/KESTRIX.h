@@ -7,7 +7,7 @@
 #include "job/ui.h"
 #include "base/paths.h"
 
-extern char rootdir[PATHSIZE];   // the current folder at start-up; kestrix.ini lives there
+extern char rootdir[PATHSIZE];   // the current folder at start-up; the desktop's kestrix.ini lives there
 extern char posername[PATHSIZE]; // the confirmed Poser installation folder
 
 struct chooser;
