@@ -17,9 +17,7 @@
 #include "model/reader.h"
 #include "writers/poser/poser.h"
 
-void messagebox(window, const char *, const char *, unsigned) {}
-void filewarning(window, const char *, const char *, const char *) {}
-void consolewarning(const char *, const char *) {}
+void showproblem(window, const problem &) {}
 int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
 
 namespace {

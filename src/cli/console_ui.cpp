@@ -1,11 +1,12 @@
-// Message boxes become lines on the standard streams ("kestrix: CAPTION:
-// TEXT"), and each choice of the Poser job is answered from the command line.
+// Problems and reports become lines on the standard streams ("kestrix:
+// CAPTION: TEXT"), and each choice of the Poser job is answered from the command line.
 #include "cli/console_ui.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "base/messages.h"
 #include "base/paths.h"
 #include "base/printable.h"
 #include "base/suffix.h"
@@ -16,13 +17,17 @@
 namespace {
 
 bool quietly = false;
+std::string current, currentgiven; // the description being converted
+int problems = 0;
+
+void warn(const std::string &what, const std::string &detail) { showproblem(nullptr, warning(what, detail)); }
 
 // Fills the dialog's 256-character buffer; a path that does not fit is
 // refused, as the dialog would refuse it.
 int answer(char *file, const std::string &path)
 {
     if (path.size() >= PATHSIZE) {
-        std::fprintf(stderr, "kestrix: this path is too long: %s\n", printable(path).c_str());
+        warn("this path is too long", path);
         return 0;
     }
     std::memcpy(file, path.c_str(), path.size() + 1);
@@ -43,14 +48,31 @@ std::string defaultname(const std::string &description, const char *suffix)
     return name;
 }
 
-void printlines(FILE *out, const char *caption, const char *text)
+// "FILE:LINE: " for a problem found in a description (the path as the user
+// gave it), "FILE: " for any other failure of a description's conversion,
+// so that the failure names it; "" for the rest.
+std::string location(const problem &p)
+{
+    std::string where;
+    if (!p.file.empty())
+        where = p.file == current ? currentgiven : p.file;
+    else if (!current.empty() && (p.type & KMB_ICONWARNING))
+        where = currentgiven;
+    if (where.empty())
+        return where;
+    if (p.line > 0)
+        where += ":" + std::to_string(p.line);
+    return printable(where) + ": ";
+}
+
+void printlines(FILE *out, const std::string &where, const char *caption, const char *text)
 {
     std::string t = text;
     while (!t.empty() && t.back() == '\n')
         t.pop_back();
     // One write per message: standard error is unbuffered, and a description
     // can draw a warning for every 254-character piece of a huge line.
-    std::string msg = std::string("kestrix: ") + caption + ": ";
+    std::string msg = "kestrix: " + where + caption + ": ";
     for (char c : printable(t, true)) {
         msg += c;
         if (c == '\n')
@@ -63,18 +85,22 @@ void printlines(FILE *out, const char *caption, const char *text)
 
 } // namespace
 
-int optionchooser::poserfolder(char *file, const char *remembered)
+int optionchooser::poserfolder(char *file, const char *known)
 {
+    remembered = known;
     std::string folder = opts.poser.empty() ? remembered : opts.poser;
-    if (folder.empty())
-        return 0;
+    if (folder.empty()) {
+        warn("I don't know where Poser is installed",
+             "give its folder with --poser DIR; it is then remembered in " + settings);
+        return -1;
+    }
     // The desktop dialog only returns existing files.
     if (!pathexists(folder.c_str())) {
-        std::fprintf(stderr, "kestrix: there is no folder %s\n", printable(folder).c_str());
-        return 0;
+        warn("there is no folder", folder);
+        return -1;
     }
     // The job takes the folder that holds the chosen file.
-    return answer(file, folder + static_cast<char>(PATHSEP));
+    return answer(file, folder + static_cast<char>(PATHSEP)) ? 1 : -1;
 }
 
 int optionchooser::cr2file(char *file, const char *folder, int *replace)
@@ -108,8 +134,7 @@ int optionchooser::outputname(char *file, const char *folder, const std::string 
     // A file an earlier description of this run wrote is a clash, which the
     // job names, with or without --force.
     if (!opts.force && pathexists(target) && !claimedoutput(target)) {
-        std::fprintf(stderr, "kestrix: %s exists already (use --force to replace it)\n",
-                     printable(target).c_str());
+        warn(MSG_EXISTS, target);
         return 0;
     }
     return 1;
@@ -128,28 +153,32 @@ chooser optionchooser::choices()
         [](void *self, char *file, const char *folder, int *replace) {
             return static_cast<optionchooser *>(self)->objfile(file, folder, replace);
         },
+        settings.c_str(),
+        0, // the console remembers the folder after a success only
     };
 }
 
 void consolequiet(bool quiet) { quietly = quiet; }
 
-void messagebox(window, const char *text, const char *caption, unsigned type)
+void consoledescription(const std::string &path, const std::string &given)
 {
-    // Failures go to standard error; reports and confirmations to standard
-    // output, unless --quiet.
-    if (type & KMB_ICONWARNING) {
-        printlines(stderr, caption, text);
-    } else if (!quietly) {
-        printlines(stdout, caption, text);
-    }
+    current = path;
+    currentgiven = given;
 }
 
-void consolewarning(const char *text, const char *caption) { printlines(stderr, caption, text); }
+int consoleproblems() { return problems; }
 
-void filewarning(window owner, const char *path, const char *caption, const char *reason)
+void showproblem(window, const problem &p)
 {
-    std::string text = path;
-    if (reason && reason[0])
-        text = text + " (" + reason + ")";
-    messagebox(owner, text.c_str(), caption, KMB_ICONWARNING);
+    std::string text = p.detail;
+    if (!p.reason.empty())
+        text = text + " (" + p.reason + ")";
+    // Failures and warnings go to standard error; reports and
+    // confirmations to standard output, unless --quiet.
+    if (p.type & KMB_ICONWARNING) {
+        problems++;
+        printlines(stderr, location(p), p.what.c_str(), text.c_str());
+    } else if (!quietly) {
+        printlines(stdout, location(p), p.what.c_str(), text.c_str());
+    }
 }

@@ -17,28 +17,42 @@
 #include "base/version.h"
 #include "job/glbjob.h"
 #include "job/ui.h"
+#include "platform/folders.h"
 #include "platform/outfile.h"
+#include "platform/profile.h"
 #include "platform/standard.h"
 
 namespace {
+
+#ifdef _WIN32
+#define SETTINGSHINT "%APPDATA%\\kestrix\\kestrix.ini"
+#else
+#define SETTINGSHINT "$XDG_CONFIG_HOME/kestrix/kestrix.ini or ~/.config/kestrix/kestrix.ini"
+#endif
 
 const char HELP[] =
     "Converts molecule descriptions (.krx) into a Poser figure: an OBJ mesh in\n"
     "POSER/kestrix and a CR2 figure file in POSER/Runtime/Libraries/character/Molecules.\n"
     "\n"
-    "  --poser DIR   the Poser installation folder (remembered in kestrix.ini in\n"
-    "                the current folder for the next run)\n"
+    "  --poser DIR   the Poser installation folder (remembered for the next run in\n"
+    "                kestrix.ini: the one in the current folder when there is one,\n"
+    "                else " SETTINGSHINT
+    ")\n"
     "  --cr2 FILE    the figure file (default: the description's name, .cr2)\n"
     "  --obj FILE    the mesh file (default: the description's name, .obj)\n"
     "                a bare name goes into its default folder\n"
     "  --glb         write a glTF 2.0 figure (.glb) beside each description instead\n"
     "                (no Poser folder needed)\n"
     "  -o FILE       the .glb file, with --glb and one description\n"
+    "  --check       read the descriptions and report what is wrong or doubtful in\n"
+    "                them; write nothing\n"
     "  --force       replace existing output files\n"
-    "  --quiet       print only failures\n"
+    "  --quiet       print only failures and warnings\n"
     "  --help, --version\n"
     "\n"
-    "Exit status: 0 every conversion succeeded, 1 one failed, 2 bad usage.\n";
+    "Messages about a description name it and the line: FILE:LINE: WHAT: DETAIL.\n"
+    "Exit status: 0 every conversion succeeded (--check: nothing to report), 1 one\n"
+    "failed (--check: something reported), 2 bad usage.\n";
 
 bool krxsuffix(const std::string &path) { return endsnocase(path.c_str(), ".krx"); }
 
@@ -60,6 +74,78 @@ bool notafile(const std::string &path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+// A description the programs refuse before reading it: a wrong suffix, a
+// path too long, no plain file. Reported; true when refused.
+bool refused(const std::string &path)
+{
+    if (!krxsuffix(path)) {
+        showproblem(nullptr, warning(MSG_BADSUFFIX, path));
+        return true;
+    }
+    if (path.size() >= PATHSIZE || notafile(path)) {
+        showproblem(nullptr,
+                    filefault(MSG_CANTOPEN, path,
+                              path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file"));
+        return true;
+    }
+    return false;
+}
+
+// The settings file: kestrix.ini in the start-up folder when there is one
+// (set-ups that keep it there go on working, and it is the one updated),
+// else the one in the user's configuration folder, else the start-up
+// folder's all the same.
+std::string settingsfile()
+{
+    std::string here = std::string(rootdir) + static_cast<char>(PATHSEP) + "kestrix.ini";
+    char user[4096];
+    if (pathexists(here.c_str()) || !usersettings(user, sizeof user))
+        return here;
+    return user;
+}
+
+// Remembers the confirmed Poser folder after a successful conversion, when
+// it is not the one remembered already. A file that cannot be written is
+// named once; later conversions of the run do not try again.
+void remember(const optionchooser &answers)
+{
+    static bool failed = false;
+    if (failed || answers.remembered == posername)
+        return;
+    const char *why = nullptr;
+    const char *ini = answers.settings.c_str();
+    if (!makeparents(ini))
+        why = lastsystemreason();
+    else if (writeprofile("poserinfo", "poseraddr", posername, ini, &why))
+        return;
+    failed = true;
+    showproblem(nullptr, filefault(MSG_CANTREMEMBER, ini, why));
+}
+
+// One description through the Poser job, the glTF job or the check; 1 when
+// it converted (--check: read without a problem).
+int one(const cliopts &opts, const std::string &path, const std::string &given, const std::string &settings)
+{
+    if (refused(path))
+        return 0;
+    consoledescription(path, given);
+    int before = consoleproblems(), s;
+    if (opts.check) {
+        s = checkKRX(path.c_str()) && consoleproblems() == before;
+    } else if (opts.glb) {
+        s = glbconvert(opts, path);
+    } else {
+        optionchooser answers(opts, path, settings);
+        chooser choices = answers.choices();
+        s = readKRX(path.c_str(), nullptr, choices);
+        consoledescription("", "");
+        if (s)
+            remember(answers);
+    }
+    consoledescription("", "");
+    return s;
 }
 
 } // namespace
@@ -91,27 +177,22 @@ int main(int argc, char **argv)
         return 1;
     }
     consolequiet(opts.quiet);
+    // Only a Poser conversion looks at the settings.
+    std::string settings = opts.glb || opts.check ? std::string() : settingsfile();
     // Two descriptions of this run may not write one file.
     beginbatch();
-    int status = 0;
-    for (const std::string &path : opts.files) {
-        if (!krxsuffix(path)) {
-            messagebox(nullptr, path.c_str(), MSG_BADSUFFIX, KMB_EXCLAMATION);
-            status = 1;
-            continue;
-        }
-        if (path.size() >= PATHSIZE || notafile(path)) {
-            filewarning(nullptr, path.c_str(), MSG_CANTOPEN,
-                        path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file");
-            status = 1;
-            continue;
-        }
-        optionchooser answers(opts, path);
-        chooser choices = answers.choices();
-        if (opts.glb ? !glbconvert(opts, path) : !readKRX(path.c_str(), nullptr, choices)) {
-            messagebox(nullptr, path.c_str(), MSG_DIDNTWORK, KMB_EXCLAMATION);
-            status = 1;
-        }
+    int done = 0, failed = 0;
+    for (size_t i = 0; i < opts.files.size(); i++) {
+        if (one(opts, opts.files[i], opts.given[i], settings))
+            done++;
+        else
+            failed++;
     }
-    return status;
+    if (opts.files.size() > 1 && !opts.quiet) {
+        if (opts.check)
+            std::printf("kestrix: %d read without a problem, %d with problems\n", done, failed);
+        else
+            std::printf("kestrix: %d converted, %d failed\n", done, failed);
+    }
+    return failed ? 1 : 0;
 }

@@ -6,7 +6,8 @@
 
 const char USAGE[] =
     "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
-    "       kestrix-cli --glb [-o FILE.glb] [--force] [--quiet] DESCRIPTION.krx...\n";
+    "       kestrix-cli --glb [-o FILE.glb] [--force] [--quiet] DESCRIPTION.krx...\n"
+    "       kestrix-cli --check DESCRIPTION.krx...\n";
 
 namespace {
 
@@ -92,6 +93,7 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
             if (!absolute(arg, &path))
                 *err = std::string("path too long: ") + arg;
             opts->files.push_back(path);
+            opts->given.push_back(arg);
         } else if (std::strcmp(arg, "--") == 0) {
             endofoptions = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -104,6 +106,8 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
             opts->quiet = true;
         } else if (std::strcmp(arg, "--glb") == 0) {
             opts->glb = true;
+        } else if (std::strcmp(arg, "--check") == 0) {
+            opts->check = true;
         } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
                    valueof("--cr2", argc, argv, &i, &cr2, err) ||
                    valueof("--obj", argc, argv, &i, &obj, err) || valueof("-o", argc, argv, &i, &out, err)) {
@@ -117,6 +121,11 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         return 1;
     if (opts->files.empty()) {
         *err = "no description given";
+        return 0;
+    }
+    if (opts->check &&
+        (opts->glb || opts->force || !poser.empty() || !cr2.empty() || !obj.empty() || !out.empty())) {
+        *err = "--check writes nothing: --glb, -o, --poser, --cr2, --obj and --force do not go with it";
         return 0;
     }
     if (!glboptions(opts, poser, cr2, obj, out, err))

@@ -10,6 +10,8 @@ struct cliopts {
     bool force = false, quiet = false;
     bool help = false, version = false;
     std::vector<std::string> files; // descriptions, absolute
+    std::vector<std::string> given; // the same, as the user gave them (for messages)
+    bool check = false;             // --check: read and report only, write nothing
     bool glb = false;               // --glb: write the glTF figure instead of the Poser files
     std::string out;                // -o: the glTF file of the one description, absolute
 };

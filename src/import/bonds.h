@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "molecule.h"
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "molecule.h"
-#include "problem.h"
+#include "base/problem.h"
 #include "tree.h"
 
 namespace importer {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

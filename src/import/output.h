@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "molecule.h"
-#include "problem.h"
+#include "base/problem.h"
 #include "select.h"
 #include "source.h"
 

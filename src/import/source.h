@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

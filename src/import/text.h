@@ -7,7 +7,7 @@
 
 #include "base/trim.h"
 #include "elements.h"
-#include "problem.h"
+#include "base/problem.h"
 
 namespace importer {
 

@@ -26,7 +26,14 @@ const char CANTWRITE[] = MSG_CANTWRITE;
 
 void warn(window owner, const char *text, const char *caption)
 {
-    messagebox(owner, text, caption, KMB_ICONWARNING);
+    problem p = warning(caption, text);
+    p.owned = owner != nullptr;
+    showproblem(owner, p);
+}
+
+void filewarning(const char *path, const char *caption, const char *reason)
+{
+    showproblem(nullptr, filefault(caption, path, reason));
 }
 
 // Makes sure each folder of the chain exists below root, one level at a time;
@@ -39,8 +46,7 @@ int makechain(char *folder, size_t size, const char *root, const char *const *na
         size_t len = std::strlen(folder);
         std::snprintf(folder + len, size - len, "%c%s", PATHSEP, names[i]);
         if (!isfolder(folder) && !makedir(folder)) {
-            filewarning(nullptr, folder, "this folder does not exist and I can't create it",
-                        lastsystemreason());
+            filewarning(folder, "this folder does not exist and I can't create it", lastsystemreason());
             return 0;
         }
     }
@@ -54,8 +60,10 @@ int findposer(window w, chooser &choose, const char *settings)
 {
     char remembered[PATHSIZE];
     getprofile("poserinfo", "poseraddr", "", remembered, sizeof remembered, settings);
-    if (!choose.poserfolder(choose.self, posername, remembered)) {
-        warn(w, "I need this information to be able to run.", "Exiting");
+    int chosen = choose.poserfolder(choose.self, posername, remembered);
+    if (chosen <= 0) {
+        if (chosen == 0)
+            warn(w, "I need this information to be able to run.", "Exiting");
         return 0;
     }
     char *sep = nullptr;
@@ -69,12 +77,12 @@ int findposer(window w, chooser &choose, const char *settings)
         return 0;
     }
     *sep = '\0';
-    messagebox(nullptr, posername, "You say that your Poser installation is at", KMB_OK);
+    showproblem(nullptr, report("You say that your Poser installation is at", posername));
     // A settings file that cannot be rewritten is left as it is; the
     // conversion goes on, it only does not remember the folder.
     const char *why = nullptr;
-    if (!writeprofile("poserinfo", "poseraddr", posername, settings, &why))
-        filewarning(nullptr, settings, "I can't remember the Poser folder in this file", why);
+    if (choose.saveatonce && !writeprofile("poserinfo", "poseraddr", posername, settings, &why))
+        filewarning(settings, MSG_CANTREMEMBER, why);
     return 1;
 }
 
@@ -91,15 +99,15 @@ int prepareoutput(chooser &choose, outputchoice which, const char *description, 
         return 0;
     // A name with no room for its suffix cannot be written as chosen.
     if (!addsuffix(name, PATHSIZE, suffix)) {
-        filewarning(nullptr, name, CANTOPEN, errnoreason(ENAMETOOLONG));
+        filewarning(name, CANTOPEN, errnoreason(ENAMETOOLONG));
         return 0;
     }
     if (samefile(name, description)) {
-        filewarning(nullptr, name, CANTOPEN, "it is the description itself");
+        filewarning(name, CANTOPEN, "it is the description itself");
         return 0;
     }
     if (!openout(out, name, replace ? OUT_REPLACE : 0)) {
-        filewarning(nullptr, name, CANTOPEN, outreason(out));
+        filewarning(name, CANTOPEN, outreason(out));
         return 0;
     }
     return 1;
@@ -139,7 +147,7 @@ int finish(outfile *out, int s)
     if (!out->stream)
         return s;
     if (!closeout(out) && s) {
-        filewarning(nullptr, out->target, CANTWRITE, outreason(out));
+        filewarning(out->target, CANTWRITE, outreason(out));
         return 0;
     }
     return s;
@@ -148,6 +156,24 @@ int finish(outfile *out, int s)
 } // namespace
 
 int startup() { return currentdir(rootdir, sizeof rootdir); }
+
+int checkKRX(const char *path)
+{
+    FILE *KRX = std::fopen(path, "rb");
+    if (!KRX) {
+        filewarning(path, CANTOPEN, errnoreason(errno));
+        return 0;
+    }
+    int s = loaddescription(KRX, path);
+    std::fclose(KRX);
+    if (s && readxyz) {
+        if (const char *bad = firstnotfinite()) {
+            warn(nullptr, bad, MSG_OUTOFRANGE);
+            return 0;
+        }
+    }
+    return s;
+}
 
 void resetjob()
 {
@@ -161,14 +187,17 @@ int readKRX(const char *path, window w, chooser &choose)
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
     outfile CR2 = {}, OBJ = {};
-    char settings[300], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
+    char settings[4096], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
 
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
-        filewarning(nullptr, path, CANTOPEN, errnoreason(errno));
+        filewarning(path, CANTOPEN, errnoreason(errno));
         s = 0;
     }
-    std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
+    if (choose.settings)
+        std::snprintf(settings, sizeof settings, "%s", choose.settings);
+    else
+        std::snprintf(settings, sizeof settings, "%s%ckestrix.ini", rootdir, PATHSEP);
     s = s && findposer(w, choose, settings);
     s = s && makechain(folder, sizeof folder, posername, CR2CHAIN, 4);
     s = s && prepareoutput(choose, choose.cr2file, path, &CR2, cr2file, folder, ".cr2");
@@ -184,7 +213,7 @@ int readKRX(const char *path, window w, chooser &choose)
     // file under the chosen names is untouched.
     const outfile *failed = nullptr;
     if (s && !commitpair(&OBJ, &CR2, &failed)) {
-        filewarning(nullptr, failed->target, CANTWRITE, outreason(failed));
+        filewarning(failed->target, CANTWRITE, outreason(failed));
         s = 0;
     }
     if (!s) {
@@ -192,8 +221,8 @@ int readKRX(const char *path, window w, chooser &choose)
         discardout(&OBJ);
         return 0;
     }
-    char report[600];
-    std::snprintf(report, sizeof report, "%s\n%s", objfile, cr2file);
-    messagebox(nullptr, report, "I have written to the .OBJ file and the .CR2 file", KMB_OK);
+    char written[600];
+    std::snprintf(written, sizeof written, "%s\n%s", objfile, cr2file);
+    showproblem(nullptr, report("I have written to the .OBJ file and the .CR2 file", written));
     return 1;
 }

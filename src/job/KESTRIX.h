@@ -7,7 +7,7 @@
 #include "job/ui.h"
 #include "base/paths.h"
 
-extern char rootdir[PATHSIZE];   // the current folder at start-up; kestrix.ini lives there
+extern char rootdir[PATHSIZE];   // the current folder at start-up; the desktop's kestrix.ini lives there
 extern char posername[PATHSIZE]; // the confirmed Poser installation folder
 
 struct chooser;
@@ -20,6 +20,10 @@ struct chooser;
 // reported to the user).
 int readKRX(const char *path, window w);
 int readKRX(const char *path, window w, chooser &choose);
+
+// Reads the description at path as a conversion would, with every message
+// on the way, and writes nothing. Returns 1 when it would convert.
+int checkKRX(const char *path);
 
 // Puts the molecule model and the reader back to their state at program start.
 void resetjob();

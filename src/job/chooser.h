@@ -14,13 +14,21 @@
 struct chooser {
     void *self;
     // Any file in the Poser root (the job keeps the folder that holds it);
-    // remembered is the folder kestrix.ini names, "" for none. 0: no choice.
+    // remembered is the folder the settings file names, "" for none. 0: no
+    // choice (the job says it needs one); -1: no choice, and the chooser
+    // has said why already.
     int (*poserfolder)(void *self, char *file, const char *remembered);
     // The CR2 or OBJ file, offered in folder; the job adds the suffix when
     // it is missing. *replace says whether a file that stands under the name
     // may be replaced (the user has agreed, or --force). 0: no choice.
     int (*cr2file)(void *self, char *file, const char *folder, int *replace);
     int (*objfile)(void *self, char *file, const char *folder, int *replace);
+    // The settings file that remembers the Poser folder; null: kestrix.ini
+    // in the start-up folder (rootdir). With saveatonce the job writes the
+    // confirmed folder into it at once, as the desktop program always has;
+    // without, whoever runs the job writes it after a success.
+    const char *settings;
+    int saveatonce;
 };
 
 // The desktop's choices: one dialog each, owned by w, through GetFileName.

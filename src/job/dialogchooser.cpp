@@ -31,7 +31,7 @@ int objdialog(void *w, char *file, const char *folder, int *replace)
 
 } // namespace
 
-chooser dialogchooser(window w) { return chooser{w, poserdialog, cr2dialog, objdialog}; }
+chooser dialogchooser(window w) { return chooser{w, poserdialog, cr2dialog, objdialog, nullptr, 1}; }
 
 int readKRX(const char *path, window w)
 {

@@ -20,10 +20,15 @@ namespace {
 
 const char CANTOPEN[] = MSG_CANTOPEN;
 const char CANTWRITE[] = MSG_CANTWRITE;
-const char EXISTS[] = "this file exists already (use --force to replace it)";
+const char EXISTS[] = MSG_EXISTS;
 const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
-void warn(const char *text, const char *caption) { messagebox(nullptr, text, caption, KMB_ICONWARNING); }
+void warn(const char *text, const char *caption) { showproblem(nullptr, warning(caption, text)); }
+
+void filewarning(const char *path, const char *caption, const char *reason)
+{
+    showproblem(nullptr, filefault(caption, path, reason));
+}
 
 // Reads the description into the model, derives the bond angles as the
 // Poser conversion does, and builds the figure; 1 when there is one to write.
@@ -47,12 +52,12 @@ int writefigure(const glbfigure &figure, const char *outpath, int force)
         if (out.error == OUT_EXISTS)
             warn(outpath, EXISTS);
         else
-            filewarning(nullptr, outpath, CANTOPEN, outreason(&out));
+            filewarning(outpath, CANTOPEN, outreason(&out));
         return 0;
     }
     if (!binarystream(out.stream)) {
         discardout(&out);
-        filewarning(nullptr, outpath, CANTOPEN, "the stream cannot be made binary");
+        filewarning(outpath, CANTOPEN, "the stream cannot be made binary");
         return 0;
     }
     writeGLBfigure(out.stream, figure, Name, GENERATOR);
@@ -63,7 +68,7 @@ int writefigure(const glbfigure &figure, const char *outpath, int force)
         if (out.error == OUT_EXISTS)
             warn(outpath, EXISTS);
         else
-            filewarning(nullptr, outpath, CANTWRITE, outreason(&out));
+            filewarning(outpath, CANTWRITE, outreason(&out));
         discardout(&out);
         return 0;
     }
@@ -81,7 +86,7 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
 {
     FILE *KRX = std::fopen(krxpath, "rb");
     if (!KRX) {
-        filewarning(nullptr, krxpath, CANTOPEN, errnoreason(errno));
+        filewarning(krxpath, CANTOPEN, errnoreason(errno));
         return 0;
     }
     outfile probe;
@@ -92,7 +97,7 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
         refused = "it is the description itself";
     if (refused) {
         std::fclose(KRX);
-        filewarning(nullptr, outpath, CANTOPEN, refused);
+        filewarning(outpath, CANTOPEN, refused);
         return 0;
     }
     if (!force && pathexists(outpath)) {
@@ -105,6 +110,6 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
     std::fclose(KRX);
     if (!s || !writefigure(figure, outpath, force))
         return 0;
-    messagebox(nullptr, outpath, "I have written to the .glb file", KMB_OK);
+    showproblem(nullptr, report("I have written to the .glb file", outpath));
     return 1;
 }

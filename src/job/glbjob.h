@@ -1,6 +1,6 @@
 // One conversion to the glTF figure: a description in, one .glb file out.
 // No Poser folder, settings file or dialog is involved; every problem is
-// reported through messagebox, as in the Poser conversion.
+// reported through showproblem, as in the Poser conversion.
 #pragma once
 
 #include <cstddef>

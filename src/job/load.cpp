@@ -9,11 +9,13 @@
 int loaddescription(FILE *KRX, const char *path)
 {
     resetjob();
-    // The reader's notices belong to no window, as the job's own messages.
-    if (!readmolecule(KRX, path, shownotice, nullptr))
+    // The reader's problems belong to no window, as the job's own messages.
+    if (!readmolecule(KRX, path, tellui, nullptr))
         return 0;
     if (natoms == 0) {
-        messagebox(nullptr, path, MSG_NOATOMS, KMB_ICONWARNING);
+        problem p = warning(MSG_NOATOMS, path);
+        p.file = path;
+        showproblem(nullptr, p);
         return 0;
     }
     if (readxyz)

@@ -1,36 +1,22 @@
-// What the conversion job and the reader need from the user interface: message
-// boxes and the one routine behind every open and save dialog. The desktop
+// What the conversion jobs need from the user interface: a way to show
+// problems and reports, and the one routine behind every open and save dialog. The desktop
 // program implements these with the real Win32 calls, the console front end
 // with standard streams and its options, the tests with a scripted layer.
 #pragma once
 
-#include "base/notice.h"
+#include "base/problem.h"
 
 typedef void *window; // the main window (an HWND on Windows); null for none
 
-// Shows text under caption and returns when the user has dismissed it.
-void messagebox(window owner, const char *text, const char *caption, unsigned type);
+// Shows p and returns when the user has dismissed it: the desktop program
+// as a message box (over owner when p.owned, caption p.what, text
+// p.detail, type p.type; nothing for a console-only warning), the console
+// as a line naming the description and its line.
+void showproblem(window owner, const problem &p);
 
-// A warning that only a console shows: the desktop program ignores it,
-// so it must concern nothing the conversion depends on.
-void consolewarning(const char *text, const char *caption);
-
-// Shows a notice of a lower layer; to is the window that owns it when the
-// notice is owned. A noticesink for those layers.
-inline void shownotice(void *to, const notice &n)
-{
-    if (n.type & KMB_CONSOLEONLY) {
-        consolewarning(n.text, n.caption);
-        return;
-    }
-    messagebox(n.owned ? static_cast<window>(to) : nullptr, n.text, n.caption, n.type);
-}
-
-// A file that cannot be opened or written: a warning box whose text is the
-// file's path. The console adds the system's reason (a few words such as
-// "permission denied") after the path; the desktop program shows the path
-// alone, as its boxes always have.
-void filewarning(window owner, const char *path, const char *caption, const char *reason);
+// A problemsink for the lower layers; to is the window that owns the
+// problems that are owned.
+inline void tellui(void *to, const problem &p) { showproblem(static_cast<window>(to), p); }
 
 // Open (write 0) or save (write nonzero) dialog. file is a 256-character
 // buffer holding the name shown first; on success it holds the full path of

@@ -19,6 +19,7 @@ const char MALFORMED[] = "this annotation is malformed and is ignored";
 struct pending {
     bool bond; // "bond"; else "nobond"
     char a[ATOMNAMEMAX + 1], b[ATOMNAMEMAX + 1];
+    int lineno; // where it stands, for its warnings
 };
 
 enum { MAXPENDING = MAXRINGBONDS + MAXATOMS };
@@ -44,7 +45,8 @@ bool isannotation(const char *firsttoken) { return std::strcmp(firsttoken, "//@"
 
 void resetannotations() { nkept = 0; }
 
-int takeannotation(char *const *tokens, int n, const char *line, const char **caption, const char **text)
+int takeannotation(char *const *tokens, int n, const char *line, int lineno, const char **caption,
+                   const char **text)
 {
     *caption = MALFORMED;
     *text = line;
@@ -70,26 +72,28 @@ int takeannotation(char *const *tokens, int n, const char *line, const char **ca
     }
     pending &p = kept[nkept++];
     p.bond = bond;
+    p.lineno = lineno;
     std::strcpy(p.a, tokens[1]);
     std::strcpy(p.b, bond ? tokens[2] : "");
     return 1;
 }
 
-void resolveannotations(void (*warn)(const char *text, const char *caption))
+void resolveannotations(void (*warn)(const char *text, const char *caption, int lineno))
 {
     std::set<std::pair<int, int>> bonds;
     for (int k = 0; k < nkept; k++) {
         const pending &p = kept[k];
         int a = atomindex(p.a), b = p.bond ? atomindex(p.b) : 0;
         if (a < 0 || b < 0) {
-            warn(describe(p), "this annotation names an unknown atom and is ignored");
+            warn(describe(p), "this annotation names an unknown atom and is ignored", p.lineno);
             continue;
         }
         if (!p.bond) {
             if (a == 0)
-                warn(describe(p), "this annotation names the root, which hangs from no atom; it is ignored");
+                warn(describe(p), "this annotation names the root, which hangs from no atom; it is ignored",
+                     p.lineno);
             else if (nobond[a])
-                warn(describe(p), "this annotation repeats an earlier one and is ignored");
+                warn(describe(p), "this annotation repeats an earlier one and is ignored", p.lineno);
             else
                 nobond[a] = 1;
             continue;
@@ -98,15 +102,15 @@ void resolveannotations(void (*warn)(const char *text, const char *caption))
             std::swap(a, b);
         // The later atom of a tree link is the child.
         if (atoms[b].parent == &atoms[a]) {
-            warn(describe(p), "this annotation names a link of the atom tree and is ignored");
+            warn(describe(p), "this annotation names a link of the atom tree and is ignored", p.lineno);
             continue;
         }
         if (nringbonds == MAXRINGBONDS) {
-            warn(describe(p), "too many annotations; this one is ignored");
+            warn(describe(p), "too many annotations; this one is ignored", p.lineno);
             continue;
         }
         if (!bonds.insert({a, b}).second) {
-            warn(describe(p), "this annotation repeats an earlier one and is ignored");
+            warn(describe(p), "this annotation repeats an earlier one and is ignored", p.lineno);
             continue;
         }
         ringbonds[nringbonds++] = {a, b};

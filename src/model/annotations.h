@@ -13,14 +13,15 @@
 void resetannotations();
 
 // tokens: an annotation line's tokens after its "//@", n of them; line: the
-// line as read. Returns 1 when the annotation is kept for resolving, 0 when
-// it is malformed and ignored, with *caption and *text set to the warning.
-int takeannotation(char *const *tokens, int n, const char *line, const char **caption, const char **text);
+// line as read, lineno its number, kept for the warnings of resolving. Returns 1 when the annotation is kept
+// for resolving, 0 when it is malformed and ignored, with *caption and *text set to the warning.
+int takeannotation(char *const *tokens, int n, const char *line, int lineno, const char **caption,
+                   const char **text);
 
 // Looks up the names of every kept annotation and fills the bond graph
 // table. Each annotation that names an unknown atom, or says what the tree
-// contradicts, is ignored and reported through warn.
-void resolveannotations(void (*warn)(const char *text, const char *caption));
+// contradicts, is ignored and reported through warn, with its line.
+void resolveannotations(void (*warn)(const char *text, const char *caption, int lineno));
 
 // Whether the tokens of a line (comment included) make an annotation line.
 bool isannotation(const char *firsttoken);

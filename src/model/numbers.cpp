@@ -165,3 +165,22 @@ unsigned char truncbyte(double v)
         return 0;
     return lowbyte(static_cast<long>(static_cast<int32_t>(t)));
 }
+
+const char *realend(const char *tok)
+{
+    char buf[512];
+    // A token is one line at most, so its number fits.
+    size_t n = numberprefix(tok, buf, sizeof buf);
+    return tok + n;
+}
+
+const char *intend(const char *tok)
+{
+    const char *c = tok;
+    if (*c == '+' || *c == '-')
+        c++;
+    const char *digits = c;
+    while (isdigitc(*c))
+        c++;
+    return c == digits ? tok : c;
+}

@@ -13,6 +13,12 @@ double readreal(const char *tok);
 // 32-bit signed range; 0 when there is none.
 long readint(const char *tok);
 
+// Where the number that readreal (realend) or readint (intend) takes from
+// tok ends: at tok itself when it has none, at its NUL when it is all number.
+// For the warnings about what reading a number drops.
+const char *realend(const char *tok);
+const char *intend(const char *tok);
+
 // The low 8 bits of v, as a colour byte.
 unsigned char lowbyte(long v);
 

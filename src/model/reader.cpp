@@ -15,6 +15,7 @@ namespace {
 const size_t MAXLINE = 254;
 
 atom *treepath[MAXATOMS]; // the atom most recently placed at each depth
+int openedat[MAXATOMS];   // the line whose "{" opened each depth
 int level = 0;
 int branchstart = 0;
 int branchend = 0;
@@ -24,14 +25,66 @@ char Line[512]; // the line as read, shown in messages
 
 const char NAMEERROR[] = "names must only contain letters and numbers and '_'";
 
-// Where the current read hands its warnings.
-noticesink tell = nullptr;
+// Where the current read hands its problems, and where it is: the
+// description as the caller named it and the number of the line being read.
+problemsink tell = nullptr;
 void *tellto = nullptr;
+const char *readpath = "";
+int lineno = 0;
 
-void warn(const char *text, const char *caption)
+void tellproblem(const char *text, const char *caption, unsigned type)
 {
-    if (tell)
-        tell(tellto, notice{caption, text, KMB_ICONWARNING, false});
+    if (!tell)
+        return;
+    problem p = warning(caption, text);
+    p.type = type;
+    p.file = readpath;
+    p.line = lineno;
+    tell(tellto, p);
+}
+
+void warn(const char *text, const char *caption) { tellproblem(text, caption, KMB_ICONWARNING); }
+
+// What the reader takes in silence, as it always has (stored descriptions
+// rely on it), said on the console only: the desktop program never showed
+// it, and the conversion does not change.
+void note(const char *text, const char *caption)
+{
+    tellproblem(text, caption, KMB_ICONWARNING | KMB_CONSOLEONLY);
+}
+
+// The token and how it was read, for a note.
+void noteread(const char *caption, const char *tok, const char *how, double value)
+{
+    char text[600];
+    std::snprintf(text, sizeof text, "%s (%s %.10g)", tok, how, value);
+    note(text, caption);
+}
+
+// A number token that is not all number: read up to where the number ends,
+// or as 0 when it has none.
+void checknumber(const char *tok, const char *end, double value)
+{
+    if (end == tok)
+        noteread("this is no number", tok, "read as", 0);
+    else if (*end)
+        noteread("characters after a number are ignored", tok, "read as", value);
+}
+
+long integer(const char *tok)
+{
+    long v = readint(tok);
+    checknumber(tok, intend(tok), static_cast<double>(v));
+    return v;
+}
+
+// A colour number outside 0 to 255 keeps its low 8 bits.
+unsigned char colour(const char *tok, long v)
+{
+    unsigned char c = lowbyte(v);
+    if (v < 0 || v > 255)
+        noteread("a colour outside 0 to 255 keeps its low 8 bits", tok, "read as", c);
+    return c;
 }
 
 int fail(const char *text, const char *caption)
@@ -113,6 +166,21 @@ int readpiece(FILE *f, bool *ended)
     return static_cast<int>(n);
 }
 
+// After a piece that filled the room of a line: whether more than its line
+// feed (or carriage return and line feed) follows, so that the line was
+// really cut. A read error is left to the next piece.
+bool cutshort(FILE *f)
+{
+    if (refill(f) <= 0)
+        return false;
+    unsigned char next = input.data[input.at];
+    if (next == '\n' || next == 26)
+        return false;
+    if (next == '\r' && input.at + 1 < input.len)
+        return input.data[input.at + 1] != '\n';
+    return true;
+}
+
 void droptoken(int i)
 {
     for (; i < nargs; i++)
@@ -125,8 +193,10 @@ void droptoken(int i)
 bool real(const char *tok, double *v)
 {
     *v = readreal(tok);
-    if (std::isfinite(*v))
+    if (std::isfinite(*v)) {
+        checknumber(tok, realend(tok), *v);
         return true;
+    }
     warn(tok, "this number is out of range");
     return false;
 }
@@ -160,9 +230,13 @@ int dobondradius()
     if (nargs >= 3 && !real(parsed[2], &blue))
         return 0;
     bondradius = std::fabs(r);
+    if (r < 0)
+        noteread("this radius is negative", parsed[1], "read as", bondradius);
     bondblue = nargs >= 3 ? truncbyte(blue) : 128;
-    bondgreen = nargs >= 4 ? lowbyte(readint(parsed[3])) : 128;
-    bondred = nargs >= 5 ? lowbyte(readint(parsed[4])) : 128;
+    if (nargs >= 3 && !(std::trunc(blue) >= 0 && std::trunc(blue) <= 255))
+        noteread("a colour outside 0 to 255 keeps its low 8 bits", parsed[2], "read as", bondblue);
+    bondgreen = nargs >= 4 ? colour(parsed[3], integer(parsed[3])) : 128;
+    bondred = nargs >= 5 ? colour(parsed[4], integer(parsed[4])) : 128;
     return 1;
 }
 
@@ -209,14 +283,16 @@ int doelement()
     element *e = &elements[nelements];
     if (!real(parsed[5], &e->rad))
         return 0;
-    e->blue = lowbyte(readint(parsed[2]));
-    e->green = lowbyte(readint(parsed[3]));
-    e->red = lowbyte(readint(parsed[4]));
+    e->blue = colour(parsed[2], integer(parsed[2]));
+    e->green = colour(parsed[3], integer(parsed[3]));
+    e->red = colour(parsed[4], integer(parsed[4]));
     if (!checkname(parsed[1], ELEMENTNAMEMAX))
         return 0;
     std::strcpy(e->name, parsed[1]);
     if (elementnameused(e->name))
         return fail(e->name, "element name declared twice");
+    if (e->rad < 0)
+        note(parsed[5], "this radius is negative");
     rememberelement(nelements);
     nelements++;
     return 1;
@@ -323,7 +399,11 @@ int doatom()
 
     a->parent = treepath[level];
     level += branchstart;
+    if (branchstart)
+        openedat[level] = lineno;
     treepath[level] = a;
+    if (branchend > level)
+        note(Line, "a } closes no branch and is ignored");
     level = level > branchend ? level - branchend : 0;
     remembername(index);
     natoms++;
@@ -355,12 +435,11 @@ void stripmarks()
         branchstart = 0;
 }
 
-// Annotation warnings go to the console only: they concern extras that
-// any earlier reader ignored, so they must not interrupt the desktop.
-void note(const char *text, const char *caption)
+// An annotation's warning, made once every atom is read, at its own line.
+void noteat(const char *text, const char *caption, int at)
 {
-    if (tell)
-        tell(tellto, notice{caption, text, KMB_ICONWARNING | KMB_CONSOLEONLY, false});
+    lineno = at;
+    note(text, caption);
 }
 
 int interpret()
@@ -394,6 +473,8 @@ int interpret()
         break;
     }
     warn(keyword, "unidentified instruction");
+    if (samenocase(keyword, "readxyz"))
+        note(keyword, "readxyz counts only before the first atom; the atoms stay in angle mode");
     return 1;
 }
 
@@ -412,26 +493,42 @@ void resetreader()
     branchend = 0;
 }
 
-int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
+int readmolecule(FILE *KRX, const char *path, problemsink sink, void *to)
 {
     tell = sink;
     tellto = to;
+    readpath = path;
+    lineno = 0;
     input.at = input.len = 0;
     input.ended = false;
-    bool ended = false;
+    bool ended = false, startsline = true, cutnoted = false;
     while (!ended) {
+        // A line cut into pieces keeps its number.
+        bool first = startsline;
+        if (first) {
+            lineno++;
+            cutnoted = false;
+        }
         int n = readpiece(KRX, &ended);
         if (n < 0)
             return fail(path, "I can't read this file");
         if (n == 0)
             continue;
+        startsline = line[n - 1] == '\n';
+        if (lineno == 1 && first && n >= 3 && std::memcmp(line, "\xEF\xBB\xBF", 3) == 0)
+            note("EF BB BF", "a byte-order mark begins the file and is read as part of its first line");
+        if (!startsline && !ended && !cutnoted && cutshort(KRX)) {
+            cutnoted = true;
+            std::strcpy(Line, line);
+            note(Line, "this line is longer than 254 characters; the rest is read as a line of its own");
+        }
         std::strcpy(Line, line);
         nargs = parse(line);
         if (nargs == 0)
             continue;
         if (isannotation(parsed[0])) {
             const char *caption, *text;
-            if (!takeannotation(parsed + 1, nargs - 1, Line, &caption, &text))
+            if (!takeannotation(parsed + 1, nargs - 1, Line, lineno, &caption, &text))
                 note(text, caption);
             continue;
         }
@@ -441,6 +538,11 @@ int readmolecule(FILE *KRX, const char *path, noticesink sink, void *to)
         if (!interpret())
             return 0;
     }
-    resolveannotations(note);
+    // Each depth still open was opened by a "{" that no "}" closed.
+    for (int d = level; d > 0; d--) {
+        lineno = openedat[d];
+        note("{", "this branch is not closed by the end of the file");
+    }
+    resolveannotations(noteat);
     return 1;
 }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int isseparator(char c) { return c == '/'; }
@@ -76,4 +77,43 @@ int abspath(const char *path, char *out, size_t size)
         return 0;
     tidy(out);
     return 1;
+}
+
+int usersettings(char *out, size_t size)
+{
+    const char *config = std::getenv("XDG_CONFIG_HOME");
+    int n;
+    if (config && config[0] == '/') {
+        n = std::snprintf(out, size, "%s/kestrix/kestrix.ini", config);
+    } else {
+        const char *home = std::getenv("HOME");
+        if (!home || home[0] != '/')
+            return 0;
+        n = std::snprintf(out, size, "%s/.config/kestrix/kestrix.ini", home);
+    }
+    return n > 0 && n < static_cast<int>(size);
+}
+
+int makeparents(const char *path)
+{
+    char folder[4096];
+    size_t len = std::strlen(path);
+    if (len >= sizeof folder)
+        return 0;
+    std::memcpy(folder, path, len + 1);
+    char *last = std::strrchr(folder, '/');
+    if (!last || last == folder)
+        return 1; // in the root folder, or in the current one
+    *last = '\0';
+    // Each level in turn; one that cannot be made shows in the last test.
+    for (char *c = folder + 1; *c; c++) {
+        if (*c != '/')
+            continue;
+        *c = '\0';
+        makedir(folder);
+        *c = '/';
+    }
+    makedir(folder);
+    struct stat st;
+    return stat(folder, &st) == 0 && S_ISDIR(st.st_mode);
 }

@@ -9,19 +9,15 @@
 OPENFILENAMEA ofn;  // one record shared by every dialog
 char tit[PATHSIZE]; // the chosen file's name without its folder
 
-void messagebox(window owner, const char *text, const char *caption, unsigned type)
+// The box over the window only when the problem is owned; the path alone
+// for a file that failed, as the desktop program's boxes always have. The
+// warnings only a console shows are about extras that the desktop program
+// draws as well without them.
+void showproblem(window owner, const problem &p)
 {
-    MessageBoxA(static_cast<HWND>(owner), text, caption, type);
-}
-
-// The desktop program has no console, and the warnings this carries are
-// about extras it draws as well without them.
-void consolewarning(const char *, const char *) {}
-
-// The box shows the path alone, as the desktop program's boxes always have.
-void filewarning(window owner, const char *path, const char *caption, const char *)
-{
-    messagebox(owner, path, caption, MB_OK | MB_ICONEXCLAMATION);
+    if (p.type & KMB_CONSOLEONLY)
+        return;
+    MessageBoxA(static_cast<HWND>(p.owned ? owner : nullptr), p.detail.c_str(), p.what.c_str(), p.type);
 }
 
 int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,

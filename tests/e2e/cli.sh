@@ -1,6 +1,7 @@
 #!/bin/sh
 # kestrix-cli end to end: its files against the golden files, its messages,
-# exit statuses, default names, the remembered Poser folder and --force.
+# exit statuses, default names, the remembered Poser folder, --force and
+# --check.
 # usage: cli.sh KESTRIX_CLI SOURCE_DIR
 cli=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 src=$(cd "$2" && pwd)
@@ -16,8 +17,12 @@ check() { # check DESCRIPTION COMMAND...
 }
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 1
+# The user's own settings stay out of it: every run's configuration folder
+# is here.
+export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
+ini=$work/config/kestrix/kestrix.ini
 mkdir poser
 mol=poser/Runtime/Libraries/character/Molecules
 obj=poser/kestrix
@@ -32,8 +37,9 @@ for krx in "$golden"/*.krx; do
     check "$n.obj equals the golden file" cmp -s "$obj/$n.obj" "$golden/$n.obj"
 done
 # Every bundled example converts without a message (in a folder of its own,
-# so that its kestrix.ini stays apart).
+# whose kestrix.ini is read and updated instead of the user's).
 mkdir ex ex/poser
+: >ex/kestrix.ini
 for krx in "$src"/examples/*.krx; do
     n=$(basename "$krx" .krx)
     (cd ex && "$cli" --quiet --poser poser "$krx" >out.txt 2>err.txt)
@@ -42,16 +48,21 @@ for krx in "$src"/examples/*.krx; do
 done
 
 check "no temporary file is left" test "$(ls -A "$mol" | grep -c -v '\.cr2$')" -eq 0
+check "a kestrix.ini in the current folder is the one updated" grep -q "^poseraddr=$work/ex/poser\$" ex/kestrix.ini
 
-# The Poser folder was remembered in kestrix.ini in the start-up folder.
-check "kestrix.ini remembers the folder" grep -q "^poseraddr=$work/poser\$" kestrix.ini
+# The Poser folder was remembered in the user's configuration folder, made
+# for it; no kestrix.ini lands in the current folder.
+check "kestrix.ini remembers the folder" grep -q "^poseraddr=$work/poser\$" "$ini"
+check "no kestrix.ini in the current folder" test ! -e kestrix.ini
 
 # An existing output is refused without --force and survives untouched.
 cp "$golden/water.krx" water.krx
 "$cli" water.krx >out.txt 2>err.txt
 check "existing output refused: exit 1" test $? -eq 1
-check "existing output refused: message" grep -q "^kestrix: $work/$mol/water.cr2 exists already (use --force to replace it)\$" err.txt
-check "existing output refused: shell message" grep -q "^kestrix: I tried to read this file but it didn't work: $work/water.krx\$" err.txt
+cat >expected.txt <<END
+kestrix: water.krx: this file exists already (use --force to replace it): $work/$mol/water.cr2
+END
+check "existing output refused: one line naming the description" cmp -s err.txt expected.txt
 check "existing output refused: file kept" cmp -s "$mol/water.cr2" "$golden/water.cr2"
 
 # The report and the confirmation go to standard output.
@@ -80,20 +91,19 @@ mkdir dots
 (cd dots && "$cli" --quiet --force --poser ./../poser/. --obj ../poser/kestrix/../kestrix/dotted.obj --cr2 dotted ../water.krx)
 check "dotted paths: resource path below the Poser folder" grep -q "^figureResFile :kestrix:dotted.obj\$" "$mol/dotted.cr2"
 
-# Description errors: the reader's message, then the shell's.
+# Description errors: one line, naming the description as given and the line.
 printf 'element O 1 1 1 1\natom A Q 0 0 0\n' >bad.krx
 "$cli" --quiet bad.krx 2>err.txt
 check "description error: exit 1" test $? -eq 1
 cat >expected.txt <<END
-kestrix: you did not declare this element: Q
-kestrix: I tried to read this file but it didn't work: $work/bad.krx
+kestrix: bad.krx:2: you did not declare this element: Q
 END
 check "description error: messages" cmp -s err.txt expected.txt
 check "description error: nothing written" test ! -e "$mol/bad.cr2" -a ! -e "$obj/bad.obj"
 
 printf 'element O 1 1 1 1\natom A O 0 0\n' >few.krx
 "$cli" --quiet few.krx 2>err.txt
-check "line shown without its line end" grep -q "^kestrix: too few arguments in this line: atom A O 0 0\$" err.txt
+check "line shown without its line end" grep -q "^kestrix: few.krx:2: too few arguments in this line: atom A O 0 0\$" err.txt
 
 # A batch goes on after a failure; the next description is found after
 # the first job made output folders.
@@ -104,13 +114,94 @@ check "batch: later description converted" test -f "$mol/batch.cr2"
 check "bad suffix" grep -q "^kestrix: bad suffix: $work/water.txt\$" err.txt
 check "upper-case suffix accepted" sh -c "cp water.krx W2.KRX && '$cli' --quiet W2.KRX && test -f '$mol/W2.cr2'"
 
-# Without --poser and without kestrix.ini the job cannot run.
+# Without --poser and without any kestrix.ini the job cannot run; the
+# message says how to give the folder and where it will be remembered.
 mkdir fresh
-(cd fresh && "$cli" --quiet ../water.krx 2>err.txt; echo $? >status)
+(cd fresh && XDG_CONFIG_HOME=$work/fresh/cfg "$cli" --quiet ../water.krx 2>err.txt; echo $? >status)
 check "no Poser folder: exit 1" test "$(cat fresh/status)" -eq 1
-check "no Poser folder: message" grep -q "^kestrix: Exiting: I need this information to be able to run.\$" fresh/err.txt
+cat >expected.txt <<END
+kestrix: ../water.krx: I don't know where Poser is installed: give its folder with --poser DIR; it is then remembered in $work/fresh/cfg/kestrix/kestrix.ini
+END
+check "no Poser folder: message" cmp -s fresh/err.txt expected.txt
 (cd fresh && "$cli" --quiet --poser "$work/nowhere" ../water.krx 2>err.txt; echo $? >status)
-check "missing Poser folder refused" grep -q "^kestrix: there is no folder $work/nowhere\$" fresh/err.txt
+check "missing Poser folder refused" grep -q "^kestrix: ../water.krx: there is no folder: $work/nowhere\$" fresh/err.txt
+
+
+# A batch ends with its count, unless --quiet; a single description does not.
+"$cli" --force bad.krx batch.krx water.krx >out.txt 2>/dev/null
+check "batch: the count ends it" test "$(tail -n 1 out.txt)" = "kestrix: 2 converted, 1 failed"
+"$cli" --quiet --force bad.krx batch.krx >out.txt 2>/dev/null
+check "batch: --quiet leaves the count out" test ! -s out.txt
+"$cli" --force water.krx >out.txt 2>/dev/null
+check "one description: no count" test "$(grep -c converted out.txt)" -eq 0
+
+# --check: reads and reports, writes nothing (no settings either); 0 when
+# there is nothing to report. Rows: description text, exit status, what it
+# reports on standard error.
+mkdir check
+printf 'element O 1 1 1 1\natom A O 104,5 0 0\n{ atom B O 1 1 1\n' >check/doubt.krx
+cd check || exit 1
+while IFS='|' read -r files status expected; do
+    # shellcheck disable=SC2086
+    XDG_CONFIG_HOME=$work/check/cfg "$cli" --check $files >out.txt 2>err.txt
+    got=$?
+    check "--check $files: exit $status" test $got -eq "$status"
+    printf '%b' "$expected" | sed "s#WORK#$work#" >expected.txt
+    check "--check $files: its report" cmp -s err.txt expected.txt
+done <<'END'
+../water.krx|0|
+doubt.krx|1|kestrix: doubt.krx:2: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: this branch is not closed by the end of the file: {\n
+../bad.krx|1|kestrix: ../bad.krx:2: you did not declare this element: Q\n
+../water.krx ../water.txt|1|kestrix: bad suffix: WORK/water.txt\n
+END
+cd "$work" || exit 1
+check "--check writes no file and no settings" test "$(find check -newer check/doubt.krx -type f | grep -v -c -E '/(out|err|expected)[.]txt$')" -eq 0
+(cd check && "$cli" --check ../water.krx doubt.krx >out.txt 2>/dev/null)
+check "--check: a batch's count" test "$(cat check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+"$cli" --check --poser poser water.krx >/dev/null 2>&1
+check "--check with --poser: exit 2" test $? -eq 2
+
+# Settings. Rows: what the run's folders and environment are, and where the
+# Poser folder must then be remembered.
+settings_case() { # NAME SETUP EXPECTED-INI [OPTIONS]
+    d=$work/set-$1
+    mkdir -p "$d/run" "$d/poser"
+    (cd "$d" && eval "$2")
+    (cd "$d/run" && eval "env $4 '$cli' --quiet --poser ../poser ../../water.krx" >out.txt 2>err.txt)
+    check "settings $1: remembered in $3" grep -q "^poseraddr=$d/poser\$" "$d/$3"
+}
+settings_case xdg "" cfg/kestrix/kestrix.ini "HOME=$work/nohome XDG_CONFIG_HOME=\$PWD/../cfg"
+settings_case home "" home/.config/kestrix/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME="
+settings_case relative-xdg "" home/.config/kestrix/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME=rel"
+settings_case here ": >run/kestrix.ini" run/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME=\$PWD/../cfg"
+# A conversion that fails remembers nothing; --glb never looks.
+d=$work/set-failed
+mkdir -p "$d/poser"
+XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --poser "$d/poser" bad.krx 2>/dev/null
+check "settings: a failed conversion remembers nothing" test ! -e "$d/cfg"
+XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --glb -o "$d/w.glb" water.krx
+check "settings: --glb remembers nothing" test -s "$d/w.glb" -a ! -e "$d/cfg"
+# A configuration folder that cannot be written: the conversions succeed,
+# one warning names the file and the reason.
+if [ "$(id -u)" -ne 0 ]; then
+    d=$work/set-readonly
+    mkdir -p "$d/cfg" "$d/poser"
+    chmod a-w "$d/cfg"
+    XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --force --poser "$d/poser" water.krx batch.krx 2>err.txt
+    check "settings: read-only folder: the conversions succeed" test $? -eq 0
+    check "settings: read-only folder: one warning naming it" test "$(cat err.txt)" = \
+        "kestrix: I can't remember the Poser folder in this file: $d/cfg/kestrix/kestrix.ini (permission denied)"
+else
+    d=$work/set-readonly
+    mkdir -p "$d/poser"
+    # As root a read-only folder is no obstacle: a file where the folder
+    # should be is.
+    : >"$d/cfg"
+    XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --force --poser "$d/poser" water.krx batch.krx 2>err.txt
+    check "settings: unwritable folder: the conversions succeed" test $? -eq 0
+    check "settings: unwritable folder: one warning naming it" test "$(cat err.txt)" = \
+        "kestrix: I can't remember the Poser folder in this file: $d/cfg/kestrix/kestrix.ini (not a directory)"
+fi
 
 # An interrupted conversion leaves no temporary file (kills at several
 # moments, some of them mid-conversion).

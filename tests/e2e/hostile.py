@@ -89,6 +89,8 @@ class Runner:
         os.makedirs(self.molecules)
         os.makedirs(self.meshes)
         self.env = sanitizer_env()
+        # The settings go to a configuration folder of the test's own.
+        self.env["XDG_CONFIG_HOME"] = os.path.join(self.top, "config")
         self.failures = []
         self.skips = []
         self.unprivileged = self.find_unprivileged()
@@ -120,8 +122,9 @@ class Runner:
     def convert(self, case, data=None, path=None, expect=0, message=None, wrap=(), preexec=None,
                 existing=True, refused=False):
         """Runs one conversion; returns the two output files on success.
-        A description refused before its conversion starts draws no closing
-        message."""
+        A failure is said in one line that names the description (as
+        "PATH:LINE: " or "PATH: " before it, or as the thing at fault of a
+        description refused before its conversion starts)."""
         if path is None:
             path = self.describe(case, data)
         cr2, obj = self.targets(case)
@@ -140,16 +143,20 @@ class Runner:
             # A file that cannot be opened or written: the system's reason
             # follows the path.
             caption, text = message[:2]
-            line = "kestrix: %s: %s" % (caption, text)
+            line = "%s: %s" % (caption, text)
             if len(message) > 2:
                 line += " (%s)" % message[2]
-            if line not in err.splitlines():
+            prefixed = [l for l in err.splitlines() if l.startswith("kestrix: " + path)]
+            if "kestrix: " + line not in err.splitlines() and not any(l.endswith(": " + line) for l in prefixed):
                 raise CaseFailed("message %r missing; stderr:\n%s" % (line, err[-2000:]))
         if rc != expect:
             raise CaseFailed("exit status %d, expected %d; stderr:\n%s" % (rc, expect, err[-2000:]))
         if rc != 0:
-            if ("I tried to read this file but it didn't work" in err) == refused:
-                raise CaseFailed("closing message %s:\n%s" % ("given" if refused else "missing", err[-2000:]))
+            if "I tried to read this file but it didn't work" in err:
+                raise CaseFailed("the desktop's closing message on the console:\n" + err[-2000:])
+            named = [l for l in err.splitlines() if path in l]
+            if not named or (refused and any(l.startswith("kestrix: " + path) for l in named)):
+                raise CaseFailed("no line names the description as it should:\n" + err[-2000:])
             for t in (cr2, obj):
                 if existing:
                     if read(t) != sentinel[t]:
@@ -418,14 +425,14 @@ class Runner:
 
     def readonly_mount(self):
         err = self.in_namespace("readonly_mount", WATER, "1m", True)
-        if "kestrix: this folder does not exist and I can't create it" in err or \
-                "kestrix: I can't open this file: " not in err:
+        if "this folder does not exist and I can't create it" in err or \
+                ".krx: I can't open this file: " not in err:
             raise CaseFailed("unexpected messages:\n" + err)
 
     def disk_full(self):
         # The figure file of the largest chain is about 6 MB.
         err = self.in_namespace("disk_full", chain(1024), "1m", False)
-        if "kestrix: I can't write this file: " not in err or "(no space left on device)" not in err:
+        if ".krx: I can't write this file: " not in err or "(no space left on device)" not in err:
             raise CaseFailed("unexpected messages:\n" + err)
 
     def file_size_limit(self):

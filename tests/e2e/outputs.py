@@ -111,6 +111,10 @@ class Case:
         os.makedirs(os.path.join(self.top, MOLECULES))
         os.makedirs(os.path.join(self.top, MESHES))
         self.name = name
+        # Settings written where no kestrix.ini stands in the case's folder
+        # go to a configuration folder of the case's own (every run
+        # inherits it), where temporary files are looked for too.
+        os.environ["XDG_CONFIG_HOME"] = os.path.join(self.top, "config")
 
     def path(self, rel):
         return os.path.join(self.top, rel)
@@ -272,10 +276,11 @@ class Tests:
 
     def appears_meanwhile(self, c):
         # No outputs yet: the run is stopped once both files are written
-        # (write 1 is kestrix.ini, 2 the figure, 3 the mesh), after every
-        # check; a file appears under the mesh's name; the run goes on.
+        # (write 1 is the figure, 2 the mesh, 3 the settings after the
+        # commit), after every check; a file appears under the mesh's name;
+        # the run goes on.
         cmd = self.poser(c, force=False)
-        p, pid = c.stopped(cmd, ["write:signal=STOP:when=3"])
+        p, pid = c.stopped(cmd, ["write:signal=STOP:when=2"])
         write(c.obj(), b"appeared meanwhile\n")
         rc, _, err = c.finish(p, pid)
         self.expect("the file that appeared survives", read(c.obj()) == b"appeared meanwhile\n")
@@ -319,13 +324,13 @@ class Tests:
 
     def parallel_force(self, c):
         # A is stopped between its two commits, just after its mesh took its
-        # name (renames: kestrix.ini, then the mesh, the figure; the old
+        # name (renames: the mesh, the figure, then the settings; the old
         # layer moved the old mesh aside first); B converts another molecule
         # onto the same pair meanwhile.
         self.oldpair(c)
         a = self.poser(c, "water.krx")
         b = self.poser(c, "nested.krx")
-        waited, ra, rb = self.waits_for(c, a, b, ["rename:signal=STOP:when=3", "renameat2:signal=STOP:when=2"])
+        waited, ra, rb = self.waits_for(c, a, b, ["rename:signal=STOP:when=2", "renameat2:signal=STOP:when=1"])
         self.expect("both succeed", ra[0] == 0 and rb[0] == 0, ra[2] + rb[2])
         self.pair_is(c, {"water": self.ref["water.krx"], "nested": self.ref["nested.krx"]},
                      "parallel --force runs")
@@ -336,7 +341,9 @@ class Tests:
         os.makedirs(c.path("poser2"))
         a = self.poser(c, "water.krx")
         b = [self.cli, "--quiet", "--force", "--poser", "poser2", c.description()]
-        waited, ra, rb = self.waits_for(c, a, b, ["rename:signal=STOP:when=1", "renameat2:signal=STOP:when=1"])
+        # A is stopped inside its settings rewrite, after its commit (the
+        # third move: the mesh, the figure, kestrix.ini).
+        waited, ra, rb = self.waits_for(c, a, b, ["rename:signal=STOP:when=3", "renameat2:signal=STOP:when=3"])
         ini = read(c.path("kestrix.ini"))
         self.expect("the second run waited for the first one's settings", waited)
         self.expect("settings keep the other section and end with the later folder",
@@ -360,6 +367,7 @@ class Tests:
         victim = c.path("victim")
         write(victim, b"not to be touched\n")
         if kind == "link at kestrix.ini.new":
+            write(ini, b"")
             os.symlink(victim, ini + ".new")
         elif kind == "binary":
             write(ini, b"\x00\x01binary\x00")
@@ -403,6 +411,7 @@ class Tests:
         # has messages for both streams, and converts all the same.
         cmd = self.poser(c, quiet=False)
         write(cmd[-1], golden("water.krx") + b"frobnicate\n")
+        write(c.path("kestrix.ini"), b"")
         rc, _, _ = c.run(cmd, shell="exec " + redirect)
         self.expect("exit status 0 with %s" % redirect, rc == 0, str(rc))
         self.expect("outputs hold no message", (read(c.cr2()), read(c.obj())) == self.ref["water.krx"])
@@ -495,8 +504,8 @@ class Tests:
             [c.path("a/water.krx"), c.path("b/water.krx")]
         rc, _, err = c.run(cmd)
         self.expect("exit 1", rc == 1, err)
-        self.expect("the clash is named", "kestrix: I can't open this file: %s (another output of this run has this "
-                    "name)" % c.cr2() in err, err)
+        self.expect("the clash is named", "kestrix: %s: I can't open this file: %s (another output of this run has "
+                    "this name)" % (c.path("b/water.krx"), c.cr2()) in err, err)
         self.expect("the first description's files stay", (read(c.cr2()), read(c.obj()))[1] ==
                     self.ref["water.krx"][1])
 
@@ -539,7 +548,8 @@ def main():
         for n in range(1, 6):
             t.case("kill -9 at %s #%d" % (syscall, n), t.kill_at, syscall, n)
     for sig in ("INT", "TERM", "HUP", "QUIT", "PIPE"):
-        # write 1 is kestrix.ini's, 2 and 3 the figure's and the mesh's.
+        # write 1 is the figure's, 2 the mesh's, 3 the settings' (after the
+        # commit).
         for syscall, n in (("write", 1), ("write", 2), ("write", 3), ("rename", 2), ("renameat2", 2),
                            ("link", 1)):
             t.case("SIG%s at %s #%d" % (sig, syscall, n), t.signal_at, sig, syscall, n)

@@ -5,9 +5,7 @@
 
 #include "job/ui.h"
 
-void messagebox(window, const char *, const char *, unsigned) {}
-void consolewarning(const char *, const char *) {}
-void filewarning(window, const char *, const char *, const char *) {}
+void showproblem(window, const problem &) {}
 
 int GetFileName(window, char *, const char *, const char *, const char *, int)
 {

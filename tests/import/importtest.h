@@ -9,7 +9,7 @@
 #include <zlib.h>
 
 #include "molecule.h"
-#include "problem.h"
+#include "base/problem.h"
 #include "readers.h"
 #include "source.h"
 
@@ -20,14 +20,14 @@ inline std::string sample(const std::string &name) { return std::string(KESTRIX_
 inline importer::inmolecule readsample(const std::string &path)
 {
     importer::inmolecule m;
-    importer::problem p;
+    problem p;
     EXPECT_EQ(importer::readinput(path, m, p), 1) << p.what << ": " << p.detail;
     return m;
 }
 
 // A text read as format f, as a file named "t" holding it would be read.
-inline int readtext(importer::inputformat f, const std::string &text, importer::inmolecule &m,
-                    importer::problem &p, const importer::selection &s = importer::selection())
+inline int readtext(importer::inputformat f, const std::string &text, importer::inmolecule &m, problem &p,
+                    const importer::selection &s = importer::selection())
 {
     std::unique_ptr<importer::linesource> in = importer::textsource("t", text);
     return importer::readas(f, *in, m, s, p);

@@ -100,8 +100,9 @@ void roundtrip(const std::string &input, const std::vector<std::string> &options
     ASSERT_EQ(
         runcommand(quote(importtool) + opts + " -o " + quote(krx) + " " + quote(input) + " >/dev/null 2>&1"),
         0);
-    // kestrix-cli keeps its settings file in the current folder.
-    ASSERT_EQ(runcommand("cd " + quote(work.string()) + " && " + quote(clitool) +
+    // kestrix-cli keeps its settings in the configuration folder given.
+    ASSERT_EQ(runcommand("cd " + quote(work.string()) +
+                         " && XDG_CONFIG_HOME=" + quote((work / "config").string()) + " " + quote(clitool) +
                          " --poser poser --force --quiet mol.krx"),
               0);
     std::map<std::string, actor> actors =

@@ -340,6 +340,8 @@ struct fixedchooser {
             [](void *s, char *f, const char *d, int *r) {
                 return static_cast<fixedchooser *>(s)->objfile(f, d, r);
             },
+            nullptr,
+            1,
         };
     }
 };

@@ -181,6 +181,98 @@ TEST_F(Reader, Warnings)
     EXPECT_EQ(readxyz, 0);
 }
 
+namespace {
+
+// Every problem of a read as "LINE: caption: text", boxes and console-only
+// warnings apart, each naming the description.
+std::vector<std::string> shown(const std::vector<recordedmessage> &list)
+{
+    std::vector<std::string> out;
+    for (const recordedmessage &m : list) {
+        EXPECT_EQ(m.file, "test.krx") << m.caption;
+        std::string text = m.text;
+        if (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        out.push_back(std::to_string(m.line) + ": " + m.caption + ": " + text);
+    }
+    return out;
+}
+
+const std::string X = "element X 1 1 1 1\n";
+
+} // namespace
+
+// What the reader takes as it always has but the user should hear of: said
+// on the console only (no box), with its line. What is read stays as the
+// tests above pin it.
+TEST_F(Reader, ConsoleWarnings)
+{
+    typedef std::vector<std::string> lines;
+    struct row {
+        std::string text;
+        lines console; // console-only warnings
+        lines boxes;   // what the desktop shows, unchanged
+    } rows[] = {
+        {WATER, {}, {}},
+        {X + "atom A X 104,5 0 0.96\n",
+         {"2: characters after a number are ignored: 104,5 (read as 104)"},
+         {}},
+        {X + "atom A X 0 0 1e\n", {"2: characters after a number are ignored: 1e (read as 1)"}, {}},
+        {X + "atom A X 0 zero 1\n", {"2: this is no number: zero (read as 0)"}, {}},
+        {"element X 999 -1 1.5 1\n",
+         {"1: a colour outside 0 to 255 keeps its low 8 bits: 999 (read as 231)",
+          "1: a colour outside 0 to 255 keeps its low 8 bits: -1 (read as 255)",
+          "1: characters after a number are ignored: 1.5 (read as 1)"},
+         {}},
+        {"element X 0 255 1 -0.4\n", {"1: this radius is negative: -0.4"}, {}},
+        {"bondradius -0.1 300 256 12x\n",
+         {"1: this radius is negative: -0.1 (read as 0.1)",
+          "1: a colour outside 0 to 255 keeps its low 8 bits: 300 (read as 44)",
+          "1: a colour outside 0 to 255 keeps its low 8 bits: 256 (read as 0)",
+          "1: characters after a number are ignored: 12x (read as 12)"},
+         {}},
+        {X + "atom R X 0 0 0\n{ atom A X 0 0 1\n\n{ atom B X 0 0 1\n",
+         {"5: this branch is not closed by the end of the file: {",
+          "3: this branch is not closed by the end of the file: {"},
+         {}},
+        {X + "atom R X 0 0 0\n{ atom A X 0 0 1 } }\n",
+         {"3: a } closes no branch and is ignored: { atom A X 0 0 1 } }"},
+         {}},
+        {X + "atom R X 0 0 0 }\n", {"2: a } closes no branch and is ignored: atom R X 0 0 0 }"}, {}},
+        {X + "atom R X 0 0 0\nreadxyz\n",
+         {"3: readxyz counts only before the first atom; the atoms stay in angle mode: readxyz"},
+         {"3: unidentified instruction: readxyz"}},
+        {"\xEF\xBB\xBFname n\n",
+         {"1: a byte-order mark begins the file and is read as part of its first line: EF BB BF"},
+         {"1: unidentified instruction: \xEF\xBB\xBFname"}},
+        {X + "atom A X 0 0 1" + std::string(240, ' ') + "// more\n",
+         {"2: this line is longer than 254 characters; the rest is read as a line of its own: atom A X 0 0 "
+          "1" +
+          std::string(240, ' ')},
+         {}},
+        // Exactly 254 characters and the line end (LF or CR LF): not cut.
+        {X + "atom A X 0 0 1" + std::string(240, ' ') + "\n", {}, {}},
+        {X + "atom A X 0 0 1" + std::string(240, ' ') + "\r\n", {}, {}},
+        // Errors and boxes carry their line too; a cut line keeps its number.
+        {X + "\r\n// c\natom A Q 0 0 0\n", {}, {"4: you did not declare this element: Q"}},
+        {X + std::string(300, 'w') + "\nfrob\n",
+         {"2: this line is longer than 254 characters; the rest is read as a line of its own: " +
+          std::string(254, 'w')},
+         {"2: unidentified instruction: " + std::string(254, 'w'),
+          "2: unidentified instruction: " + std::string(46, 'w'), "3: unidentified instruction: frob"}},
+        // Annotation warnings, resolved at the end, at their own line.
+        {X + "atom R X 0 0 0\n//@ nobond Q\natom A X 0 0 1\n",
+         {"3: this annotation names an unknown atom and is ignored: //@ nobond Q"},
+         {}},
+    };
+    for (const row &r : rows) {
+        scripted::clear();
+        readtext(r.text);
+        EXPECT_EQ(shown(scripted::consolewarnings), r.console) << r.text;
+        EXPECT_EQ(shown(scripted::messages), r.boxes) << r.text;
+    }
+}
+
 TEST_F(Reader, Errors)
 {
     refused("name\n", "too few arguments in this line", "name\n");
@@ -338,7 +430,7 @@ TEST_F(Reader, ReadErrorFailsTheJob)
     if (!f)
         GTEST_SKIP() << "this system does not open folders as files";
     resetjob();
-    EXPECT_EQ(readmolecule(f, dir.c_str(), shownotice, nullptr), 0);
+    EXPECT_EQ(readmolecule(f, dir.c_str(), tellui, nullptr), 0);
     std::fclose(f);
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].caption, "I can't read this file");

@@ -41,7 +41,8 @@ checkinstalled() { # ROOT WHAT
     check "$2: kestrix-cli --version" sh -c "'$root/bin/kestrix-cli' --version | grep -q '^kestrix-cli [0-9]'"
     run=$work/run-$2
     mkdir -p "$run/poser"
-    (cd "$run" && "$root/bin/kestrix-cli" --quiet --poser poser "$root/share/doc/kestrix/examples/water.krx")
+    (cd "$run" && XDG_CONFIG_HOME=$run/config "$root/bin/kestrix-cli" --quiet --poser poser \
+        "$root/share/doc/kestrix/examples/water.krx")
     check "$2: the installed kestrix-cli converts the installed water example" \
         test -s "$run/poser/Runtime/Libraries/character/Molecules/water.cr2" -a -s "$run/poser/kestrix/water.obj"
     "$root/bin/kestrix-import" -o "$run/caffeine.krx" "$root/share/doc/kestrix/examples/caffeine.sdf"

@@ -25,21 +25,21 @@ std::vector<std::string> captions()
 }
 } // namespace scripted
 
-void messagebox(window owner, const char *text, const char *caption, unsigned type)
+// Recorded as the desktop program shows it (a file that failed with its
+// path as text, the reason kept beside it); console-only warnings apart.
+void showproblem(window owner, const problem &p)
 {
-    scripted::messages.push_back({owner, text, caption, type});
-}
-
-void consolewarning(const char *text, const char *caption)
-{
-    scripted::consolewarnings.push_back({nullptr, text, caption, KMB_ICONWARNING});
-}
-
-// Recorded as the desktop program shows it (the path as text), with the
-// reason kept beside it.
-void filewarning(window owner, const char *path, const char *caption, const char *reason)
-{
-    scripted::messages.push_back({owner, path, caption, KMB_ICONWARNING, reason});
+    recordedmessage m{p.owned ? owner : nullptr,
+                      p.detail,
+                      p.what,
+                      p.type & ~unsigned(KMB_CONSOLEONLY),
+                      p.reason,
+                      p.file,
+                      p.line};
+    if (p.type & KMB_CONSOLEONLY)
+        scripted::consolewarnings.push_back(m);
+    else
+        scripted::messages.push_back(m);
 }
 
 int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,

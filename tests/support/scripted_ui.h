@@ -13,6 +13,8 @@ struct recordedmessage {
     std::string text, caption;
     unsigned type;
     std::string reason = ""; // the system's reason, for a file that failed
+    std::string file = "";   // the description it was found in, "" for none
+    int line = 0;            // its line there, 0 for none
 };
 
 struct recordeddialog {
@@ -31,7 +33,7 @@ struct scriptedanswer {
 
 namespace scripted {
 extern std::vector<recordedmessage> messages;
-// Warnings only a console shows (consolewarning), kept apart from the boxes.
+// Warnings only a console shows (KMB_CONSOLEONLY), kept apart from the boxes.
 extern std::vector<recordedmessage> consolewarnings;
 extern std::vector<recordeddialog> dialogs;
 extern std::deque<scriptedanswer> answers;

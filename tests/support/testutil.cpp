@@ -98,7 +98,7 @@ int readtext(const std::string &text)
     FILE *f = tmpfile();
     std::fwrite(text.data(), 1, text.size(), f);
     std::rewind(f);
-    int ok = readmolecule(f, "test.krx", shownotice, nullptr);
+    int ok = readmolecule(f, "test.krx", tellui, nullptr);
     std::fclose(f);
     return ok;
 }

@@ -30,6 +30,8 @@ rm -rf "$work"
 mkdir -p "$bin"
 
 export WINEPREFIX=$mingw/wineprefix
+# The native console program's settings stay in the test's folder.
+export XDG_CONFIG_HOME=$work/config
 export WINEDEBUG=-all
 export WINEARCH=win64
 # No Mono or Gecko installer dialogs in a new prefix.

@@ -17,6 +17,10 @@ settings_tests() {
     echo "--- group 2: the settings file"
     d=$work/settings
     mkdir -p "$d/a/poser" "$d/b/poser" "$d/c"
+    # A kestrix.ini in the current folder is the one both console programs
+    # read and update (else each keeps its own in the user's folders).
+    : >"$d/a/kestrix.ini"
+    : >"$d/b/kestrix.ini"
 
     # The Windows program remembers the folder; the portable reader reads it.
     (cd "$d/a" && winrun "$wincli" --quiet --poser poser "$(winpath "$top/examples/water.krx")" >/dev/null 2>&1)

@@ -50,7 +50,7 @@ imported importsample(const std::string &path)
 {
     imported out;
     importer::inmolecule m;
-    importer::problem p;
+    problem p;
     EXPECT_EQ(importer::readinput(path, m, p), 1) << p.what << ": " << p.detail;
     std::vector<std::pair<int, int>> bonds = importer::allbonds(m);
     std::vector<std::string> names = importer::atomnames(m);
