@@ -231,6 +231,7 @@ check "--cr2 with two descriptions: exit 2" test $? -eq 2
 "$cli" --poser >/dev/null 2>&1
 check "--poser without a value: exit 2" test $? -eq 2
 check "--help" sh -c "'$cli' --help | grep -q -- '--poser DIR'"
+check "--help names --check" sh -c "'$cli' --help | grep -q -- '--check '"
 check "--version" sh -c "'$cli' --version | grep -q '^kestrix-cli [0-9]'"
 
 echo "$pass passed, $fail failed"

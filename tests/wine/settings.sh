@@ -38,6 +38,26 @@ settings_tests() {
         samebutcrlf "$d/b/poser/Runtime/Libraries/character/Molecules/methane.cr2" \
         "$work/console/examples/native/poser/Runtime/Libraries/character/Molecules/methane.cr2"
 
+    # Without a kestrix.ini in the current folder the Windows console
+    # program keeps its settings in %APPDATA%\kestrix, which it makes; a
+    # first run without --poser names that file, a later one from another
+    # folder converts into the folder remembered there.
+    appdata=$(winrun cmd /c echo %APPDATA% | tr -d '\r')
+    userini=$(winepath -u "$appdata\\kestrix\\kestrix.ini")
+    rm -rf "$(dirname "$userini")"
+    mkdir -p "$d/e/poser" "$d/f"
+    (cd "$d/e" && winrun "$wincli" --quiet "$(winpath "$top/examples/water.krx")" >/dev/null 2>stderr)
+    same "settings: a first Windows run says how to give the folder and where it goes" "$(tr -d '\r' <"$d/e/stderr")" \
+        "kestrix: $(winpath "$top/examples/water.krx"): I don't know where Poser is installed: give its folder with --poser DIR; it is then remembered in $appdata\\kestrix\\kestrix.ini"
+    (cd "$d/e" && winrun "$wincli" --quiet --poser poser "$(winpath "$top/examples/water.krx")" >/dev/null 2>&1)
+    same "settings: the Windows program remembers the folder in %APPDATA%" \
+        "$(nativeget poserinfo poseraddr "$userini")" "value=$(winpath "$d/e/poser")"
+    check "settings: and writes no kestrix.ini in the current folder" test ! -e "$d/e/kestrix.ini"
+    (cd "$d/f" && winrun "$wincli" --quiet "$(winpath "$top/examples/methane.krx")" >/dev/null 2>&1)
+    check "settings: a later Windows run converts into the folder remembered in %APPDATA%" \
+        test -s "$d/e/poser/Runtime/Libraries/character/Molecules/methane.cr2"
+    rm -rf "$(dirname "$userini")"
+
     # Edits from both sides keep each other's sections and keys; names are
     # compared without regard to case; values keep their spaces.
     f=$d/c/kestrix.ini
