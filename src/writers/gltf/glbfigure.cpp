@@ -1,7 +1,9 @@
 #include "writers/gltf/glbfigure.h"
 
 #include <cmath>
+#include <cfloat>
 #include <cstdlib>
+#include <cstring>
 
 #include "model/bondgraph.h"
 #include "model/model.h"
@@ -111,6 +113,30 @@ const unitshapes &shapes()
     return u;
 }
 
+// Whether every one of v[0 .. n-1] has a 32-bit float (fitsfloat), two at a
+// time: the magnitude is the value with its sign bit cleared.
+bool allfit(const double *v, int n)
+{
+    typedef double double2 __attribute__((vector_size(16)));
+    typedef long long long2 __attribute__((vector_size(16)));
+    const double2 most = {static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)};
+    const long2 magnitude = {0x7fffffffffffffffLL, 0x7fffffffffffffffLL};
+    long2 fit = {-1, -1};
+    int k = 0;
+    for (; k + 2 <= n; k += 2) {
+        long2 bits;
+        std::memcpy(&bits, v + k, sizeof bits);
+        bits &= magnitude;
+        double2 x;
+        std::memcpy(&x, &bits, sizeof x);
+        fit &= x <= most;
+    }
+    bool all = fit[0] != 0 && fit[1] != 0;
+    for (; k < n; k++)
+        all = all && fitsfloat(v[k]);
+    return all;
+}
+
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
@@ -152,11 +178,8 @@ struct builder {
             for (int k = 0; k < count; k++)
                 q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
         }
-        int unfit = 0;
-        for (int i = 0; i < 3; i++)
-            for (int k = 0; k < count; k++)
-                unfit |= !fitsfloat(pos[i][k]);
-        if (!unfit) {
+        bool fits = allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count);
+        if (fits) {
             for (int k = 0; k < count; k++)
                 for (int i = 0; i < 3; i++)
                     at.pos[3 * k + i] = static_cast<float>(pos[i][k]);
@@ -173,6 +196,14 @@ struct builder {
     // The triangles of a shape whose vertices start at first.
     void triangles(glbprimitive &p, unsigned first, const int (*tri)[3], int count)
     {
+        if (p.indices.capacity() == 0) {
+            unsigned short out[3 * BALLTRIANGLES];
+            for (int t = 0; t < count; t++)
+                for (int k = 0; k < 3; k++)
+                    out[3 * t + k] = static_cast<unsigned short>(first + static_cast<unsigned>(tri[t][k]));
+            p.shortindices.insert(p.shortindices.end(), out, out + 3 * count);
+            return;
+        }
         unsigned out[3 * BALLTRIANGLES];
         for (int t = 0; t < count; t++)
             for (int k = 0; k < 3; k++)
@@ -396,7 +427,13 @@ int buildfigure(glbfigure *f)
         p.positions.reserve(static_cast<size_t>(shapes) * vertices * 3);
         p.normals.reserve(static_cast<size_t>(shapes) * vertices * 3);
         p.joints.reserve(static_cast<size_t>(shapes) * vertices);
-        p.indices.reserve(static_cast<size_t>(shapes) * triangles * 3);
+        // The indices in 16 bits when the vertices allow (the 32-bit array
+        // then stays without room, which tells triangles() which to fill).
+        size_t count = static_cast<size_t>(shapes) * triangles * 3;
+        if (static_cast<size_t>(shapes) * vertices <= 65535)
+            p.shortindices.reserve(count);
+        else
+            p.indices.reserve(count);
     };
     for (int e = 0; e < nelements; e++) {
         if (elements[e].rad == 0 || balls[e] == 0)

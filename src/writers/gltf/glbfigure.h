@@ -7,6 +7,7 @@
 // the bond-angle pass; the file writer only lays it out.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 struct glbjoint {
@@ -22,7 +23,13 @@ struct glbprimitive {
     std::vector<float> positions;       // x, y, z per vertex, in the scene at rest
     std::vector<float> normals;         // unit, pointing outward
     std::vector<unsigned short> joints; // the one joint each vertex follows
-    std::vector<unsigned> indices;      // triangles, counter-clockwise seen from outside
+    // The triangles, counter-clockwise seen from outside, in one of two
+    // arrays: 16-bit indices while they can address every vertex (65535 is
+    // kept free: it means a primitive restart to some readers), as the file
+    // stores them then, else 32-bit ones.
+    std::vector<unsigned short> shortindices;
+    std::vector<unsigned> indices;
+    size_t indexcount() const { return shortindices.size() + indices.size(); }
 };
 
 struct glbfigure {

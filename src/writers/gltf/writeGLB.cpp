@@ -107,6 +107,18 @@ public:
             put32(u);
         }
     }
+    // Likewise for 16-bit numbers.
+    void shorts(const unsigned short *v, size_t n)
+    {
+        const uint32_t one = 1;
+        unsigned char first;
+        std::memcpy(&first, &one, 1);
+        if (first == 1) {
+            bytes(v, n * 2);
+            return;
+        }
+        records(n, 2, [v](unsigned char *b, size_t i) { store16(b, v[i]); });
+    }
     void zeros(size_t n) { std::memset(grow(n), 0, n); }
     void flush()
     {
@@ -171,6 +183,12 @@ bool smalljoints(int njoints) { return njoints <= 256; }
 // 16-bit indices while they can address every vertex (65535 is kept free:
 // it means a primitive restart to some readers).
 bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
+
+// Index i of the primitive, from whichever array holds them.
+unsigned indexat(const glbprimitive &p, size_t i)
+{
+    return p.indices.empty() ? p.shortindices[i] : p.indices[i];
+}
 
 // The least and the greatest of each component of the points v holds, as a
 // walk from the first point that takes a value only when it is strictly
@@ -240,8 +258,8 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     out.weights = l.add(l.addview(count * 4, ARRAY_BUFFER, WEIGHTS, &p), UNSIGNED_BYTE, n, "VEC4", true);
     bool shortones = shortindices(p);
     out.indices =
-        l.add(l.addview(p.indices.size() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
-              shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indices.size()), "SCALAR");
+        l.add(l.addview(p.indexcount() * (shortones ? 2 : 4), ELEMENT_ARRAY_BUFFER, INDICES, &p),
+              shortones ? UNSIGNED_SHORT : UNSIGNED_INT, static_cast<int>(p.indexcount()), "SCALAR");
     return out;
 }
 
@@ -278,13 +296,15 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
         out.records(count, 4, [](unsigned char *b, size_t) { store32(b, 255); });
         break;
     case INDICES: {
-        const unsigned *indices = p->indices.data();
-        if (v.length == p->indices.size() * 2)
-            out.records(p->indices.size(), 2,
-                        [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
-        else
-            out.records(p->indices.size(), 4,
-                        [indices](unsigned char *b, size_t i) { store32(b, indices[i]); });
+        size_t n = p->indexcount();
+        if (v.length == n * 2 && p->indices.empty()) {
+            out.shorts(p->shortindices.data(), n);
+        } else if (v.length == n * 2) {
+            const unsigned *indices = p->indices.data();
+            out.records(n, 2, [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
+        } else {
+            out.records(n, 4, [p](unsigned char *b, size_t i) { store32(b, indexat(*p, i)); });
+        }
         break;
     }
     case INVERSEBINDS:
