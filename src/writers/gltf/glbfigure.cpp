@@ -137,6 +137,50 @@ bool allfit(const double *v, int n)
     return all;
 }
 
+enum { MAPMOST = BALLPOINTS };
+
+// The count points local and directions normal of frame f, by component,
+// mapped into the scene: mappoint's and mapvector's operations, in loops
+// that the compiler does two (or, built for AVX, four) at a time.
+inline void mapallwith(const rigframe &f, const double *const local[3], const double *const normal[3],
+                       int count, double pos[3][MAPMOST], double nrm[3][MAPMOST])
+{
+    const double *lx = local[0], *ly = local[1], *lz = local[2];
+    const double *nx = normal[0], *ny = normal[1], *nz = normal[2];
+    for (int i = 0; i < 3; i++) {
+        const double r0 = f.r[i][0], r1 = f.r[i][1], r2 = f.r[i][2], t = f.t[i];
+        double *p = pos[i], *q = nrm[i];
+        for (int k = 0; k < count; k++) {
+            double v = r0 * lx[k] + r1 * ly[k] + r2 * lz[k];
+            p[k] = v + t;
+        }
+        for (int k = 0; k < count; k++)
+            q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void mapallavx2(const rigframe &f, const double *const local[3],
+                                                const double *const normal[3], int count,
+                                                double pos[3][MAPMOST], double nrm[3][MAPMOST])
+{
+    mapallwith(f, local, normal, count, pos, nrm);
+}
+#endif
+
+void mapall(const rigframe &f, const double *const local[3], const double *const normal[3], int count,
+            double pos[3][MAPMOST], double nrm[3][MAPMOST])
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        mapallavx2(f, local, normal, count, pos, nrm);
+        return;
+    }
+#endif
+    mapallwith(f, local, normal, count, pos, nrm);
+}
+
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
@@ -164,20 +208,8 @@ struct builder {
     void vertices(room &at, const rigframe &f, const double *const local[3], const double *const normal[3],
                   int count, const char *owner)
     {
-        enum { MOST = BALLPOINTS };
-        double pos[3][MOST], nrm[3][MOST];
-        const double *lx = local[0], *ly = local[1], *lz = local[2];
-        const double *nx = normal[0], *ny = normal[1], *nz = normal[2];
-        for (int i = 0; i < 3; i++) {
-            const double r0 = f.r[i][0], r1 = f.r[i][1], r2 = f.r[i][2], t = f.t[i];
-            double *p = pos[i], *q = nrm[i];
-            for (int k = 0; k < count; k++) {
-                double v = r0 * lx[k] + r1 * ly[k] + r2 * lz[k];
-                p[k] = v + t;
-            }
-            for (int k = 0; k < count; k++)
-                q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
-        }
+        double pos[3][MAPMOST], nrm[3][MAPMOST];
+        mapall(f, local, normal, count, pos, nrm);
         bool fits = allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count);
         if (fits) {
             for (int k = 0; k < count; k++)

@@ -45,8 +45,10 @@ void store32(unsigned char *b, uint32_t v)
 // binary chunk is written straight from the figure's arrays, so the file is
 // never held in memory a second time.
 class glbout {
+    enum { BIG = 4096 };
+
 public:
-    explicit glbout(FILE *f) : out(f), block(1 << 18), used(0) {}
+    explicit glbout(FILE *f) : out(f), block(1 << 14), used(0) {}
     ~glbout() { flush(); }
     glbout(const glbout &) = delete;
     glbout &operator=(const glbout &) = delete;
@@ -63,6 +65,14 @@ public:
     }
     void bytes(const void *data, size_t n)
     {
+        // An array goes to the stream from where it lies: the stream has a
+        // buffer of its own, and a copy into this block first would move
+        // every byte twice.
+        if (n >= BIG) {
+            flush();
+            std::fwrite(data, 1, n, out);
+            return;
+        }
         const unsigned char *from = static_cast<const unsigned char *>(data);
         while (n > 0) {
             if (used == block.size())
