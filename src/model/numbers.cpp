@@ -4,25 +4,22 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 bool isdigitc(char c) { return c >= '0' && c <= '9'; }
 
-// Copies the longest leading decimal number of tok into buf (null-terminated)
-// and returns its length; 0 when tok starts with no number.
-size_t numberprefix(const char *tok, char *buf, size_t size)
+// The length of the longest leading decimal number of tok; 0 when tok
+// starts with no number.
+size_t numberlength(const char *tok)
 {
-    size_t n = 0, i = 0;
-    auto put = [&](char c) {
-        if (n + 1 < size)
-            buf[n++] = c;
-    };
+    size_t i = 0;
     if (tok[i] == '+' || tok[i] == '-')
-        put(tok[i++]);
+        i++;
     size_t intdigits = 0, fracdigits = 0;
     while (isdigitc(tok[i])) {
-        put(tok[i++]);
+        i++;
         intdigits++;
     }
     if (tok[i] == '.') {
@@ -30,10 +27,8 @@ size_t numberprefix(const char *tok, char *buf, size_t size)
         while (isdigitc(tok[j]))
             j++;
         fracdigits = j - i - 1;
-        if (intdigits > 0 || fracdigits > 0) {
-            for (; i < j; i++)
-                put(tok[i]);
-        }
+        if (intdigits > 0 || fracdigits > 0)
+            i = j;
     }
     if (intdigits == 0 && fracdigits == 0)
         return 0;
@@ -44,10 +39,23 @@ size_t numberprefix(const char *tok, char *buf, size_t size)
         if (isdigitc(tok[j])) {
             while (isdigitc(tok[j]))
                 j++;
-            for (; i < j; i++)
-                put(tok[i]);
+            i = j;
         }
     }
+    return i;
+}
+
+// Copies the longest leading decimal number of tok into buf (null-terminated,
+// cut to fit) and returns the length copied; 0 when tok starts with no
+// number.
+size_t numberprefix(const char *tok, char *buf, size_t size)
+{
+    size_t n = numberlength(tok);
+    if (n == 0)
+        return 0;
+    if (n > size - 1)
+        n = size - 1;
+    std::memcpy(buf, tok, n);
     buf[n] = '\0';
     return n;
 }
@@ -73,18 +81,24 @@ bool quickreal(const char *tok, double *v)
         c++;
     uint64_t digits = 0;
     int scale = 0, significant = 0; // value = digits * 10^scale
-    bool any = false;
+    // Leading zeros add nothing to digits and are not significant.
+    const char *start = c;
+    while (*c == '0')
+        c++;
+    bool any = c != start;
     for (; isdigitc(*c); c++, any = true) {
-        if (significant > 0 || *c != '0')
-            significant++;
+        significant++;
         digits = digits * 10 + static_cast<uint64_t>(*c - '0');
         if (significant > 17)
             return false;
     }
     if (*c == '.') {
-        for (c++; isdigitc(*c); c++, any = true) {
-            if (significant > 0 || *c != '0')
-                significant++;
+        c++;
+        if (significant == 0)
+            for (; *c == '0'; c++, any = true)
+                scale--;
+        for (; isdigitc(*c); c++, any = true) {
+            significant++;
             digits = digits * 10 + static_cast<uint64_t>(*c - '0');
             scale--;
             if (significant > 17)
@@ -166,13 +180,7 @@ unsigned char truncbyte(double v)
     return lowbyte(static_cast<long>(static_cast<int32_t>(t)));
 }
 
-const char *realend(const char *tok)
-{
-    char buf[512];
-    // A token is one line at most, so its number fits.
-    size_t n = numberprefix(tok, buf, sizeof buf);
-    return tok + n;
-}
+const char *realend(const char *tok) { return tok + numberlength(tok); }
 
 const char *intend(const char *tok)
 {

@@ -8,9 +8,6 @@ int nargs = 0;
 int parse(char *line)
 {
     parsed[0] = nullptr;
-    size_t len = std::strlen(line);
-    if (len > 0 && line[len - 1] == '\n')
-        line[len - 1] = '\0';
 
     int count = 0;
     unsigned char *c = reinterpret_cast<unsigned char *>(line);
@@ -24,6 +21,17 @@ int parse(char *line)
         // ...but only a space or a tab ends one.
         while (*c != 0 && *c != ' ' && *c != '\t')
             c++;
+    }
+    // A line feed ending the line is no part of its last token. (Taken off
+    // here, once the line's end is known: every other control character
+    // before it has become a 0 already, or lies inside a token as it would.)
+    if (*c == 0) {
+        if (c > reinterpret_cast<unsigned char *>(line) && c[-1] == '\n')
+            c[-1] = 0;
+    } else {
+        size_t len = std::strlen(line);
+        if (len > 0 && line[len - 1] == '\n')
+            line[len - 1] = '\0';
     }
     parsed[count] = nullptr;
     return count;
