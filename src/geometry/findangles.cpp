@@ -1,18 +1,12 @@
 #include "geometry/findangles.h"
 
+#include <cmath>
+#include <cstring>
+
 #include "geometry/trig.h"
 #include "model/model.h"
 
 namespace {
-
-// atan2 of two zeros is 0 here whatever their signs: a coordinate written
-// "-0.0" must not turn a bond by half a circle.
-double angle(double y, double x)
-{
-    if (y == 0 && x == 0)
-        return 0.0;
-    return katan2(y, x);
-}
 
 double degrees(double radians) { return radians * 180 / pi; }
 
@@ -30,7 +24,13 @@ double degrees(double radians) { return radians * 180 / pi; }
 // description reader declares atoms in this order already.
 int order[MAXATOMS];   // the atom at each place
 int subtree[MAXATOMS]; // the number of places the subtree at a place takes
-xyz pos[MAXATOMS];     // the positions, by place, in the current frame
+// The positions, by place, in the current frame, one array per component:
+// the turns below then work on two or more atoms in one instruction.
+double px[MAXATOMS], py[MAXATOMS], pz[MAXATOMS];
+// Each child's turns, by its place: the sines and cosines of -phi and of
+// -theta. The children of one atom are measured from the same frame, so
+// their angles are worked out together before any subtree is turned.
+double sinphi[MAXATOMS], cosphi[MAXATOMS], sintheta[MAXATOMS], costheta[MAXATOMS];
 int firstchild[MAXATOMS], nextsibling[MAXATOMS];
 
 int index(const atom *a) { return static_cast<int>(a - atoms); }
@@ -70,49 +70,172 @@ int layout(int n)
     return places;
 }
 
+// Work arrays of the angles of one atom's children, by child.
+double ys[MAXATOMS], xs[MAXATOMS], turns[MAXATOMS];
+int childplace[MAXATOMS];
+
+// atan2 of each (ys[k], xs[k]) into turns[k] for k below n. atan2 of two
+// zeros is 0 here whatever their signs: a coordinate written "-0.0" must not
+// turn a bond by half a circle.
+void angles(int n)
+{
+    katan2(ys, xs, turns, n);
+    for (int k = 0; k < n; k++)
+        if (ys[k] == 0 && xs[k] == 0)
+            turns[k] = 0.0;
+}
+
+void measure(int p);
+
+// The children of the atom at place p, each in turn, once their angles are
+// known: its bond length, its subtree turned into its frame, then its own
+// children.
+void turnandmeasure(int p)
+{
+    const int end = p + subtree[p];
+    for (int c = p + 1; c < end; c += subtree[c]) {
+        const double sf = sinphi[c], cf = cosphi[c], st = sintheta[c], ct = costheta[c];
+        xyz q = xyz(px[c], py[c], pz[c]).bytheta(st, ct);
+        double w = q.y;
+        atoms[order[c]].bondl = w;
+        px[c] = q.x;
+        py[c] = q.y - w;
+        pz[c] = q.z;
+        const int last = c + subtree[c];
+        for (int k = c + 1; k < last; k++) {
+            // byphi(sf, cf), then bytheta(st, ct), then the move by -w.
+            double x = px[k], y = py[k], z = pz[k];
+            double x1 = x * cf + z * sf, z1 = z * cf - x * sf;
+            double y2 = y * ct - z1 * st, z2 = z1 * ct + y * st;
+            px[k] = x1;
+            py[k] = y2 - w;
+            pz[k] = z2;
+        }
+        measure(c);
+    }
+}
+
+bool samebits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The angles of the only child, at place c, of an atom standing at parent.
+// Its four steps (phi, the turn by -phi, theta, the turn by -theta) each
+// need the one before, and one at a time they leave the processor idle
+// most of the time. So the C library's atan2, sin and cos guess each step
+// first, and then the portable functions work out the four side by side,
+// each from its guessed inputs. Where every guess has the bits of the
+// portable result, every input was the right one and so are the results;
+// else (a few children in a thousand, or every child with a C library that
+// is not close) the child is measured step by step.
+void measureone(int c, const xyz &parent)
+{
+    atom &child = atoms[order[c]];
+    xyz here(px[c], py[c], pz[c]), d = here;
+    d -= parent;
+    double yf = d.x, xf = d.z;
+    double fguess = yf == 0 && xf == 0 ? 0.0 : std::atan2(yf, xf);
+    double sfguess = std::sin(-fguess), cfguess = std::cos(-fguess);
+    xyz q = here.byphi(sfguess, cfguess), e = q;
+    e -= parent.byphi(sfguess, cfguess);
+    double yt = e.z, xt = e.y;
+    double tguess = yt == 0 && xt == 0 ? 0.0 : std::atan2(yt, xt);
+
+    const double y[2] = {yf, yt}, x[2] = {xf, xt}, turn[2] = {-fguess, -tguess};
+    double at[2], s[2], co[2];
+    katan2sincos(y, x, at, turn, s, co);
+    double f = yf == 0 && xf == 0 ? 0.0 : at[0], t = yt == 0 && xt == 0 ? 0.0 : at[1];
+    if (!samebits(f, fguess) || !samebits(s[0], sfguess) || !samebits(co[0], cfguess) ||
+        !samebits(t, tguess)) {
+        // Step by step from the one result that needs no guess.
+        ksincos(-f, &s[0], &co[0]);
+        q = here.byphi(s[0], co[0]);
+        e = q;
+        e -= parent.byphi(s[0], co[0]);
+        ys[0] = e.z;
+        xs[0] = e.y;
+        angles(1);
+        t = turns[0];
+        ksincos(-t, &s[1], &co[1]);
+    }
+    child.phi = degrees(f);
+    child.theta = degrees(t);
+    sinphi[c] = s[0];
+    cosphi[c] = co[0];
+    sintheta[c] = s[1];
+    costheta[c] = co[1];
+    px[c] = q.x;
+    py[c] = q.y;
+    pz[c] = q.z;
+}
+
 // Measures every child of the atom at place p, and their subtrees.
 void measure(int p)
 {
     const int n = order[p];
     const int end = p + subtree[p];
-    for (int c = p + 1; c < end; c += subtree[c]) {
-        atom *child = &atoms[order[c]];
-        const int last = c + subtree[c];
-        xyz parent = pos[p];
-        if (n == 0) {
-            // The root's frame: the description's, moved to the root.
-            xyz r = parent;
-            for (int k = c; k < last; k++)
-                pos[k] -= r;
-            parent = xyz(0, 0, 0);
+    xyz parent(px[p], py[p], pz[p]);
+    if (n == 0) {
+        // The root's frame: the description's, moved to the root. Each
+        // child's subtree is moved when that child is measured; as the
+        // subtrees do not overlap, all can be moved now.
+        for (int k = p + 1; k < end; k++) {
+            px[k] -= parent.x;
+            py[k] -= parent.y;
+            pz[k] -= parent.z;
         }
-
-        xyz d = pos[c];
-        d -= parent;
-        double f = angle(d.x, d.z);
-        child->phi = degrees(f);
-        double sf = ksin(-f), cf = kcos(-f);
-        parent = parent.byphi(sf, cf);
-        pos[c] = pos[c].byphi(sf, cf);
-
-        d = pos[c];
-        d -= parent;
-        double t = angle(d.z, d.y);
-        child->theta = degrees(t);
-        double st = ksin(-t), ct = kcos(-t);
-        pos[c] = pos[c].bytheta(st, ct);
-
-        double w = pos[c].y;
-        child->bondl = w;
-        pos[c].y = pos[c].y - w;
-        for (int k = c + 1; k < last; k++) {
-            xyz q = pos[k].byphi(sf, cf).bytheta(st, ct);
-            q.y = q.y - w;
-            pos[k] = q;
-        }
-
-        measure(c);
+        parent = xyz(0, 0, 0);
     }
+
+    if (subtree[p] == 1)
+        return;
+    if (subtree[p + 1] == subtree[p] - 1) {
+        measureone(p + 1, parent);
+        turnandmeasure(p);
+        return;
+    }
+
+    // phi of every child, then the turn of each by its -phi.
+    int children = 0;
+    for (int c = p + 1; c < end; c += subtree[c]) {
+        childplace[children] = c;
+        xyz d(px[c], py[c], pz[c]);
+        d -= parent;
+        ys[children] = d.x;
+        xs[children] = d.z;
+        children++;
+    }
+    angles(children);
+    for (int k = 0; k < children; k++) {
+        atoms[order[childplace[k]]].phi = degrees(turns[k]);
+        turns[k] = -turns[k];
+    }
+    ksincos(turns, ys, xs, children);
+    // theta of every child in the frame its phi gives, then its turn.
+    for (int k = 0; k < children; k++) {
+        int c = childplace[k];
+        double sf = ys[k], cf = xs[k];
+        sinphi[c] = sf;
+        cosphi[c] = cf;
+        xyz q = xyz(px[c], py[c], pz[c]).byphi(sf, cf);
+        px[c] = q.x;
+        py[c] = q.y;
+        pz[c] = q.z;
+        xyz d = q;
+        d -= parent.byphi(sf, cf);
+        ys[k] = d.z;
+        xs[k] = d.y;
+    }
+    angles(children);
+    for (int k = 0; k < children; k++) {
+        atoms[order[childplace[k]]].theta = degrees(turns[k]);
+        turns[k] = -turns[k];
+    }
+    ksincos(turns, ys, xs, children);
+    for (int k = 0; k < children; k++) {
+        sintheta[childplace[k]] = ys[k];
+        costheta[childplace[k]] = xs[k];
+    }
+
+    turnandmeasure(p);
 }
 
 } // namespace
@@ -127,8 +250,11 @@ int findangles(int n)
     if (n < 0 || n >= natoms)
         return 1;
     int places = layout(n);
-    for (int p = 0; p < places; p++)
-        pos[p] = atoms[order[p]].p;
+    for (int p = 0; p < places; p++) {
+        px[p] = atoms[order[p]].p.x;
+        py[p] = atoms[order[p]].p.y;
+        pz[p] = atoms[order[p]].p.z;
+    }
     measure(0);
     return 1;
 }

@@ -31,79 +31,115 @@
 
 namespace {
 
-struct dd {
-    double hi, lo; // value hi + lo, with |lo| at most half an ulp of hi
+// Inlined everywhere: the sums below are short chains of dependent
+// operations, and the processor overlaps two of them only when both stand in
+// one loop body.
+#if defined(__GNUC__)
+#define KINLINE inline __attribute__((always_inline))
+#else
+#define KINLINE inline
+#endif
+
+// Two doubles side by side (SSE2 on x86-64, whatever the target offers
+// elsewhere): each operation on them is the same IEEE operation on each of
+// the two, so a pair of lanes gives the bits of two separate evaluations.
+typedef double double2 __attribute__((vector_size(16)));
+
+template <class T>
+struct ddof {
+    T hi, lo; // value hi + lo, with |lo| at most half an ulp of hi
 };
+typedef ddof<double> dd;
+typedef ddof<double2> dd2;
+
+template <class T>
+struct halvesof {
+    T hi, lo;
+};
+typedef halvesof<double> halves;
 
 #include "geometry/trig_constants.h"
 
-dd twosum(double a, double b)
+template <class T>
+KINLINE ddof<T> twosum(T a, T b)
 {
-    double s = a + b;
-    double bb = s - a;
+    T s = a + b;
+    T bb = s - a;
     return {s, (a - (s - bb)) + (b - bb)};
 }
 
 // Needs |a| >= |b| (or a zero).
-dd quicktwosum(double a, double b)
+template <class T>
+KINLINE ddof<T> quicktwosum(T a, T b)
 {
-    double s = a + b;
+    T s = a + b;
     return {s, b - (s - a)};
 }
 
-// Veltkamp's split of a into two halves of 26 bits; values near the top of
-// the range are scaled so that the product by 2^27 + 1 stays finite.
-void split(double a, double *hi, double *lo)
+// Veltkamp's split of a into two halves of 26 bits, for |a| <= 2^995.
+template <class T>
+KINLINE halvesof<T> plainsplit(T a)
 {
     const double splitter = 134217729.0;
-    double scale = 1.0;
+    T t = splitter * a;
+    T h = t - (t - a);
+    return {h, a - h};
+}
+
+// The split of any a: values near the top of the range are scaled so that
+// the product by 2^27 + 1 stays finite.
+KINLINE halves split(double a)
+{
     if (a > 0x1p995 || a < -0x1p995) {
-        a *= 0x1p-28;
-        scale = 0x1p28;
+        halves h = plainsplit(a * 0x1p-28);
+        return {h.hi * 0x1p28, h.lo * 0x1p28};
     }
-    double t = splitter * a;
-    double h = t - (t - a);
-    *hi = h * scale;
-    *lo = (a - h) * scale;
+    return plainsplit(a);
 }
 
-// The exact product a * b as hi + lo.
-dd twoprod(double a, double b)
+// The exact product a * b as hi + lo, from the halves of both (a factor
+// used many times is split once).
+template <class T>
+KINLINE ddof<T> twoprod(T a, halvesof<T> as, T b, halvesof<T> bs)
 {
-    double p = a * b;
-    double ah, al, bh, bl;
-    split(a, &ah, &al);
-    split(b, &bh, &bl);
-    return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+    T p = a * b;
+    return {p, ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo};
 }
 
-dd add(dd a, dd b)
+KINLINE dd twoprod(double a, double b) { return twoprod(a, split(a), b, split(b)); }
+
+template <class T>
+KINLINE ddof<T> add(ddof<T> a, ddof<T> b)
 {
-    dd s = twosum(a.hi, b.hi);
-    dd t = twosum(a.lo, b.lo);
+    ddof<T> s = twosum(a.hi, b.hi);
+    ddof<T> t = twosum(a.lo, b.lo);
     s.lo += t.hi;
     s = quicktwosum(s.hi, s.lo);
     s.lo += t.lo;
     return quicktwosum(s.hi, s.lo);
 }
 
-dd sub(dd a, dd b) { return add(a, dd{-b.hi, -b.lo}); }
+KINLINE dd sub(dd a, dd b) { return add(a, dd{-b.hi, -b.lo}); }
 
-dd mul(dd a, dd b)
+// a * b, with a.hi split into as and b.hi into bs.
+template <class T>
+KINLINE ddof<T> mul(ddof<T> a, halvesof<T> as, ddof<T> b, halvesof<T> bs)
 {
-    dd p = twoprod(a.hi, b.hi);
+    ddof<T> p = twoprod(a.hi, as, b.hi, bs);
     p.lo += a.hi * b.lo + a.lo * b.hi;
     return quicktwosum(p.hi, p.lo);
 }
 
-dd muld(dd a, double b)
+KINLINE dd mul(dd a, dd b) { return mul(a, split(a.hi), b, split(b.hi)); }
+
+KINLINE dd muld(dd a, double b)
 {
     dd p = twoprod(a.hi, b);
     p.lo += a.lo * b;
     return quicktwosum(p.hi, p.lo);
 }
 
-dd div(dd a, dd b)
+KINLINE dd div(dd a, dd b)
 {
     double q1 = a.hi / b.hi;
     dd r = sub(a, muld(b, q1));
@@ -113,63 +149,138 @@ dd div(dd a, dd b)
     return add(quicktwosum(q1, q2), dd{q3, 0.0});
 }
 
-// c[0] + c[1] x + ... + c[n-1] x^(n-1), by Horner's rule.
-dd poly(const dd *c, int n, dd x)
+// The one rounding of a result.
+KINLINE double rounded(dd a) { return a.hi + a.lo; }
+
+// The series below are summed by Horner's rule, c[14] first: p becomes
+// p x + c[i]. Their terms and x stay below 4 in magnitude, so the plain
+// split serves (the callers see to |x| <= 1); x.hi is split once.
+template <class T>
+KINLINE ddof<T> series(const ddof<T> *c, ddof<T> x)
 {
-    dd p = c[n - 1];
-    for (int i = n - 2; i >= 0; i--)
-        p = add(mul(p, x), c[i]);
+    halvesof<T> xs = plainsplit(x.hi);
+    ddof<T> p = c[14];
+    for (int i = 13; i >= 0; i--)
+        p = add(mul(p, plainsplit(p.hi), x, xs), c[i]);
     return p;
 }
 
-// The one rounding of a result.
-double rounded(dd a) { return a.hi + a.lo; }
+// The same series in two lanes at once.
+dd2 pairof(dd a, dd b) { return {double2{a.hi, b.hi}, double2{a.lo, b.lo}}; }
+dd lane(dd2 a, int l) { return {a.hi[l], a.lo[l]}; }
 
-// sin and cos of |x| = k pi/2 + r with |r| <= pi/4, by their series in r.
-void sincosreduced(dd r, dd *s, dd *c)
+struct pairtables {
+    dd2 sincos[15]; // the sine's coefficients in lane 0, the cosine's in 1
+    dd2 atan[15];   // the arctangent's in both
+};
+
+const pairtables &pairs()
 {
-    dd r2 = mul(r, r);
-    *s = mul(r, poly(SINCOEF, 15, r2));
-    *c = poly(COSCOEF, 15, r2);
+    static const pairtables t = [] {
+        pairtables m;
+        for (int i = 0; i < 15; i++) {
+            m.sincos[i] = pairof(SINCOEF[i], COSCOEF[i]);
+            m.atan[i] = pairof(ATANCOEF[i], ATANCOEF[i]);
+        }
+        return m;
+    }();
+    return t;
 }
 
-void sincos(double x, double *s, double *c)
+// |x| = k pi/2 + r with |r| <= pi/4: r and the quadrant (k mod 4). k times
+// pi/2 is taken in four exact products, so that the cancellation against |x|
+// loses nothing; a huge |x| leaves an r still too large after one round
+// (2/pi is only a double) and takes more.
+void reduce(double ax, dd *out, int *quadrantout)
 {
-    if (std::isnan(x) || std::isinf(x)) {
-        *s = *c = x - x; // NaN
-        return;
-    }
-    double ax = std::fabs(x);
-    if (ax < 0x1p-27) {
-        // sin x = x - x^3/6 and cos x = 1 - x^2/2 round to x and 1 here,
-        // and a negative zero keeps its sign.
-        *s = x;
-        *c = 1.0;
-        return;
-    }
-    // |x| = k pi/2 + r. k times pi/2 is taken in four exact products, so
-    // that the cancellation against |x| loses nothing; a huge |x| leaves an r
-    // still too large after one round (2/pi is only a double) and takes more.
+    static const halves HALFPI4SPLIT[3] = {split(HALFPI4[0]), split(HALFPI4[1]), split(HALFPI4[2])};
     dd r = {ax, 0.0};
     int quadrant = 0;
     for (int round = 0; round < 64 && std::fabs(r.hi) > QUARTERPI_ROUNDED; round++) {
         double k = std::floor(r.hi * TWOOVERPI + 0.5);
         // Near the top of the range k pi/2 itself would overflow: such a k
         // is even, and its halves are taken one after the other.
-        int halves = std::fabs(k) > 0x1p1000 ? 2 : 1;
-        double part = halves == 2 ? k * 0.5 : k;
-        for (int h = 0; h < halves; h++) {
-            r = sub(r, twoprod(part, HALFPI4[0]));
-            r = sub(r, twoprod(part, HALFPI4[1]));
-            r = sub(r, twoprod(part, HALFPI4[2]));
+        int halvescount = std::fabs(k) > 0x1p1000 ? 2 : 1;
+        double part = halvescount == 2 ? k * 0.5 : k;
+        halves ps = split(part);
+        for (int h = 0; h < halvescount; h++) {
+            r = sub(r, twoprod(part, ps, HALFPI4[0], HALFPI4SPLIT[0]));
+            r = sub(r, twoprod(part, ps, HALFPI4[1], HALFPI4SPLIT[1]));
+            r = sub(r, twoprod(part, ps, HALFPI4[2], HALFPI4SPLIT[2]));
             r = sub(r, dd{part * HALFPI4[3], 0.0});
         }
         quadrant = (quadrant + static_cast<int>(std::fmod(k, 4.0)) + 4) % 4;
     }
-    dd sr, cr;
-    sincosreduced(r, &sr, &cr);
+    *out = r;
+    *quadrantout = quadrant;
+}
+
+// sin and cos in three steps, as atan2 below: the special arguments, the
+// reduction and r^2 (begin), the two series side by side in one pair of
+// lanes (any number of such pairs side by side), and the results (end).
+struct sincoswork {
+    bool done; // s and c are the results already
+    double x, s, c;
+    dd r;
+    int quadrant;
+    dd2 sum;    // r^2 in both lanes on the way in, the two series' sums on the way out
+    bool alone; // sum holds the sums already
+};
+
+void sincosbegin(double x, sincoswork *w)
+{
+    w->done = true;
+    w->alone = false;
+    w->x = x;
+    w->sum = pairof(dd{0.0, 0.0}, dd{0.0, 0.0});
+    if (std::isnan(x) || std::isinf(x)) {
+        w->s = w->c = x - x; // NaN
+        return;
+    }
+    if (std::fabs(x) < 0x1p-27) {
+        // sin x = x - x^3/6 and cos x = 1 - x^2/2 round to x and 1 here,
+        // and a negative zero keeps its sign.
+        w->s = x;
+        w->c = 1.0;
+        return;
+    }
+    w->done = false;
+    reduce(std::fabs(x), &w->r, &w->quadrant);
+    // sin r = r (SINCOEF in r^2) and cos r = COSCOEF in r^2. An r that
+    // the reduction left above 1 (an argument beyond its accurate range)
+    // has its series summed here, with the split that scales.
+    dd r2 = mul(w->r, w->r);
+    if (std::fabs(w->r.hi) <= 1) {
+        w->sum = pairof(r2, r2);
+        return;
+    }
+    dd ps = SINCOEF[14], pc = COSCOEF[14];
+    for (int i = 13; i >= 0; i--) {
+        ps = add(mul(ps, r2), SINCOEF[i]);
+        pc = add(mul(pc, r2), COSCOEF[i]);
+    }
+    w->sum = pairof(ps, pc);
+    w->alone = true;
+}
+
+// The input of a lane's series: r^2, or zero for a lane with nothing to sum.
+dd2 seriesinput(const sincoswork &w)
+{
+    return w.done || w.alone ? pairof(dd{0.0, 0.0}, dd{0.0, 0.0}) : w.sum;
+}
+
+void sincosend(const sincoswork &w, dd2 sum, double *s, double *c)
+{
+    if (w.done) {
+        *s = w.s;
+        *c = w.c;
+        return;
+    }
+    if (w.alone)
+        sum = w.sum;
+    dd sr = mul(w.r, lane(sum, 0)), cr = lane(sum, 1);
     double sv, cv;
-    switch (quadrant) {
+    switch (w.quadrant) {
     case 0:
         sv = rounded(sr);
         cv = rounded(cr);
@@ -187,8 +298,51 @@ void sincos(double x, double *s, double *c)
         cv = rounded(sr);
         break;
     }
-    *s = x < 0 ? -sv : sv;
+    *s = w.x < 0 ? -sv : sv;
     *c = cv;
+}
+
+// N series side by side, each of x[k] (|x| <= 1 in every lane) with the
+// coefficients c[k], into sum[k].
+template <int N>
+KINLINE void seriesside(const dd2 *const *c, const dd2 *x, dd2 *sum)
+{
+    halvesof<double2> xs[N];
+    for (int k = 0; k < N; k++) {
+        xs[k] = plainsplit(x[k].hi);
+        sum[k] = c[k][14];
+    }
+    for (int i = 13; i >= 0; i--)
+        for (int k = 0; k < N; k++)
+            sum[k] = add(mul(sum[k], plainsplit(sum[k].hi), x[k], xs[k]), c[k][i]);
+}
+
+// The same coefficients for all N.
+template <int N>
+KINLINE void seriesside(const dd2 *c, const dd2 *x, dd2 *sum)
+{
+    const dd2 *cs[N];
+    for (int k = 0; k < N; k++)
+        cs[k] = c;
+    seriesside<N>(cs, x, sum);
+}
+
+// sin and cos of x[0 .. n-1], n at most LANES: the arguments of several
+// calls worked through side by side, each one's sine series beside its
+// cosine series, so that their chains of operations overlap. Every lane
+// computes exactly what one call alone would.
+template <int LANES>
+void sincoslanes(const double *x, double *s, double *c, int n)
+{
+    sincoswork w[LANES];
+    dd2 in[LANES], sum[LANES];
+    for (int l = 0; l < LANES; l++) {
+        sincosbegin(l < n ? x[l] : 0.0, &w[l]);
+        in[l] = seriesinput(w[l]);
+    }
+    seriesside<LANES>(pairs().sincos, in, sum);
+    for (int l = 0; l < n; l++)
+        sincosend(w[l], sum[l], &s[l], &c[l]);
 }
 
 // The bond-angle pass turns every atom by one angle, calling sin and cos of
@@ -205,24 +359,12 @@ void cachedsincos(double x, double *s, double *c)
     std::uint64_t bits;
     std::memcpy(&bits, &x, sizeof bits);
     if (!last.valid || last.bits != bits) {
-        sincos(x, &last.s, &last.c);
+        sincoslanes<1>(&x, &last.s, &last.c, 1);
         last.bits = bits;
         last.valid = true;
     }
     *s = last.s;
     *c = last.c;
-}
-
-// atan t for 0 <= t <= 1: atan(j/8) from the table plus atan u of the
-// remainder u = (t - j/8) / (1 + t j/8), |u| <= 1/16, by its series.
-dd atan01(dd t)
-{
-    int j = static_cast<int>(t.hi * 8.0 + 0.5);
-    if (j > 8)
-        j = 8;
-    double c = j * 0.125;
-    dd u = div(sub(t, dd{c, 0.0}), add(dd{1.0, 0.0}, muld(t, c)));
-    return add(ATANEIGHTHS[j], mul(u, poly(ATANCOEF, 15, mul(u, u))));
 }
 
 // num / den for 0 < num <= den as hi + lo.
@@ -239,7 +381,133 @@ dd quotient(double num, double den)
     return quicktwosum(q, ((num - p.hi) - p.lo) / den);
 }
 
+// atan2 in three steps: the special arguments and the reduction to a u with
+// |u| <= 1/16 (begin), the series in u^2 (any number of them side by side)
+// and the sum (end). atan t for 0 <= t <= 1 is atan(j/8) from the table plus
+// atan u of the remainder u = (t - j/8) / (1 + t j/8), by its series.
+struct atanwork {
+    bool done; // v is the result already
+    double v;
+    bool yneg, xneg, steep;
+    int j;
+    dd u, u2;
+};
+
+// The signed zeros and the infinities give the C99 results.
+void atanbegin(double y, double x, atanwork *w)
+{
+    w->done = true;
+    w->u = w->u2 = {0.0, 0.0};
+    if (std::isnan(x) || std::isnan(y)) {
+        w->v = x + y;
+        return;
+    }
+    bool yneg = std::signbit(y), xneg = std::signbit(x);
+    double ay = std::fabs(y), ax = std::fabs(x);
+    double v = 0.0;
+    if (std::isinf(ax) || std::isinf(ay)) {
+        if (std::isinf(ax) && std::isinf(ay))
+            v = xneg ? THREEQUARTERPI_ROUNDED : QUARTERPI_ROUNDED;
+        else if (std::isinf(ay))
+            v = HALFPI_ROUNDED;
+        else
+            v = xneg ? PI_ROUNDED : 0.0;
+    } else if (ay == 0) {
+        v = xneg ? PI_ROUNDED : 0.0;
+    } else if (ax == 0) {
+        v = HALFPI_ROUNDED;
+    } else {
+        w->done = false;
+        w->yneg = yneg;
+        w->xneg = xneg;
+        w->steep = ay > ax;
+        dd t = w->steep ? quotient(ax, ay) : quotient(ay, ax);
+        int j = static_cast<int>(t.hi * 8.0 + 0.5);
+        if (j > 8)
+            j = 8;
+        double c = j * 0.125;
+        w->j = j;
+        w->u = div(sub(t, dd{c, 0.0}), add(dd{1.0, 0.0}, muld(t, c)));
+        w->u2 = mul(w->u, w->u);
+        return;
+    }
+    w->v = yneg ? -v : v;
+}
+
+// The series of one argument alone, summed in w->u2 (|u| <= 1/16 leaves it
+// far below the bound of the plain split).
+void atanseries(atanwork *w) { w->u2 = series(ATANCOEF, w->u2); }
+
+double atanend(const atanwork &w)
+{
+    if (w.done)
+        return w.v;
+    dd a = add(ATANEIGHTHS[w.j], mul(w.u, w.u2));
+    if (w.steep)
+        a = sub(HALFPI, a);
+    if (w.xneg)
+        a = sub(PI, a);
+    double v = rounded(a);
+    return w.yneg ? -v : v;
+}
+
+// atan2 of y[l] and x[l] into out[l] for l below n (at most 2 PAIRS), the
+// series of two arguments in each pair of lanes.
+template <int PAIRS>
+void atanlanes(const double *y, const double *x, double *out, int n)
+{
+    const pairtables &t = pairs();
+    atanwork w[2 * PAIRS];
+    for (int l = 0; l < 2 * PAIRS; l++) {
+        if (l < n)
+            atanbegin(y[l], x[l], &w[l]);
+        else
+            w[l] = atanwork{true, 0.0, false, false, false, 0, {0.0, 0.0}, {0.0, 0.0}};
+    }
+    dd2 sum[PAIRS], u2[PAIRS];
+    for (int k = 0; k < PAIRS; k++)
+        u2[k] = pairof(w[2 * k].u2, w[2 * k + 1].u2);
+    seriesside<PAIRS>(t.atan, u2, sum);
+    for (int l = 0; l < n; l++) {
+        w[l].u2 = lane(sum[l / 2], l % 2);
+        out[l] = atanend(w[l]);
+    }
+}
+
 } // namespace
+
+void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
+                  double c[2])
+{
+    atanwork aw[2];
+    sincoswork sw[2];
+    for (int k = 0; k < 2; k++) {
+        atanbegin(y[k], x[k], &aw[k]);
+        sincosbegin(a[k], &sw[k]);
+    }
+    const pairtables &t = pairs();
+    const dd2 *coef[3] = {t.atan, t.sincos, t.sincos};
+    dd2 in[3] = {pairof(aw[0].u2, aw[1].u2), seriesinput(sw[0]), seriesinput(sw[1])}, sum[3];
+    seriesside<3>(coef, in, sum);
+    for (int k = 0; k < 2; k++) {
+        aw[k].u2 = lane(sum[0], k);
+        at[k] = atanend(aw[k]);
+        sincosend(sw[k], sum[1 + k], &s[k], &c[k]);
+    }
+}
+
+void ksincos(double x, double *s, double *c) { cachedsincos(x, s, c); }
+
+void ksincos(const double *x, double *s, double *c, int n)
+{
+    int i = 0;
+    for (; i + 4 <= n; i += 4)
+        sincoslanes<4>(x + i, s + i, c + i, 4);
+    for (; i + 2 <= n; i += 2)
+        sincoslanes<2>(x + i, s + i, c + i, 2);
+    for (; i < n; i++)
+        sincoslanes<1>(x + i, s + i, c + i, 1);
+}
 
 double ksin(double x)
 {
@@ -255,33 +523,27 @@ double kcos(double x)
     return c;
 }
 
-// The signed zeros and the infinities give the C99 results.
 double katan2(double y, double x)
 {
-    if (std::isnan(x) || std::isnan(y))
-        return x + y;
-    bool yneg = std::signbit(y), xneg = std::signbit(x);
-    double ay = std::fabs(y), ax = std::fabs(x);
-    double v;
-    if (std::isinf(ax) || std::isinf(ay)) {
-        if (std::isinf(ax) && std::isinf(ay))
-            v = xneg ? THREEQUARTERPI_ROUNDED : QUARTERPI_ROUNDED;
-        else if (std::isinf(ay))
-            v = HALFPI_ROUNDED;
-        else
-            v = xneg ? PI_ROUNDED : 0.0;
-    } else if (ay == 0) {
-        v = xneg ? PI_ROUNDED : 0.0;
-    } else if (ax == 0) {
-        v = HALFPI_ROUNDED;
-    } else {
-        bool steep = ay > ax;
-        dd a = atan01(steep ? quotient(ax, ay) : quotient(ay, ax));
-        if (steep)
-            a = sub(HALFPI, a);
-        if (xneg)
-            a = sub(PI, a);
-        v = rounded(a);
-    }
-    return yneg ? -v : v;
+    atanwork w;
+    atanbegin(y, x, &w);
+    if (!w.done)
+        atanseries(&w);
+    return atanend(w);
+}
+
+void katan2(const double *y, const double *x, double *out, int n)
+{
+    int i = 0;
+    for (; i + 8 <= n; i += 8)
+        atanlanes<4>(y + i, x + i, out + i, 8);
+    int rest = n - i;
+    if (rest > 4)
+        atanlanes<4>(y + i, x + i, out + i, rest);
+    else if (rest > 2)
+        atanlanes<2>(y + i, x + i, out + i, rest);
+    else if (rest == 2)
+        atanlanes<1>(y + i, x + i, out + i, rest);
+    else if (rest == 1)
+        out[i] = katan2(y[i], x[i]);
 }

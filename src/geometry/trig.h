@@ -9,3 +9,15 @@ constexpr double pi = 3.141592653589793;
 double ksin(double x);
 double kcos(double x);
 double katan2(double y, double x);
+
+// ksin(x) and kcos(x) at once.
+void ksincos(double x, double *s, double *c);
+// ksin and kcos of x[0 .. n-1] into s and c, the same bits, several at a
+// time: a caller with many independent angles lets their work overlap.
+void ksincos(const double *x, double *s, double *c, int n);
+// katan2(y[i], x[i]) into out[i] for i below n, likewise.
+void katan2(const double *y, const double *x, double *out, int n);
+// katan2(y[k], x[k]) into at[k] and ksincos(a[k]) into s[k] and c[k], for k
+// 0 and 1, the four side by side.
+void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
+                  double c[2]);

@@ -256,6 +256,16 @@ element *findelement(const char *name)
     return nullptr;
 }
 
+// Whether an element of this name, case ignored, is declared already: the
+// hash folds case, so every such name lies on this name's chain.
+bool elementnameused(const char *name)
+{
+    for (unsigned i = namehash(name) % ELEMENTSLOTS; elementslot[i]; i = (i + 1) % ELEMENTSLOTS)
+        if (samenocase(elements[elementslot[i] - 1].name, name))
+            return true;
+    return false;
+}
+
 void rememberelement(int index)
 {
     unsigned i = namehash(elements[index].name) % ELEMENTSLOTS;
@@ -279,9 +289,8 @@ int doelement()
     if (!checkname(parsed[1], ELEMENTNAMEMAX))
         return 0;
     std::strcpy(e->name, parsed[1]);
-    for (int i = 0; i < nelements; i++)
-        if (samenocase(elements[i].name, e->name))
-            return fail(e->name, "element name declared twice");
+    if (elementnameused(e->name))
+        return fail(e->name, "element name declared twice");
     if (e->rad < 0)
         note(parsed[5], "this radius is negative");
     rememberelement(nelements);
@@ -436,18 +445,33 @@ void noteat(const char *text, const char *caption, int at)
 int interpret()
 {
     const char *keyword = parsed[0];
-    if (samenocase(keyword, "name"))
-        return doname();
-    if (samenocase(keyword, "readxyz") && natoms == 0) {
-        readxyz = 1;
-        return 1;
+    // The keywords' first letters differ: one comparison a line.
+    switch (foldcase(keyword[0])) {
+    case 'n':
+        if (samenocase(keyword, "name"))
+            return doname();
+        break;
+    case 'r':
+        if (samenocase(keyword, "readxyz") && natoms == 0) {
+            readxyz = 1;
+            return 1;
+        }
+        break;
+    case 'b':
+        if (samenocase(keyword, "bondradius"))
+            return dobondradius();
+        break;
+    case 'e':
+        if (samenocase(keyword, "element"))
+            return doelement();
+        break;
+    case 'a':
+        if (samenocase(keyword, "atom"))
+            return doatom();
+        break;
+    default:
+        break;
     }
-    if (samenocase(keyword, "bondradius"))
-        return dobondradius();
-    if (samenocase(keyword, "element"))
-        return doelement();
-    if (samenocase(keyword, "atom"))
-        return doatom();
     warn(keyword, "unidentified instruction");
     if (samenocase(keyword, "readxyz"))
         note(keyword, "readxyz counts only before the first atom; the atoms stay in angle mode");

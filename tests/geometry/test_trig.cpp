@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "reference.inc"
 
@@ -122,6 +123,31 @@ TEST(Trig, ExtremeArgumentsStayFinite)
     EXPECT_SAME_BITS(katan2(std::numeric_limits<double>::max(), std::numeric_limits<double>::max()),
                      M_PI / 4);
     EXPECT_SAME_BITS(katan2(std::numeric_limits<double>::denorm_min(), 1.0), 0.0);
+}
+
+TEST(Trig, BatchesGiveTheBitsOfSingleCalls)
+{
+    // Every count up to two full groups and a tail of each size, over
+    // ordinary, tiny, huge and special arguments.
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> x = {0.0, -0.0, 1e-300, -3e-9, 1e22, -1e300, inf, NAN, 0x1p1000, -inf};
+    for (const auto &row : SINCOS)
+        x.push_back(row[0]);
+    std::vector<double> y(x.rbegin(), x.rend());
+    for (int n = 0; n <= 19; n++) {
+        for (size_t from = 0; from + n <= x.size(); from += 7) {
+            std::vector<double> s(n), c(n), a(n);
+            ksincos(&x[from], s.data(), c.data(), n);
+            katan2(&y[from], &x[from], a.data(), n);
+            for (int i = 0; i < n; i++) {
+                SCOPED_TRACE(testing::Message() << std::hexfloat << "n = " << n << ", x = " << x[from + i]
+                                                << ", y = " << y[from + i]);
+                EXPECT_SAME_BITS(s[i], ksin(x[from + i]));
+                EXPECT_SAME_BITS(c[i], kcos(x[from + i]));
+                EXPECT_SAME_BITS(a[i], katan2(y[from + i], x[from + i]));
+            }
+        }
+    }
 }
 
 } // namespace

@@ -169,6 +169,12 @@ TEST_F(Reader, Warnings)
     EXPECT_EQ(scripted::messages[1].type, 0x30u);
 
     scripted::clear();
+    ASSERT_EQ(readtext("nam x\nEL X 1 1 1 1\nAtomic A X 0 0 1\nb\n"), 1);
+    ASSERT_EQ(scripted::messages.size(), 4u);
+    EXPECT_EQ(scripted::messages[0].text, "nam");
+    EXPECT_EQ(scripted::messages[3].text, "b");
+
+    scripted::clear();
     ASSERT_EQ(readtext("element X 1 1 1 1\natom A X 0 0 1\nreadxyz\n"), 1);
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].text, "readxyz");
@@ -278,6 +284,7 @@ TEST_F(Reader, Errors)
     refused("element X 1 1 1 1\natom N-1 X 0 0 0\n", "names must only contain letters and numbers and '_'",
             "N-1");
     refused("element Cl 1 1 1 1\nelement CL 1 1 1 1\n", "element name declared twice", "CL");
+    refused(elementlines(127) + "element e93 1 1 1 1\n", "element name declared twice", "e93");
     refused("element O 1 1 1 1\natom A o 0 0 0\n", "you did not declare this element", "o");
     refused("atom A H 0 0 0\nelement H 1 1 1 1\n", "you did not declare this element", "H");
     refused(elementlines(128) + "element Z 1 1\n", "too many elements", "element Z 1 1\n");

@@ -51,11 +51,35 @@ const balltopology &ballfaces()
     return top;
 }
 
+// The cylinder's triangles, two per side, counted from its first vertex:
+// the bottom ring, then the top one.
+struct cylindertopology {
+    int tri[2 * BONDSIDES][3];
+};
+
+const cylindertopology &cylindertriangles()
+{
+    static const cylindertopology top = [] {
+        cylindertopology t;
+        for (int j = 0; j < BONDSIDES; j++) {
+            int b0 = j, b1 = (j + 1) % BONDSIDES, t0 = b0 + BONDSIDES, t1 = b1 + BONDSIDES;
+            int tri[6] = {b0, t0, t1, b0, t1, b1};
+            for (int k = 0; k < 6; k++)
+                t.tri[2 * j + k / 3][k % 3] = tri[k];
+        }
+        return t;
+    }();
+    return top;
+}
+
 // The ball's outward normals (its stored points are rounded, so not quite
 // of length 1) and the bond ring's directions, worked out once.
 struct unitshapes {
     double ball[BALLPOINTS][3];
     double ring[BONDSIDES][2]; // cosine, sine
+    // The same by component: the stored points, their normals, and the
+    // ring's directions twice (bottom, top) with Y zero.
+    double point[3][BALLPOINTS], normal[3][BALLPOINTS], ringnormal[3][2 * BONDSIDES];
 };
 
 const unitshapes &shapes()
@@ -67,13 +91,21 @@ const unitshapes &shapes()
     for (int k = 0; k < BALLPOINTS; k++) {
         const double *p = BALLVERTS[k];
         double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-        for (int i = 0; i < 3; i++)
+        for (int i = 0; i < 3; i++) {
             u.ball[k][i] = p[i] / len;
+            u.point[i][k] = p[i];
+            u.normal[i][k] = u.ball[k][i];
+        }
     }
     const double step = 2 * std::acos(-1.0) / BONDSIDES;
     for (int j = 0; j < BONDSIDES; j++) {
         u.ring[j][0] = std::cos(step * j);
         u.ring[j][1] = std::sin(step * j);
+        for (int ring = 0; ring < 2; ring++) {
+            u.ringnormal[0][ring * BONDSIDES + j] = u.ring[j][0];
+            u.ringnormal[1][ring * BONDSIDES + j] = 0;
+            u.ringnormal[2][ring * BONDSIDES + j] = u.ring[j][1];
+        }
     }
     made = true;
     return u;
@@ -83,17 +115,69 @@ struct builder {
     narrowing fit;
     std::vector<rigframe> world;
 
-    void vertex(glbprimitive &p, const rigframe &f, const double local[3], const double normal[3], int joint,
-                const char *owner)
+    // The numbers of one shape's vertices on their way into a primitive,
+    // which takes them at once (its arrays are reserved beforehand):
+    // filling them in place would first have to fill them with zeros.
+    struct room {
+        unsigned first; // the index of the shape's first vertex in the primitive
+        float pos[3 * BALLPOINTS], nrm[3 * BALLPOINTS];
+        unsigned short joint[BALLPOINTS];
+    };
+    void begin(room &r, const glbprimitive &p) { r.first = static_cast<unsigned>(p.joints.size()); }
+    void place(glbprimitive &p, const room &r, int n)
     {
-        double pos[3], nrm[3];
-        mappoint(f, local, pos);
-        mapvector(f, normal, nrm);
+        p.positions.insert(p.positions.end(), r.pos, r.pos + 3 * n);
+        p.normals.insert(p.normals.end(), r.nrm, r.nrm + 3 * n);
+        p.joints.insert(p.joints.end(), r.joint, r.joint + n);
+    }
+
+    // The count vertices at local with their normals, both in frame f and
+    // given by component, into the room. The same operations as mappoint and
+    // mapvector vertex by vertex, laid out so that the compiler can do two
+    // or more vertices at once.
+    void vertices(room &at, const rigframe &f, const double *const local[3], const double *const normal[3],
+                  int count, const char *owner)
+    {
+        enum { MOST = BALLPOINTS };
+        double pos[3][MOST], nrm[3][MOST];
+        const double *lx = local[0], *ly = local[1], *lz = local[2];
+        const double *nx = normal[0], *ny = normal[1], *nz = normal[2];
         for (int i = 0; i < 3; i++) {
-            p.positions.push_back(narrow(pos[i], owner, &fit));
-            p.normals.push_back(static_cast<float>(nrm[i]));
+            const double r0 = f.r[i][0], r1 = f.r[i][1], r2 = f.r[i][2], t = f.t[i];
+            double *p = pos[i], *q = nrm[i];
+            for (int k = 0; k < count; k++) {
+                double v = r0 * lx[k] + r1 * ly[k] + r2 * lz[k];
+                p[k] = v + t;
+            }
+            for (int k = 0; k < count; k++)
+                q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
         }
-        p.joints.push_back(static_cast<unsigned short>(joint));
+        int unfit = 0;
+        for (int i = 0; i < 3; i++)
+            for (int k = 0; k < count; k++)
+                unfit |= !fitsfloat(pos[i][k]);
+        if (!unfit) {
+            for (int k = 0; k < count; k++)
+                for (int i = 0; i < 3; i++)
+                    at.pos[3 * k + i] = static_cast<float>(pos[i][k]);
+        } else {
+            for (int k = 0; k < count; k++)
+                for (int i = 0; i < 3; i++)
+                    at.pos[3 * k + i] = narrow(pos[i][k], owner, &fit);
+        }
+        for (int k = 0; k < count; k++)
+            for (int i = 0; i < 3; i++)
+                at.nrm[3 * k + i] = static_cast<float>(nrm[i][k]);
+    }
+
+    // The triangles of a shape whose vertices start at first.
+    void triangles(glbprimitive &p, unsigned first, const int (*tri)[3], int count)
+    {
+        unsigned out[3 * BALLTRIANGLES];
+        for (int t = 0; t < count; t++)
+            for (int k = 0; k < 3; k++)
+                out[3 * t + k] = first + static_cast<unsigned>(tri[t][k]);
+        p.indices.insert(p.indices.end(), out, out + 3 * count);
     }
 
     // A joint with its rest transform and, from its frame in the scene, its
@@ -127,17 +211,21 @@ struct builder {
         const atom &a = atoms[n];
         double r = std::fabs(a.sort->rad), centre[3];
         atominbond(a, centre);
-        unsigned first = static_cast<unsigned>(p.joints.size());
+        room at;
+        begin(at, p);
         const unitshapes &unit = shapes();
-        for (int k = 0; k < BALLPOINTS; k++) {
-            const double *u = BALLVERTS[k];
-            double local[3] = {centre[0] + u[0] * r, centre[1] + u[1] * r, centre[2] + u[2] * r};
-            vertex(p, world[n], local, unit.ball[k], n, a.name);
-        }
+        double local[3][BALLPOINTS];
+        for (int i = 0; i < 3; i++)
+            for (int k = 0; k < BALLPOINTS; k++)
+                local[i][k] = centre[i] + unit.point[i][k] * r;
+        const double *const l[3] = {local[0], local[1], local[2]};
+        const double *const u[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
+        vertices(at, world[n], l, u, BALLPOINTS, a.name);
+        for (int k = 0; k < BALLPOINTS; k++)
+            at.joint[k] = static_cast<unsigned short>(n);
+        place(p, at, BALLPOINTS);
         const balltopology &top = ballfaces();
-        for (int t = 0; t < top.count; t++)
-            for (int k = 0; k < 3; k++)
-                p.indices.push_back(first + static_cast<unsigned>(top.tri[t][k]));
+        triangles(p, at.first, top.tri, top.count);
     }
 
     // An open cylinder of the bond radius around frame f's Y axis, from y =
@@ -146,21 +234,23 @@ struct builder {
     void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                   const char *owner)
     {
-        unsigned first = static_cast<unsigned>(p.joints.size());
+        room at;
+        begin(at, p);
         const unitshapes &unit = shapes();
+        double local[3][2 * BONDSIDES];
         for (int ring = 0; ring < 2; ring++)
             for (int j = 0; j < BONDSIDES; j++) {
                 double c = unit.ring[j][0], s = unit.ring[j][1];
-                double normal[3] = {c, 0, s};
-                double local[3] = {bondradius * c, ring ? high : low, bondradius * s};
-                vertex(p, f, local, normal, ring ? jhigh : jlow, owner);
+                local[0][ring * BONDSIDES + j] = bondradius * c;
+                local[1][ring * BONDSIDES + j] = ring ? high : low;
+                local[2][ring * BONDSIDES + j] = bondradius * s;
+                at.joint[ring * BONDSIDES + j] = static_cast<unsigned short>(ring ? jhigh : jlow);
             }
-        for (int j = 0; j < BONDSIDES; j++) {
-            unsigned b0 = first + j, b1 = first + (j + 1) % BONDSIDES;
-            unsigned t0 = b0 + BONDSIDES, t1 = b1 + BONDSIDES;
-            unsigned tri[6] = {b0, t0, t1, b0, t1, b1};
-            p.indices.insert(p.indices.end(), tri, tri + 6);
-        }
+        const double *const l[3] = {local[0], local[1], local[2]};
+        const double *const u[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
+        vertices(at, f, l, u, 2 * BONDSIDES, owner);
+        place(p, at, 2 * BONDSIDES);
+        triangles(p, at.first, cylindertriangles().tri, 2 * BONDSIDES);
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to

@@ -1,6 +1,7 @@
 #include "writers/gltf/glbrig.h"
 
 #include <cmath>
+#include <vector>
 
 #include "geometry/findangles.h"
 #include "geometry/trig.h"
@@ -10,9 +11,39 @@ namespace {
 
 double radians(double degrees) { return degrees * pi / 180; }
 
+// The sines and cosines a joint needs, of its dial angles and of their
+// halves.
+struct dialtrig {
+    double st, ct, sp, cp; // theta and phi
+    double sx, cx, sy, cy; // theta / 2 and phi / 2
+};
+
+// The angles whose sines and cosines dialtrig holds, in its order.
+void dialangles(const atom &a, double out[4])
+{
+    out[0] = radians(a.theta);
+    out[1] = radians(a.phi);
+    out[2] = radians(a.theta) / 2;
+    out[3] = radians(a.phi) / 2;
+}
+
+dialtrig trigof(const double s[4], const double c[4])
+{
+    return {s[0], c[0], s[1], c[1], s[2], c[2], s[3], c[3]};
+}
+
+dialtrig trigof(const atom &a)
+{
+    double x[4], s[4], c[4];
+    dialangles(a, x);
+    for (int i = 0; i < 4; i++)
+        ksincos(x[i], &s[i], &c[i]);
+    return trigof(s, c);
+}
+
 // The turn by theta about X followed by phi about Y, as one matrix: the
 // mapping byphi(bytheta(q)) of the bond-angle pass.
-void dialrotation(const atom &a, double r[3][3])
+void dialrotation(const atom &a, const dialtrig &d, double r[3][3])
 {
     if (!a.parent) {
         for (int i = 0; i < 3; i++)
@@ -20,8 +51,7 @@ void dialrotation(const atom &a, double r[3][3])
                 r[i][j] = i == j;
         return;
     }
-    double st = ksin(radians(a.theta)), ct = kcos(radians(a.theta));
-    double sp = ksin(radians(a.phi)), cp = kcos(radians(a.phi));
+    double st = d.st, ct = d.ct, sp = d.sp, cp = d.cp;
     r[0][0] = cp;
     r[0][1] = sp * st;
     r[0][2] = sp * ct;
@@ -36,9 +66,7 @@ void dialrotation(const atom &a, double r[3][3])
 // sin 45 degrees: the quaternion of a quarter turn about X.
 const double HALFROOT2 = 0.70710678118654752440;
 
-} // namespace
-
-void jointrest(const atom &a, double q[4], double t[3])
+void jointrest(const atom &a, const dialtrig &d, double q[4], double t[3])
 {
     t[0] = t[1] = t[2] = 0;
     if (!a.parent) {
@@ -54,12 +82,18 @@ void jointrest(const atom &a, double q[4], double t[3])
     // The dials' turn seen in joint frames: theta about X stays, phi about
     // the bond frame's Y is phi about the joint's -Z. The quaternion of the
     // Z turn times that of the X turn, from half angles.
-    double sx = ksin(radians(a.theta) / 2), cx = kcos(radians(a.theta) / 2);
-    double sy = ksin(radians(a.phi) / 2), cy = kcos(radians(a.phi) / 2);
+    double sx = d.sx, cx = d.cx, sy = d.sy, cy = d.cy;
     q[0] = cy * sx;
     q[1] = -sy * sx;
     q[2] = -sy * cx;
     q[3] = cy * cx;
+}
+
+} // namespace
+
+void jointrest(const atom &a, double q[4], double t[3])
+{
+    jointrest(a, a.parent ? trigof(a) : dialtrig{}, q, t);
 }
 
 double rootbonelength()
@@ -114,12 +148,19 @@ rigframe jointframe(const rigframe &bond)
 
 void bondframes(rigframe *world, jointpose *rest)
 {
+    // Every joint's sines and cosines at once, their work overlapping.
+    std::vector<double> x(4 * static_cast<size_t>(natoms)), s(x.size()), c(x.size());
+    for (int n = 1; n < natoms; n++)
+        dialangles(atoms[n], &x[4 * n]);
+    if (natoms > 1)
+        ksincos(&x[4], &s[4], &c[4], 4 * (natoms - 1));
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
+        dialtrig d = a.parent ? trigof(&s[4 * n], &c[4 * n]) : dialtrig{};
         if (rest)
-            jointrest(a, rest[n].q, rest[n].t);
+            jointrest(a, d, rest[n].q, rest[n].t);
         double r[3][3];
-        dialrotation(a, r);
+        dialrotation(a, d, r);
         rigframe &w = world[n];
         if (!a.parent) {
             double t[3] = {0, 0, 0};

@@ -35,8 +35,10 @@ void store16(unsigned char *b, unsigned v)
 
 void store32(unsigned char *b, uint32_t v)
 {
-    store16(b, v & 0xffff);
-    store16(b + 2, v >> 16);
+    b[0] = static_cast<unsigned char>(v);
+    b[1] = static_cast<unsigned char>(v >> 8);
+    b[2] = static_cast<unsigned char>(v >> 16);
+    b[3] = static_cast<unsigned char>(v >> 24);
 }
 
 // The file's bytes on their way out, through a block of fixed size: the
@@ -170,6 +172,56 @@ bool smalljoints(int njoints) { return njoints <= 256; }
 // it means a primitive restart to some readers).
 bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
 
+// The least and the greatest of each component of the points v holds, as a
+// walk from the first point that takes a value only when it is strictly
+// beyond the one held would find them: among equal values (+0 and -0) the
+// first one met. The walk is done four points at a time, which gives the same
+// values; only a zero may then have the other sign, and is looked up again.
+void bounds(const std::vector<float> &v, float low[3], float high[3])
+{
+    enum { LANES = 12 }; // four points, in three vectors of four floats
+    typedef float float4 __attribute__((vector_size(16)));
+    size_t n = v.size() / 3 * 3;
+    float first[LANES];
+    for (int j = 0; j < LANES; j++)
+        first[j] = v[j % 3];
+    float4 lo4[3], hi4[3];
+    std::memcpy(lo4, first, sizeof lo4);
+    std::memcpy(hi4, first, sizeof hi4);
+    size_t i = 0;
+    const float *d = v.data();
+    for (; i + LANES <= n; i += LANES)
+        for (int j = 0; j < 3; j++) {
+            float4 x;
+            std::memcpy(&x, d + i + 4 * j, sizeof x);
+            lo4[j] = x < lo4[j] ? x : lo4[j];
+            hi4[j] = x > hi4[j] ? x : hi4[j];
+        }
+    float lo[LANES], hi[LANES];
+    std::memcpy(lo, lo4, sizeof lo);
+    std::memcpy(hi, hi4, sizeof hi);
+    for (int k = 0; k < 3; k++) {
+        low[k] = high[k] = v[k];
+        for (int j = k; j < LANES; j += 3) {
+            low[k] = lo[j] < low[k] ? lo[j] : low[k];
+            high[k] = hi[j] > high[k] ? hi[j] : high[k];
+        }
+        for (size_t t = i + k; t < n; t += 3) {
+            low[k] = v[t] < low[k] ? v[t] : low[k];
+            high[k] = v[t] > high[k] ? v[t] : high[k];
+        }
+        float *ends[2] = {&low[k], &high[k]};
+        for (float *e : ends) {
+            if (*e != 0)
+                continue;
+            size_t t = k;
+            while (v[t] != 0)
+                t += 3;
+            *e = v[t];
+        }
+    }
+}
+
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
@@ -179,17 +231,7 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     out.position = l.add(l.addview(p.positions.size() * 4, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = true;
-    for (int k = 0; k < 3; k++)
-        pos.min[k] = pos.max[k] = p.positions[k];
-    for (size_t i = 0; i + 3 <= p.positions.size(); i += 3) {
-        for (int k = 0; k < 3; k++) {
-            float v = p.positions[i + k];
-            if (v < pos.min[k])
-                pos.min[k] = v;
-            if (v > pos.max[k])
-                pos.max[k] = v;
-        }
-    }
+    bounds(p.positions, pos.min, pos.max);
 
     out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
     bool small = smalljoints(njoints);
@@ -215,33 +257,36 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
     case NORMALS:
         out.floats(p->normals.data(), p->normals.size());
         break;
-    case JOINTS:
+    case JOINTS: {
         // One joint per vertex, weight 1; the other three slots are joint 0
-        // with weight 0.
+        // with weight 0. (The lambdas take the arrays' addresses: stores
+        // through bytes might change any vector's own pointers.)
+        const unsigned short *joints = p->joints.data();
         if (v.length == count * 4) {
-            out.records(count, 4, [p](unsigned char *b, size_t i) {
-                b[0] = static_cast<unsigned char>(p->joints[i]);
-                b[1] = b[2] = b[3] = 0;
+            out.records(count, 4, [joints](unsigned char *b, size_t i) {
+                store32(b, static_cast<unsigned char>(joints[i]));
             });
         } else {
-            out.records(count, 8, [p](unsigned char *b, size_t i) {
-                store16(b, p->joints[i]);
-                std::memset(b + 2, 0, 6);
+            out.records(count, 8, [joints](unsigned char *b, size_t i) {
+                store32(b, joints[i]);
+                store32(b + 4, 0);
             });
         }
         break;
+    }
     case WEIGHTS:
-        out.records(count, 4, [](unsigned char *b, size_t) {
-            b[0] = 255;
-            b[1] = b[2] = b[3] = 0;
-        });
+        out.records(count, 4, [](unsigned char *b, size_t) { store32(b, 255); });
         break;
-    case INDICES:
+    case INDICES: {
+        const unsigned *indices = p->indices.data();
         if (v.length == p->indices.size() * 2)
-            out.records(p->indices.size(), 2, [p](unsigned char *b, size_t i) { store16(b, p->indices[i]); });
+            out.records(p->indices.size(), 2,
+                        [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
         else
-            out.records(p->indices.size(), 4, [p](unsigned char *b, size_t i) { store32(b, p->indices[i]); });
+            out.records(p->indices.size(), 4,
+                        [indices](unsigned char *b, size_t i) { store32(b, indices[i]); });
         break;
+    }
     case INVERSEBINDS:
         for (const glbjoint &g : f.joints)
             out.floats(g.inversebind, 16);
@@ -401,6 +446,8 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
     }
 
     jsontext j;
+    // Room for the text at once: some 150 bytes a joint, some 500 a primitive.
+    j.s.reserve(4096 + 200 * f.joints.size() + 600 * f.primitives.size());
     j.open('{');
     j.key("asset");
     j.open('{');

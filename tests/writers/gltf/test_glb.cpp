@@ -608,3 +608,48 @@ TEST_F(Glb, ARingBondFollowsBothItsAtomsAndAFalseLinkHasNoCylinder)
     EXPECT_EQ(ond, 32); // D's ring of the ring bond and of its own tree bond
     EXPECT_GT(distance(rest[3][0], turned[3][0]), 0.1);
 }
+
+TEST_F(Glb, PositionBoundsAreTheFirstExtremeMetZerosKeepingTheirSign)
+{
+    // A figure of one primitive whose points' X components are given; among
+    // equal values (+0 and -0) the bounds are the first one met, however
+    // many points there are.
+    struct {
+        std::vector<float> x;
+        const char *min, *max;
+    } rows[] = {
+        {{0.0f, 1, -0.0f, 2}, "0", "2"},
+        {{-0.0f, 0.0f, 3}, "-0", "3"},
+        {{-1, -0.0f, 0.0f}, "-1", "-0"},
+        {{-1, 0.0f, -0.0f}, "-1", "0"},
+        {{5, 4, 3, 2, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, -0.0f, 0.0f, 15}, "-0", "15"},
+        {{5, 4, 3, 2, 1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0.0f, -0.0f, 15}, "0", "15"},
+        {{-5, -4, -3, -2, -1, -6, -7, -8, -9, -10, -11, -12, -13, 0.0f, -0.0f}, "-13", "0"},
+        {{5, 6, 7, -0.0f, 8, 9, 0.0f, 10, 11}, "-0", "11"},
+        {{5, 6, 7, 0.0f, 8, 9, -0.0f, 10, 11}, "0", "11"},
+    };
+    for (const auto &r : rows) {
+        glbfigure g;
+        g.bad = nullptr;
+        g.rig[0] = g.rig[1] = g.rig[2] = 0;
+        glbprimitive p;
+        p.material = 0;
+        for (float x : r.x) {
+            float point[3] = {x, 1, 2};
+            p.positions.insert(p.positions.end(), point, point + 3);
+            float up[3] = {0, 1, 0};
+            p.normals.insert(p.normals.end(), up, up + 3);
+            p.joints.push_back(0);
+        }
+        p.indices = {0, 1, 2};
+        g.primitives.push_back(p);
+        FILE *out = std::tmpfile();
+        ASSERT_NE(out, nullptr);
+        writeGLBfigure(out, g, "bounds", "kestrix test");
+        glbfile f;
+        ASSERT_EQ(readglb(contents(out), &f), "");
+        std::fclose(out);
+        std::string expect = std::string("\"min\":[") + r.min + ",1,2],\"max\":[" + r.max + ",1,2]";
+        EXPECT_NE(f.jsontext.find(expect), std::string::npos) << expect << " in " << f.jsontext;
+    }
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <climits>
 #include <cstdlib>
 #include <string>
 
@@ -26,6 +27,28 @@ TEST(JsonText, CommasAndNesting)
     j.string("x");
     j.close('}');
     EXPECT_EQ(j.s, "{\"a\":[1,-2,{}],\"b\":true,\"c\":\"x\"}");
+}
+
+TEST(JsonText, IntegersAndKeysAsTheyAre)
+{
+    const long long values[] = {0, -1, 9, 10, -10, 1234567, LLONG_MAX, LLONG_MIN};
+    jsontext j;
+    std::string want;
+    for (long long v : values) {
+        j.integer(v);
+        want += (want.empty() ? "" : ",") + std::to_string(v);
+    }
+    EXPECT_EQ(j.s, want);
+    jsontext k;
+    k.open('{');
+    k.key("plain");
+    k.integer(1);
+    k.key("q\"b");
+    k.integer(2);
+    k.key("");
+    k.integer(3);
+    k.close('}');
+    EXPECT_EQ(k.s, "{\"plain\":1,\"q\\\"b\":2,\"\":3}");
 }
 
 TEST(JsonText, StringsAreEscapedIntoValidJson)
