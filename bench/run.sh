@@ -27,6 +27,9 @@ type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
 echo "build: $build (${type:-no build type}), $(uname -sr)"
 work=$build/bench-work
 rm -rf "$work"
+# kestrix-cli remembers the benchmark's Poser folder here, not in the user's
+# settings.
+export XDG_CONFIG_HOME="$work/config"
 status=0
 "$build/bench/kestrix-bench" --strict "$build/bin/kestrix-cli" "$build/bin/kestrix-import" "$work" \
     ${2:+"$2"} || status=$?

@@ -20,6 +20,9 @@ poser=$demo/poser
 rm -rf "$demo"
 mkdir -p "$poser"
 cd "$demo"
+# A kestrix.ini in the current folder is the one kestrix-cli reads and
+# updates: the demo's Poser folder stays out of the user's settings.
+: >kestrix.ini
 mol=$poser/Runtime/Libraries/character/Molecules
 
 echo "--- the water example into a Poser folder"

@@ -1,5 +1,6 @@
 // Problems and reports become lines on the standard streams ("kestrix:
-// CAPTION: TEXT"), and each choice of the Poser job is answered from the command line.
+// FILE:LINE: CAPTION: TEXT"), and each choice of the Poser job is answered
+// from the command line.
 #include "cli/console_ui.h"
 
 #include <cstdio>

@@ -1,7 +1,8 @@
 // What the conversion jobs need from the user interface: a way to show
-// problems and reports, and the one routine behind every open and save dialog. The desktop
-// program implements these with the real Win32 calls, the console front end
-// with standard streams and its options, the tests with a scripted layer.
+// problems and reports, and the one routine behind every open and save
+// dialog. The desktop program implements these with the real Win32 calls,
+// the console front end with standard streams and its options, the tests
+// with a scripted layer.
 #pragma once
 
 #include "base/problem.h"
