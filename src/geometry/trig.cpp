@@ -15,6 +15,12 @@
 // The argument reduction of sin and cos is accurate for |x| up to about 2^26;
 // beyond it (never met: the pass turns by angles within [-pi, pi]) results
 // are still the same on every build, only less accurate.
+//
+// The series are long chains of dependent operations, so several of them are
+// worked side by side: in the lanes of a vector (two doubles with SSE2, four
+// with AVX2 where the processor has it), each lane performing exactly the
+// operations of one evaluation alone. The lanes never mix, so the bits are
+// those of one call at a time.
 #include "geometry/trig.h"
 
 #include <cmath>
@@ -219,7 +225,11 @@ void reduce(double ax, dd *out, int *quadrantout)
             r = sub(r, twoprod(part, ps, HALFPI4[2], HALFPI4SPLIT[2]));
             r = sub(r, dd{part * HALFPI4[3], 0.0});
         }
-        quadrant = (quadrant + static_cast<int>(std::fmod(k, 4.0)) + 4) % 4;
+        // k mod 4 with the sign of k, as fmod gives it: in integers while k
+        // is one exactly (the usual case: one round for an angle).
+        int kmod = std::fabs(k) < 0x1p52 ? static_cast<int>(static_cast<long long>(k) % 4)
+                                         : static_cast<int>(std::fmod(k, 4.0));
+        quadrant = (quadrant + kmod + 4) % 4;
     }
     *out = r;
     *quadrantout = quadrant;

@@ -1,5 +1,6 @@
 // The trigonometry of the bond-angle pass. Every build must compute the same
-// bits, so the pass calls these and not the C library's functions directly.
+// bits, so every value the pass keeps comes from these, not from the C
+// library's functions (which it uses only as guesses that these confirm).
 #pragma once
 
 // 4 atan(1) as a double: radians become degrees as radians * 180 / pi. A
