@@ -533,6 +533,11 @@ int readmolecule(FILE *KRX, const char *path, problemsink sink, void *to)
             continue;
         }
         stripmarks();
+        // Marks count on atom lines only: a "{" or "}" on a line of its own
+        // (or beside another instruction) is dropped as it always was, but
+        // the branch the user meant is not made.
+        if ((branchstart || branchend) && (nargs == 0 || !samenocase(parsed[0], "atom")))
+            note(Line, "a { or } on a line without an atom has no effect");
         if (nargs == 0)
             continue;
         if (!interpret())
