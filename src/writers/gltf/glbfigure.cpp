@@ -139,46 +139,40 @@ bool allfit(const double *v, int n)
 
 enum { MAPMOST = BALLPOINTS };
 
-// The count points local and directions normal of frame f, by component,
-// mapped into the scene: mappoint's and mapvector's operations, in loops
-// that the compiler does two (or, built for AVX, four) at a time.
-inline void mapallwith(const rigframe &f, const double *const local[3], const double *const normal[3],
-                       int count, double pos[3][MAPMOST], double nrm[3][MAPMOST])
+// The count points local of frame f, by component, mapped into the scene:
+// mappoint's operations, in loops that the compiler does two (or, built for
+// AVX, four) points at a time.
+inline void mapallwith(const rigframe &f, const double *const local[3], int count, double pos[3][MAPMOST])
 {
     const double *lx = local[0], *ly = local[1], *lz = local[2];
-    const double *nx = normal[0], *ny = normal[1], *nz = normal[2];
     for (int i = 0; i < 3; i++) {
         const double r0 = f.r[i][0], r1 = f.r[i][1], r2 = f.r[i][2], t = f.t[i];
-        double *p = pos[i], *q = nrm[i];
+        double *p = pos[i];
         for (int k = 0; k < count; k++) {
             double v = r0 * lx[k] + r1 * ly[k] + r2 * lz[k];
             p[k] = v + t;
         }
-        for (int k = 0; k < count; k++)
-            q[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
     }
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target("avx2"))) void mapallavx2(const rigframe &f, const double *const local[3],
-                                                const double *const normal[3], int count,
-                                                double pos[3][MAPMOST], double nrm[3][MAPMOST])
+__attribute__((target("avx2"))) void mapallavx2(const rigframe &f, const double *const local[3], int count,
+                                                double pos[3][MAPMOST])
 {
-    mapallwith(f, local, normal, count, pos, nrm);
+    mapallwith(f, local, count, pos);
 }
 #endif
 
-void mapall(const rigframe &f, const double *const local[3], const double *const normal[3], int count,
-            double pos[3][MAPMOST], double nrm[3][MAPMOST])
+void mapall(const rigframe &f, const double *const local[3], int count, double pos[3][MAPMOST])
 {
 #if defined(__x86_64__) && defined(__GNUC__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
     if (avx2) {
-        mapallavx2(f, local, normal, count, pos, nrm);
+        mapallavx2(f, local, count, pos);
         return;
     }
 #endif
-    mapallwith(f, local, normal, count, pos, nrm);
+    mapallwith(f, local, count, pos);
 }
 
 struct builder {
@@ -189,27 +183,24 @@ struct builder {
     // which takes them at once (its arrays are reserved beforehand):
     // filling them in place would first have to fill them with zeros.
     struct room {
-        unsigned first; // the index of the shape's first vertex in the primitive
-        float pos[3 * BALLPOINTS], nrm[3 * BALLPOINTS];
+        float pos[3 * BALLPOINTS];
         unsigned short joint[BALLPOINTS];
     };
-    void begin(room &r, const glbprimitive &p) { r.first = static_cast<unsigned>(p.joints.size()); }
-    void place(glbprimitive &p, const room &r, int n)
+    // The next shape of p, of count vertices, in frame f: its room's numbers
+    // go in, its frame's turn is kept for the normals.
+    void place(glbprimitive &p, const room &r, int count, const rigframe &f)
     {
-        p.positions.insert(p.positions.end(), r.pos, r.pos + 3 * n);
-        p.normals.insert(p.normals.end(), r.nrm, r.nrm + 3 * n);
-        p.joints.insert(p.joints.end(), r.joint, r.joint + n);
+        p.positions.insert(p.positions.end(), r.pos, r.pos + 3 * count);
+        p.joints.insert(p.joints.end(), r.joint, r.joint + count);
+        p.shapes.turns.insert(p.shapes.turns.end(), &f.r[0][0], &f.r[0][0] + 9);
     }
 
-    // The count vertices at local with their normals, both in frame f and
-    // given by component, into the room. The same operations as mappoint and
-    // mapvector vertex by vertex, laid out so that the compiler can do two
-    // or more vertices at once.
-    void vertices(room &at, const rigframe &f, const double *const local[3], const double *const normal[3],
-                  int count, const char *owner)
+    // The count vertices at local, in frame f and given by component, into
+    // the room.
+    void vertices(room &at, const rigframe &f, const double *const local[3], int count, const char *owner)
     {
-        double pos[3][MAPMOST], nrm[3][MAPMOST];
-        mapall(f, local, normal, count, pos, nrm);
+        double pos[3][MAPMOST];
+        mapall(f, local, count, pos);
         bool fits = allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count);
         if (fits) {
             for (int k = 0; k < count; k++)
@@ -220,27 +211,6 @@ struct builder {
                 for (int i = 0; i < 3; i++)
                     at.pos[3 * k + i] = narrow(pos[i][k], owner, &fit);
         }
-        for (int k = 0; k < count; k++)
-            for (int i = 0; i < 3; i++)
-                at.nrm[3 * k + i] = static_cast<float>(nrm[i][k]);
-    }
-
-    // The triangles of a shape whose vertices start at first.
-    void triangles(glbprimitive &p, unsigned first, const int (*tri)[3], int count)
-    {
-        if (p.indices.capacity() == 0) {
-            unsigned short out[3 * BALLTRIANGLES];
-            for (int t = 0; t < count; t++)
-                for (int k = 0; k < 3; k++)
-                    out[3 * t + k] = static_cast<unsigned short>(first + static_cast<unsigned>(tri[t][k]));
-            p.shortindices.insert(p.shortindices.end(), out, out + 3 * count);
-            return;
-        }
-        unsigned out[3 * BALLTRIANGLES];
-        for (int t = 0; t < count; t++)
-            for (int k = 0; k < 3; k++)
-                out[3 * t + k] = first + static_cast<unsigned>(tri[t][k]);
-        p.indices.insert(p.indices.end(), out, out + 3 * count);
     }
 
     // A joint with its rest transform and, from its frame in the scene, its
@@ -275,20 +245,16 @@ struct builder {
         double r = std::fabs(a.sort->rad), centre[3];
         atominbond(a, centre);
         room at;
-        begin(at, p);
         const unitshapes &unit = shapes();
         double local[3][BALLPOINTS];
         for (int i = 0; i < 3; i++)
             for (int k = 0; k < BALLPOINTS; k++)
                 local[i][k] = centre[i] + unit.point[i][k] * r;
         const double *const l[3] = {local[0], local[1], local[2]};
-        const double *const u[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
-        vertices(at, world[n], l, u, BALLPOINTS, a.name);
+        vertices(at, world[n], l, BALLPOINTS, a.name);
         for (int k = 0; k < BALLPOINTS; k++)
             at.joint[k] = static_cast<unsigned short>(n);
-        place(p, at, BALLPOINTS);
-        const balltopology &top = ballfaces();
-        triangles(p, at.first, top.tri, top.count);
+        place(p, at, BALLPOINTS, world[n]);
     }
 
     // An open cylinder of the bond radius around frame f's Y axis, from y =
@@ -298,7 +264,6 @@ struct builder {
                   const char *owner)
     {
         room at;
-        begin(at, p);
         const unitshapes &unit = shapes();
         double local[3][2 * BONDSIDES];
         for (int ring = 0; ring < 2; ring++)
@@ -310,10 +275,8 @@ struct builder {
                 at.joint[ring * BONDSIDES + j] = static_cast<unsigned short>(ring ? jhigh : jlow);
             }
         const double *const l[3] = {local[0], local[1], local[2]};
-        const double *const u[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
-        vertices(at, f, l, u, 2 * BONDSIDES, owner);
-        place(p, at, 2 * BONDSIDES);
-        triangles(p, at.first, cylindertriangles().tri, 2 * BONDSIDES);
+        vertices(at, f, l, 2 * BONDSIDES, owner);
+        place(p, at, 2 * BONDSIDES, f);
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to
@@ -455,17 +418,18 @@ int buildfigure(glbfigure *f)
         ringdrawn[k] = from[0] != to[0] || from[1] != to[1] || from[2] != to[2];
         bonds += ringdrawn[k];
     }
-    auto reserve = [](glbprimitive &p, int shapes, int vertices, int triangles) {
-        p.positions.reserve(static_cast<size_t>(shapes) * vertices * 3);
-        p.normals.reserve(static_cast<size_t>(shapes) * vertices * 3);
-        p.joints.reserve(static_cast<size_t>(shapes) * vertices);
-        // The indices in 16 bits when the vertices allow (the 32-bit array
-        // then stays without room, which tells triangles() which to fill).
-        size_t count = static_cast<size_t>(shapes) * triangles * 3;
-        if (static_cast<size_t>(shapes) * vertices <= 65535)
-            p.shortindices.reserve(count);
-        else
-            p.indices.reserve(count);
+    // A primitive of count shapes of one kind, whose normals (given in the
+    // shape's frame) and triangles the writer makes.
+    auto reserve = [](glbprimitive &p, int count, int vertices, const double *const normal[3],
+                      const int(*triangles)[3], int trianglecount) {
+        p.positions.reserve(static_cast<size_t>(count) * vertices * 3);
+        p.joints.reserve(static_cast<size_t>(count) * vertices);
+        p.shapes.turns.reserve(static_cast<size_t>(count) * 9);
+        p.shapes.vertices = vertices;
+        for (int i = 0; i < 3; i++)
+            p.shapes.normal[i] = normal[i];
+        p.shapes.triangles = triangles;
+        p.shapes.trianglecount = trianglecount;
     };
     for (int e = 0; e < nelements; e++) {
         if (elements[e].rad == 0 || balls[e] == 0)
@@ -473,7 +437,9 @@ int buildfigure(glbfigure *f)
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = e;
-        reserve(p, balls[e], BALLPOINTS, ballfaces().count);
+        const unitshapes &unit = shapes();
+        const double *const normal[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
+        reserve(p, balls[e], BALLPOINTS, normal, ballfaces().tri, ballfaces().count);
         for (int n = 0; n < natoms; n++)
             if (atoms[n].sort == &elements[e])
                 b.ball(p, n);
@@ -482,7 +448,9 @@ int buildfigure(glbfigure *f)
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = nelements;
-        reserve(p, bonds, 2 * BONDSIDES, 2 * BONDSIDES);
+        const unitshapes &unit = shapes();
+        const double *const normal[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
+        reserve(p, bonds, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
             if (linkisbond(n) && atoms[n].bondl != 0)
                 b.treebond(p, n);

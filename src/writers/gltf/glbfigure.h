@@ -18,18 +18,31 @@ struct glbjoint {
     float inversebind[16]; // column-major, as glTF stores matrices
 };
 
+// Shapes of one kind, one after the other in a primitive, whose normals and
+// triangles the file writer makes as it writes them: the figure then holds
+// per shape only the turn of its frame, not some 2 MB of numbers that would
+// each be written once.
+struct glbshapes {
+    int vertices = 0; // of each shape; 0: the primitive holds its normals and indices itself
+    const double *normal[3] = {nullptr, nullptr, nullptr}; // unit, in the shape's frame, by component
+    const int (*triangles)[3] = nullptr;                   // counted from the shape's first vertex
+    int trianglecount = 0;
+    std::vector<double> turns; // each shape's frame turn into the scene, nine numbers row by row
+};
+
 struct glbprimitive {
     int material;                       // element slot, or nelements for the bonds
     std::vector<float> positions;       // x, y, z per vertex, in the scene at rest
-    std::vector<float> normals;         // unit, pointing outward
     std::vector<unsigned short> joints; // the one joint each vertex follows
-    // The triangles, counter-clockwise seen from outside, in one of two
-    // arrays: 16-bit indices while they can address every vertex (65535 is
-    // kept free: it means a primitive restart to some readers), as the file
-    // stores them then, else 32-bit ones.
-    std::vector<unsigned short> shortindices;
-    std::vector<unsigned> indices;
-    size_t indexcount() const { return shortindices.size() + indices.size(); }
+    glbshapes shapes;                   // or, when shapes.vertices is 0:
+    std::vector<float> normals;         // unit, pointing outward
+    std::vector<unsigned> indices;      // triangles, counter-clockwise seen from outside
+
+    size_t normalcount() const { return shapes.vertices ? 3 * joints.size() : normals.size(); }
+    size_t indexcount() const
+    {
+        return shapes.vertices ? joints.size() / shapes.vertices * shapes.trianglecount * 3 : indices.size();
+    }
 };
 
 struct glbfigure {

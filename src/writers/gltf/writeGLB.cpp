@@ -194,10 +194,82 @@ bool smalljoints(int njoints) { return njoints <= 256; }
 // it means a primitive restart to some readers).
 bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
 
-// Index i of the primitive, from whichever array holds them.
-unsigned indexat(const glbprimitive &p, size_t i)
+enum { NORMALSTEP = 128 };
+
+// Directions n[0..2][k] for k below count turned by r (nine numbers, row by
+// row), by component into q: mapvector's operations, in loops the compiler
+// does two (or, built for AVX2, four) at a time.
+inline void turnallwith(const double *r, const double *const *n, int count, double q[3][NORMALSTEP])
 {
-    return p.indices.empty() ? p.shortindices[i] : p.indices[i];
+    for (int i = 0; i < 3; i++) {
+        const double r0 = r[3 * i], r1 = r[3 * i + 1], r2 = r[3 * i + 2];
+        const double *nx = n[0], *ny = n[1], *nz = n[2];
+        double *out = q[i];
+        for (int k = 0; k < count; k++)
+            out[k] = r0 * nx[k] + r1 * ny[k] + r2 * nz[k];
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) void turnallavx2(const double *r, const double *const *n, int count,
+                                                 double q[3][NORMALSTEP])
+{
+    turnallwith(r, n, count, q);
+}
+#endif
+
+void turnall(const double *r, const double *const *n, int count, double q[3][NORMALSTEP])
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        turnallavx2(r, n, count, q);
+        return;
+    }
+#endif
+    turnallwith(r, n, count, q);
+}
+
+// The normals of a primitive of shapes, made as they are written: each
+// shape's unit normals turned by its frame, as floats.
+void shapenormals(glbout &out, const glbshapes &g, size_t count)
+{
+    double q[3][NORMALSTEP];
+    float buf[3 * NORMALSTEP];
+    for (size_t s = 0; s < count; s++) {
+        const double *r = &g.turns[9 * s];
+        for (int k = 0; k < g.vertices;) {
+            int n = g.vertices - k < NORMALSTEP ? g.vertices - k : NORMALSTEP;
+            const double *const from[3] = {g.normal[0] + k, g.normal[1] + k, g.normal[2] + k};
+            turnall(r, from, n, q);
+            for (int v = 0; v < n; v++)
+                for (int i = 0; i < 3; i++)
+                    buf[3 * v + i] = static_cast<float>(q[i][v]);
+            out.floats(buf, 3 * static_cast<size_t>(n));
+            k += n;
+        }
+    }
+}
+
+// The triangles of a primitive of shapes, each shape's counted from its
+// first vertex, as width-byte indices.
+void shapeindices(glbout &out, const glbshapes &g, size_t count, size_t width)
+{
+    const int *corner = g.triangles[0]; // the rows lie end to end
+    size_t per = 3 * static_cast<size_t>(g.trianglecount);
+    std::vector<unsigned short> some(width == 2 ? per : 0);
+    for (size_t s = 0; s < count; s++) {
+        unsigned first = static_cast<unsigned>(s * static_cast<size_t>(g.vertices));
+        if (width == 2) {
+            for (size_t i = 0; i < per; i++)
+                some[i] = static_cast<unsigned short>(first + static_cast<unsigned>(corner[i]));
+            out.shorts(some.data(), per);
+        } else {
+            out.records(per, 4, [corner, first](unsigned char *b, size_t i) {
+                store32(b, first + static_cast<unsigned>(corner[i]));
+            });
+        }
+    }
 }
 
 // The least and the greatest of each component of the points v holds, as a
@@ -261,7 +333,7 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     pos.bounds = true;
     bounds(p.positions, pos.min, pos.max);
 
-    out.normal = l.add(l.addview(p.normals.size() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
+    out.normal = l.add(l.addview(p.normalcount() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
     bool small = smalljoints(njoints);
     out.joints = l.add(l.addview(count * (small ? 4 : 8), ARRAY_BUFFER, JOINTS, &p),
                        small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
@@ -283,7 +355,10 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
         out.floats(p->positions.data(), p->positions.size());
         break;
     case NORMALS:
-        out.floats(p->normals.data(), p->normals.size());
+        if (p->shapes.vertices)
+            shapenormals(out, p->shapes, count / p->shapes.vertices);
+        else
+            out.floats(p->normals.data(), p->normals.size());
         break;
     case JOINTS: {
         // One joint per vertex, weight 1; the other three slots are joint 0
@@ -307,13 +382,14 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
         break;
     case INDICES: {
         size_t n = p->indexcount();
-        if (v.length == n * 2 && p->indices.empty()) {
-            out.shorts(p->shortindices.data(), n);
+        if (p->shapes.vertices) {
+            shapeindices(out, p->shapes, count / p->shapes.vertices, v.length == n * 2 ? 2 : 4);
         } else if (v.length == n * 2) {
             const unsigned *indices = p->indices.data();
             out.records(n, 2, [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
         } else {
-            out.records(n, 4, [p](unsigned char *b, size_t i) { store32(b, indexat(*p, i)); });
+            const unsigned *indices = p->indices.data();
+            out.records(n, 4, [indices](unsigned char *b, size_t i) { store32(b, indices[i]); });
         }
         break;
     }
