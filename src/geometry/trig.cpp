@@ -17,10 +17,12 @@
 // are still the same on every build, only less accurate.
 //
 // The series are long chains of dependent operations, so several of them are
-// worked side by side: in the lanes of a vector (two doubles with SSE2, four
-// with AVX2 where the processor has it), each lane performing exactly the
-// operations of one evaluation alone. The lanes never mix, so the bits are
-// those of one call at a time.
+// worked side by side: in the lanes of a vector of two doubles (SSE2 on
+// x86-64), each lane performing exactly the operations of one evaluation
+// alone, and several such vectors at once. The lanes never mix, so the bits
+// are those of one call at a time. (Vectors of four with AVX2 were slower on
+// the AMD EPYC of the build machine: fewer chains to overlap, and its units
+// work 128 bits at a time.)
 #include "geometry/trig.h"
 
 #include <cmath>
@@ -57,16 +59,6 @@ struct ddof {
 };
 typedef ddof<double> dd;
 typedef ddof<double2> dd2;
-
-#if defined(__x86_64__) && defined(__GNUC__)
-// Four doubles side by side, for processors with AVX2 (chosen at run time).
-// The helpers that take them are always inlined into the one function built
-// for AVX2, so no such vector is ever passed by the plain ABI.
-#define KESTRIX_FOURLANES 1
-#pragma GCC diagnostic ignored "-Wpsabi"
-typedef double double4 __attribute__((vector_size(32)));
-typedef ddof<double4> dd4;
-#endif
 
 template <class T>
 struct halvesof {
@@ -347,45 +339,6 @@ KINLINE void seriesside(const dd2 *c, const dd2 *x, dd2 *sum)
     seriesside<N, double2>(cs, x, sum);
 }
 
-#ifdef KESTRIX_FOURLANES
-// sin and cos of x[0 .. 3], the four arguments' series in two vectors of
-// four lanes: the same operations lane by lane as two lanes each give.
-__attribute__((target("avx2"))) void sincosfour(const double *x, double *s, double *c)
-{
-    sincoswork w[4];
-    dd2 in[4];
-    for (int l = 0; l < 4; l++) {
-        sincosbegin(x[l], &w[l]);
-        in[l] = seriesinput(w[l]);
-    }
-    const pairtables &t = pairs();
-    dd4 coef[15];
-    for (int i = 0; i < 15; i++) {
-        const dd2 &p = t.sincos[i];
-        coef[i] = {double4{p.hi[0], p.hi[1], p.hi[0], p.hi[1]}, double4{p.lo[0], p.lo[1], p.lo[0], p.lo[1]}};
-    }
-    dd4 x4[2], sum4[2];
-    for (int k = 0; k < 2; k++) {
-        const dd2 &a = in[2 * k], &b = in[2 * k + 1];
-        x4[k] = {double4{a.hi[0], a.hi[1], b.hi[0], b.hi[1]}, double4{a.lo[0], a.lo[1], b.lo[0], b.lo[1]}};
-    }
-    const dd4 *cs[2] = {coef, coef};
-    seriesside<2, double4>(cs, x4, sum4);
-    for (int l = 0; l < 4; l++) {
-        const dd4 &v = sum4[l / 2];
-        int at = 2 * (l % 2);
-        dd2 sum = {double2{v.hi[at], v.hi[at + 1]}, double2{v.lo[at], v.lo[at + 1]}};
-        sincosend(w[l], sum, &s[l], &c[l]);
-    }
-}
-
-bool hasavx2()
-{
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-#endif
-
 // sin and cos of x[0 .. n-1], n at most LANES: the arguments of several
 // calls worked through side by side, each one's sine series beside its
 // cosine series, so that their chains of operations overlap. Every lane
@@ -533,35 +486,6 @@ void atanlanes(const double *y, const double *x, double *out, int n)
     }
 }
 
-#ifdef KESTRIX_FOURLANES
-// atan2 of y[l] and x[l] into out[l] for l below 8, in two vectors of four
-// lanes: the same operations lane by lane as atanlanes gives.
-__attribute__((target("avx2"))) void atanfour(const double *y, const double *x, double *out)
-{
-    const pairtables &t = pairs();
-    atanwork w[8];
-    for (int l = 0; l < 8; l++)
-        atanbegin(y[l], x[l], &w[l]);
-    dd4 coef[15];
-    for (int i = 0; i < 15; i++) {
-        const dd2 &p = t.atan[i];
-        coef[i] = {double4{p.hi[0], p.hi[0], p.hi[0], p.hi[0]}, double4{p.lo[0], p.lo[0], p.lo[0], p.lo[0]}};
-    }
-    dd4 u2[2], sum[2];
-    for (int k = 0; k < 2; k++) {
-        const atanwork *v = &w[4 * k];
-        u2[k] = {double4{v[0].u2.hi, v[1].u2.hi, v[2].u2.hi, v[3].u2.hi},
-                 double4{v[0].u2.lo, v[1].u2.lo, v[2].u2.lo, v[3].u2.lo}};
-    }
-    const dd4 *cs[2] = {coef, coef};
-    seriesside<2, double4>(cs, u2, sum);
-    for (int l = 0; l < 8; l++) {
-        w[l].u2 = {sum[l / 4].hi[l % 4], sum[l / 4].lo[l % 4]};
-        out[l] = atanend(w[l]);
-    }
-}
-#endif
-
 } // namespace
 
 void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
@@ -589,11 +513,6 @@ void ksincos(double x, double *s, double *c) { cachedsincos(x, s, c); }
 void ksincos(const double *x, double *s, double *c, int n)
 {
     int i = 0;
-#ifdef KESTRIX_FOURLANES
-    if (hasavx2())
-        for (; i + 4 <= n; i += 4)
-            sincosfour(x + i, s + i, c + i);
-#endif
     for (; i + 4 <= n; i += 4)
         sincoslanes<4>(x + i, s + i, c + i, 4);
     for (; i + 2 <= n; i += 2)
@@ -628,11 +547,6 @@ double katan2(double y, double x)
 void katan2(const double *y, const double *x, double *out, int n)
 {
     int i = 0;
-#ifdef KESTRIX_FOURLANES
-    if (hasavx2())
-        for (; i + 8 <= n; i += 8)
-            atanfour(y + i, x + i, out + i);
-#endif
     for (; i + 8 <= n; i += 8)
         atanlanes<4>(y + i, x + i, out + i, 8);
     int rest = n - i;
