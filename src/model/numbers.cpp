@@ -86,11 +86,11 @@ bool quickreal(const char *tok, double *v)
     while (*c == '0')
         c++;
     bool any = c != start;
+    // (More than 17 significant digits go to strtod: the check waits until
+    // the digits end, as the unsigned sum may wrap meanwhile harmlessly.)
     for (; isdigitc(*c); c++, any = true) {
         significant++;
         digits = digits * 10 + static_cast<uint64_t>(*c - '0');
-        if (significant > 17)
-            return false;
     }
     if (*c == '.') {
         c++;
@@ -101,10 +101,10 @@ bool quickreal(const char *tok, double *v)
             significant++;
             digits = digits * 10 + static_cast<uint64_t>(*c - '0');
             scale--;
-            if (significant > 17)
-                return false;
         }
     }
+    if (significant > 17)
+        return false;
     if (!any)
         return false;
     if (*c == 'e' || *c == 'E') {
