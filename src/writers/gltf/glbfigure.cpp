@@ -175,41 +175,87 @@ void mapall(const rigframe &f, const double *const local[3], int count, double p
     mapallwith(f, local, count, pos);
 }
 
+// A shape's points in its own frame, by component: a ball (size: centre x,
+// y, z and radius) or a bond cylinder (size: low end, high end, radius).
+void localpoints(int vertices, const double *size, double local[3][MAPMOST])
+{
+    const unitshapes &unit = shapes();
+    if (vertices == BALLPOINTS) {
+        double r = size[3];
+        for (int i = 0; i < 3; i++)
+            for (int k = 0; k < BALLPOINTS; k++)
+                local[i][k] = size[i] + unit.point[i][k] * r;
+        return;
+    }
+    for (int ring = 0; ring < 2; ring++)
+        for (int j = 0; j < BONDSIDES; j++) {
+            double c = unit.ring[j][0], s = unit.ring[j][1];
+            local[0][ring * BONDSIDES + j] = size[2] * c;
+            local[1][ring * BONDSIDES + j] = ring ? size[1] : size[0];
+            local[2][ring * BONDSIDES + j] = size[2] * s;
+        }
+}
+
+// Shape s of p in the scene, by component.
+void scenepoints(const glbprimitive &p, size_t s, double pos[3][MAPMOST])
+{
+    const glbshapes &g = p.shapes;
+    const double *fr = &g.frames[glbshapes::FRAME * s];
+    rigframe f;
+    for (int i = 0; i < 3; i++) {
+        for (int j = 0; j < 3; j++)
+            f.r[i][j] = fr[3 * i + j];
+        f.t[i] = fr[9 + i];
+    }
+    double local[3][MAPMOST];
+    localpoints(g.vertices, &g.sizes[glbshapes::SIZE * s], local);
+    const double *const l[3] = {local[0], local[1], local[2]};
+    mapall(f, l, g.vertices, pos);
+}
+
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
 
-    // The numbers of one shape's vertices on their way into a primitive,
-    // which takes them at once (its arrays are reserved beforehand):
-    // filling them in place would first have to fill them with zeros.
-    struct room {
-        float pos[3 * BALLPOINTS];
-        unsigned short joint[BALLPOINTS];
-    };
-    // The next shape of p, of count vertices, in frame f: its room's numbers
-    // go in, its frame's turn is kept for the normals.
-    void place(glbprimitive &p, const room &r, int count, const rigframe &f)
+    // The next shape of p, in frame f, of the given size (localpoints) with
+    // the joints of its two ends: its points are worked out to check that
+    // they fit floats and to find the primitive's bounds, then only what
+    // makes them is kept.
+    void addshape(glbprimitive &p, const rigframe &f, const double size[glbshapes::SIZE], int j0, int j1,
+                  const char *owner)
     {
-        p.positions.insert(p.positions.end(), r.pos, r.pos + 3 * count);
-        p.joints.insert(p.joints.end(), r.joint, r.joint + count);
-        p.shapes.turns.insert(p.shapes.turns.end(), &f.r[0][0], &f.r[0][0] + 9);
-    }
-
-    // The count vertices at local, in frame f and given by component, into
-    // the room.
-    void vertices(room &at, const rigframe &f, const double *const local[3], int count, const char *owner)
-    {
+        glbshapes &g = p.shapes;
+        g.frames.insert(g.frames.end(), &f.r[0][0], &f.r[0][0] + 9);
+        g.frames.insert(g.frames.end(), f.t, f.t + 3);
+        g.sizes.insert(g.sizes.end(), size, size + glbshapes::SIZE);
+        g.joints.push_back(static_cast<unsigned short>(j0));
+        g.joints.push_back(static_cast<unsigned short>(j1));
+        const int count = g.vertices;
         double pos[3][MAPMOST];
-        mapall(f, local, count, pos);
-        bool fits = allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count);
-        if (fits) {
+        scenepoints(p, g.count() - 1, pos);
+        if (!(allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count))) {
             for (int k = 0; k < count; k++)
                 for (int i = 0; i < 3; i++)
-                    at.pos[3 * k + i] = static_cast<float>(pos[i][k]);
-        } else {
-            for (int k = 0; k < count; k++)
-                for (int i = 0; i < 3; i++)
-                    at.pos[3 * k + i] = narrow(pos[i][k], owner, &fit);
+                    narrow(pos[i][k], owner, &fit);
+            return;
+        }
+        // The bounds as a walk from the first point finds them: a value
+        // replaces the one held only when strictly beyond it.
+        int k = 0;
+        if (g.count() == 1) {
+            for (int i = 0; i < 3; i++)
+                g.min[i] = g.max[i] = static_cast<float>(pos[i][0]);
+            k = 1;
+        }
+        for (int i = 0; i < 3; i++) {
+            float low = g.min[i], high = g.max[i];
+            for (int v = k; v < count; v++) {
+                float x = static_cast<float>(pos[i][v]);
+                low = x < low ? x : low;
+                high = x > high ? x : high;
+            }
+            g.min[i] = low;
+            g.max[i] = high;
         }
     }
 
@@ -242,19 +288,10 @@ struct builder {
     void ball(glbprimitive &p, int n)
     {
         const atom &a = atoms[n];
-        double r = std::fabs(a.sort->rad), centre[3];
+        double centre[3];
         atominbond(a, centre);
-        room at;
-        const unitshapes &unit = shapes();
-        double local[3][BALLPOINTS];
-        for (int i = 0; i < 3; i++)
-            for (int k = 0; k < BALLPOINTS; k++)
-                local[i][k] = centre[i] + unit.point[i][k] * r;
-        const double *const l[3] = {local[0], local[1], local[2]};
-        vertices(at, world[n], l, BALLPOINTS, a.name);
-        for (int k = 0; k < BALLPOINTS; k++)
-            at.joint[k] = static_cast<unsigned short>(n);
-        place(p, at, BALLPOINTS, world[n]);
+        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], std::fabs(a.sort->rad)};
+        addshape(p, world[n], size, n, n, a.name);
     }
 
     // An open cylinder of the bond radius around frame f's Y axis, from y =
@@ -263,20 +300,8 @@ struct builder {
     void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                   const char *owner)
     {
-        room at;
-        const unitshapes &unit = shapes();
-        double local[3][2 * BONDSIDES];
-        for (int ring = 0; ring < 2; ring++)
-            for (int j = 0; j < BONDSIDES; j++) {
-                double c = unit.ring[j][0], s = unit.ring[j][1];
-                local[0][ring * BONDSIDES + j] = bondradius * c;
-                local[1][ring * BONDSIDES + j] = ring ? high : low;
-                local[2][ring * BONDSIDES + j] = bondradius * s;
-                at.joint[ring * BONDSIDES + j] = static_cast<unsigned short>(ring ? jhigh : jlow);
-            }
-        const double *const l[3] = {local[0], local[1], local[2]};
-        vertices(at, f, l, 2 * BONDSIDES, owner);
-        place(p, at, 2 * BONDSIDES, f);
+        const double size[glbshapes::SIZE] = {low, high, bondradius, 0};
+        addshape(p, f, size, jlow, jhigh, owner);
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to
@@ -422,9 +447,9 @@ int buildfigure(glbfigure *f)
     // shape's frame) and triangles the writer makes.
     auto reserve = [](glbprimitive &p, int count, int vertices, const double *const normal[3],
                       const int(*triangles)[3], int trianglecount) {
-        p.positions.reserve(static_cast<size_t>(count) * vertices * 3);
-        p.joints.reserve(static_cast<size_t>(count) * vertices);
-        p.shapes.turns.reserve(static_cast<size_t>(count) * 9);
+        p.shapes.frames.reserve(static_cast<size_t>(count) * glbshapes::FRAME);
+        p.shapes.sizes.reserve(static_cast<size_t>(count) * glbshapes::SIZE);
+        p.shapes.joints.reserve(static_cast<size_t>(count) * 2);
         p.shapes.vertices = vertices;
         for (int i = 0; i < 3; i++)
             p.shapes.normal[i] = normal[i];
@@ -465,4 +490,22 @@ int buildfigure(glbfigure *f)
         return 0;
     }
     return 1;
+}
+
+void shapepositions(const glbprimitive &p, size_t s, float *out)
+{
+    double pos[3][MAPMOST];
+    scenepoints(p, s, pos);
+    for (int k = 0; k < p.shapes.vertices; k++)
+        for (int i = 0; i < 3; i++)
+            out[3 * k + i] = static_cast<float>(pos[i][k]);
+}
+
+void shapejoints(const glbprimitive &p, size_t s, unsigned short *out)
+{
+    const int count = p.shapes.vertices;
+    const unsigned short j0 = p.shapes.joints[2 * s], j1 = p.shapes.joints[2 * s + 1];
+    // A ball follows its atom; a cylinder's first ring its low end, the other its high end.
+    for (int k = 0; k < count; k++)
+        out[k] = count == BALLPOINTS || k < count / 2 ? j0 : j1;
 }

@@ -18,32 +18,45 @@ struct glbjoint {
     float inversebind[16]; // column-major, as glTF stores matrices
 };
 
-// Shapes of one kind, one after the other in a primitive, whose normals and
-// triangles the file writer makes as it writes them: the figure then holds
-// per shape only the turn of its frame, not some 2 MB of numbers that would
-// each be written once.
+// Shapes of one kind (balls, or bond cylinders), one after the other in a
+// primitive, whose vertices the file writer makes as it writes them: the
+// figure then holds per shape only its frame and size, not some 4 MB of
+// numbers that would each be written once (every page of them filled with
+// zeros first). The builder works every point out once already, to check
+// that it fits a float and to find the bounds, and the writer again, with
+// the same operations.
 struct glbshapes {
-    int vertices = 0; // of each shape; 0: the primitive holds its normals and indices itself
+    int vertices = 0; // of each shape; 0: the primitive holds its vertices itself
     const double *normal[3] = {nullptr, nullptr, nullptr}; // unit, in the shape's frame, by component
     const int (*triangles)[3] = nullptr;                   // counted from the shape's first vertex
     int trianglecount = 0;
-    std::vector<double> turns; // each shape's frame turn into the scene, nine numbers row by row
+    std::vector<double> frames; // each shape's frame into the scene: turn (row by row), then shift
+    std::vector<double> sizes;  // each shape's: ball centre x y z and radius; cylinder low, high, radius
+    std::vector<unsigned short> joints; // each shape's two: ball's atom twice; cylinder's low and high ends
+    float min[3] = {0, 0, 0}, max[3] = {0, 0, 0}; // the bounds of the positions, as the writer needs them
+    size_t count() const { return frames.size() / FRAME; }
+    enum { FRAME = 12, SIZE = 4 };
 };
 
 struct glbprimitive {
     int material;                       // element slot, or nelements for the bonds
+    glbshapes shapes;                   // or, when shapes.vertices is 0:
     std::vector<float> positions;       // x, y, z per vertex, in the scene at rest
     std::vector<unsigned short> joints; // the one joint each vertex follows
-    glbshapes shapes;                   // or, when shapes.vertices is 0:
     std::vector<float> normals;         // unit, pointing outward
     std::vector<unsigned> indices;      // triangles, counter-clockwise seen from outside
 
-    size_t normalcount() const { return shapes.vertices ? 3 * joints.size() : normals.size(); }
+    size_t vertexcount() const { return shapes.vertices ? shapes.count() * shapes.vertices : joints.size(); }
     size_t indexcount() const
     {
-        return shapes.vertices ? joints.size() / shapes.vertices * shapes.trianglecount * 3 : indices.size();
+        return shapes.vertices ? shapes.count() * shapes.trianglecount * 3 : indices.size();
     }
 };
+
+// The positions (x, y, z as floats) of shape s of p, shapes.vertices of them,
+// into out; and the joint each of its vertices follows.
+void shapepositions(const glbprimitive &p, size_t s, float *out);
+void shapejoints(const glbprimitive &p, size_t s, unsigned short *out);
 
 struct glbfigure {
     // One per atom, in table order, then one tip per leaf atom but the

@@ -192,7 +192,7 @@ bool smalljoints(int njoints) { return njoints <= 256; }
 
 // 16-bit indices while they can address every vertex (65535 is kept free:
 // it means a primitive restart to some readers).
-bool shortindices(const glbprimitive &p) { return p.joints.size() <= 65535; }
+bool shortindices(const glbprimitive &p) { return p.vertexcount() <= 65535; }
 
 enum { NORMALSTEP = 128 };
 
@@ -237,7 +237,7 @@ void shapenormals(glbout &out, const glbshapes &g, size_t count)
     double q[3][NORMALSTEP];
     float buf[3 * NORMALSTEP];
     for (size_t s = 0; s < count; s++) {
-        const double *r = &g.turns[9 * s];
+        const double *r = &g.frames[glbshapes::FRAME * s];
         for (int k = 0; k < g.vertices;) {
             int n = g.vertices - k < NORMALSTEP ? g.vertices - k : NORMALSTEP;
             const double *const from[3] = {g.normal[0] + k, g.normal[1] + k, g.normal[2] + k};
@@ -248,6 +248,16 @@ void shapenormals(glbout &out, const glbshapes &g, size_t count)
             out.floats(buf, 3 * static_cast<size_t>(n));
             k += n;
         }
+    }
+}
+
+// The positions of a primitive of shapes, made again as they are written.
+void shapepoints(glbout &out, const glbprimitive &p)
+{
+    std::vector<float> buf(3 * static_cast<size_t>(p.shapes.vertices));
+    for (size_t s = 0; s < p.shapes.count(); s++) {
+        shapepositions(p, s, buf.data());
+        out.floats(buf.data(), buf.size());
     }
 }
 
@@ -325,15 +335,22 @@ void bounds(const std::vector<float> &v, float low[3], float high[3])
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
-    size_t count = p.joints.size();
+    size_t count = p.vertexcount();
     int n = static_cast<int>(count);
 
-    out.position = l.add(l.addview(p.positions.size() * 4, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
+    out.position = l.add(l.addview(count * 12, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = true;
-    bounds(p.positions, pos.min, pos.max);
+    if (p.shapes.vertices) {
+        for (int k = 0; k < 3; k++) {
+            pos.min[k] = p.shapes.min[k];
+            pos.max[k] = p.shapes.max[k];
+        }
+    } else {
+        bounds(p.positions, pos.min, pos.max);
+    }
 
-    out.normal = l.add(l.addview(p.normalcount() * 4, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
+    out.normal = l.add(l.addview(count * 12, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
     bool small = smalljoints(njoints);
     out.joints = l.add(l.addview(count * (small ? 4 : 8), ARRAY_BUFFER, JOINTS, &p),
                        small ? UNSIGNED_BYTE : UNSIGNED_SHORT, n, "VEC4");
@@ -349,14 +366,17 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 void writeview(glbout &out, const view &v, const glbfigure &f)
 {
     const glbprimitive *p = v.from;
-    size_t count = p ? p->joints.size() : 0;
+    size_t count = p ? p->vertexcount() : 0;
     switch (v.what) {
     case POSITIONS:
-        out.floats(p->positions.data(), p->positions.size());
+        if (p->shapes.vertices)
+            shapepoints(out, *p);
+        else
+            out.floats(p->positions.data(), p->positions.size());
         break;
     case NORMALS:
         if (p->shapes.vertices)
-            shapenormals(out, p->shapes, count / p->shapes.vertices);
+            shapenormals(out, p->shapes, p->shapes.count());
         else
             out.floats(p->normals.data(), p->normals.size());
         break;
@@ -364,7 +384,14 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
         // One joint per vertex, weight 1; the other three slots are joint 0
         // with weight 0. (The lambdas take the arrays' addresses: stores
         // through bytes might change any vector's own pointers.)
+        std::vector<unsigned short> made;
         const unsigned short *joints = p->joints.data();
+        if (p->shapes.vertices) {
+            made.resize(count);
+            for (size_t s = 0; s < p->shapes.count(); s++)
+                shapejoints(*p, s, &made[s * static_cast<size_t>(p->shapes.vertices)]);
+            joints = made.data();
+        }
         if (v.length == count * 4) {
             out.records(count, 4, [joints](unsigned char *b, size_t i) {
                 store32(b, static_cast<unsigned char>(joints[i]));
@@ -383,7 +410,7 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
     case INDICES: {
         size_t n = p->indexcount();
         if (p->shapes.vertices) {
-            shapeindices(out, p->shapes, count / p->shapes.vertices, v.length == n * 2 ? 2 : 4);
+            shapeindices(out, p->shapes, p->shapes.count(), v.length == n * 2 ? 2 : 4);
         } else if (v.length == n * 2) {
             const unsigned *indices = p->indices.data();
             out.records(n, 2, [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
