@@ -251,6 +251,21 @@ void shapenormals(glbout &out, const glbshapes &g, size_t count)
     }
 }
 
+// The JOINTS records of n vertices: the joint in one byte and three zeros
+// (width 4), or in two bytes and six zeros (width 8).
+void jointrecords(glbout &out, const unsigned short *joints, size_t n, size_t width)
+{
+    if (width == 4)
+        out.records(n, 4, [joints](unsigned char *b, size_t i) {
+            store32(b, static_cast<unsigned char>(joints[i]));
+        });
+    else
+        out.records(n, 8, [joints](unsigned char *b, size_t i) {
+            store32(b, joints[i]);
+            store32(b + 4, 0);
+        });
+}
+
 // The positions of a primitive of shapes, made again as they are written.
 void shapepoints(glbout &out, const glbprimitive &p)
 {
@@ -384,23 +399,15 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
         // One joint per vertex, weight 1; the other three slots are joint 0
         // with weight 0. (The lambdas take the arrays' addresses: stores
         // through bytes might change any vector's own pointers.)
-        std::vector<unsigned short> made;
-        const unsigned short *joints = p->joints.data();
+        size_t width = v.length == count * 4 ? 4 : 8;
         if (p->shapes.vertices) {
-            made.resize(count);
-            for (size_t s = 0; s < p->shapes.count(); s++)
-                shapejoints(*p, s, &made[s * static_cast<size_t>(p->shapes.vertices)]);
-            joints = made.data();
-        }
-        if (v.length == count * 4) {
-            out.records(count, 4, [joints](unsigned char *b, size_t i) {
-                store32(b, static_cast<unsigned char>(joints[i]));
-            });
+            std::vector<unsigned short> made(static_cast<size_t>(p->shapes.vertices));
+            for (size_t s = 0; s < p->shapes.count(); s++) {
+                shapejoints(*p, s, made.data());
+                jointrecords(out, made.data(), made.size(), width);
+            }
         } else {
-            out.records(count, 8, [joints](unsigned char *b, size_t i) {
-                store32(b, joints[i]);
-                store32(b + 4, 0);
-            });
+            jointrecords(out, p->joints.data(), count, width);
         }
         break;
     }
