@@ -101,6 +101,21 @@ public:
                 make(b, i);
         }
     }
+    // count records of width bytes, made a block at a time by make(bytes,
+    // first index, number of records).
+    template <class maker>
+    void blocks(size_t count, size_t width, maker make)
+    {
+        for (size_t i = 0; i < count;) {
+            size_t fit = std::min(count - i, (block.size() - used) / width);
+            if (fit == 0) {
+                flush();
+                continue;
+            }
+            make(grow(fit * width), i, fit);
+            i += fit;
+        }
+    }
     // Always little-endian whatever the machine.
     void floats(const float *v, size_t n)
     {
@@ -255,15 +270,37 @@ void shapenormals(glbout &out, const glbshapes &g, size_t count)
 // (width 4), or in two bytes and six zeros (width 8).
 void jointrecords(glbout &out, const unsigned short *joints, size_t n, size_t width)
 {
-    if (width == 4)
+    const uint32_t one = 1;
+    unsigned char first;
+    std::memcpy(&first, &one, 1);
+    if (width == 4 && first == 1) {
+        // On a little-endian machine a record is the joint's low byte as a
+        // 32-bit number: a block of them at a time, in a loop the compiler
+        // can widen.
+        out.blocks(n, 4, [joints](unsigned char *b, size_t from, size_t count) {
+            for (size_t i = 0; i < count; i++) {
+                uint32_t r = joints[from + i] & 0xffu;
+                std::memcpy(b + 4 * i, &r, 4);
+            }
+        });
+    } else if (first == 1) {
+        // The joint in two bytes and six zeros: a 64-bit number likewise.
+        out.blocks(n, 8, [joints](unsigned char *b, size_t from, size_t count) {
+            for (size_t i = 0; i < count; i++) {
+                uint64_t r = joints[from + i];
+                std::memcpy(b + 8 * i, &r, 8);
+            }
+        });
+    } else if (width == 4) {
         out.records(n, 4, [joints](unsigned char *b, size_t i) {
             store32(b, static_cast<unsigned char>(joints[i]));
         });
-    else
+    } else {
         out.records(n, 8, [joints](unsigned char *b, size_t i) {
             store32(b, joints[i]);
             store32(b + 4, 0);
         });
+    }
 }
 
 // The positions of a primitive of shapes, made again as they are written.
