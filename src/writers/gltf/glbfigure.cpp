@@ -213,6 +213,39 @@ void scenepoints(const glbprimitive &p, size_t s, double pos[3][MAPMOST])
     mapall(f, l, g.vertices, pos);
 }
 
+// The least and the greatest of v[0 .. n-1] (n at least 1) as a walk from
+// v[0] finds them, taking a value only when strictly beyond the one held:
+// four walks side by side, whose chains of comparisons overlap, give the same
+// values; only a zero may then have the other sign, and is looked up again.
+void range(const float *v, int n, float *low, float *high)
+{
+    float lo[4] = {v[0], v[0], v[0], v[0]}, hi[4] = {v[0], v[0], v[0], v[0]};
+    int k = 0;
+    for (; k + 4 <= n; k += 4)
+        for (int j = 0; j < 4; j++) {
+            lo[j] = v[k + j] < lo[j] ? v[k + j] : lo[j];
+            hi[j] = v[k + j] > hi[j] ? v[k + j] : hi[j];
+        }
+    for (; k < n; k++) {
+        lo[0] = v[k] < lo[0] ? v[k] : lo[0];
+        hi[0] = v[k] > hi[0] ? v[k] : hi[0];
+    }
+    for (int j = 1; j < 4; j++) {
+        lo[0] = lo[j] < lo[0] ? lo[j] : lo[0];
+        hi[0] = hi[j] > hi[0] ? hi[j] : hi[0];
+    }
+    float *ends[2] = {&lo[0], &hi[0]};
+    for (float *e : ends)
+        if (*e == 0) {
+            int t = 0;
+            while (v[t] != 0)
+                t++;
+            *e = v[t];
+        }
+    *low = lo[0];
+    *high = hi[0];
+}
+
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
@@ -231,6 +264,8 @@ struct builder {
         g.joints.push_back(static_cast<unsigned short>(j0));
         g.joints.push_back(static_cast<unsigned short>(j1));
         const int count = g.vertices;
+        if (count < 1)
+            return;
         double pos[3][MAPMOST];
         scenepoints(p, g.count() - 1, pos);
         if (!(allfit(pos[0], count) && allfit(pos[1], count) && allfit(pos[2], count))) {
@@ -240,22 +275,20 @@ struct builder {
             return;
         }
         // The bounds as a walk from the first point finds them: a value
-        // replaces the one held only when strictly beyond it.
-        int k = 0;
-        if (g.count() == 1) {
-            for (int i = 0; i < 3; i++)
-                g.min[i] = g.max[i] = static_cast<float>(pos[i][0]);
-            k = 1;
-        }
+        // replaces the one held only when strictly beyond it (so among equal
+        // values, +0 and -0, the first met stays).
         for (int i = 0; i < 3; i++) {
-            float low = g.min[i], high = g.max[i];
-            for (int v = k; v < count; v++) {
-                float x = static_cast<float>(pos[i][v]);
-                low = x < low ? x : low;
-                high = x > high ? x : high;
+            float v[MAPMOST], low, high;
+            for (int k = 0; k < count; k++)
+                v[k] = static_cast<float>(pos[i][k]);
+            range(v, count, &low, &high);
+            if (g.count() == 1) {
+                g.min[i] = low;
+                g.max[i] = high;
+            } else {
+                g.min[i] = low < g.min[i] ? low : g.min[i];
+                g.max[i] = high > g.max[i] ? high : g.max[i];
             }
-            g.min[i] = low;
-            g.max[i] = high;
         }
     }
 
@@ -456,6 +489,15 @@ int buildfigure(glbfigure *f)
         p.shapes.triangles = triangles;
         p.shapes.trianglecount = trianglecount;
     };
+    // The atoms by element, each element's in table order.
+    std::vector<int> start(nelements + 1, 0), byelement(natoms > 0 ? natoms : 1);
+    for (int e = 0; e < nelements; e++)
+        start[e + 1] = start[e] + balls[e];
+    {
+        std::vector<int> next(start.begin(), start.end() - 1);
+        for (int n = 0; n < natoms; n++)
+            byelement[next[atoms[n].sort - elements]++] = n;
+    }
     for (int e = 0; e < nelements; e++) {
         if (elements[e].rad == 0 || balls[e] == 0)
             continue;
@@ -465,9 +507,8 @@ int buildfigure(glbfigure *f)
         const unitshapes &unit = shapes();
         const double *const normal[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
         reserve(p, balls[e], BALLPOINTS, normal, ballfaces().tri, ballfaces().count);
-        for (int n = 0; n < natoms; n++)
-            if (atoms[n].sort == &elements[e])
-                b.ball(p, n);
+        for (int k = start[e]; k < start[e + 1]; k++)
+            b.ball(p, byelement[k]);
     }
     if (bondradius != 0 && bonds > 0) {
         f->primitives.emplace_back();
