@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/cpu.h"
 #include "geometry/trig.h"
 #include "model/model.h"
 
@@ -113,8 +114,7 @@ __attribute__((target("avx2"))) void turnavx2(int from, int end, double sf, doub
 void turn(int from, int end, double sf, double cf, double st, double ct, double w)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+    if (useavx2()) {
         turnavx2(from, end, sf, cf, st, ct, w);
         return;
     }

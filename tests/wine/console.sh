@@ -124,6 +124,19 @@ console_names() {
     check "console: no temporary file is left" test -z "$(find "$w" -type f -name '~kx*')"
 }
 
+# The glTF figures of the Windows build are the golden files' bytes.
+console_glb() {
+    w=$work/console/glb
+    mkdir -p "$w"
+    for krx in "$top/tests/data/golden/water.krx" "$top/tests/data/golden/water_xyz.krx" \
+        "$top/tests/data/golden/nested.krx" "$top/examples/benzene.krx"; do
+        n=$(basename "$krx" .krx)
+        (cd "$w" && winrun "$wincli" --quiet --glb -o "$(winpath "$w/$n.glb")" "$(winpath "$krx")" \
+            >/dev/null 2>&1)
+        check "console: $n.glb equals the golden file" cmp -s "$w/$n.glb" "$top/tests/data/golden/$n.glb"
+    done
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
@@ -132,6 +145,7 @@ console_tests() {
     console_replace
     console_unicode
     console_names
+    console_glb
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"

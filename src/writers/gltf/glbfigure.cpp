@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/cpu.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
 #include "writers/BALL.h"
@@ -166,8 +167,7 @@ __attribute__((target("avx2"))) void mapallavx2(const rigframe &f, const double 
 void mapall(const rigframe &f, const double *const local[3], int count, double pos[3][MAPMOST])
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+    if (useavx2()) {
         mapallavx2(f, local, count, pos);
         return;
     }
