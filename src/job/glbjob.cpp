@@ -38,8 +38,9 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
         return 0;
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
-    if (!buildfigure(figure)) {
-        warn(figure->bad, MSG_OUTOFRANGE);
+    problem p;
+    if (!buildfigure(figure, &p)) {
+        showproblem(nullptr, p);
         return 0;
     }
     return 1;

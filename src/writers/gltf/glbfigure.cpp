@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/cpu.h"
+#include "base/messages.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
 #include "writers/BALL.h"
@@ -421,13 +422,26 @@ const char *firstunfit()
 
 } // namespace
 
-int buildfigure(glbfigure *f)
+namespace {
+
+int unfitfigure(glbfigure *f, problem *p)
+{
+    f->joints.clear();
+    f->primitives.clear();
+    if (p)
+        *p = warning(MSG_OUTOFRANGE, f->bad);
+    return 0;
+}
+
+} // namespace
+
+int buildfigure(glbfigure *f, problem *p)
 {
     f->joints.clear();
     f->primitives.clear();
     f->bad = firstunfit();
     if (f->bad)
-        return 0;
+        return unfitfigure(f, p);
 
     builder b;
     b.fit.bad = nullptr;
@@ -525,11 +539,8 @@ int buildfigure(glbfigure *f)
                 b.closering(p, ringbonds[k]);
     }
     f->bad = b.fit.bad;
-    if (f->bad) {
-        f->joints.clear();
-        f->primitives.clear();
-        return 0;
-    }
+    if (f->bad)
+        return unfitfigure(f, p);
     return 1;
 }
 

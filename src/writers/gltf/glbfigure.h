@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/problem.h"
+
 struct glbjoint {
     int atom; // the atom whose joint this is, or whose tip
     bool tip; // the end of a leaf atom's bone: a joint at the atom that no vertex follows
@@ -68,5 +70,6 @@ struct glbfigure {
 };
 
 // Builds the figure of the current model. Returns 1, or 0 when a number does
-// not fit a 32-bit float; f->bad then names its owner.
-int buildfigure(glbfigure *f);
+// not fit a 32-bit float; f->bad then names its owner, and *p (when given)
+// is the problem to show: "this number is out of range", the owner.
+int buildfigure(glbfigure *f, problem *p = nullptr);
