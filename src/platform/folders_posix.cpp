@@ -93,27 +93,3 @@ int usersettings(char *out, size_t size)
     }
     return n > 0 && n < static_cast<int>(size);
 }
-
-int makeparents(const char *path)
-{
-    char folder[4096];
-    size_t len = std::strlen(path);
-    if (len >= sizeof folder)
-        return 0;
-    std::memcpy(folder, path, len + 1);
-    char *last = std::strrchr(folder, '/');
-    if (!last || last == folder)
-        return 1; // in the root folder, or in the current one
-    *last = '\0';
-    // Each level in turn; one that cannot be made shows in the last test.
-    for (char *c = folder + 1; *c; c++) {
-        if (*c != '/')
-            continue;
-        *c = '\0';
-        makedir(folder);
-        *c = '/';
-    }
-    makedir(folder);
-    struct stat st;
-    return stat(folder, &st) == 0 && S_ISDIR(st.st_mode);
-}
