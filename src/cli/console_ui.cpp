@@ -20,6 +20,7 @@ namespace {
 bool quietly = false;
 std::string current, currentgiven; // the description being converted
 int problems = 0;
+bool hinted = false; // the first-run hint has been given
 
 void warn(const std::string &what, const std::string &detail) { showproblem(nullptr, warning(what, detail)); }
 
@@ -91,8 +92,12 @@ int optionchooser::poserfolder(char *file, const char *known)
     remembered = known;
     std::string folder = opts.poser.empty() ? remembered : opts.poser;
     if (folder.empty()) {
+        // The whole hint once a run; the later descriptions of a batch fail
+        // with the short form, one line each.
         warn("I don't know where Poser is installed",
-             "give its folder with --poser DIR; it is then remembered in " + settings);
+             hinted ? "give its folder with --poser DIR"
+                    : "give its folder with --poser DIR; it is then remembered in " + settings);
+        hinted = true;
         return -1;
     }
     // The desktop dialog only returns existing files.

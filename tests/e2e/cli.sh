@@ -117,10 +117,11 @@ check "upper-case suffix accepted" sh -c "cp water.krx W2.KRX && '$cli' --quiet 
 # Without --poser and without any kestrix.ini the job cannot run; the
 # message says how to give the folder and where it will be remembered.
 mkdir fresh
-(cd fresh && XDG_CONFIG_HOME=$work/fresh/cfg "$cli" --quiet ../water.krx 2>err.txt; echo $? >status)
+(cd fresh && XDG_CONFIG_HOME=$work/fresh/cfg "$cli" --quiet ../water.krx ../batch.krx 2>err.txt; echo $? >status)
 check "no Poser folder: exit 1" test "$(cat fresh/status)" -eq 1
 cat >expected.txt <<END
 kestrix: ../water.krx: I don't know where Poser is installed: give its folder with --poser DIR; it is then remembered in $work/fresh/cfg/kestrix/kestrix.ini
+kestrix: ../batch.krx: I don't know where Poser is installed: give its folder with --poser DIR
 END
 check "no Poser folder: message" cmp -s fresh/err.txt expected.txt
 (cd fresh && "$cli" --quiet --poser "$work/nowhere" ../water.krx 2>err.txt; echo $? >status)
