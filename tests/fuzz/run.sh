@@ -85,13 +85,16 @@ if [ "$status" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
 fi
 echo "$0: no finding in $seconds seconds"
 
-# The importer, for half as long, from its samples (tests/fuzz/import-corpus).
+# The importer, for half as long, from its samples (made into seeds by
+# import_seeds.py) and the inputs of earlier findings.
 half=$(( (seconds + 1) / 2 ))
 mkdir -p "$build/import-corpus"
+python3 "$here/import_seeds.py" "$build/import-seeds"
 status=0
 "$build/kestrix_import_fuzz" -max_total_time="$half" -timeout=10 -rss_limit_mb=2048 \
     -max_len=32768 -print_final_stats=1 \
-    -artifact_prefix="$findings/" "$build/import-corpus" "$here/import-corpus" || status=$?
+    -artifact_prefix="$findings/" "$build/import-corpus" "$build/import-seeds" "$here/import-regressions" \
+    || status=$?
 if [ "$status" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
     echo "$0: FINDING in the importer (status $status):" >&2
     ls -l "$findings" >&2
