@@ -79,14 +79,7 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
         a.altloc = site.occ < 1.0 ? 'a' : ' ';
         if (!coordinatesok(a))
             return fail(p, "coordinate out of range", in.name() + ": site " + site.label);
-        symbolread e = readsymbol(site.element.name());
-        if (e.kind != symbolread::ELEMENT) {
-            c.dummy();
-            continue;
-        }
-        a.element = e.z;
-        a.isotope = e.isotope;
-        c.add(a, "", "");
+        c.add(a, readsymbol(site.element.name()), "", "");
     }
     c.molecule().perceive = 1;
     return 1;
@@ -163,14 +156,7 @@ int readCIF(linesource &in, collector &c, problem &p)
                     return fail(p, "coordinate out of range",
                                 in.name() + ": atom " + std::to_string(at.serial));
                 // gemmi gives X for a type symbol that names no element.
-                symbolread e = readsymbol(at.element.name());
-                if (e.kind != symbolread::ELEMENT) {
-                    c.dummy();
-                    continue;
-                }
-                a.element = e.z;
-                a.isotope = e.isotope;
-                int k = c.add(a, ch.name, r.name);
+                int k = c.add(a, readsymbol(at.element.name()), ch.name, r.name);
                 if (k >= 0)
                     byaddress.emplace(atomkey(ch.name, r, at.name), k);
             }

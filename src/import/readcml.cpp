@@ -204,14 +204,9 @@ int readCML(linesource &in, collector &c, problem &p)
         if (e.kind == symbolread::NONE)
             return fail(p, "unknown element",
                         where(in.name(), ca.line) + ": " + quoted(ca.element) + " is no element symbol");
-        if (e.kind == symbolread::DUMMY) {
-            c.dummy();
-            continue;
-        }
-        flat += ca.flat;
-        a.element = e.z;
-        a.isotope = e.isotope;
-        int k = c.add(a, "", "");
+        if (e.kind == symbolread::ELEMENT)
+            flat += ca.flat;
+        int k = c.add(a, e, "", "");
         if (k >= 0)
             byid.emplace(ca.id, k);
     }

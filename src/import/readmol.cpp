@@ -38,13 +38,7 @@ int addatom(collector &c, const linesource &in, inatom &a, const std::string &sy
                     where(in.name(), a.line) + ": " + quoted(sym) + " is no element symbol");
     if (!coordinatesok(a))
         return fail(p, "coordinate out of range", where(in.name(), a.line));
-    if (e.kind == symbolread::DUMMY) {
-        c.dummy();
-        return 1;
-    }
-    a.element = e.z;
-    a.isotope = e.isotope;
-    index = c.add(a, "", "");
+    index = c.add(a, e, "", "");
     return 1;
 }
 

@@ -114,13 +114,7 @@ int readMOL2(linesource &in, collector &c, problem &p)
                 return fail(p, "unknown element",
                             where(in.name(), in.lineno()) + ": atom type " + quoted(w[5]) +
                                 " names no element");
-            if (e.kind == symbolread::DUMMY) {
-                c.dummy();
-                continue;
-            }
-            a.element = e.z;
-            a.isotope = e.isotope;
-            int k = c.add(a, "", w.size() > 7 ? residueof(w[7]) : std::string());
+            int k = c.add(a, e, "", w.size() > 7 ? residueof(w[7]) : std::string());
             if (k >= 0)
                 byid.emplace(id, k);
         } else {

@@ -231,14 +231,7 @@ int readPDB(linesource &in, collector &c, problem &p)
         if (!toint(column(line, 7, 11), serial))
             return malformed(p, in, "the atom serial number in columns 7-11 must be a number");
         atoms++;
-        if (e.kind == symbolread::DUMMY) {
-            c.dummy();
-            continue;
-        }
-        a.element = e.z;
-        a.isotope = e.isotope;
-        std::string chain = column(line, 22, 22);
-        int index = c.add(a, chain, resname);
+        int index = c.add(a, e, column(line, 22, 22), resname);
         if (index >= 0)
             byserial.emplace(serial, index);
     }

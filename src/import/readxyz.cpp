@@ -73,13 +73,7 @@ int readXYZ(linesource &in, collector &c, problem &p)
                 return malformed(p, in, in.lineno(), "expected \"Element x y z\"");
             if (!coordinatesok(a))
                 return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
-            if (e.kind == symbolread::DUMMY) {
-                c.dummy();
-                continue;
-            }
-            a.element = e.z;
-            a.isotope = e.isotope;
-            c.add(a, "", "");
+            c.add(a, e, "", "");
         }
         if (frame == want)
             return 1;

@@ -17,6 +17,17 @@ bool iswater(const std::string &residue)
     return false;
 }
 
+int collector::add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue)
+{
+    if (e.kind != symbolread::ELEMENT) {
+        m_.dummies++;
+        return -1;
+    }
+    a.element = e.z;
+    a.isotope = e.isotope;
+    return add(a, chain, residue);
+}
+
 int collector::add(const inatom &a, const std::string &chain, const std::string &residue)
 {
     bool water = iswater(residue), hydrogen = a.element == 1;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "elements.h"
 #include "molecule.h"
 
 namespace importer {
@@ -30,8 +31,10 @@ public:
     // them ("" where the format has none). The atom's index in the molecule,
     // or -1 when it is not kept (not selected, or past the limit).
     int add(const inatom &a, const std::string &chain, const std::string &residue);
-    // A dummy atom, counted and left out.
-    void dummy() { m_.dummies++; }
+    // The same for an atom whose element field read as e: an element is set
+    // in a and a added; anything else (a dummy atom) is counted and left
+    // out (-1).
+    int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue);
     // A bond between two atoms add() returned, both kept; others are dropped.
     void bond(int a, int b);
     // True once more atoms are selected than the limit: the rest is counting.
