@@ -65,22 +65,35 @@ protected:
     void SetUp() override { ASSERT_EQ(startup(), 1); }
 };
 
-TEST_F(Annotations, RingBondsAndFalseLinksAreTaken)
+// What is taken: before or after the atoms, names and keywords in any case
+// (the lower index first), a repeat once with a warning; only the token
+// "//@" at a line's start makes an annotation; each reading starts empty.
+TEST_F(Annotations, WhatIsTakenTable)
 {
-    readresult r = readannotated("//@ bond A D\n//@ nobond Ion\n");
-    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
-    EXPECT_EQ(r.nobonds, (names{"Ion"}));
-    EXPECT_TRUE(r.warnings.empty());
-}
-
-TEST_F(Annotations, MayStandBeforeTheAtomsTheyNameAndIgnoreCase)
-{
-    // Names as the reader made them unique, compared without regard to case;
-    // the keyword in any case; the lower index first.
-    readresult r = readannotated("//@ BOND d a\n//@ NoBond ION   // a comment may follow\n", true);
-    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
-    EXPECT_EQ(r.nobonds, (names{"Ion"}));
-    EXPECT_TRUE(r.warnings.empty());
+    const std::string REPEATS = "this annotation repeats an earlier one and is ignored: ";
+    struct row {
+        std::string text;
+        bool before;
+        ringlist rings;
+        names nobonds, warnings;
+    } rows[] = {
+        {"//@ bond A D\n//@ nobond Ion\n", false, {{"A", "D"}}, {"Ion"}, {}},
+        {"//@ BOND d a\n//@ NoBond ION   // a comment may follow\n", true, {{"A", "D"}}, {"Ion"}, {}},
+        {"//@ bond A D\n//@ bond D A\n//@ nobond Ion\n//@ nobond ion\n",
+         false,
+         {{"A", "D"}},
+         {"Ion"},
+         {REPEATS + "//@ bond D A", REPEATS + "//@ nobond ion"}},
+        {"//@bond A D\n// @ bond A D\n//  bond A D\natom E C 0 0 1 //@ nobond E\n", false, {}, {}, {}},
+        {"", false, {}, {}, {}},
+    };
+    for (const row &c : rows) {
+        SCOPED_TRACE(c.text);
+        readresult r = readannotated(c.text, c.before);
+        EXPECT_EQ(r.rings, c.rings);
+        EXPECT_EQ(r.nobonds, c.nobonds);
+        EXPECT_EQ(r.warnings, c.warnings);
+    }
 }
 
 TEST_F(Annotations, WhatCannotBeTakenIsIgnoredWithAConsoleWarning)
@@ -111,29 +124,6 @@ TEST_F(Annotations, WhatCannotBeTakenIsIgnoredWithAConsoleWarning)
         EXPECT_TRUE(r.nobonds.empty());
         EXPECT_EQ(r.warnings, (names{c.warning}));
     }
-    // A repeated annotation is taken once.
-    readresult r = readannotated("//@ bond A D\n//@ bond D A\n//@ nobond Ion\n//@ nobond ion\n");
-    EXPECT_EQ(r.rings, (ringlist{{"A", "D"}}));
-    EXPECT_EQ(r.nobonds, (names{"Ion"}));
-    EXPECT_EQ(r.warnings, (names{"this annotation repeats an earlier one and is ignored: //@ bond D A",
-                                 "this annotation repeats an earlier one and is ignored: //@ nobond ion"}));
-}
-
-TEST_F(Annotations, OtherCommentsAreNoAnnotations)
-{
-    // Only the token "//@" at the line's start makes one.
-    readresult r = readannotated("//@bond A D\n// @ bond A D\n//  bond A D\natom E C 0 0 1 //@ nobond E\n");
-    EXPECT_TRUE(r.rings.empty());
-    EXPECT_TRUE(r.nobonds.empty());
-    EXPECT_TRUE(r.warnings.empty());
-}
-
-TEST_F(Annotations, EachReadingStartsWithAnEmptyTable)
-{
-    readannotated("//@ bond A D\n//@ nobond Ion\n");
-    readresult r = readannotated("");
-    EXPECT_TRUE(r.rings.empty());
-    EXPECT_TRUE(r.nobonds.empty());
 }
 
 TEST_F(Annotations, TooManyAreIgnoredWithOneWarningEach)
