@@ -85,22 +85,6 @@ public:
         }
     }
     void put32(uint32_t v) { store32(grow(4), v); }
-    // count records of width bytes, each made by make(bytes, index), filled
-    // a block at a time.
-    template <class maker>
-    void records(size_t count, size_t width, maker make)
-    {
-        for (size_t i = 0; i < count;) {
-            size_t fit = std::min(count - i, (block.size() - used) / width);
-            if (fit == 0) {
-                flush();
-                continue;
-            }
-            unsigned char *b = grow(fit * width);
-            for (size_t end = i + fit; i < end; i++, b += width)
-                make(b, i);
-        }
-    }
     // count records of width bytes, made a block at a time by make(bytes,
     // first index, number of records).
     template <class maker>
@@ -115,6 +99,15 @@ public:
             make(grow(fit * width), i, fit);
             i += fit;
         }
+    }
+    // count records of width bytes, each made by make(bytes, index).
+    template <class maker>
+    void records(size_t count, size_t width, maker make)
+    {
+        blocks(count, width, [&](unsigned char *b, size_t first, size_t n) {
+            for (size_t i = first; i < first + n; i++, b += width)
+                make(b, i);
+        });
     }
     // Always little-endian whatever the machine.
     void floats(const float *v, size_t n)
