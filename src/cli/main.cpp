@@ -44,6 +44,8 @@ const char HELP[] =
     "  --glb         write a glTF 2.0 figure (.glb) beside each description instead\n"
     "                (no Poser folder needed)\n"
     "  -o FILE       the .glb file, with --glb and one description\n"
+    "  --fps F       frames per second of an animated figure, with --glb\n"
+    "                (default 24)\n"
     "  --check       read the descriptions and report what is wrong or doubtful in\n"
     "                them; write nothing\n"
     "  --force       replace existing output files\n"
@@ -64,7 +66,7 @@ int glbconvert(const cliopts &opts, const std::string &path)
         std::snprintf(out, sizeof out, "%s", opts.out.c_str());
     else if (!glbname(out, sizeof out, path.c_str()))
         return 0;
-    return convertGLB(path.c_str(), out, opts.force);
+    return convertGLB(path.c_str(), out, opts.force, opts.fps);
 }
 
 // A device or a pipe named .krx could feed the reader without end, or never

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/bondgraph.h"
+#include "model/frames.h"
 #include "base/nocase.h"
 #include "model/parse.h"
 #include "model/reader.h"
@@ -43,7 +44,11 @@ bool fitsname(const char *name) { return isgoodname(name) && std::strlen(name) <
 
 bool isannotation(const char *firsttoken) { return std::strcmp(firsttoken, "//@") == 0; }
 
-void resetannotations() { nkept = 0; }
+void resetannotations()
+{
+    nkept = 0;
+    resetframes();
+}
 
 int takeannotation(char *const *tokens, int n, const char *line, int lineno, const char **caption,
                    const char **text)
@@ -56,6 +61,8 @@ int takeannotation(char *const *tokens, int n, const char *line, int lineno, con
             n = i;
     if (n < 1)
         return 0;
+    if (isframeannotation(tokens[0]))
+        return takeframe(tokens, n, line, lineno, caption, text);
     bool bond = samenocase(tokens[0], "bond");
     if (!bond && !samenocase(tokens[0], "nobond"))
         return 0;
@@ -115,4 +122,5 @@ void resolveannotations(void (*warn)(const char *text, const char *caption, int 
         }
         ringbonds[nringbonds++] = {a, b};
     }
+    resolveframes(warn);
 }
