@@ -21,6 +21,7 @@
 #include "krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
+#include "model/reader.h"
 #include "readers.h"
 #include "run.h"
 #include "support/scripted_ui.h"
@@ -148,7 +149,10 @@ std::map<atompair, int> linesperbond(const std::vector<drawnline> &lines, const 
             along(a, c, l.low, &t0, &off0);
             along(a, c, l.high, &t1, &off1);
             double most = 0.9 * std::min(ballof(b.atoms.first), ballof(b.atoms.second));
-            if (off0 <= most && off1 <= most && std::min(t0, t1) > -1e-3 && std::max(t0, t1) < 1 + 1e-3 &&
+            // A posed ring bond's end, turned with its own atom, may stand
+            // a little beyond the atom along the bond, inside its ball.
+            double beyond = most / distance(a, c) + 1e-3;
+            if (off0 <= most && off1 <= most && std::min(t0, t1) > -beyond && std::max(t0, t1) < 1 + beyond &&
                 std::min(t0, t1) < 0.5 && std::max(t0, t1) > 0.5)
                 beside.push_back(b.atoms);
         }
@@ -203,8 +207,9 @@ TEST_P(BondOrders, EachBondDrawnAsOftenAsItsOrderSaysNoneExtra)
     for (size_t i = 0; i < lines.size(); i++)
         for (size_t j = i + 1; j < lines.size(); j++) {
             xyz mi = mix(lines[i].low, lines[i].high, 0.5), mj = mix(lines[j].low, lines[j].high, 0.5);
-            if (distance(mi, mj) < 0.3)
+            if (distance(mi, mj) < 0.3) {
                 EXPECT_GT(distance(mi, mj), 1.3 * (lines[i].radius + lines[j].radius));
+            }
         }
 }
 
@@ -252,14 +257,15 @@ TEST(BondLayout, LinesApartAndInsideTheBalls)
                     EXPECT_GE(l[i].from, 0);
                     EXPECT_LE(l[i].to, 1);
                     EXPECT_LT(l[i].from, l[i].to);
-                    if (order != 1 && ball > 0)
+                    if (order != 1 && ball > 0) {
                         EXPECT_LE(std::fabs(l[i].offset) + l[i].radius, 0.9 * ball + 1e-12);
+                    }
                     for (int j = 0; j < i; j++)
                         EXPECT_GT(std::fabs(l[i].offset - l[j].offset), 1.2 * (l[i].radius + l[j].radius));
                 }
-                if (order == 1)
+                if (order == 1) {
                     EXPECT_EQ(l[0].offset, 0);
-                if (order == 1)
                     EXPECT_EQ(l[0].radius, radius);
+                }
             }
 }
