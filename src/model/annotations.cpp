@@ -22,7 +22,7 @@ struct pending {
     kind what;
     char a[ATOMNAMEMAX + 1], b[ATOMNAMEMAX + 1];
     unsigned char order; // ORDER: BOND_SINGLE ... BOND_AROMATIC
-    int lineno; // where it stands, for its warnings
+    int lineno;          // where it stands, for its warnings
 };
 
 // Every ring bond and link, and an order for each.
@@ -38,9 +38,10 @@ const char *describe(const pending &p)
         std::snprintf(shown, sizeof shown, "//@ bond %s %s", p.a, p.b);
     else if (p.what == ORDER)
         std::snprintf(shown, sizeof shown, "//@ order %s %s %s", p.a, p.b,
-                      p.order == BOND_AROMATIC ? "ar" : p.order == BOND_TRIPLE ? "3"
-                                                   : p.order == BOND_DOUBLE ? "2"
-                                                                             : "1");
+                      p.order == BOND_AROMATIC ? "ar"
+                      : p.order == BOND_TRIPLE ? "3"
+                      : p.order == BOND_DOUBLE ? "2"
+                                               : "1");
     else
         std::snprintf(shown, sizeof shown, "//@ nobond %s", p.a);
     return shown;

@@ -37,5 +37,8 @@ void resetbondgraph();
 inline bool linkisbond(int atomindex) { return atomindex > 0 && !nobond[atomindex]; }
 
 // The order of the atom's link to its parent (a bond), and of ring bond k.
-inline int orderoflink(int atomindex) { return linkorder[atomindex] ? linkorder[atomindex] : int(BOND_SINGLE); }
+inline int orderoflink(int atomindex)
+{
+    return linkorder[atomindex] ? linkorder[atomindex] : int(BOND_SINGLE);
+}
 inline int orderofring(int k) { return ringorder[k] ? ringorder[k] : int(BOND_SINGLE); }

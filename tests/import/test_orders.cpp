@@ -44,11 +44,13 @@ std::string mol2(const std::string &types)
     std::istringstream in(types);
     std::string text = "@<TRIPOS>MOLECULE\nt\n 4 3 1 0 0\nSMALL\nNO_CHARGES\n\n@<TRIPOS>ATOM\n";
     for (int i = 1; i <= 4; i++)
-        text += " " + std::to_string(i) + " C" + std::to_string(i) + " " + std::to_string(i) + ".0 0.0 0.0 C.3\n";
+        text +=
+            " " + std::to_string(i) + " C" + std::to_string(i) + " " + std::to_string(i) + ".0 0.0 0.0 C.3\n";
     text += "@<TRIPOS>BOND\n";
     std::string type;
     for (int i = 1; in >> type; i++)
-        text += " " + std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(i + 1) + " " + type + "\n";
+        text += " " + std::to_string(i) + " " + std::to_string(i) + " " + std::to_string(i + 1) + " " + type +
+                "\n";
     return text;
 }
 
@@ -72,7 +74,9 @@ TEST(Orders, EachReaderKeepsWhatItsFormatGives)
     } rows[] = {
         // MDL: 1 to 4; the query types 5 to 8 are drawn single; a pair
         // given twice keeps its later order.
-        {FORMAT_MOL, v2000("  1  2  2  0\n  2  3  3  0\n  3  4  4  0\n", 3), {{{0, 1}, D}, {{1, 2}, T}, {{2, 3}, A}}},
+        {FORMAT_MOL,
+         v2000("  1  2  2  0\n  2  3  3  0\n  3  4  4  0\n", 3),
+         {{{0, 1}, D}, {{1, 2}, T}, {{2, 3}, A}}},
         {FORMAT_MOL, v2000("  1  2  5  0\n  2  3  6  0\n  3  4  8  0\n  2  1  1  0\n", 4), {}},
         {FORMAT_MOL, v2000("  2  1  1  0\n  1  2  3  0\n", 2), {{{0, 1}, T}}},
         {FORMAT_MOL,
@@ -126,7 +130,8 @@ TEST(Orders, Samples)
         {"acetone.mol2", {{{1, 2}, D}}},
         {"propyne.cml", {{{0, 1}, T}}},
         {"benzene.mol", {{{0, 1}, D}, {{2, 3}, D}, {{4, 5}, D}}},
-        {"benzene_aromatic.sdf", {{{0, 1}, A}, {{0, 5}, A}, {{1, 2}, A}, {{2, 3}, A}, {{3, 4}, A}, {{4, 5}, A}}},
+        {"benzene_aromatic.sdf",
+         {{{0, 1}, A}, {{0, 5}, A}, {{1, 2}, A}, {{2, 3}, A}, {{3, 4}, A}, {{4, 5}, A}}},
         {"water.xyz", {}},
     };
     for (const row &r : rows) {
@@ -165,7 +170,8 @@ TEST(Orders, ReadBackBondForBond)
             else if (atoms[c].parent == &atoms[a])
                 got = orderoflink(c);
             for (int k = 0; k < nringbonds; k++)
-                if ((ringbonds[k].a == a && ringbonds[k].b == c) || (ringbonds[k].a == c && ringbonds[k].b == a))
+                if ((ringbonds[k].a == a && ringbonds[k].b == c) ||
+                    (ringbonds[k].a == c && ringbonds[k].b == a))
                     got = orderofring(k);
             EXPECT_EQ(got, want) << names[b.first] << " " << names[b.second];
             found += got != ORDER_SINGLE;

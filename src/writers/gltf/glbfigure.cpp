@@ -425,7 +425,8 @@ struct builder {
         // A negative bond length (possible in angle mode) puts the atom
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
-        bondlines(p, world[n], low, high, n, n, a.name, static_cast<int>(a.parent - atoms), n, orderoflink(n));
+        bondlines(p, world[n], low, high, n, n, a.name, static_cast<int>(a.parent - atoms), n,
+                  orderoflink(n));
     }
 
     // Where atom n stands in the scene at rest.

@@ -137,8 +137,8 @@ double ballof(int atom) { return std::fabs(atoms[atom].sort->rad); }
 // middle): the lines per bond; a line beside no bond or several fails.
 // Full-length lines (not an aromatic bond's inner one) end, rings whole,
 // inside both balls.
-std::map<atompair, int> linesperbond(const std::vector<drawnline> &lines, const std::vector<orderedbond> &bonds,
-                                     const std::map<int, xyz> &centres)
+std::map<atompair, int> linesperbond(const std::vector<drawnline> &lines,
+                                     const std::vector<orderedbond> &bonds, const std::map<int, xyz> &centres)
 {
     std::map<atompair, int> out;
     for (const drawnline &l : lines) {
@@ -161,7 +161,8 @@ std::map<atompair, int> linesperbond(const std::vector<drawnline> &lines, const 
             continue;
         out[beside[0]]++;
         const xyz &a = centres.at(beside[0].first), &c = centres.at(beside[0].second);
-        double full = std::min(distance(l.low, a), distance(l.low, c)) + std::min(distance(l.high, a), distance(l.high, c));
+        double full = std::min(distance(l.low, a), distance(l.low, c)) +
+                      std::min(distance(l.high, a), distance(l.high, c));
         if (full < 0.3 * distance(a, c)) {
             double ra = ballof(beside[0].first), rc = ballof(beside[0].second);
             bool lowata = distance(l.low, a) < distance(l.low, c);
@@ -181,7 +182,8 @@ protected:
 
 std::string samplepath(const std::string &name)
 {
-    return name == "caffeine.sdf" ? testdata("../../examples/caffeine.sdf") : testdata("../import/data/" + name);
+    return name == "caffeine.sdf" ? testdata("../../examples/caffeine.sdf")
+                                  : testdata("../import/data/" + name);
 }
 
 } // namespace
@@ -231,8 +233,8 @@ TEST_P(BondOrders, RingBondLinesStayOnTheirAtomsWhenARingAtomTurns)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, BondOrders,
-                         ::testing::Values("acetone.mol2", "propyne.cml", "benzene.mol", "benzene_aromatic.sdf",
-                                           "caffeine.sdf"),
+                         ::testing::Values("acetone.mol2", "propyne.cml", "benzene.mol",
+                                           "benzene_aromatic.sdf", "caffeine.sdf"),
                          [](const ::testing::TestParamInfo<const char *> &info) {
                              std::string name = info.param;
                              return name.substr(0, name.find('.'));
@@ -248,7 +250,8 @@ TEST(BondLayout, LinesApartAndInsideTheBalls)
     for (int order = 1; order <= 4; order++)
         for (double radius : {0.02, 0.08, 0.2})
             for (double ball : {0.0, 0.1, 0.155, 0.38, 1.0}) {
-                SCOPED_TRACE(std::to_string(order) + " " + std::to_string(radius) + " " + std::to_string(ball));
+                SCOPED_TRACE(std::to_string(order) + " " + std::to_string(radius) + " " +
+                             std::to_string(ball));
                 bondline l[MAXBONDLINES];
                 int n = bondlayout(order, radius, ball, l);
                 ASSERT_EQ(n, counts[order]);
