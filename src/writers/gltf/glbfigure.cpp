@@ -10,52 +10,14 @@
 #include "base/messages.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
-#include "writers/BALL.h"
 #include "writers/gltf/bondlines.h"
+#include "writers/gltf/glbsphere.h"
 #include "writers/gltf/float32.h"
 #include "writers/gltf/glbrig.h"
 
 namespace {
 
-enum { BALLPOINTS = 114, BALLTRIANGLES = 224, BONDSIDES = 16 };
-
-// The ball's triangles, taken from the OBJ writer's face list so both files
-// share one sphere; quadrilaterals are split along their first diagonal.
-struct balltopology {
-    int tri[BALLTRIANGLES][3];
-    int count;
-};
-
-const balltopology &ballfaces()
-{
-    static balltopology top;
-    static bool made = false;
-    if (made)
-        return top;
-    top.count = 0;
-    const char *c = BALLFACES;
-    while (*c) {
-        int v[4], n = 0;
-        c++; // 'f'
-        while (*c == ' ') {
-            char *end;
-            long k = std::strtol(c + 1, &end, 10);
-            if (n < 4)
-                v[n++] = static_cast<int>(k) + BALLPOINTS; // counted back from the last point
-            c = end;
-        }
-        if (*c == '\n')
-            c++;
-        for (int k = 2; k < n && top.count < BALLTRIANGLES; k++) {
-            top.tri[top.count][0] = v[0];
-            top.tri[top.count][1] = v[k - 1];
-            top.tri[top.count][2] = v[k];
-            top.count++;
-        }
-    }
-    made = true;
-    return top;
-}
+enum { BALLPOINTS = SPHEREPOINTS, BONDSIDES = 16 };
 
 // The cylinder's triangles, two per side, counted from its first vertex:
 // the bottom ring, then the top one.
@@ -78,13 +40,12 @@ const cylindertopology &cylindertriangles()
     return top;
 }
 
-// The ball's outward normals (its stored points are rounded, so not quite
-// of length 1) and the bond ring's directions, worked out once.
+// The ball's points, which are their own outward normals, and the bond
+// ring's directions, worked out once.
 struct unitshapes {
-    double ball[BALLPOINTS][3];
     double ring[BONDSIDES][2]; // cosine, sine
-    // The same by component: the stored points, their normals, and the
-    // ring's directions twice (bottom, top) with Y zero.
+    // By component: the ball's points and normals, and the ring's
+    // directions twice (bottom, top) with Y zero.
     double point[3][BALLPOINTS], normal[3][BALLPOINTS], ringnormal[3][2 * BONDSIDES];
 };
 
@@ -94,15 +55,10 @@ const unitshapes &shapes()
     static bool made = false;
     if (made)
         return u;
-    for (int k = 0; k < BALLPOINTS; k++) {
-        const double *p = BALLVERTS[k];
-        double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-        for (int i = 0; i < 3; i++) {
-            u.ball[k][i] = p[i] / len;
-            u.point[i][k] = p[i];
-            u.normal[i][k] = u.ball[k][i];
-        }
-    }
+    const glbsphere &sphere = unitsphere();
+    for (int i = 0; i < 3; i++)
+        for (int k = 0; k < BALLPOINTS; k++)
+            u.point[i][k] = u.normal[i][k] = sphere.point[i][k];
     const double step = 2 * std::acos(-1.0) / BONDSIDES;
     for (int j = 0; j < BONDSIDES; j++) {
         u.ring[j][0] = std::cos(step * j);
@@ -613,7 +569,7 @@ int buildfigure(glbfigure *f, problem *p)
         p.material = e;
         const unitshapes &unit = shapes();
         const double *const normal[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
-        reserve(p, balls[e], BALLPOINTS, normal, ballfaces().tri, ballfaces().count);
+        reserve(p, balls[e], BALLPOINTS, normal, unitsphere().triangles, SPHERETRIANGLES);
         for (int k = start[e]; k < start[e + 1]; k++)
             b.ball(p, byelement[k]);
     }
