@@ -39,7 +39,7 @@ public:
     // out (-1).
     int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue);
     // A bond between two atoms add() returned, both kept; others are dropped.
-    void bond(int a, int b);
+    void bond(int a, int b, bondorder order = ORDER_SINGLE);
 
     // Frames (framecollect.cpp). A reader calls frame(k) as frame k of the
     // file begins (from 1, in file order); true when the selection takes it.
