@@ -13,6 +13,7 @@
 #include "writers/gltf/bondlines.h"
 #include "writers/gltf/glbsphere.h"
 #include "writers/gltf/float32.h"
+#include "writers/gltf/glblook.h"
 #include "writers/gltf/glbrig.h"
 
 namespace {
@@ -72,6 +73,23 @@ const unitshapes &shapes()
     made = true;
     return u;
 }
+
+// The radius of an element's balls in the figure's style: the one the
+// description gives, its van der Waals radius, or the bond radius.
+double ballradius(const element &e)
+{
+    switch (figurestyle) {
+    case STYLE_SPACEFILL:
+        return e.rad == 0 ? 0 : vdwradius(e.name);
+    case STYLE_STICKS:
+        return e.rad == 0 ? 0 : std::fabs(bondradius);
+    default:
+        return std::fabs(e.rad);
+    }
+}
+
+// Whether bond cylinders are drawn at all.
+bool drawsbonds() { return bondradius != 0 && figurestyle != STYLE_SPACEFILL; }
 
 // Whether every one of v[0 .. n-1] has a 32-bit float (fitsfloat), two at a
 // time: the magnitude is the value with its sign bit cleared.
@@ -285,7 +303,7 @@ struct builder {
         const atom &a = atoms[n];
         double centre[3];
         atominbond(a, centre);
-        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], std::fabs(a.sort->rad)};
+        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], ballradius(*a.sort)};
         addshape(p, world[n], size, n, n, a.name);
     }
 
@@ -352,7 +370,7 @@ struct builder {
     void bondlines(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                    const char *owner, int a, int b, int order)
     {
-        double ra = std::fabs(atoms[a].sort->rad), rb = std::fabs(atoms[b].sort->rad);
+        double ra = ballradius(*atoms[a].sort), rb = ballradius(*atoms[b].sort);
         bondline lines[MAXBONDLINES];
         int n = bondlayout(order, bondradius, ra < rb ? ra : rb, lines);
         if (n == 1 && lines[0].offset == 0) {
@@ -564,7 +582,7 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
             byelement[next[atoms[n].sort - elements]++] = n;
     }
     for (int e = 0; e < nelements; e++) {
-        if (elements[e].rad == 0 || balls[e] == 0)
+        if (ballradius(elements[e]) == 0 || balls[e] == 0)
             continue;
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
@@ -575,7 +593,7 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
         for (int k = start[e]; k < start[e + 1]; k++)
             b.ball(p, byelement[k]);
     }
-    if (bondradius != 0 && bonds > 0) {
+    if (drawsbonds() && bonds > 0) {
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = nelements;
