@@ -64,10 +64,6 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
 bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2, const std::string &obj,
                 const std::string &out, std::string *err)
 {
-    if (opts->fps != 24 && !opts->glb) {
-        *err = "--fps goes with --glb";
-        return false;
-    }
     if (!out.empty() && !opts->glb) {
         *err = "-o goes with --glb";
         return false;
@@ -148,6 +144,11 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
     }
     if (!glboptions(opts, poser, cr2, obj, out, err))
         return 0;
+    // Only the glTF figure is animated so far.
+    if (!fps.empty() && !opts->glb) {
+        *err = "--fps goes with --glb";
+        return 0;
+    }
     // The style shapes the glTF figure only; the Poser files have one look.
     if (styled && !opts->glb) {
         *err = "--style shapes the .glb only: it goes with --glb";

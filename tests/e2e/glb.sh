@@ -67,6 +67,12 @@ check "--poser with --glb is a usage error" test $? -eq 2
 "$cli" --style sticks --poser "$work" in/water.krx >/dev/null 2>stderr.txt
 check "--style with the Poser files is a usage error" test $? -eq 2
 check "--style refusal" grep -q -- "--style shapes the .glb only: it goes with --glb" stderr.txt
+"$cli" --fps 24 --poser "$work" in/water.krx >/dev/null 2>stderr.txt
+check "--fps with the Poser files is a usage error" test $? -eq 2
+check "--fps refusal" grep -q -- "--fps goes with --glb" stderr.txt
+"$cli" --glb --fps 0 -o x.glb in/water.krx >/dev/null 2>stderr.txt
+check "--fps 0 is a usage error" test $? -eq 2
+check "--fps range" grep -q -- "--fps 0 (a whole number of frames per second, 1 to 1000)" stderr.txt
 "$cli" --glb --style round -o x.glb in/water.krx >/dev/null 2>stderr.txt
 check "an unknown style is a usage error" test $? -eq 2
 check "the styles named" grep -q "ball-and-stick, spacefill or sticks, not round" stderr.txt
