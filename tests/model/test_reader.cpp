@@ -249,7 +249,8 @@ TEST_F(Reader, ConsoleWarnings)
          {"3: unidentified instruction: readxyz"}},
         // The mark is skipped: the first instruction is read whole.
         {"\xEF\xBB\xBFname n\n", {"1: a byte-order mark begins the file and is skipped: EF BB BF"}, {}},
-        {"\xEF\xBB\xBF\n" + X + "atom R X 0 0 0\n", {"1: a byte-order mark begins the file and is skipped: EF BB BF"},
+        {"\xEF\xBB\xBF\n" + X + "atom R X 0 0 0\n",
+         {"1: a byte-order mark begins the file and is skipped: EF BB BF"},
          {}},
         {X + "atom A X 0 0 1" + std::string(240, ' ') + "// more\n",
          {"2: this line is longer than 254 characters; the rest is read as a line of its own: atom A X 0 0 "
