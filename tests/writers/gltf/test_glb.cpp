@@ -2,12 +2,14 @@
 // rig at rest and turned, the skinned mesh, the materials and the range check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <set>
 #include <string>
 
 #include "geometry/findangles.h"
+#include "geometry/trig.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"
@@ -338,7 +340,7 @@ TEST_F(Glb, OnePrimitivePerMaterialEveryVertexBoundToItsAtomsJoint)
     f = writeandread();
     const jvalue &p2 = f.json["meshes"][0]["primitives"];
     ASSERT_EQ(p2.size(), 3u);
-    const int wanted[3][2] = {{0, 1 * 114}, {1, 2 * 114}, {2, 2 * 32}}; // O, H, bonds
+    const int wanted[3][2] = {{0, 1 * 482}, {1, 2 * 482}, {2, 2 * 32}}; // O, H, bonds
     for (size_t p = 0; p < 3; p++) {
         const jvalue &prim = p2[p];
         EXPECT_EQ(prim["material"].integer(), wanted[p][0]);
@@ -422,12 +424,12 @@ int expectoutward(const glbfile &f)
 TEST_F(Glb, BallsAndBondsFaceOutwardWithUnitNormals)
 {
     randommolecule(40, 5, 0.15);
-    EXPECT_EQ(expectoutward(writeandread()), 40 * 224 + 39 * 32);
+    EXPECT_EQ(expectoutward(writeandread()), 40 * 960 + 39 * 32);
     // Angle mode allows a negative bond length: the atom then lies behind
     // the pivot, and its bond must still face outward. A negative radius
     // makes a ball of its size, not one turned inside out.
     ASSERT_EQ(readtext("bondradius 0.07\nelement N 1 2 3 -0.5\natom A N 0 0 0\natom B N 30 40 -1.5\n"), 1);
-    EXPECT_EQ(expectoutward(writeandread()), 2 * 224 + 32);
+    EXPECT_EQ(expectoutward(writeandread()), 2 * 960 + 32);
 }
 
 TEST_F(Glb, BallsHaveTheRadiusSizeAndBondsReachFromParentToAtom)
@@ -438,7 +440,7 @@ TEST_F(Glb, BallsHaveTheRadiusSizeAndBondsReachFromParentToAtom)
     glbfile f = writeandread();
     auto world = worldmatrices(f);
     for (auto &[j, verts] : ballvertices(f, world)) {
-        ASSERT_EQ(verts.size(), 114u);
+        ASSERT_EQ(verts.size(), 482u);
         for (const xyz &v : verts)
             EXPECT_NEAR(distance(v, placed(j)), std::fabs(atoms[j].sort->rad), 2e-6) << atoms[j].name;
     }
@@ -652,4 +654,43 @@ TEST_F(Glb, PositionBoundsAreTheFirstExtremeMetZerosKeepingTheirSign)
         std::string expect = std::string("\"min\":[") + r.min + ",1,2],\"max\":[" + r.max + ",1,2]";
         EXPECT_NE(f.jsontext.find(expect), std::string::npos) << expect << " in " << f.jsontext;
     }
+}
+
+// The ball read back: seen along its polar axis (Y) its outline is within
+// 0.5% of a circle (at least 32 corners on the equator, no edge's middle
+// nearer the centre than 0.995 radii), and every normal lies within a
+// degree of the direction from the centre.
+TEST_F(Glb, TheBallIsRoundWithRadialNormals)
+{
+    ASSERT_EQ(readtext("element C 1 2 3 0.7\natom A C 0 0 0\n"), 1);
+    glbfile f = writeandread();
+    const jvalue &prim = f.json["meshes"][0]["primitives"][0];
+    int w;
+    std::vector<double> pos = accessorvalues(f, prim["attributes"]["POSITION"].integer(), &w);
+    std::vector<double> nor = accessorvalues(f, prim["attributes"]["NORMAL"].integer(), &w);
+    ASSERT_EQ(pos.size(), nor.size());
+    ASSERT_GT(pos.size(), 0u);
+    xyz c{0, 0, 0};
+    size_t n = pos.size() / 3;
+    for (size_t k = 0; k < n; k++) {
+        c.x += pos[3 * k] / n;
+        c.y += pos[3 * k + 1] / n;
+        c.z += pos[3 * k + 2] / n;
+    }
+    const double r = 0.7;
+    std::vector<double> equator;
+    for (size_t k = 0; k < n; k++) {
+        xyz v{pos[3 * k] - c.x, pos[3 * k + 1] - c.y, pos[3 * k + 2] - c.z};
+        double len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+        EXPECT_NEAR(len, r, 1e-6);
+        double dot = (v.x * nor[3 * k] + v.y * nor[3 * k + 1] + v.z * nor[3 * k + 2]) / len;
+        EXPECT_GT(dot, std::cos(pi / 180)) << k;
+        if (std::fabs(v.y) < 1e-6)
+            equator.push_back(std::atan2(v.z, v.x));
+    }
+    ASSERT_GE(equator.size(), 32u);
+    std::sort(equator.begin(), equator.end());
+    equator.push_back(equator[0] + 2 * pi);
+    for (size_t k = 0; k + 1 < equator.size(); k++)
+        EXPECT_GE(std::cos((equator[k + 1] - equator[k]) / 2), 0.995) << k;
 }
