@@ -13,6 +13,7 @@
 #include "writers/gltf/bondlines.h"
 #include "writers/gltf/glbsphere.h"
 #include "writers/gltf/float32.h"
+#include "writers/gltf/glblook.h"
 #include "writers/gltf/glbrig.h"
 
 namespace {
@@ -72,6 +73,23 @@ const unitshapes &shapes()
     made = true;
     return u;
 }
+
+// The radius of an element's balls in the figure's style: the one the
+// description gives, its van der Waals radius, or the bond radius.
+double ballradius(const element &e)
+{
+    switch (figurestyle) {
+    case STYLE_SPACEFILL:
+        return e.rad == 0 ? 0 : vdwradius(e.name);
+    case STYLE_STICKS:
+        return e.rad == 0 ? 0 : std::fabs(bondradius);
+    default:
+        return std::fabs(e.rad);
+    }
+}
+
+// Whether bond cylinders are drawn at all.
+bool drawsbonds() { return bondradius != 0 && figurestyle != STYLE_SPACEFILL; }
 
 // Whether every one of v[0 .. n-1] has a 32-bit float (fitsfloat), two at a
 // time: the magnitude is the value with its sign bit cleared.
@@ -285,7 +303,7 @@ struct builder {
         const atom &a = atoms[n];
         double centre[3];
         atominbond(a, centre);
-        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], std::fabs(a.sort->rad)};
+        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], ballradius(*a.sort)};
         addshape(p, world[n], size, n, n, a.name);
     }
 
@@ -352,7 +370,7 @@ struct builder {
     void bondlines(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
                    const char *owner, int a, int b, int order)
     {
-        double ra = std::fabs(atoms[a].sort->rad), rb = std::fabs(atoms[b].sort->rad);
+        double ra = ballradius(*atoms[a].sort), rb = ballradius(*atoms[b].sort);
         bondline lines[MAXBONDLINES];
         int n = bondlayout(order, bondradius, ra < rb ? ra : rb, lines);
         if (n == 1 && lines[0].offset == 0) {
@@ -374,15 +392,17 @@ struct builder {
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to
-    // the atom, all of it following the atom's joint.
-    void treebond(glbprimitive &p, int n)
+    // the atom, all of it following the atom's joint; or, for a bond that
+    // stretches, its parent end following the parent's joint, where the
+    // parent atom stays when the atom's joint moves along the bond.
+    void treebond(glbprimitive &p, int n, bool stretches)
     {
         const atom &a = atoms[n];
         // A negative bond length (possible in angle mode) puts the atom
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
-        bondlines(p, world[n], low, high, n, n, a.name, static_cast<int>(a.parent - atoms), n,
-                  orderoflink(n));
+        bondlines(p, world[n], low, high, stretches ? static_cast<int>(a.parent - atoms) : n, n, a.name,
+                  static_cast<int>(a.parent - atoms), n, orderoflink(n));
     }
 
     // Where atom n stands in the scene at rest.
@@ -471,7 +491,7 @@ int unfitfigure(glbfigure *f, problem *p)
 
 } // namespace
 
-int buildfigure(glbfigure *f, problem *p)
+int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
 {
     f->joints.clear();
     f->primitives.clear();
@@ -562,7 +582,7 @@ int buildfigure(glbfigure *f, problem *p)
             byelement[next[atoms[n].sort - elements]++] = n;
     }
     for (int e = 0; e < nelements; e++) {
-        if (elements[e].rad == 0 || balls[e] == 0)
+        if (ballradius(elements[e]) == 0 || balls[e] == 0)
             continue;
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
@@ -573,7 +593,7 @@ int buildfigure(glbfigure *f, problem *p)
         for (int k = start[e]; k < start[e + 1]; k++)
             b.ball(p, byelement[k]);
     }
-    if (bondradius != 0 && bonds > 0) {
+    if (drawsbonds() && bonds > 0) {
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = nelements;
@@ -582,7 +602,7 @@ int buildfigure(glbfigure *f, problem *p)
         reserve(p, bonds, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
             if (linkisbond(n) && atoms[n].bondl != 0)
-                b.treebond(p, n);
+                b.treebond(p, n, stretched && !stretched->empty() && (*stretched)[n]);
         for (int k = 0; k < nringbonds; k++)
             if (ringdrawn[k])
                 b.closering(p, ringbonds[k], orderofring(k));

@@ -16,6 +16,7 @@
 #include "model/model.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
+#include "writers/gltf/glblook.h"
 #include "writers/gltf/writeGLB.h"
 
 namespace {
@@ -693,4 +694,39 @@ TEST_F(Glb, TheBallIsRoundWithRadialNormals)
     equator.push_back(equator[0] + 2 * pi);
     for (size_t k = 0; k + 1 < equator.size(); k++)
         EXPECT_GE(std::cos((equator[k + 1] - equator[k]) / 2), 0.995) << k;
+}
+
+// Each style's balls read back against its table: the description's radius,
+// the van der Waals radius (Bondi's, Alvarez's where Bondi has none, 2.00
+// for a name that is no element symbol) or the bond radius; spacefill draws
+// no bond.
+TEST_F(Glb, EachStyleDrawsItsBallsAndBonds)
+{
+    const char *text =
+        "bondradius 0.07\nelement C 1 2 3 0.3\nelement h 1 2 3 0.1\nelement FE 1 2 3 0.6\n"
+        "element Foo 1 2 3 0.2\natom A C 0 0 0\natom B h 30 40 1.5\natom C FE 120 -60 2\n"
+        "atom D Foo 50 10 2.5\n";
+    struct row {
+        glbstyle style;
+        double radius[4]; // of A, B, C, D
+        bool bonds;
+    } rows[] = {
+        {STYLE_BALLANDSTICK, {0.3, 0.1, 0.6, 0.2}, true},
+        {STYLE_SPACEFILL, {1.70, 1.20, 2.44, VDWFALLBACK}, false},
+        {STYLE_STICKS, {0.07, 0.07, 0.07, 0.07}, true},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.style));
+        figurestyle = r.style;
+        ASSERT_EQ(readtext(text), 1);
+        glbfile f = writeandread();
+        auto world = worldmatrices(f);
+        auto balls = ballvertices(f, world);
+        ASSERT_EQ(balls.size(), 4u);
+        for (auto &[j, verts] : balls)
+            for (const xyz &v : verts)
+                EXPECT_NEAR(distance(v, placed(j)), r.radius[j], 2e-6) << atoms[j].name;
+        EXPECT_EQ(bondvertices(f, world).size(), r.bonds ? 3u : 0u);
+    }
+    figurestyle = STYLE_BALLANDSTICK;
 }
