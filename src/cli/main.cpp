@@ -140,6 +140,9 @@ int one(const cliopts &opts, const std::string &path, const std::string &given, 
     int before = consoleproblems(), s;
     if (opts.check) {
         s = checkKRX(path.c_str()) && consoleproblems() == before;
+        // Silence would leave the user wondering whether anything was read.
+        if (s && !opts.quiet)
+            std::printf("kestrix: %s: no problems\n", given.c_str());
     } else if (opts.glb) {
         s = glbconvert(opts, path);
     } else {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/nocase.h"
 #include "job/glbstyle.h"
 #include "platform/folders.h"
 
@@ -51,6 +52,16 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
             *value = "";
             return true;
         }
+        // "-o --help" is a forgotten value far more often than a file named
+        // "--help": such a value must be written "-o=--help".
+        const char *next = argv[*i + 1];
+        if (next[0] == '-' && next[1] != '\0') {
+            *err = std::string(name) + " needs a value (write " + name + "=" + next +
+                   " for a value that starts with -)";
+            *value = "";
+            ++*i;
+            return true;
+        }
         *value = argv[++*i];
     } else {
         return false;
@@ -80,6 +91,12 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
         *err = "path too long: " + out;
         return false;
     }
+    // As --cr2 and --obj do: "-o water" writes water.glb. A name ending in
+    // .krx is kept as given, so that one naming the description is refused
+    // as such.
+    if (!opts->out.empty() && !endsnocase(opts->out.c_str(), ".glb") &&
+        !endsnocase(opts->out.c_str(), ".krx"))
+        opts->out += ".glb";
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include "text.h"
 
+#include "base/nocase.h"
+
 namespace importer {
 
 const char *const USAGE =
@@ -57,6 +59,12 @@ int value(const std::vector<std::string> &args, size_t &i, const std::string &na
     }
     if (i + 1 >= args.size())
         return fail(p, "missing value", a + " needs a value");
+    // "-o --help" is a forgotten value far more often than a file named
+    // "--help": such a value must be written "-o=--help".
+    const std::string &next = args[i + 1];
+    if (next.size() > 1 && next[0] == '-')
+        return fail(p, "missing value",
+                    a + " needs a value (write " + a + "=" + next + " for a value that starts with -)");
     v = args[++i];
     return 1;
 }
@@ -113,11 +121,14 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
             o.framesgiven = true;
         } else if (a == "--force") {
             o.force = true;
-        } else if (a == "-o") {
+        } else if (is(a, "-o")) {
             if (!value(args, i, "-o", v, p))
                 return 0;
             if (v.empty())
                 return fail(p, "bad value", "-o needs a file name");
+            // kestrix-cli takes descriptions by their suffix only.
+            if (!endsnocase(v.c_str(), ".krx"))
+                v += ".krx";
             o.output = v;
             outputgiven = true;
         } else if (is(a, "--root")) {
@@ -145,7 +156,11 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
     if (o.help || o.version)
         return 1;
     if (o.inputs.empty())
+#ifdef KESTRIX_NO_CML
+        return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2)");
+#else
         return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)");
+#endif
     if (o.framesgiven && o.model > 0)
         return fail(p, "bad usage", "--model keeps one model; --frames does not go with it");
     if (outputgiven && o.inputs.size() > 1)

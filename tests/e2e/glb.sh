@@ -57,6 +57,13 @@ check "-o names the file" isglb out/figure.glb
 (cd out && "$cli" --glb -o=rel.glb ../in/water.krx >/dev/null 2>&1)
 check "-o=FILE relative to the current folder" isglb out/rel.glb
 
+"$cli" --glb -o out/bare in/water.krx >/dev/null 2>&1
+check "-o adds the missing .glb" isglb out/bare.glb
+check "-o writes no name without .glb" test ! -e out/bare
+"$cli" --glb -o --help in/water.krx >/dev/null 2>stderr.txt
+check "-o followed by an option is a usage error" test $? -eq 2
+check "-o --help message" grep -q "write -o=--help for a value that starts with -" stderr.txt
+check "-o --help writes nothing" test ! -e ./--help -a ! -e ./--help.glb
 "$cli" --glb -o x.glb in/water.krx in/ONE.KRX >/dev/null 2>stderr.txt
 check "-o with two descriptions is a usage error" test $? -eq 2
 check "-o usage message" grep -q "one description only" stderr.txt
