@@ -17,7 +17,9 @@ const char MALFORMED[] = "this annotation is malformed and is ignored";
 
 // An annotation as read, its names not yet looked up: the atoms it names
 // may be declared further down.
-enum kind { BOND, NOBOND, ORDER };
+// NOKIND for a word that is none of them: a value outside an enum's
+// range would be undefined.
+enum kind { BOND, NOBOND, ORDER, NOKIND };
 
 struct pending {
     kind what;
@@ -133,8 +135,8 @@ int takeannotation(char *const *tokens, int n, const char *line, int lineno, con
     kind what = samenocase(tokens[0], "bond")     ? BOND
                 : samenocase(tokens[0], "nobond") ? NOBOND
                 : samenocase(tokens[0], "order")  ? ORDER
-                                                  : kind(-1);
-    if (what == kind(-1))
+                                                  : NOKIND;
+    if (what == NOKIND)
         return 0;
     bool bond = what != NOBOND; // names two atoms
     if (n != (what == BOND ? 3 : what == NOBOND ? 2 : 4))
