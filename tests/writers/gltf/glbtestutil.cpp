@@ -174,3 +174,22 @@ void randommolecule(int n, unsigned seed, double bonds, int kinds)
     natoms = n;
     findangles(0);
 }
+
+std::map<size_t, std::vector<size_t>> connectedparts(const std::vector<double> &idx, size_t n)
+{
+    std::vector<size_t> up(n);
+    for (size_t i = 0; i < n; i++)
+        up[i] = i;
+    auto top = [&](size_t v) {
+        while (up[v] != v)
+            v = up[v] = up[up[v]];
+        return v;
+    };
+    for (size_t t = 0; t < idx.size(); t += 3)
+        for (int k = 1; k < 3; k++)
+            up[top(static_cast<size_t>(idx[t + k]))] = top(static_cast<size_t>(idx[t]));
+    std::map<size_t, std::vector<size_t>> parts;
+    for (size_t v = 0; v < n; v++)
+        parts[top(v)].push_back(v);
+    return parts;
+}

@@ -15,6 +15,10 @@ std::string glbof(int *result = nullptr, const char *name = "molecule");
 // Writes and reads back the current model's file; fails the test on a bad container.
 glbfile writeandread();
 
+// The vertices of each connected piece of a triangle list over n vertices
+// (one cylinder each in a bond primitive), keyed by a member.
+std::map<size_t, std::vector<size_t>> connectedparts(const std::vector<double> &idx, size_t n);
+
 // The skinned position of every vertex of one primitive, in order, under
 // the given node world matrices.
 std::vector<xyz> skinnedpositions(const glbfile &f, const jvalue &prim,

@@ -95,20 +95,7 @@ std::vector<drawnline> drawnlines(const glbfile &f, const std::vector<std::vecto
         std::vector<xyz> verts = skinnedpositions(f, prim, world);
         int w;
         std::vector<double> idx = accessorvalues(f, prim["indices"].integer(), &w);
-        std::vector<size_t> up(verts.size());
-        for (size_t i = 0; i < up.size(); i++)
-            up[i] = i;
-        auto top = [&](size_t v) {
-            while (up[v] != v)
-                v = up[v] = up[up[v]];
-            return v;
-        };
-        for (size_t t = 0; t < idx.size(); t += 3)
-            for (int k = 1; k < 3; k++)
-                up[top(static_cast<size_t>(idx[t + k]))] = top(static_cast<size_t>(idx[t]));
-        std::map<size_t, std::vector<size_t>> parts;
-        for (size_t v = 0; v < verts.size(); v++)
-            parts[top(v)].push_back(v);
+        std::map<size_t, std::vector<size_t>> parts = connectedparts(idx, verts.size());
         for (auto &part : parts) {
             const std::vector<size_t> &cyl = part.second;
             size_t half = cyl.size() / 2;

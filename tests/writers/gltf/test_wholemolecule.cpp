@@ -88,20 +88,7 @@ std::vector<std::vector<size_t>> cylinders(const glbfile &f, const jvalue &prim)
     std::vector<double> idx = accessorvalues(f, prim["indices"].integer(), &w);
     std::vector<double> joints = accessorvalues(f, prim["attributes"]["JOINTS_0"].integer(), &w);
     size_t n = joints.size() / 4;
-    std::vector<size_t> up(n);
-    for (size_t i = 0; i < n; i++)
-        up[i] = i;
-    auto top = [&](size_t v) {
-        while (up[v] != v)
-            v = up[v] = up[up[v]];
-        return v;
-    };
-    for (size_t t = 0; t < idx.size(); t += 3)
-        for (int k = 1; k < 3; k++)
-            up[top(static_cast<size_t>(idx[t + k]))] = top(static_cast<size_t>(idx[t]));
-    std::map<size_t, std::vector<size_t>> parts;
-    for (size_t v = 0; v < n; v++)
-        parts[top(v)].push_back(v);
+    std::map<size_t, std::vector<size_t>> parts = connectedparts(idx, n);
     std::vector<std::vector<size_t>> out;
     for (auto &[k, verts] : parts)
         out.push_back(verts);
