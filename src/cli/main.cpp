@@ -16,6 +16,7 @@
 #include "base/paths.h"
 #include "base/version.h"
 #include "job/glbjob.h"
+#include "job/glbstyle.h"
 #include "job/ui.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
@@ -44,6 +45,9 @@ const char HELP[] =
     "  --glb         write a glTF 2.0 figure (.glb) beside each description instead\n"
     "                (no Poser folder needed)\n"
     "  -o FILE       the .glb file, with --glb and one description\n"
+    "  --style STYLE the .glb's look, with --glb: ball-and-stick (the default),\n"
+    "                spacefill (van der Waals balls, no bond cylinders) or sticks\n"
+    "                (balls of the bond radius)\n"
     "  --check       read the descriptions and report what is wrong or doubtful in\n"
     "                them; write nothing\n"
     "  --force       replace existing output files\n"
@@ -177,6 +181,8 @@ int main(int argc, char **argv)
         return 1;
     }
     consolequiet(opts.quiet);
+    if (!opts.style.empty())
+        setglbstyle(opts.style.c_str());
     // Only a Poser conversion looks at the settings.
     std::string settings = opts.glb || opts.check ? std::string() : settingsfile();
     // Two descriptions of this run may not write one file.

@@ -2,11 +2,12 @@
 
 #include <cstring>
 
+#include "job/glbstyle.h"
 #include "platform/folders.h"
 
 const char USAGE[] =
     "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
-    "       kestrix-cli --glb [-o FILE.glb] [--force] [--quiet] DESCRIPTION.krx...\n"
+    "       kestrix-cli --glb [-o FILE.glb] [--style STYLE] [--force] [--quiet] DESCRIPTION.krx...\n"
     "       kestrix-cli --check DESCRIPTION.krx...\n";
 
 namespace {
@@ -85,7 +86,8 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
 int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
 {
     bool endofoptions = false;
-    std::string poser, cr2, obj, out;
+    std::string poser, cr2, obj, out, style;
+    bool styled = false;
     for (int i = 1; i < argc && err->empty(); i++) {
         const char *arg = argv[i];
         if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
@@ -111,6 +113,8 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
                    valueof("--cr2", argc, argv, &i, &cr2, err) ||
                    valueof("--obj", argc, argv, &i, &obj, err) || valueof("-o", argc, argv, &i, &out, err)) {
+        } else if (valueof("--style", argc, argv, &i, &style, err)) {
+            styled = true;
         } else {
             *err = std::string("unknown option ") + arg;
         }
@@ -130,6 +134,16 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
     }
     if (!glboptions(opts, poser, cr2, obj, out, err))
         return 0;
+    // The style shapes the glTF figure only; the Poser files have one look.
+    if (styled && !opts->glb) {
+        *err = "--style shapes the .glb only: it goes with --glb";
+        return 0;
+    }
+    if (styled && !isglbstyle(style.c_str())) {
+        *err = "--style is ball-and-stick, spacefill or sticks, not " + style;
+        return 0;
+    }
+    opts->style = style;
     if ((!cr2.empty() || !obj.empty()) && opts->files.size() > 1) {
         *err = "--cr2 and --obj go with one description only";
         return 0;

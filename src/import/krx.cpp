@@ -51,6 +51,23 @@ void annotate(std::string &text, const std::vector<std::string> &names, const at
         text += "//@ nobond " + names[v] + "\n";
 }
 
+// The order of every bond the file gives as double, triple or aromatic, as
+// annotation lines; the rest are single. Tree links and ring bonds alike.
+void annotateorders(std::string &text, const std::vector<std::string> &names, const inmolecule &m,
+                    const std::vector<std::pair<int, int>> &bonds)
+{
+    std::string lines;
+    for (const auto &b : bonds) {
+        auto o = m.orders.find(b);
+        if (o == m.orders.end())
+            continue;
+        const char *word = o->second == ORDER_DOUBLE ? "2" : o->second == ORDER_TRIPLE ? "3" : "ar";
+        lines += "//@ order " + names[b.first] + " " + names[b.second] + " " + word + "\n";
+    }
+    if (!lines.empty())
+        text += "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n" + lines;
+}
+
 } // namespace
 
 std::vector<std::string> atomnames(const inmolecule &m)
@@ -151,6 +168,7 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
     }
 
     annotate(text, names, t);
+    annotateorders(text, names, m, bonds);
 
     size_t start = 0;
     int lineno = 1;

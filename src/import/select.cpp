@@ -52,10 +52,16 @@ int collector::add(const inatom &a, const std::string &chain, const std::string 
     return static_cast<int>(m_.atoms.size()) - 1;
 }
 
-void collector::bond(int a, int b)
+void collector::bond(int a, int b, bondorder order)
 {
-    if (a >= 0 && b >= 0 && a != b)
-        m_.bonds.push_back({a, b});
+    if (a < 0 || b < 0 || a == b)
+        return;
+    m_.bonds.push_back({a, b});
+    std::pair<int, int> key{a < b ? a : b, a < b ? b : a};
+    if (order == ORDER_SINGLE)
+        m_.orders.erase(key);
+    else
+        m_.orders[key] = order;
 }
 
 long keptby(const inmolecule &m, const selection &sel)

@@ -36,7 +36,7 @@ public:
     // out (-1).
     int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue);
     // A bond between two atoms add() returned, both kept; others are dropped.
-    void bond(int a, int b);
+    void bond(int a, int b, bondorder order = ORDER_SINGLE);
     // True once more atoms are selected than the limit: the rest is counting.
     bool full() const { return m_.kept > static_cast<long>(s_.limit); }
     const selection &chosen() const { return s_; }

@@ -69,7 +69,11 @@ TEST(Krx, BenzeneListsItsRingBond)
               "atom C4 C -1.390000 0.000000 0.000000\n"
               "atom H4 H -2.470000 0.000000 0.000000\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ bond C4 C5\n");
+              "//@ bond C4 C5\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order C1 C2 2\n"
+              "//@ order C3 C4 2\n"
+              "//@ order C5 C6 2\n");
 }
 
 TEST(Krx, PdbFragment)
@@ -116,7 +120,9 @@ TEST(Krx, TwoPartSalt)
               "{ atom O1 O 3.726300 2.195400 2.960800 }\n"
               "atom O2 O 2.195400 3.726300 2.960800\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ nobond O3\n");
+              "//@ nobond O3\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order N2 O1 2\n");
 }
 
 TEST(Krx, MethanolV3000WithOptions)
@@ -155,7 +161,11 @@ TEST(Krx, NoHydrogens)
               "atom C3 C -0.695000 1.203800 0.000000\n"
               "atom C4 C -1.390000 0.000000 0.000000\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ bond C4 C5\n");
+              "//@ bond C4 C5\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order C1 C2 2\n"
+              "//@ order C3 C4 2\n"
+              "//@ order C5 C6 2\n");
 }
 
 TEST(Krx, CoordinatesKeepEveryDigitGiven)

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Three figures imported into Blender headless and their bones checked
-# (blender_check.py): caffeine as bundled, and a peptide fragment and a water
-# box through kestrix-import.
+# Figures imported into Blender headless and their bones checked
+# (blender_check.py): caffeine as bundled, in each of the three styles, and
+# a peptide fragment and a water box through kestrix-import.
 # usage: blender.sh KESTRIX_CLI KESTRIX_IMPORT SOURCE_DIR
 # Exits 77 (skipped) when Blender is not installed (tests/writers/gltf/setup.sh
 # installs it).
@@ -22,6 +22,11 @@ pairs=""
 for m in caffeine peptide waterbox; do
     "$cli" --glb --quiet -o "$work/$m.glb" "$work/$m.krx"
     pairs="$pairs $work/$m.krx $work/$m.glb"
+done
+# Caffeine in the other two styles: the same armature, one mesh each.
+for style in spacefill sticks; do
+    "$cli" --glb --quiet --style "$style" -o "$work/caffeine-$style.glb" "$work/caffeine.krx"
+    pairs="$pairs $work/caffeine.krx $work/caffeine-$style.glb"
 done
 set +e
 # Blender's own chatter goes to the log; the checks' lines are shown.
