@@ -185,4 +185,36 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
     return 1;
 }
 
+void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t)
+{
+    const size_t n = m.atoms.size();
+    if (m.framenumbers.empty() || n == 0)
+        return;
+    std::vector<std::string> names = atomnames(m);
+    std::vector<int> order;
+    for (const emitted &e : emitorder(t.children, t.root))
+        order.push_back(e.atom);
+    std::string text = "// " + std::to_string(m.framenumbers.size()) +
+                       " further frames of the same atoms (frame 1 is the atoms above):\n";
+    for (size_t f = 0; f < m.framenumbers.size(); f++) {
+        text += "//@ frame " + std::to_string(f + 2) + "\n";
+        const double *p = &m.framexyz[3 * n * f];
+        std::string line;
+        for (int a : order) {
+            std::string xyz =
+                " " + coordinate(p[3 * a]) + " " + coordinate(p[3 * a + 1]) + " " + coordinate(p[3 * a + 2]);
+            if (!line.empty() && line.size() + xyz.size() > KRXLINEMAX) {
+                text += line + "\n";
+                line.clear();
+            }
+            if (line.empty())
+                line = "//@ xyz " + names[a];
+            line += xyz;
+        }
+        text += line + "\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+        text.clear();
+    }
+}
+
 } // namespace importer

@@ -53,6 +53,13 @@ struct inmolecule {
     long kept = 0;
     // Dummy atoms (X, *, R#, Du, LP) left out.
     long dummies = 0;
+    // The frames after the first that the selection takes (frames.h): x, y,
+    // z of every kept atom in file order, frame after frame, and the number
+    // each has in the file.
+    std::vector<double> framexyz;
+    std::vector<long> framenumbers;
+    long firstframe = 1; // the file's number of the frame the atoms are
+    long framesseen = 0; // frames the file holds, as far as it was read
 };
 
 } // namespace importer

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "model/bondgraph.h"
+#include "model/frames.h"
 #include "base/nocase.h"
 #include "model/parse.h"
 #include "model/reader.h"
@@ -110,7 +111,11 @@ void resolveorders(void (*warn)(const char *text, const char *caption, int linen
 
 bool isannotation(const char *firsttoken) { return std::strcmp(firsttoken, "//@") == 0; }
 
-void resetannotations() { nkept = 0; }
+void resetannotations()
+{
+    nkept = 0;
+    resetframes();
+}
 
 int takeannotation(char *const *tokens, int n, const char *line, int lineno, const char **caption,
                    const char **text)
@@ -123,6 +128,8 @@ int takeannotation(char *const *tokens, int n, const char *line, int lineno, con
             n = i;
     if (n < 1)
         return 0;
+    if (isframeannotation(tokens[0]))
+        return takeframe(tokens, n, line, lineno, caption, text);
     kind what = samenocase(tokens[0], "bond")     ? BOND
                 : samenocase(tokens[0], "nobond") ? NOBOND
                 : samenocase(tokens[0], "order")  ? ORDER
@@ -195,4 +202,5 @@ void resolveannotations(void (*warn)(const char *text, const char *caption, int 
     }
     // Orders last: the ring bonds they may name are all known by now.
     resolveorders(warn);
+    resolveframes(warn);
 }

@@ -364,15 +364,17 @@ struct builder {
     }
 
     // A tree link's bond: from the parent atom (the bond frame's origin) to
-    // the atom, all of it following the atom's joint.
-    void treebond(glbprimitive &p, int n)
+    // the atom, all of it following the atom's joint; or, for a bond that
+    // stretches, its parent end following the parent's joint, where the
+    // parent atom stays when the atom's joint moves along the bond.
+    void treebond(glbprimitive &p, int n, bool stretches)
     {
         const atom &a = atoms[n];
         // A negative bond length (possible in angle mode) puts the atom
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
-        bondlines(p, world[n], low, high, n, n, a.name, static_cast<int>(a.parent - atoms), n,
-                  orderoflink(n));
+        bondlines(p, world[n], low, high, stretches ? static_cast<int>(a.parent - atoms) : n, n, a.name,
+                  static_cast<int>(a.parent - atoms), n, orderoflink(n));
     }
 
     // Where atom n stands in the scene at rest.
@@ -461,7 +463,7 @@ int unfitfigure(glbfigure *f, problem *p)
 
 } // namespace
 
-int buildfigure(glbfigure *f, problem *p)
+int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
 {
     f->joints.clear();
     f->primitives.clear();
@@ -580,7 +582,7 @@ int buildfigure(glbfigure *f, problem *p)
         reserve(p, bonds, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
             if (linkisbond(n) && atoms[n].bondl != 0)
-                b.treebond(p, n);
+                b.treebond(p, n, stretched && !stretched->empty() && (*stretched)[n]);
         for (int k = 0; k < nringbonds; k++)
             if (ringdrawn[k])
                 b.closering(p, ringbonds[k], orderofring(k));
