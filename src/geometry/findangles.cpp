@@ -159,12 +159,13 @@ void measureone(int c, const xyz &parent)
     xyz here(px[c], py[c], pz[c]), d = here;
     d -= parent;
     double yf = d.x, xf = d.z;
-    double fguess = yf == 0 && xf == 0 ? 0.0 : std::atan2(yf, xf);
-    double sfguess = std::sin(-fguess), cfguess = std::cos(-fguess);
+    double fguess = yf == 0 && xf == 0 ? 0.0 : guessatan2(yf, xf);
+    double sfguess, cfguess;
+    guesssincos(-fguess, &sfguess, &cfguess);
     xyz q = here.byphi(sfguess, cfguess), e = q;
     e -= parent.byphi(sfguess, cfguess);
     double yt = e.z, xt = e.y;
-    double tguess = yt == 0 && xt == 0 ? 0.0 : std::atan2(yt, xt);
+    double tguess = yt == 0 && xt == 0 ? 0.0 : guessatan2(yt, xt);
 
     const double y[2] = {yf, yt}, x[2] = {xf, xt}, turn[2] = {-fguess, -tguess};
     double at[2], s[2], co[2];

@@ -559,3 +559,11 @@ void katan2(const double *y, const double *x, double *out, int n)
     else if (rest == 1)
         out[i] = katan2(y[i], x[i]);
 }
+
+double guessatan2(double y, double x) { return std::atan2(y, x); }
+
+void guesssincos(double x, double *s, double *c)
+{
+    *s = std::sin(x);
+    *c = std::cos(x);
+}

@@ -8,11 +8,13 @@
 
 #include "base/cpu.h"
 #include "base/messages.h"
+#include "geometry/trig.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
 #include "writers/gltf/bondlines.h"
 #include "writers/gltf/glbsphere.h"
 #include "writers/gltf/float32.h"
+#include "writers/gltf/floatrange.h"
 #include "writers/gltf/glblook.h"
 #include "writers/gltf/glbrig.h"
 
@@ -60,10 +62,13 @@ const unitshapes &shapes()
     for (int i = 0; i < 3; i++)
         for (int k = 0; k < BALLPOINTS; k++)
             u.point[i][k] = u.normal[i][k] = sphere.point[i][k];
-    const double step = 2 * std::acos(-1.0) / BONDSIDES;
+    // The ring from the portable trigonometry: the C library's sin and cos
+    // need not give these bits (MinGW's sincos at -O2 does not), and every
+    // build must write the same file. At these sixteen angles ksincos gives
+    // the bits the golden files were written with.
+    const double step = 2 * pi / BONDSIDES;
     for (int j = 0; j < BONDSIDES; j++) {
-        u.ring[j][0] = std::cos(step * j);
-        u.ring[j][1] = std::sin(step * j);
+        ksincos(step * j, &u.ring[j][1], &u.ring[j][0]);
         for (int ring = 0; ring < 2; ring++) {
             u.ringnormal[0][ring * BONDSIDES + j] = u.ring[j][0];
             u.ringnormal[1][ring * BONDSIDES + j] = 0;
@@ -190,39 +195,6 @@ void scenepoints(const glbprimitive &p, size_t s, double pos[3][MAPMOST])
     mapall(f, l, g.vertices, pos);
 }
 
-// The least and the greatest of v[0 .. n-1] (n at least 1) as a walk from
-// v[0] finds them, taking a value only when strictly beyond the one held:
-// four walks side by side, whose chains of comparisons overlap, give the same
-// values; only a zero may then have the other sign, and is looked up again.
-void range(const float *v, int n, float *low, float *high)
-{
-    float lo[4] = {v[0], v[0], v[0], v[0]}, hi[4] = {v[0], v[0], v[0], v[0]};
-    int k = 0;
-    for (; k + 4 <= n; k += 4)
-        for (int j = 0; j < 4; j++) {
-            lo[j] = v[k + j] < lo[j] ? v[k + j] : lo[j];
-            hi[j] = v[k + j] > hi[j] ? v[k + j] : hi[j];
-        }
-    for (; k < n; k++) {
-        lo[0] = v[k] < lo[0] ? v[k] : lo[0];
-        hi[0] = v[k] > hi[0] ? v[k] : hi[0];
-    }
-    for (int j = 1; j < 4; j++) {
-        lo[0] = lo[j] < lo[0] ? lo[j] : lo[0];
-        hi[0] = hi[j] > hi[0] ? hi[j] : hi[0];
-    }
-    float *ends[2] = {&lo[0], &hi[0]};
-    for (float *e : ends)
-        if (*e == 0) {
-            int t = 0;
-            while (v[t] != 0)
-                t++;
-            *e = v[t];
-        }
-    *low = lo[0];
-    *high = hi[0];
-}
-
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
@@ -261,7 +233,7 @@ struct builder {
             float v[MAPMOST], low, high;
             for (int k = 0; k < count; k++)
                 v[k] = static_cast<float>(pos[i][k]);
-            range(v, count, &low, &high);
+            floatrange(v, count, &low, &high);
             if (g.count() == 1) {
                 g.min[i] = low;
                 g.max[i] = high;
@@ -549,13 +521,21 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
         if (linkisbond(n) && atoms[n].bondl != 0)
             bonds += bondlinecount(orderoflink(n));
     }
-    // A ring bond between two atoms in one place has no length to draw.
+    // A ring bond between two atoms in one place has no length to draw. In
+    // coordinate mode the place is the description's: the rest positions are
+    // rebuilt from the bond angles, and two atoms the description puts
+    // together may come out a rounding apart, a cylinder of no real length
+    // whose direction is that rounding.
     std::vector<char> ringdrawn(nringbonds, 0);
     for (int k = 0; k < nringbonds; k++) {
         double from[3], to[3];
         b.atomat(ringbonds[k].a, from);
         b.atomat(ringbonds[k].b, to);
-        ringdrawn[k] = from[0] != to[0] || from[1] != to[1] || from[2] != to[2];
+        const xyz &pa = atoms[ringbonds[k].a].p, &pb = atoms[ringbonds[k].b].p;
+        bool apart = from[0] != to[0] || from[1] != to[1] || from[2] != to[2];
+        if (readxyz)
+            apart = apart && (pa.x != pb.x || pa.y != pb.y || pa.z != pb.z);
+        ringdrawn[k] = apart;
         if (ringdrawn[k])
             bonds += bondlinecount(orderofring(k));
     }

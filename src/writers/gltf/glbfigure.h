@@ -28,31 +28,24 @@ struct glbjoint {
 // that it fits a float and to find the bounds, and the writer again, with
 // the same operations.
 struct glbshapes {
-    int vertices = 0; // of each shape; 0: the primitive holds its vertices itself
+    int vertices = 0;                                      // of each shape
     const double *normal[3] = {nullptr, nullptr, nullptr}; // unit, in the shape's frame, by component
     const int (*triangles)[3] = nullptr;                   // counted from the shape's first vertex
     int trianglecount = 0;
     std::vector<double> frames; // each shape's frame into the scene: turn (row by row), then shift
     std::vector<double> sizes;  // each shape's: ball centre x y z and radius; cylinder low, high, radius
     std::vector<unsigned short> joints; // each shape's two: ball's atom twice; cylinder's low and high ends
-    float min[3] = {0, 0, 0}, max[3] = {0, 0, 0}; // the bounds of the positions, as the writer needs them
+    float min[3] = {0, 0, 0}, max[3] = {0, 0, 0}; // the bounds of the positions (floatrange's)
     size_t count() const { return frames.size() / FRAME; }
     enum { FRAME = 12, SIZE = 4 };
 };
 
 struct glbprimitive {
-    int material;                       // element slot, or nelements for the bonds
-    glbshapes shapes;                   // or, when shapes.vertices is 0:
-    std::vector<float> positions;       // x, y, z per vertex, in the scene at rest
-    std::vector<unsigned short> joints; // the one joint each vertex follows
-    std::vector<float> normals;         // unit, pointing outward
-    std::vector<unsigned> indices;      // triangles, counter-clockwise seen from outside
+    int material;     // element slot, or nelements for the bonds
+    glbshapes shapes; // triangles counter-clockwise seen from outside, normals pointing outward
 
-    size_t vertexcount() const { return shapes.vertices ? shapes.count() * shapes.vertices : joints.size(); }
-    size_t indexcount() const
-    {
-        return shapes.vertices ? shapes.count() * shapes.trianglecount * 3 : indices.size();
-    }
+    size_t vertexcount() const { return shapes.count() * shapes.vertices; }
+    size_t indexcount() const { return shapes.count() * shapes.trianglecount * 3; }
 };
 
 // The positions (x, y, z as floats) of shape s of p, shapes.vertices of them,

@@ -1,11 +1,7 @@
 #include "writers/gltf/srgb.h"
 
-#include <cmath>
+// Worked out once, in exact decimal, by srgb_table.py: the bytes written do
+// not depend on the C library's pow.
+#include "writers/gltf/srgb_table.h"
 
-double srgbtolinear(unsigned char c)
-{
-    double v = c / 255.0;
-    if (v <= 0.04045)
-        return v / 12.92;
-    return std::pow((v + 0.055) / 1.055, 2.4);
-}
+double srgbtolinear(unsigned char c) { return SRGBLINEAR[c]; }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cpu.h"
 #include "model/model.h"
 #include "writers/gltf/jsontext.h"
 #include "writers/gltf/srgb.h"
@@ -230,8 +231,7 @@ __attribute__((target("avx2"))) void turnallavx2(const double *r, const double *
 void turnall(const double *r, const double *const *n, int count, double q[3][NORMALSTEP])
 {
 #if defined(__x86_64__) && defined(__GNUC__)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) {
+    if (useavx2()) {
         turnallavx2(r, n, count, q);
         return;
     }
@@ -328,56 +328,6 @@ void shapeindices(glbout &out, const glbshapes &g, size_t count, size_t width)
     }
 }
 
-// The least and the greatest of each component of the points v holds, as a
-// walk from the first point that takes a value only when it is strictly
-// beyond the one held would find them: among equal values (+0 and -0) the
-// first one met. The walk is done four points at a time, which gives the same
-// values; only a zero may then have the other sign, and is looked up again.
-void bounds(const std::vector<float> &v, float low[3], float high[3])
-{
-    enum { LANES = 12 }; // four points, in three vectors of four floats
-    typedef float float4 __attribute__((vector_size(16)));
-    size_t n = v.size() / 3 * 3;
-    float first[LANES];
-    for (int j = 0; j < LANES; j++)
-        first[j] = v[j % 3];
-    float4 lo4[3], hi4[3];
-    std::memcpy(lo4, first, sizeof lo4);
-    std::memcpy(hi4, first, sizeof hi4);
-    size_t i = 0;
-    const float *d = v.data();
-    for (; i + LANES <= n; i += LANES)
-        for (int j = 0; j < 3; j++) {
-            float4 x;
-            std::memcpy(&x, d + i + 4 * j, sizeof x);
-            lo4[j] = x < lo4[j] ? x : lo4[j];
-            hi4[j] = x > hi4[j] ? x : hi4[j];
-        }
-    float lo[LANES], hi[LANES];
-    std::memcpy(lo, lo4, sizeof lo);
-    std::memcpy(hi, hi4, sizeof hi);
-    for (int k = 0; k < 3; k++) {
-        low[k] = high[k] = v[k];
-        for (int j = k; j < LANES; j += 3) {
-            low[k] = lo[j] < low[k] ? lo[j] : low[k];
-            high[k] = hi[j] > high[k] ? hi[j] : high[k];
-        }
-        for (size_t t = i + k; t < n; t += 3) {
-            low[k] = v[t] < low[k] ? v[t] : low[k];
-            high[k] = v[t] > high[k] ? v[t] : high[k];
-        }
-        float *ends[2] = {&low[k], &high[k]};
-        for (float *e : ends) {
-            if (*e != 0)
-                continue;
-            size_t t = k;
-            while (v[t] != 0)
-                t += 3;
-            *e = v[t];
-        }
-    }
-}
-
 primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 {
     primitiveaccessors out;
@@ -387,13 +337,9 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     out.position = l.add(l.addview(count * 12, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
     pos.bounds = 3;
-    if (p.shapes.vertices) {
-        for (int k = 0; k < 3; k++) {
-            pos.min[k] = p.shapes.min[k];
-            pos.max[k] = p.shapes.max[k];
-        }
-    } else {
-        bounds(p.positions, pos.min, pos.max);
+    for (int k = 0; k < 3; k++) {
+        pos.min[k] = p.shapes.min[k];
+        pos.max[k] = p.shapes.max[k];
     }
 
     out.normal = l.add(l.addview(count * 12, ARRAY_BUFFER, NORMALS, &p), FLOAT, n, "VEC3");
@@ -415,30 +361,20 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
     size_t count = p ? p->vertexcount() : 0;
     switch (v.what) {
     case POSITIONS:
-        if (p->shapes.vertices)
-            shapepoints(out, *p);
-        else
-            out.floats(p->positions.data(), p->positions.size());
+        shapepoints(out, *p);
         break;
     case NORMALS:
-        if (p->shapes.vertices)
-            shapenormals(out, p->shapes, p->shapes.count());
-        else
-            out.floats(p->normals.data(), p->normals.size());
+        shapenormals(out, p->shapes, p->shapes.count());
         break;
     case JOINTS: {
         // One joint per vertex, weight 1; the other three slots are joint 0
         // with weight 0. (The lambdas take the arrays' addresses: stores
         // through bytes might change any vector's own pointers.)
         size_t width = v.length == count * 4 ? 4 : 8;
-        if (p->shapes.vertices) {
-            std::vector<unsigned short> made(static_cast<size_t>(p->shapes.vertices));
-            for (size_t s = 0; s < p->shapes.count(); s++) {
-                shapejoints(*p, s, made.data());
-                jointrecords(out, made.data(), made.size(), width);
-            }
-        } else {
-            jointrecords(out, p->joints.data(), count, width);
+        std::vector<unsigned short> made(static_cast<size_t>(p->shapes.vertices));
+        for (size_t s = 0; s < p->shapes.count(); s++) {
+            shapejoints(*p, s, made.data());
+            jointrecords(out, made.data(), made.size(), width);
         }
         break;
     }
@@ -447,15 +383,7 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
         break;
     case INDICES: {
         size_t n = p->indexcount();
-        if (p->shapes.vertices) {
-            shapeindices(out, p->shapes, p->shapes.count(), v.length == n * 2 ? 2 : 4);
-        } else if (v.length == n * 2) {
-            const unsigned *indices = p->indices.data();
-            out.records(n, 2, [indices](unsigned char *b, size_t i) { store16(b, indices[i]); });
-        } else {
-            const unsigned *indices = p->indices.data();
-            out.records(n, 4, [indices](unsigned char *b, size_t i) { store32(b, indices[i]); });
-        }
+        shapeindices(out, p->shapes, p->shapes.count(), v.length == n * 2 ? 2 : 4);
         break;
     }
     case INVERSEBINDS:
