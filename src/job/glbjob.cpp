@@ -70,6 +70,8 @@ int writefigure(const glbfigure &figure, const char *outpath, int force)
             warn(outpath, EXISTS);
         else
             filewarning(outpath, CANTWRITE, outreason(&out));
+        if (*commitstate(&out))
+            filewarning(outpath, MSG_NOTASITWAS, commitstate(&out));
         discardout(&out);
         return 0;
     }
