@@ -12,4 +12,5 @@
 #define MSG_BADSUFFIX "bad suffix"
 #define MSG_DIDNTWORK "I tried to read this file but it didn't work"
 #define MSG_CANTREMEMBER "I can't remember the Poser folder in this file"
+#define MSG_NOTASITWAS "this file is not as it was"
 #define MSG_EXISTS "this file exists already (use --force to replace it)"

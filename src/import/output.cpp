@@ -43,7 +43,8 @@ int writeoutput(const std::string &path, const std::string &text, bool replace, 
         discardout(&f);
         if (f.error == OUT_EXISTS)
             return fail(p, "output exists", path + " (use --force to replace it)");
-        return fail(p, "cannot write", path + ": " + outreason(&f));
+        std::string state = commitstate(&f);
+        return fail(p, "cannot write", path + ": " + outreason(&f) + (state.empty() ? "" : "; " + state));
     }
     return 1;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "base/messages.h"
 #include "base/suffix.h"
@@ -214,6 +215,11 @@ int readKRX(const char *path, window w, chooser &choose)
     const outfile *failed = nullptr;
     if (s && !commitpair(&OBJ, &CR2, &failed)) {
         filewarning(failed->target, CANTWRITE, outreason(failed));
+        // An undo that failed too: each name that holds a new file now, and
+        // where its old one is kept.
+        for (const outfile *o : {&OBJ, &CR2})
+            if (*commitstate(o))
+                filewarning(o->target, MSG_NOTASITWAS, commitstate(o));
         s = 0;
     }
     if (!s) {

@@ -71,6 +71,8 @@ int writefigure(const glbfigure &figure, const glbmotion &motion, const char *ou
             warn(outpath, EXISTS);
         else
             filewarning(outpath, CANTWRITE, outreason(&out));
+        if (*commitstate(&out))
+            filewarning(outpath, MSG_NOTASITWAS, commitstate(&out));
         discardout(&out);
         return 0;
     }

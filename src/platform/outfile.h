@@ -35,7 +35,10 @@ struct outfile {
     char *buffer;          // the stream's buffer, when it has one of its own
     int replace;           // an existing file may be replaced
     int claimed;           // no other output of this run may have this file
-    int committed;         // the temporary file has taken its name
+    int committed;         // the temporary file has taken its name (after a
+                           // failed commit too: an undo that failed)
+    int aside;             // backup is the old file moved aside, not a link
+    int undoerr;           // why the old file could not be put back
     outerror error;        // why the last step failed
     int syserr;            // the system's error number for OUT_SYSTEM
     int stdioerr;          // or the C library's (errno), for a failed write
@@ -50,20 +53,30 @@ enum {
 // opened for text writing. Without OUT_REPLACE an existing file is refused.
 // Returns 1 on success; else f->error says why.
 int openout(outfile *f, const char *target, int flags);
-// Flushes and closes the stream; 1 when every write succeeded.
+// Flushes the stream, puts the file on the disk (fsync) and closes it; 1
+// when every write succeeded.
 int closeout(outfile *f);
-// Moves the closed temporary file into place (under the folder's lock);
-// 1 on success.
+// Moves the closed temporary file into place (under the folder's lock) and
+// puts the folder's new name on the disk; 1 on success.
 int commitout(outfile *f);
 // Closes (if open) and removes the temporary file.
 void discardout(outfile *f);
 
 // Moves first, then second, into place under the lock of their folders, so
-// that two runs cannot interleave their pairs. When second cannot be moved,
-// the file that stood under first's name comes back (or the new one goes),
-// so a failure leaves both names as they were. Returns 1 on success; else
-// *failed is the one that could not be moved, with its error set.
+// that two runs cannot interleave their pairs; both files they replace are
+// kept before either moves, so that the two renames follow each other with
+// nothing between. When second cannot be moved, the file that stood under
+// first's name comes back (or the new one goes), so a failure leaves both
+// names as they were, unless that undo fails too: then first stays
+// committed and commitstate says so. Returns 1 on success; else *failed is
+// the one that could not be moved, with its error set.
 int commitpair(outfile *first, outfile *second, const outfile **failed);
+
+// After a failed commit (commitout, commitpair): "" when f's name is as it
+// was, else what it holds now and where its old file is kept, for a message
+// of its own (an undo that failed; a folder that could not be flushed after
+// the rename).
+const char *commitstate(const outfile *f);
 
 // From now on every output this program commits stays claimed: a later one
 // onto the same file fails with OUT_CLASH (a batch of descriptions, where a

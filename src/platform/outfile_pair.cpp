@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/folders.h"
 #include "platform/outfile_system.h"
 
 namespace {
@@ -68,10 +69,13 @@ void remember(const char *real)
             c.known = examinepath(real, &c.id, &err) == KIND_FILE;
 }
 
-// Gives one output its name: a file standing there now is kept by a hard
-// link (replace) or makes it fail (no replace); a name that is not a regular
-// file any more is refused. The caller holds the lock and the interruptions.
-int commitone(outfile *f)
+// Looks at what stands under the output's name now: a file there is kept by
+// a backup (replace) or makes it fail (no replace); a name that is not a
+// regular file any more is refused. Nothing takes a name yet: both outputs
+// of a pair are prepared before either moves, so that their two renames
+// follow each other with nothing between. The caller holds the lock and the
+// interruptions.
+int prepareone(outfile *f, int *replacing)
 {
     if (f->tmpname[0] == '\0' || f->stream)
         return fail(f, OUT_SYSTEM, 0);
@@ -87,14 +91,18 @@ int commitone(outfile *f)
     if (kind == KIND_FILE && !f->replace)
         return fail(f, OUT_EXISTS);
     f->backup[0] = '\0';
-    if (kind == KIND_FILE && !makebackup(f))
+    f->aside = 0;
+    *replacing = kind == KIND_FILE;
+    if (*replacing && !makebackup(f))
         return fail(f, OUT_SYSTEM, f->syserr);
-    if (!movetemp(f, kind == KIND_FILE)) {
-        if (f->backup[0])
-            removefile(f->backup);
-        f->backup[0] = '\0';
+    return 1;
+}
+
+// The prepared output's temporary file takes its name.
+int moveone(outfile *f, int replacing)
+{
+    if (!movetemp(f, replacing))
         return 0;
-    }
     untrackfile(f->tmpname);
     f->tmpname[0] = '\0';
     f->committed = 1;
@@ -112,6 +120,44 @@ void dropbackup(outfile *f)
     if (f->backup[0])
         removefile(f->backup);
     f->backup[0] = '\0';
+}
+
+// A prepared output that did not move: its backup goes, or, when the old file
+// was moved aside, comes back under its name.
+void unprepare(outfile *f)
+{
+    if (f->aside)
+        restorebackup(f);
+    if (!f->undoerr)
+        dropbackup(f);
+}
+
+// The length of path's folder part, up to its last separator.
+size_t folderpart(const char *path)
+{
+    size_t n = std::strlen(path);
+    while (n > 0 && !isseparator(path[n - 1]))
+        n--;
+    return n;
+}
+
+// The renames of the outputs' folders reach the disk; a failure is the
+// commit's, though the names hold the new files.
+int syncfolders(outfile *a, outfile *b, const outfile **failed)
+{
+    int err = 0;
+    if (!syncfolder(a->real, &err)) {
+        *failed = a;
+        return fail(a, OUT_SYSTEM, err);
+    }
+    if (!b)
+        return 1;
+    size_t fa = folderpart(a->real), fb = folderpart(b->real);
+    if ((fa != fb || std::strncmp(a->real, b->real, fa) != 0) && !syncfolder(b->real, &err)) {
+        *failed = b;
+        return fail(b, OUT_SYSTEM, err);
+    }
+    return 1;
 }
 
 // Locks the folders of both outputs, always in the same order, so that two
@@ -207,6 +253,14 @@ int closeout(outfile *f)
     errno = 0;
     int ok = std::fflush(f->stream) == 0 && !std::ferror(f->stream);
     int err = errno;
+    if (ok && !syncfile(f)) {
+        // The system's reason, not the C library's.
+        std::fclose(f->stream);
+        f->stream = nullptr;
+        std::free(f->buffer);
+        f->buffer = nullptr;
+        return fail(f, OUT_SYSTEM, f->syserr);
+    }
     if (std::fclose(f->stream) != 0 && ok) {
         ok = 0;
         err = errno;
@@ -225,8 +279,17 @@ int commitout(outfile *f)
 {
     int lock = lockfolder(f->real);
     holdinterrupts(1);
-    int ok = commitone(f);
-    dropbackup(f);
+    int replacing = 0;
+    int ok = prepareone(f, &replacing);
+    if (ok && !moveone(f, replacing)) {
+        unprepare(f);
+        ok = 0;
+    }
+    const outfile *failed = f;
+    if (ok)
+        ok = syncfolders(f, nullptr, &failed);
+    if (!f->undoerr)
+        dropbackup(f);
     holdinterrupts(0);
     unlockhandle(lock);
     return ok;
@@ -255,25 +318,68 @@ int commitpair(outfile *first, outfile *second, const outfile **failed)
     int lfirst, lsecond;
     lockboth(first, second, &lfirst, &lsecond);
     holdinterrupts(1);
+    int rfirst = 0, rsecond = 0;
     *failed = first;
-    int ok = commitone(first);
+    int ok = prepareone(first, &rfirst);
     if (ok) {
         *failed = second;
-        ok = commitone(second);
+        ok = prepareone(second, &rsecond);
+        if (!ok)
+            unprepare(first);
+    }
+    if (ok) {
+        *failed = first;
+        ok = moveone(first, rfirst);
         if (!ok) {
-            // Back to how it was: the old file, or none.
-            restorebackup(first);
-            first->committed = 0;
+            unprepare(first);
+            unprepare(second);
         }
     }
-    dropbackup(first);
-    dropbackup(second);
+    if (ok) {
+        *failed = second;
+        ok = moveone(second, rsecond);
+        if (!ok) {
+            unprepare(second);
+            // Back to how it was: the old file, or none. When that fails
+            // too, the new file stays (committed), and so does the backup
+            // that holds the old one, for the message to name.
+            if (restorebackup(first))
+                first->committed = 0;
+        }
+    }
+    if (first->committed || second->committed || first->undoerr) {
+        const outfile *unsynced = nullptr;
+        if (!syncfolders(first, second, &unsynced) && ok) {
+            ok = 0;
+            *failed = unsynced;
+        }
+    }
+    if (!first->undoerr)
+        dropbackup(first);
+    if (!second->undoerr)
+        dropbackup(second);
     holdinterrupts(0);
     unlockhandle(lsecond);
     unlockhandle(lfirst);
     if (ok)
         *failed = nullptr;
     return ok;
+}
+
+const char *commitstate(const outfile *f)
+{
+    static char text[800];
+    if (!f->committed)
+        return "";
+    if (f->undoerr && f->backup[0])
+        std::snprintf(text, sizeof text, "it holds the new file; the old one could not be put back (%s) and is kept as %s",
+                      systemreason(f->undoerr), f->backup);
+    else if (f->undoerr)
+        std::snprintf(text, sizeof text, "it holds the new file, which could not be removed again (%s); no file stood there before",
+                      systemreason(f->undoerr));
+    else
+        std::snprintf(text, sizeof text, "it holds the new file, which may not survive a power loss");
+    return text;
 }
 
 const char *outreason(const outfile *f)

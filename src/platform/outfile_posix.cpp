@@ -184,16 +184,30 @@ int opentemp(outfile *f, int existing)
         f->syserr = errno;
         return 0;
     }
+    // A file with other permissions (mkstemp makes 0600) would replace the
+    // old one in silence: a failure here fails the output.
+    int ok;
     if (keep) {
-        // The replaced file's owner and permissions (mkstemp makes 0600).
-        if (st.st_uid != geteuid() || st.st_gid != getegid())
-            (void)!fchown(fd, st.st_uid, st.st_gid);
-        fchmod(fd, st.st_mode & 07777);
+        // The replaced file's owner and group, then its permissions. Root
+        // alone can give a file away: another user's new file is theirs, in
+        // the replaced file's group where they belong to it (a failure there
+        // is the answer, not a fault).
+        ok = 1;
+        if (geteuid() == 0 && (st.st_uid != 0 || st.st_gid != getegid()))
+            ok = fchown(fd, st.st_uid, st.st_gid) == 0;
+        else if (geteuid() != 0 && st.st_gid != getegid())
+            (void)!fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+        ok = ok && fchmod(fd, st.st_mode & 07777) == 0;
     } else {
         // The permissions any new file of the user gets.
         mode_t mask = umask(0);
         umask(mask);
-        fchmod(fd, 0666 & ~mask);
+        ok = fchmod(fd, 0666 & ~mask) == 0;
+    }
+    if (!ok) {
+        f->syserr = errno;
+        close(fd);
+        return 0;
     }
     f->stream = fdopen(fd, "w");
     if (!f->stream) {
@@ -211,6 +225,7 @@ int opentemp(outfile *f, int existing)
 
 int makebackup(outfile *f)
 {
+    f->aside = 0;
     if (linkbeside(f->real, f->backup, sizeof f->backup))
         return 1;
     int err = errno;
@@ -220,8 +235,10 @@ int makebackup(outfile *f)
         int fd = maketemp(f->real, f->backup, sizeof f->backup);
         if (fd >= 0) {
             close(fd);
-            if (std::rename(f->real, f->backup) == 0)
+            if (std::rename(f->real, f->backup) == 0) {
+                f->aside = 1;
                 return 1;
+            }
             err = errno;
             unlink(f->backup);
         }
@@ -229,6 +246,38 @@ int makebackup(outfile *f)
     f->backup[0] = '\0';
     f->syserr = err;
     return 0;
+}
+
+int syncfile(outfile *f)
+{
+    // EINVAL: a file that cannot be synchronised (none of ours is one, but
+    // a file system may say so of all its files); nothing more to do there.
+    if (fsync(fileno(f->stream)) == 0 || errno == EINVAL)
+        return 1;
+    f->syserr = errno;
+    return 0;
+}
+
+int syncfolder(const char *path, int *syserr)
+{
+    char folder[600];
+    int n = folderlength(path);
+    std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, n ? path : ".");
+    int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        // A folder that may be written but not read (mode 0333) cannot be
+        // opened to be flushed; its names reach the disk with the journal's
+        // next commit.
+        if (errno == EACCES)
+            return 1;
+        *syserr = errno;
+        return 0;
+    }
+    int ok = fsync(fd) == 0 || errno == EINVAL;
+    if (!ok)
+        *syserr = errno;
+    close(fd);
+    return ok;
 }
 
 int movetemp(outfile *f, int replacing)
@@ -241,14 +290,16 @@ int movetemp(outfile *f, int replacing)
     return 0;
 }
 
-void restorebackup(outfile *f)
+int restorebackup(outfile *f)
 {
-    if (f->backup[0]) {
-        renameover(f->backup, f->real);
-        f->backup[0] = '\0';
-    } else {
-        unlink(f->real);
+    int ok = f->backup[0] ? renameover(f->backup, f->real) == 0 : unlink(f->real) == 0;
+    if (!ok) {
+        f->undoerr = errno;
+        return 0;
     }
+    f->backup[0] = '\0';
+    f->aside = 0;
+    return 1;
 }
 
 void removefile(const char *path) { unlink(path); }

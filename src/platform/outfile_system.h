@@ -25,8 +25,18 @@ filekind examinepath(const char *path, fileid *id, int *syserr);
 int opentemp(outfile *f, int existing);
 
 // Keeps the file at f->real under a new hidden name, f->backup, by a hard
-// link (or, where the file system has none, by moving it). 1 on success.
+// link (or, where the file system has none, by moving it: f->aside is set).
+// 1 on success.
 int makebackup(outfile *f);
+
+// Puts the finished temporary file's contents on the disk before it takes
+// its name: a power loss after the rename must not find an empty file under
+// it. 1 on success, else f->syserr is set.
+int syncfile(outfile *f);
+
+// Puts the names of path's folder (the renames made in it) on the disk.
+// 0 with the system's error number in *syserr when that fails.
+int syncfolder(const char *path, int *syserr);
 
 // Gives f->tmpname the name f->real: over the file there (replacing 1), or
 // only while nothing is there (replacing 0; EEXIST-like failures become
@@ -34,7 +44,9 @@ int makebackup(outfile *f);
 int movetemp(outfile *f, int replacing);
 
 // Puts f->backup back under f->real, or removes f->real when there was none.
-void restorebackup(outfile *f);
+// 1 on success (f->backup is then ""), else 0 with f->undoerr set and
+// f->backup kept.
+int restorebackup(outfile *f);
 
 void removefile(const char *path);
 

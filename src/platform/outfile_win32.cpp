@@ -139,6 +139,7 @@ int opentemp(outfile *f, int)
 
 int makebackup(outfile *f)
 {
+    f->aside = 0;
     for (int attempt = 0; attempt < 100; attempt++) {
         HANDLE h = maketemp(f->real, f->backup, sizeof f->backup);
         if (h == INVALID_HANDLE_VALUE)
@@ -151,8 +152,10 @@ int makebackup(outfile *f)
         if (e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS)
             continue;
         // FAT volumes have no hard links: the old file is moved aside.
-        if (MoveFileExA(f->real, f->backup, 0))
+        if (MoveFileExA(f->real, f->backup, 0)) {
+            f->aside = 1;
             return 1;
+        }
         break;
     }
     f->syserr = static_cast<int>(GetLastError());
@@ -178,15 +181,31 @@ int movetemp(outfile *f, int replacing)
     return 0;
 }
 
-void restorebackup(outfile *f)
+int restorebackup(outfile *f)
 {
-    if (f->backup[0]) {
-        MoveFileExA(f->backup, f->real, MOVEFILE_REPLACE_EXISTING);
-        f->backup[0] = '\0';
-    } else {
-        DeleteFileA(f->real);
+    BOOL ok = f->backup[0] ? MoveFileExA(f->backup, f->real, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                           : DeleteFileA(f->real);
+    if (!ok) {
+        f->undoerr = static_cast<int>(GetLastError());
+        return 0;
     }
+    f->backup[0] = '\0';
+    f->aside = 0;
+    return 1;
 }
+
+int syncfile(outfile *f)
+{
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f->stream)));
+    if (FlushFileBuffers(h))
+        return 1;
+    f->syserr = static_cast<int>(GetLastError());
+    return 0;
+}
+
+// The moves are made with MOVEFILE_WRITE_THROUGH (ReplaceFile through
+// NTFS's journal): nothing of a folder is left to flush.
+int syncfolder(const char *, int *) { return 1; }
 
 void removefile(const char *path) { DeleteFileA(path); }
 
