@@ -179,13 +179,30 @@ int findbonds(const inmolecule &m, const std::string &name, bondlist &out, probl
             return a.d2 > b.d2;
         return a.i != b.i ? a.i > b.i : a.j > b.j;
     });
-    for (const found &f : added) {
-        if (count[f.i] > maxbonds(m.atoms[f.i].element) || count[f.j] > maxbonds(m.atoms[f.j].element)) {
-            count[f.i]--;
-            count[f.j]--;
-            continue;
+    // A metal's bonds found from distances are not capped at the metal: its
+    // coordination is what the geometry gives (a ring bound by all its
+    // carbons, six carbonyls). The other atom's maximum still applies.
+    auto over = [&](int i) { return !metal[i] && count[i] > maxbonds(m.atoms[i].element); };
+    // Bonds within TIE of the longest left are one step: each is dropped
+    // when one of its atoms is over its maximum before the step, so bonds
+    // of equal length at a cut go together, never an arbitrary few.
+    for (size_t from = 0; from < added.size();) {
+        double longest = std::sqrt(added[from].d2);
+        size_t to = from;
+        while (to < added.size() && std::sqrt(added[to].d2) >= longest - TIE)
+            to++;
+        std::vector<char> drop(to - from);
+        for (size_t k = from; k < to; k++)
+            drop[k - from] = over(added[k].i) || over(added[k].j);
+        for (size_t k = from; k < to; k++) {
+            if (drop[k - from]) {
+                count[added[k].i]--;
+                count[added[k].j]--;
+            } else {
+                out.push_back({added[k].i, added[k].j});
+            }
         }
-        out.push_back({f.i, f.j});
+        from = to;
     }
     std::sort(out.begin(), out.end());
     return 1;

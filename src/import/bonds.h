@@ -17,6 +17,10 @@ using bondlist = std::vector<std::pair<int, int>>;
 // Closer than this (Angstrom), two atoms are one atom written twice.
 const double TOOCLOSE = 0.40;
 
+// Bonds whose lengths differ by no more than this (Angstrom) are equal
+// where a maximum cuts: kept or dropped together.
+const double TIE = 0.01;
+
 // Two atoms are bonded by distance when their distance lies above 0.40 and
 // below the sum of their covalent radii plus 0.45 (Angstrom): the rule most
 // chemistry programs apply to files without bonds.
@@ -32,8 +36,9 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
 // increasing order: those the file lists, as it lists them, plus, where the
 // molecule asks for it, those found from distances, less
 //  - any between two metals,
-//  - where an atom then has more bonds than its element has at most
-//    (maxbonds), its longest bonds found from distances.
+//  - where an atom other than a metal then has more bonds than its element
+//    has at most (maxbonds), its longest bonds found from distances, those
+//    within TIE of each other at the cut together.
 // Two atoms closer than TOOCLOSE fail the molecule, named by their lines in
 // file name, unless both are alternate locations.
 int findbonds(const inmolecule &m, const std::string &name, bondlist &bonds, problem &p);
