@@ -16,6 +16,7 @@
 #include "base/paths.h"
 #include "base/version.h"
 #include "job/glbjob.h"
+#include "job/glbstyle.h"
 #include "job/ui.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
@@ -44,6 +45,11 @@ const char HELP[] =
     "  --glb         write a glTF 2.0 figure (.glb) beside each description instead\n"
     "                (no Poser folder needed)\n"
     "  -o FILE       the .glb file, with --glb and one description\n"
+    "  --fps F       frames per second of an animated figure, with --glb\n"
+    "                (default 24)\n"
+    "  --style STYLE the .glb's look, with --glb: ball-and-stick (the default),\n"
+    "                spacefill (van der Waals balls, no bond cylinders) or sticks\n"
+    "                (balls of the bond radius)\n"
     "  --check       read the descriptions and report what is wrong or doubtful in\n"
     "                them; write nothing\n"
     "  --force       replace existing output files\n"
@@ -64,7 +70,7 @@ int glbconvert(const cliopts &opts, const std::string &path)
         std::snprintf(out, sizeof out, "%s", opts.out.c_str());
     else if (!glbname(out, sizeof out, path.c_str()))
         return 0;
-    return convertGLB(path.c_str(), out, opts.force);
+    return convertGLB(path.c_str(), out, opts.force, opts.fps);
 }
 
 // A device or a pipe named .krx could feed the reader without end, or never
@@ -134,6 +140,9 @@ int one(const cliopts &opts, const std::string &path, const std::string &given, 
     int before = consoleproblems(), s;
     if (opts.check) {
         s = checkKRX(path.c_str()) && consoleproblems() == before;
+        // Silence would leave the user wondering whether anything was read.
+        if (s && !opts.quiet)
+            std::printf("kestrix: %s: no problems\n", given.c_str());
     } else if (opts.glb) {
         s = glbconvert(opts, path);
     } else {
@@ -177,6 +186,8 @@ int main(int argc, char **argv)
         return 1;
     }
     consolequiet(opts.quiet);
+    if (!opts.style.empty())
+        setglbstyle(opts.style.c_str());
     // Only a Poser conversion looks at the settings.
     std::string settings = opts.glb || opts.check ? std::string() : settingsfile();
     // Two descriptions of this run may not write one file.

@@ -1,12 +1,16 @@
 #include "cli/options.h"
 
+#include <cstdlib>
 #include <cstring>
 
+#include "base/nocase.h"
+#include "job/glbstyle.h"
 #include "platform/folders.h"
 
 const char USAGE[] =
     "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
-    "       kestrix-cli --glb [-o FILE.glb] [--force] [--quiet] DESCRIPTION.krx...\n"
+    "       kestrix-cli --glb [-o FILE.glb] [--style STYLE] [--fps F] [--force] [--quiet] "
+    "DESCRIPTION.krx...\n"
     "       kestrix-cli --check DESCRIPTION.krx...\n";
 
 namespace {
@@ -48,6 +52,16 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
             *value = "";
             return true;
         }
+        // "-o --help" is a forgotten value far more often than a file named
+        // "--help": such a value must be written "-o=--help".
+        const char *next = argv[*i + 1];
+        if (next[0] == '-' && next[1] != '\0') {
+            *err = std::string(name) + " needs a value (write " + name + "=" + next +
+                   " for a value that starts with -)";
+            *value = "";
+            ++*i;
+            return true;
+        }
         *value = argv[++*i];
     } else {
         return false;
@@ -77,6 +91,12 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
         *err = "path too long: " + out;
         return false;
     }
+    // As --cr2 and --obj do: "-o water" writes water.glb. A name ending in
+    // .krx is kept as given, so that one naming the description is refused
+    // as such.
+    if (!opts->out.empty() && !endsnocase(opts->out.c_str(), ".glb") &&
+        !endsnocase(opts->out.c_str(), ".krx"))
+        opts->out += ".glb";
     return true;
 }
 
@@ -85,7 +105,8 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
 int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
 {
     bool endofoptions = false;
-    std::string poser, cr2, obj, out;
+    std::string poser, cr2, obj, out, style, fps;
+    bool styled = false;
     for (int i = 1; i < argc && err->empty(); i++) {
         const char *arg = argv[i];
         if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
@@ -111,6 +132,16 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         } else if (valueof("--poser", argc, argv, &i, &poser, err) ||
                    valueof("--cr2", argc, argv, &i, &cr2, err) ||
                    valueof("--obj", argc, argv, &i, &obj, err) || valueof("-o", argc, argv, &i, &out, err)) {
+        } else if (valueof("--style", argc, argv, &i, &style, err)) {
+            styled = true;
+        } else if (valueof("--fps", argc, argv, &i, &fps, err)) {
+            // Whole frames per second, 1 to 1000: a key time is then exact
+            // enough for every frame of a long trajectory.
+            char *end = nullptr;
+            long v = std::strtol(fps.c_str(), &end, 10);
+            if (err->empty() && (end == fps.c_str() || *end || v < 1 || v > 1000))
+                *err = "--fps " + fps + " (a whole number of frames per second, 1 to 1000)";
+            opts->fps = static_cast<double>(v);
         } else {
             *err = std::string("unknown option ") + arg;
         }
@@ -130,6 +161,21 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
     }
     if (!glboptions(opts, poser, cr2, obj, out, err))
         return 0;
+    // Only the glTF figure is animated so far.
+    if (!fps.empty() && !opts->glb) {
+        *err = "--fps goes with --glb";
+        return 0;
+    }
+    // The style shapes the glTF figure only; the Poser files have one look.
+    if (styled && !opts->glb) {
+        *err = "--style shapes the .glb only: it goes with --glb";
+        return 0;
+    }
+    if (styled && !isglbstyle(style.c_str())) {
+        *err = "--style is ball-and-stick, spacefill or sticks, not " + style;
+        return 0;
+    }
+    opts->style = style;
     if ((!cr2.empty() || !obj.empty()) && opts->files.size() > 1) {
         *err = "--cr2 and --obj go with one description only";
         return 0;

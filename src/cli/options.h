@@ -14,6 +14,8 @@ struct cliopts {
     bool check = false;             // --check: read and report only, write nothing
     bool glb = false;               // --glb: write the glTF figure instead of the Poser files
     std::string out;                // -o: the glTF file of the one description, absolute
+    std::string style;              // --style: the glTF figure's style; empty: ball and stick
+    double fps = 24;                // --fps: frames per second of an animated figure
 };
 
 // Parses argv into opts. Returns 1 on success; on a usage error writes the

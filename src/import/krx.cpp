@@ -51,6 +51,23 @@ void annotate(std::string &text, const std::vector<std::string> &names, const at
         text += "//@ nobond " + names[v] + "\n";
 }
 
+// The order of every bond the file gives as double, triple or aromatic, as
+// annotation lines; the rest are single. Tree links and ring bonds alike.
+void annotateorders(std::string &text, const std::vector<std::string> &names, const inmolecule &m,
+                    const std::vector<std::pair<int, int>> &bonds)
+{
+    std::string lines;
+    for (const auto &b : bonds) {
+        auto o = m.orders.find(b);
+        if (o == m.orders.end())
+            continue;
+        const char *word = o->second == ORDER_DOUBLE ? "2" : o->second == ORDER_TRIPLE ? "3" : "ar";
+        lines += "//@ order " + names[b.first] + " " + names[b.second] + " " + word + "\n";
+    }
+    if (!lines.empty())
+        text += "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n" + lines;
+}
+
 } // namespace
 
 std::vector<std::string> atomnames(const inmolecule &m)
@@ -151,6 +168,7 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
     }
 
     annotate(text, names, t);
+    annotateorders(text, names, m, bonds);
 
     size_t start = 0;
     int lineno = 1;
@@ -165,6 +183,38 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
         lineno++;
     }
     return 1;
+}
+
+void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t)
+{
+    const size_t n = m.atoms.size();
+    if (m.framenumbers.empty() || n == 0)
+        return;
+    std::vector<std::string> names = atomnames(m);
+    std::vector<int> order;
+    for (const emitted &e : emitorder(t.children, t.root))
+        order.push_back(e.atom);
+    std::string text = "// " + std::to_string(m.framenumbers.size()) +
+                       " further frames of the same atoms (frame 1 is the atoms above):\n";
+    for (size_t f = 0; f < m.framenumbers.size(); f++) {
+        text += "//@ frame " + std::to_string(f + 2) + "\n";
+        const double *p = &m.framexyz[3 * n * f];
+        std::string line;
+        for (int a : order) {
+            std::string xyz =
+                " " + coordinate(p[3 * a]) + " " + coordinate(p[3 * a + 1]) + " " + coordinate(p[3 * a + 2]);
+            if (!line.empty() && line.size() + xyz.size() > KRXLINEMAX) {
+                text += line + "\n";
+                line.clear();
+            }
+            if (line.empty())
+                line = "//@ xyz " + names[a];
+            line += xyz;
+        }
+        text += line + "\n";
+        std::fwrite(text.data(), 1, text.size(), out);
+        text.clear();
+    }
 }
 
 } // namespace importer

@@ -3,6 +3,7 @@
 // marks, and comments that list what the tree could not show.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,5 +38,10 @@ std::string coordinate(double v);
 // The whole description. Fails only if a line would exceed KRXLINEMAX.
 int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
              const krxsettings &s, std::string &text, problem &p);
+
+// The further frames of m (m.framexyz), as frame annotations in the atoms'
+// description order: "//@ frame K" and "//@ xyz NAME X Y Z ..." lines, each
+// within KRXLINEMAX, written to out a frame at a time.
+void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t);
 
 } // namespace importer

@@ -13,6 +13,10 @@ namespace importer {
 
 struct inatom;
 
+// A bond's order as the file gives it; bonds found from distances, and
+// those of files that give none, are single.
+enum bondorder { ORDER_SINGLE = 1, ORDER_DOUBLE = 2, ORDER_TRIPLE = 3, ORDER_AROMATIC = 4 };
+
 // Whether every coordinate of a is a number within the range a description
 // can hold; a coordinate that is no number (NaN) is out of range too.
 bool coordinatesok(const inatom &a);
@@ -34,6 +38,9 @@ struct inmolecule {
     std::vector<inatom> atoms;
     // Bonds the file lists (0-based atom indices); each pair once or more.
     std::vector<std::pair<int, int>> bonds;
+    // The order of each listed bond that is not single, by (lower index,
+    // higher index); a pair the file lists twice keeps the later order.
+    std::map<std::pair<int, int>, bondorder> orders;
     // 1 when bonds are also to be found from the distances between atoms.
     int perceive = 1;
     // Notes for the user about what was read in an unusual way.
@@ -46,6 +53,13 @@ struct inmolecule {
     long kept = 0;
     // Dummy atoms (X, *, R#, Du, LP) left out.
     long dummies = 0;
+    // The frames after the first that the selection takes (frames.h): x, y,
+    // z of every kept atom in file order, frame after frame, and the number
+    // each has in the file.
+    std::vector<double> framexyz;
+    std::vector<long> framenumbers;
+    long firstframe = 1; // the file's number of the frame the atoms are
+    long framesseen = 0; // frames the file holds, as far as it was read
 };
 
 } // namespace importer

@@ -2,11 +2,14 @@
 
 #include "text.h"
 
+#include "base/nocase.h"
+
 namespace importer {
 
 const char *const USAGE =
     "usage: kestrix-import [-o OUT.krx] [--root ATOM] [--ball-scale F] [--bondradius R]\n"
-    "                      [--chain ID]... [--model N] [--no-water] [--no-hydrogens]\n"
+    "                      [--chain ID]... [--model N | --frames FROM:TO[:STEP]]\n"
+    "                      [--no-water] [--no-hydrogens]\n"
     "                      [--force] INPUT...\n"
     "\n"
 #ifdef KESTRIX_NO_CML
@@ -24,7 +27,10 @@ const char *const USAGE =
     "  --bondradius R    bond radius (default 0.08; 0 draws no bonds)\n"
     "  --chain ID        only chain ID (PDB, mmCIF; repeat for several chains)\n"
     "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
-    "                    (SDF, MOL2, CML, XYZ); default: the first\n"
+    "                    (SDF, MOL2, CML, XYZ); default: every frame of the same\n"
+    "                    atoms, the first as the atoms and the rest as frames\n"
+    "  --frames FROM:TO[:STEP]  frames FROM to TO (from 1, both included), every\n"
+    "                    STEPth; the first of them becomes the atoms\n"
     "  --no-water        leave water out (residues HOH, WAT, DOD, SOL, ...)\n"
     "  --no-hydrogens    leave hydrogen atoms out\n"
     "  --force           replace an existing output file\n"
@@ -53,6 +59,12 @@ int value(const std::vector<std::string> &args, size_t &i, const std::string &na
     }
     if (i + 1 >= args.size())
         return fail(p, "missing value", a + " needs a value");
+    // "-o --help" is a forgotten value far more often than a file named
+    // "--help": such a value must be written "-o=--help".
+    const std::string &next = args[i + 1];
+    if (next.size() > 1 && next[0] == '-')
+        return fail(p, "missing value",
+                    a + " needs a value (write " + a + "=" + next + " for a value that starts with -)");
     v = args[++i];
     return 1;
 }
@@ -95,13 +107,28 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
                 return 0;
             if (!toint(v, o.model) || o.model < 1)
                 return fail(p, "bad value", "--model " + v + " (a model number from 1)");
+        } else if (is(a, "--frames")) {
+            if (!value(args, i, "--frames", v, p))
+                return 0;
+            size_t c1 = v.find(':'), c2 = c1 == std::string::npos ? c1 : v.find(':', c1 + 1);
+            bool ok = c1 != std::string::npos && toint(v.substr(0, c1), o.framefrom) &&
+                      toint(v.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1),
+                            o.frameto) &&
+                      (c2 == std::string::npos || toint(v.substr(c2 + 1), o.framestep));
+            if (!ok || o.framefrom < 1 || o.frameto < o.framefrom || o.framestep < 1)
+                return fail(p, "bad value",
+                            "--frames " + v + " (FROM:TO or FROM:TO:STEP, from 1, TO not below FROM)");
+            o.framesgiven = true;
         } else if (a == "--force") {
             o.force = true;
-        } else if (a == "-o") {
+        } else if (is(a, "-o")) {
             if (!value(args, i, "-o", v, p))
                 return 0;
             if (v.empty())
                 return fail(p, "bad value", "-o needs a file name");
+            // kestrix-cli takes descriptions by their suffix only.
+            if (!endsnocase(v.c_str(), ".krx"))
+                v += ".krx";
             o.output = v;
             outputgiven = true;
         } else if (is(a, "--root")) {
@@ -129,7 +156,13 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
     if (o.help || o.version)
         return 1;
     if (o.inputs.empty())
+#ifdef KESTRIX_NO_CML
+        return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2)");
+#else
         return fail(p, "no input", "name at least one molecule file (XYZ, PDB, mmCIF, MOL/SDF, MOL2, CML)");
+#endif
+    if (o.framesgiven && o.model > 0)
+        return fail(p, "bad usage", "--model keeps one model; --frames does not go with it");
     if (outputgiven && o.inputs.size() > 1)
         return fail(p, "bad usage",
                     "-o takes a single input, " + std::to_string(o.inputs.size()) + " are given");

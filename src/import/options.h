@@ -15,6 +15,9 @@ struct options {
     double bondradius = 0.08;
     std::vector<std::string> chains; // --chain, repeatable
     long model = 0;                  // --model; 0: the first
+    // --frames FROM:TO[:STEP]; framesgiven when given (TO 0: to the last).
+    long framefrom = 1, frameto = 0, framestep = 1;
+    bool framesgiven = false;
     bool nohydrogens = false;
     bool nowater = false;
     bool force = false;

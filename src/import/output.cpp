@@ -25,7 +25,8 @@ bool fileexists(const std::string &path)
     return fs::exists(fs::path(path), ec) || fs::is_symlink(fs::path(path), ec);
 }
 
-int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p)
+int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p,
+                const std::function<void(std::FILE *)> &more)
 {
     outfile f;
     if (!openout(&f, path.c_str(), replace ? OUT_REPLACE : 0)) {
@@ -34,6 +35,8 @@ int writeoutput(const std::string &path, const std::string &text, bool replace, 
         return fail(p, "cannot write", path + ": " + outreason(&f));
     }
     std::fwrite(text.data(), 1, text.size(), f.stream);
+    if (more)
+        more(f.stream);
     // A file that appeared meanwhile survives without --force: the commit
     // cannot replace it.
     if (!closeout(&f) || !commitout(&f)) {

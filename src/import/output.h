@@ -2,6 +2,8 @@
 // goes to a fresh file beside the target, which then takes the target's name.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 #include "base/problem.h"
@@ -15,6 +17,8 @@ bool fileexists(const std::string &path);
 
 // Writes text to path. Without replace an existing path is refused, and left
 // as it was; on any failure the path is unchanged and no scrap remains.
-int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p);
+// more, when given, writes what follows the text straight to the stream.
+int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p,
+                const std::function<void(std::FILE *)> &more = nullptr);
 
 } // namespace importer

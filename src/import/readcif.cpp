@@ -95,6 +95,9 @@ int readCIF(linesource &in, collector &c, problem &p)
     if (!in.rest(text))
         return sourceok(in, p);
     gemmi::Structure st;
+    // _struct_conn.pdbx_value_order by the connection's id, which gemmi
+    // keeps as the connection's name.
+    std::map<std::string, bondorder> orders;
     try {
         gemmi::cif::Document doc = gemmi::cif::read_memory(text.data(), text.size(), in.name().c_str());
         std::string().swap(text);
@@ -107,6 +110,13 @@ int readCIF(linesource &in, collector &c, problem &p)
                             ": no _atom_site table with Cartesian coordinates (Cartn_x, "
                             "Cartn_y, Cartn_z) or fractional ones (fract_x, fract_y, fract_z)");
         st = gemmi::make_structure_from_block(doc.blocks[0]);
+        for (const auto row : doc.blocks[0].find("_struct_conn.", {"id", "pdbx_value_order"})) {
+            std::string v = row.str(1);
+            if (v == "doub")
+                orders[row.str(0)] = ORDER_DOUBLE;
+            else if (v == "trip")
+                orders[row.str(0)] = ORDER_TRIPLE;
+        }
     } catch (const std::bad_alloc &) {
         throw;
     } catch (const std::exception &e) {
@@ -168,8 +178,9 @@ int readCIF(linesource &in, collector &c, problem &p)
             byaddress.find(atomkey(conn.partner1.chain_name, conn.partner1.res_id, conn.partner1.atom_name));
         auto b =
             byaddress.find(atomkey(conn.partner2.chain_name, conn.partner2.res_id, conn.partner2.atom_name));
+        auto o = orders.find(conn.name);
         if (a != byaddress.end() && b != byaddress.end())
-            c.bond(a->second, b->second);
+            c.bond(a->second, b->second, o == orders.end() ? ORDER_SINGLE : o->second);
     }
     return 1;
 }

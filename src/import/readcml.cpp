@@ -51,6 +51,19 @@ bool is(const pugi::xml_node &n, const char *name)
     return n.type() == pugi::node_element && std::strcmp(local(n), name) == 0;
 }
 
+// CML bond orders: "1", "2", "3" and their letters "S", "D", "T", and "A"
+// (aromatic); anything else is drawn single.
+bondorder cmlorder(const std::string &order)
+{
+    if (order == "2" || order == "D" || order == "d")
+        return ORDER_DOUBLE;
+    if (order == "3" || order == "T" || order == "t")
+        return ORDER_TRIPLE;
+    if (order == "A" || order == "a")
+        return ORDER_AROMATIC;
+    return ORDER_SINGLE;
+}
+
 pugi::xml_node child(const pugi::xml_node &n, const char *name)
 {
     for (pugi::xml_node c : n.children())
@@ -222,6 +235,7 @@ int readCML(linesource &in, collector &c, problem &p)
     pugi::xml_node bonds = child(molecule, "bondArray");
     std::vector<std::pair<std::string, std::string>> pairs;
     std::vector<int> bondlines;
+    std::vector<bondorder> orders;
     if (bonds && bonds.attribute("atomRef1")) {
         int line = at.of(bonds.offset_debug());
         std::vector<std::string> r1 = words(bonds.attribute("atomRef1").value());
@@ -229,9 +243,13 @@ int readCML(linesource &in, collector &c, problem &p)
         if (r1.size() != r2.size())
             return fail(p, "malformed line",
                         where(in.name(), line) + ": atomRef1 and atomRef2 differ in length");
+        // An order list that does not match the bonds says nothing sure
+        // of any of them: they are drawn single.
+        std::vector<std::string> o = words(bonds.attribute("order").value());
         for (size_t i = 0; i < r1.size(); i++) {
             pairs.push_back({r1[i], r2[i]});
             bondlines.push_back(line);
+            orders.push_back(o.size() == r1.size() ? cmlorder(o[i]) : ORDER_SINGLE);
         }
     } else if (bonds) {
         for (pugi::xml_node b : bonds.children()) {
@@ -244,6 +262,7 @@ int readCML(linesource &in, collector &c, problem &p)
                             where(in.name(), line) + ": a bond needs atomRefs2=\"a1 a2\"");
             pairs.push_back({refs[0], refs[1]});
             bondlines.push_back(line);
+            orders.push_back(cmlorder(b.attribute("order").value()));
         }
     }
     for (size_t i = 0; i < pairs.size(); i++) {
@@ -255,7 +274,7 @@ int readCML(linesource &in, collector &c, problem &p)
         nbonds++;
         auto a = byid.find(pairs[i].first), b = byid.find(pairs[i].second);
         if (a != byid.end() && b != byid.end())
-            c.bond(a->second, b->second);
+            c.bond(a->second, b->second, orders[i]);
     }
     m.perceive = nbonds == 0 && atoms.size() > 1;
     return 1;

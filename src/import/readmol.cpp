@@ -42,6 +42,22 @@ int addatom(collector &c, const linesource &in, inatom &a, const std::string &sy
     return 1;
 }
 
+// MDL bond types 1 to 3 and 4 (aromatic); the query types (5 to 8: single
+// or double, and the like) say no order, and are drawn single.
+bondorder mdlorder(long type)
+{
+    switch (type) {
+    case 2:
+        return ORDER_DOUBLE;
+    case 3:
+        return ORDER_TRIPLE;
+    case 4:
+        return ORDER_AROMATIC;
+    default:
+        return ORDER_SINGLE;
+    }
+}
+
 bool isblockend(const std::string &line)
 {
     return line.compare(0, 6, "M  END") == 0 || line.compare(0, 4, "$$$$") == 0 ||
@@ -123,7 +139,7 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
             return badline(p, in, in.lineno(),
                            "a bond must join two different atoms numbered 1 to " + std::to_string(na));
         if (static_cast<size_t>(a) <= index.size() && static_cast<size_t>(b) <= index.size())
-            c.bond(index[a - 1], index[b - 1]);
+            c.bond(index[a - 1], index[b - 1], mdlorder(type));
     }
     c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
     return 1;
@@ -226,7 +242,7 @@ int readV3000(linesource &in, collector &c, problem &p)
                     return badline(p, in, lineno, "a bond must join two different atoms of the atom block");
                 auto ia = byindex.find(a), ib = byindex.find(b);
                 if (ia != byindex.end() && ib != byindex.end())
-                    c.bond(ia->second, ib->second);
+                    c.bond(ia->second, ib->second, mdlorder(type));
             }
             nbonds++;
         }

@@ -15,6 +15,19 @@ namespace importer {
 
 namespace {
 
+// Tripos bond types: "1", "2", "3", "ar" (aromatic); "am" (an amide's C-N)
+// and the rest ("du", "un") are drawn single.
+bondorder mol2order(const std::string &type)
+{
+    if (type == "2")
+        return ORDER_DOUBLE;
+    if (type == "3")
+        return ORDER_TRIPLE;
+    if (type == "ar" || type == "AR")
+        return ORDER_AROMATIC;
+    return ORDER_SINGLE;
+}
+
 int badline(problem &p, const linesource &in, const std::string &why)
 {
     return fail(p, "malformed line", where(in.name(), in.lineno()) + ": " + why);
@@ -129,7 +142,7 @@ int readMOL2(linesource &in, collector &c, problem &p)
                 continue;
             auto a = byid.find(from), b = byid.find(to);
             if (a != byid.end() && b != byid.end())
-                c.bond(a->second, b->second);
+                c.bond(a->second, b->second, mol2order(w[3]));
         }
     }
     if (!sourceok(in, p))

@@ -113,6 +113,7 @@ int readPDB(linesource &in, collector &c, problem &p)
     bool taking = want <= 1, done = false, anymodel = false;
     long models = 0, firstmodel = 0, lastmodel = 0;
     bool warnedcolumns = false;
+    bool firsttaken = false; // the first model taken is read: later ones are frames
     long badconect = 0;
     int firstbadconect = 0;
     long atoms = 0;
@@ -128,6 +129,16 @@ int readPDB(linesource &in, collector &c, problem &p)
                              "columns, so write the file with spaces");
         if (rec == "END   ")
             break;
+        // A further model taken as a frame, once the first one is read.
+        if (rec == "MODEL " && want == 0 && done && firsttaken) {
+            models++;
+            if (c.inframe() && !c.endframe(in.name(), in.lineno(), p))
+                return 0;
+            taking = c.frame(models);
+            if (taking)
+                c.beginframe(models, in.lineno());
+            continue;
+        }
         if (rec == "MODEL ") {
             long serial = 0;
             if (!toint(column(line, 11, 14), serial) && !toint(trim(line.substr(5)), serial))
@@ -141,12 +152,16 @@ int readPDB(linesource &in, collector &c, problem &p)
             anymodel = true;
             if (done)
                 continue;
-            taking = want == 0 ? true : serial == want;
+            taking = want == 0 ? c.frame(models) : serial == want;
             continue;
         }
         if (rec == "ENDMDL") {
-            if (taking && atoms > 0)
+            if (c.inframe() && !c.endframe(in.name(), in.lineno(), p))
+                return 0;
+            if (taking && atoms > 0 && !done) {
                 done = true;
+                firsttaken = anymodel;
+            }
             taking = false;
             continue;
         }
@@ -192,7 +207,7 @@ int readPDB(linesource &in, collector &c, problem &p)
         }
         if (rec != "ATOM  " && rec != "HETATM")
             continue;
-        if (done || !taking)
+        if ((done && !c.inframe()) || !taking)
             continue;
         if (line.size() < 54)
             return malformed(p, in, "the record ends before its coordinates (columns 31-54)");
@@ -236,6 +251,8 @@ int readPDB(linesource &in, collector &c, problem &p)
             byserial.emplace(serial, index);
     }
     if (!sourceok(in, p))
+        return 0;
+    if (c.inframe() && !c.endframe(in.name(), in.lineno(), p))
         return 0;
     if (badconect)
         m.warnings.push_back(warning("CONECT not read",

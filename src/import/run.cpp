@@ -133,9 +133,18 @@ int importmolecule(const std::string &input, const std::string &output, const op
     sel.nohydrogens = o.nohydrogens;
     sel.nowater = o.nowater;
     sel.limit = MAXATOMS;
+    sel.framefrom = o.framefrom;
+    sel.frameto = o.frameto;
+    sel.framestep = o.framestep;
     inmolecule m;
     if (!readinput(input, m, sel, p))
         return 0;
+    long frames = std::max(1L, m.framesseen);
+    if (o.framesgiven && o.frameto > frames)
+        return fail(p, "no such frame",
+                    input + " has " + std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
+                        ", not " + std::to_string(o.frameto) + " (--frames " + std::to_string(o.framefrom) +
+                        ":" + std::to_string(o.frameto) + ")");
     for (const problem &w : m.warnings)
         say(err, w);
     if (m.dummies > 0)
@@ -202,7 +211,7 @@ int importmolecule(const std::string &input, const std::string &output, const op
     std::string text;
     if (!writekrx(m, bonds, t, s, text, p))
         return 0;
-    if (!writeoutput(output, text, o.force, p))
+    if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { writeframes(f, m, t); }))
         return 0;
 
     if (!t.ringbonds.empty())
@@ -215,7 +224,10 @@ int importmolecule(const std::string &input, const std::string &output, const op
             << " parts that no bond joins; each further part hangs from the root " << names[t.root]
             << " by its atom nearest to it, a link that is no bond\n";
     out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, " << bonds.size()
-        << " bonds, root " << names[t.root] << ")\n";
+        << " bonds, root " << names[t.root];
+    if (!m.framenumbers.empty())
+        out << ", " << m.framenumbers.size() + 1 << " frames";
+    out << ")\n";
     return 1;
 }
 

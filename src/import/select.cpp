@@ -20,7 +20,7 @@ bool iswater(const std::string &residue)
 int collector::add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue)
 {
     if (e.kind != symbolread::ELEMENT) {
-        m_.dummies++;
+        m_.dummies += !inframe_;
         return -1;
     }
     a.element = e.z;
@@ -31,6 +31,15 @@ int collector::add(inatom a, const symbolread &e, const std::string &chain, cons
 int collector::add(const inatom &a, const std::string &chain, const std::string &residue)
 {
     bool water = iswater(residue), hydrogen = a.element == 1;
+    if (inframe_) {
+        // A further frame is counted in no census and selected alike.
+        if ((hydrogen && s_.nohydrogens) || (water && s_.nowater))
+            return -1;
+        bool chosen = s_.chains.empty();
+        for (const std::string &id : s_.chains)
+            chosen = chosen || id == chain;
+        return chosen ? addtoframe(a) : -1;
+    }
     chaincount &c = m_.census[chain];
     c.atoms++;
     c.hydrogens += hydrogen;
@@ -52,10 +61,16 @@ int collector::add(const inatom &a, const std::string &chain, const std::string 
     return static_cast<int>(m_.atoms.size()) - 1;
 }
 
-void collector::bond(int a, int b)
+void collector::bond(int a, int b, bondorder order)
 {
-    if (a >= 0 && b >= 0 && a != b)
-        m_.bonds.push_back({a, b});
+    if (a < 0 || b < 0 || a == b)
+        return;
+    m_.bonds.push_back({a, b});
+    std::pair<int, int> key{a < b ? a : b, a < b ? b : a};
+    if (order == ORDER_SINGLE)
+        m_.orders.erase(key);
+    else
+        m_.orders[key] = order;
 }
 
 long keptby(const inmolecule &m, const selection &sel)

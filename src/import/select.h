@@ -18,6 +18,9 @@ struct selection {
     bool nohydrogens = false;
     bool nowater = false;
     size_t limit = 1024; // atoms kept at most; the rest are counted
+    // Frames taken, by their number in the file: from, to (0: the last)
+    // and every step-th; none beyond the first when a model is chosen.
+    long framefrom = 1, frameto = 0, framestep = 1;
 };
 
 // HOH, WAT, DOD, SOL and the other names water residues go by.
@@ -36,15 +39,34 @@ public:
     // out (-1).
     int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue);
     // A bond between two atoms add() returned, both kept; others are dropped.
-    void bond(int a, int b);
+    void bond(int a, int b, bondorder order = ORDER_SINGLE);
+
+    // Frames (framecollect.cpp). A reader calls frame(k) as frame k of the
+    // file begins (from 1, in file order); true when the selection takes it.
+    // The first frame taken gives the atoms; for each later one taken the
+    // reader calls beginframe, hands its atoms to add() as the first's, and
+    // calls endframe at its end, which checks that they are the same atoms.
+    bool frame(long k);
+    // Whether frame k is the first one taken (the atoms are not read yet).
+    bool atomsfrom(long k) const { return k == m_.firstframe; }
+    void beginframe(long k, int line);
+    int endframe(const std::string &file, int line, problem &p);
+    bool inframe() const { return inframe_; }
     // True once more atoms are selected than the limit: the rest is counting.
     bool full() const { return m_.kept > static_cast<long>(s_.limit); }
     const selection &chosen() const { return s_; }
     inmolecule &molecule() { return m_; }
 
 private:
+    int addtoframe(const inatom &a);
+
     inmolecule &m_;
     const selection &s_;
+    bool inframe_ = false, firsttaken_ = false;
+    long framek_ = 0; // the frame being read
+    int frameline_ = 0;
+    size_t framecount_ = 0; // atoms of it so far
+    std::string differs_;   // the first difference from the atoms, with its line
 };
 
 // Atoms the selection sel would keep of the molecule's census.

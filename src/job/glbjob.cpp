@@ -32,21 +32,22 @@ void filewarning(const char *path, const char *caption, const char *reason)
 
 // Reads the description into the model, derives the bond angles as the
 // Poser conversion does, and builds the figure; 1 when there is one to write.
-int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure)
+int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure, glbmotion *motion, double fps)
 {
     if (!loaddescription(KRX, krxpath))
         return 0;
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
+    buildmotion(motion, fps);
     problem p;
-    if (!buildfigure(figure, &p)) {
+    if (!buildfigure(figure, &p, &motion->stretched)) {
         showproblem(nullptr, p);
         return 0;
     }
     return 1;
 }
 
-int writefigure(const glbfigure &figure, const char *outpath, int force)
+int writefigure(const glbfigure &figure, const glbmotion &motion, const char *outpath, int force)
 {
     outfile out;
     if (!openout(&out, outpath, force ? OUT_REPLACE : 0)) {
@@ -61,7 +62,7 @@ int writefigure(const glbfigure &figure, const char *outpath, int force)
         filewarning(outpath, CANTOPEN, "the stream cannot be made binary");
         return 0;
     }
-    writeGLBfigure(out.stream, figure, Name, GENERATOR);
+    writeGLBfigure(out.stream, figure, Name, GENERATOR, &motion);
     // Only a whole file replaces anything: until the move the old file (or
     // no file) stays as it was; one that appeared meanwhile stays without
     // force.
@@ -83,7 +84,7 @@ int glbname(char *out, size_t size, const char *krxpath)
     return swapsuffix(out, size, krxpath, ".krx", ".glb");
 }
 
-int convertGLB(const char *krxpath, const char *outpath, int force)
+int convertGLB(const char *krxpath, const char *outpath, int force, double fps)
 {
     FILE *KRX = std::fopen(krxpath, "rb");
     if (!KRX) {
@@ -107,9 +108,10 @@ int convertGLB(const char *krxpath, const char *outpath, int force)
         return 0;
     }
     glbfigure figure;
-    int s = readfigure(KRX, krxpath, &figure);
+    glbmotion motion;
+    int s = readfigure(KRX, krxpath, &figure, &motion, fps);
     std::fclose(KRX);
-    if (!s || !writefigure(figure, outpath, force))
+    if (!s || !writefigure(figure, motion, outpath, force))
         return 0;
     showproblem(nullptr, report("I have written to the .glb file", outpath));
     return 1;

@@ -4,6 +4,8 @@
 //   //@ bond NAME NAME    the two atoms are bonded, though neither hangs
 //                         from the other (the bond closes a ring)
 //   //@ nobond NAME       the atom's link to its parent is no bond
+//   //@ order NAME NAME K the bond of the two atoms (a tree link or a ring
+//                         bond) has order K: 1, 2, 3 or ar (aromatic)
 // A reader that does not know them sees comments. An annotation may stand
 // anywhere in the description; the names are looked up once every atom is
 // read, as the reader made them unique, without regard to case.

@@ -23,8 +23,22 @@ extern int nringbonds;
 // 1 for an atom whose link to its parent is no bond; never the root.
 extern unsigned char nobond[MAXATOMS];
 
+// A bond's order; a bond no annotation gives one is single.
+enum { BOND_SINGLE = 1, BOND_DOUBLE = 2, BOND_TRIPLE = 3, BOND_AROMATIC = 4 };
+// The order of each atom's link to its parent, and of each ring bond; 0
+// where none is given (single).
+extern unsigned char linkorder[MAXATOMS];
+extern unsigned char ringorder[MAXRINGBONDS];
+
 // Empties the table: every link a bond, no ring bond.
 void resetbondgraph();
 
 // Whether the atom's link to its parent is drawn as a bond.
 inline bool linkisbond(int atomindex) { return atomindex > 0 && !nobond[atomindex]; }
+
+// The order of the atom's link to its parent (a bond), and of ring bond k.
+inline int orderoflink(int atomindex)
+{
+    return linkorder[atomindex] ? linkorder[atomindex] : int(BOND_SINGLE);
+}
+inline int orderofring(int k) { return ringorder[k] ? ringorder[k] : int(BOND_SINGLE); }

@@ -515,8 +515,15 @@ int readmolecule(FILE *KRX, const char *path, problemsink sink, void *to)
         if (n == 0)
             continue;
         startsline = line[n - 1] == '\n';
-        if (lineno == 1 && first && n >= 3 && std::memcmp(line, "\xEF\xBB\xBF", 3) == 0)
-            note("EF BB BF", "a byte-order mark begins the file and is read as part of its first line");
+        // Editors such as older Notepad put a UTF-8 byte-order mark first:
+        // it is no part of the first instruction, so it goes (with a warning).
+        if (lineno == 1 && first && n >= 3 && std::memcmp(line, "\xEF\xBB\xBF", 3) == 0) {
+            note("EF BB BF", "a byte-order mark begins the file and is skipped");
+            n -= 3;
+            std::memmove(line, line + 3, static_cast<size_t>(n) + 1);
+            if (n == 0)
+                continue;
+        }
         if (!startsline && !ended && !cutnoted && cutshort(KRX)) {
             cutnoted = true;
             std::strcpy(Line, line);

@@ -3,9 +3,10 @@
 #   cmake --build build-mingw --target package
 install(TARGETS kestrix kestrix-cli kestrix-import RUNTIME DESTINATION .)
 # The readme gets the version and Windows line ends, for Notepad.
+set(KESTRIX_VERSION ${PROJECT_VERSION})
 configure_file(${PROJECT_SOURCE_DIR}/kestrix_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt
   @ONLY NEWLINE_STYLE CRLF)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt DESTINATION .)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 
 set(CPACK_GENERATOR ZIP)

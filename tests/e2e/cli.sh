@@ -158,7 +158,10 @@ END
 cd "$work" || exit 1
 check "--check writes no file and no settings" test "$(find check -newer check/doubt.krx -type f | grep -v -c -E '/(out|err|expected)[.]txt$')" -eq 0
 (cd check && "$cli" --check ../water.krx doubt.krx >out.txt 2>/dev/null)
-check "--check: a batch's count" test "$(cat check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+check "--check: a clean file is said to be clean" test "$(sed -n 1p check/out.txt)" = "kestrix: ../water.krx: no problems"
+check "--check: a batch's count" test "$(sed -n 2p check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+(cd check && "$cli" --check --quiet ../water.krx >out.txt 2>&1)
+check "--check --quiet: a clean file prints nothing" test ! -s check/out.txt
 "$cli" --check --poser poser water.krx >/dev/null 2>&1
 check "--check with --poser: exit 2" test $? -eq 2
 

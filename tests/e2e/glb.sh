@@ -57,6 +57,13 @@ check "-o names the file" isglb out/figure.glb
 (cd out && "$cli" --glb -o=rel.glb ../in/water.krx >/dev/null 2>&1)
 check "-o=FILE relative to the current folder" isglb out/rel.glb
 
+"$cli" --glb -o out/bare in/water.krx >/dev/null 2>&1
+check "-o adds the missing .glb" isglb out/bare.glb
+check "-o writes no name without .glb" test ! -e out/bare
+"$cli" --glb -o --help in/water.krx >/dev/null 2>stderr.txt
+check "-o followed by an option is a usage error" test $? -eq 2
+check "-o --help message" grep -q "write -o=--help for a value that starts with -" stderr.txt
+check "-o --help writes nothing" test ! -e ./--help -a ! -e ./--help.glb
 "$cli" --glb -o x.glb in/water.krx in/ONE.KRX >/dev/null 2>stderr.txt
 check "-o with two descriptions is a usage error" test $? -eq 2
 check "-o usage message" grep -q "one description only" stderr.txt
@@ -64,7 +71,28 @@ check "-o usage message" grep -q "one description only" stderr.txt
 check "-o without --glb is a usage error" test $? -eq 2
 "$cli" --glb --poser "$work" in/water.krx >/dev/null 2>stderr.txt
 check "--poser with --glb is a usage error" test $? -eq 2
+"$cli" --style sticks --poser "$work" in/water.krx >/dev/null 2>stderr.txt
+check "--style with the Poser files is a usage error" test $? -eq 2
+check "--style refusal" grep -q -- "--style shapes the .glb only: it goes with --glb" stderr.txt
+"$cli" --fps 24 --poser "$work" in/water.krx >/dev/null 2>stderr.txt
+check "--fps with the Poser files is a usage error" test $? -eq 2
+check "--fps refusal" grep -q -- "--fps goes with --glb" stderr.txt
+"$cli" --glb --fps 0 -o x.glb in/water.krx >/dev/null 2>stderr.txt
+check "--fps 0 is a usage error" test $? -eq 2
+check "--fps range" grep -q -- "--fps 0 (a whole number of frames per second, 1 to 1000)" stderr.txt
+"$cli" --glb --style round -o x.glb in/water.krx >/dev/null 2>stderr.txt
+check "an unknown style is a usage error" test $? -eq 2
+check "the styles named" grep -q "ball-and-stick, spacefill or sticks, not round" stderr.txt
 check "no output after usage errors" test ! -e x.glb
+# The default style is the figure as it always was; the others differ.
+"$cli" --quiet --glb --style Ball-And-Stick -o out/bs.glb "$top/tests/data/golden/water.krx"
+check "--style ball-and-stick is the golden figure" cmp -s out/bs.glb "$top/tests/data/golden/water.glb"
+for style in spacefill sticks; do
+    "$cli" --quiet --glb --style=$style -o out/$style.glb "$top/tests/data/golden/water.krx"
+    check "--style $style writes its figure" isglb out/$style.glb
+    check "--style $style differs" test -n "$(cmp out/$style.glb out/bs.glb 2>&1)"
+done
+rm -f out/*
 
 printf 'readxyz\nelement O 1 1 1 1\natom A O 0 0 0\natom B O 0 1e39 0\n' >in/huge.krx
 "$cli" --glb in/huge.krx >/dev/null 2>stderr.txt
@@ -81,6 +109,8 @@ check "only the expected files" test "$(ls in | tr '\n' ' ')" = "ONE.KRX ONE.glb
 
 "$cli" --help | grep -q -- "--glb"
 check "--help names --glb" test $? -eq 0
+"$cli" --help | grep -q -- "--style STYLE"
+check "--help names --style" test $? -eq 0
 
 echo "$passed passed, $failed failed"
 test "$failed" -eq 0

@@ -171,7 +171,9 @@ TEST(Formats, OneProteinThroughPdbMmcifAndGzipGivesOneDescription)
     for (const char *name : {"peptide.pdb", "peptide.cif", "peptide.pdb.gz", "peptide.cif.gz"}) {
         std::ostringstream out, err;
         std::string krx = dir + "/" + name + ".krx";
-        ASSERT_EQ(runimport({"-o", krx, dir + "/" + name}, "9.9.9", out, err), 0) << err.str();
+        // Model 1 of each: the PDB file's second model would be a frame.
+        ASSERT_EQ(runimport({"-o", krx, "--model", "1", dir + "/" + name}, "9.9.9", out, err), 0)
+            << err.str();
         EXPECT_EQ(out.str(), "kestrix-import: wrote: " + krx + " (51 atoms, 47 bonds, root S1)\n");
         texts.push_back(readfile(krx));
     }
@@ -185,7 +187,7 @@ TEST(Formats, OneProteinThroughPdbMmcifAndGzipGivesOneDescription)
 
     // Without -o the output of a compressed file is named as the plain one's.
     std::ostringstream out, err;
-    ASSERT_EQ(runimport({dir + "/peptide.cif.gz"}, "9.9.9", out, err), 0) << err.str();
+    ASSERT_EQ(runimport({"--model", "1", dir + "/peptide.cif.gz"}, "9.9.9", out, err), 0) << err.str();
     EXPECT_EQ(body(readfile(dir + "/peptide.krx")), body(texts[0]));
 }
 

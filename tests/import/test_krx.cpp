@@ -69,29 +69,40 @@ TEST(Krx, BenzeneListsItsRingBond)
               "atom C4 C -1.390000 0.000000 0.000000\n"
               "atom H4 H -2.470000 0.000000 0.000000\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ bond C4 C5\n");
+              "//@ bond C4 C5\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order C1 C2 2\n"
+              "//@ order C3 C4 2\n"
+              "//@ order C5 C6 2\n");
 }
 
 TEST(Krx, PdbFragment)
 {
-    EXPECT_EQ(imported("fragment.pdb"),
-              "// fragment.pdb: 7 atoms, 6 bonds; written by kestrix-import 9.9.9\n"
-              "name fragment\n"
-              "readxyz\n"
-              "bondradius 0.08\n"
-              "// element NAME blue green red radius\n"
-              "element N 248 80 48 0.355\n"
-              "element H 255 255 255 0.155\n"
-              "element C 144 144 144 0.38\n"
-              "element O 13 13 255 0.33\n"
-              "element Zn 176 128 125 0.61\n"
-              "atom C2 C 13.147000 6.071000 -5.147000\n"
-              "{ atom C1 C 11.639000 6.071000 -5.147000\n"
-              "atom N1 N 11.104000 6.134000 -6.504000\n"
-              "atom H1 H 10.096000 6.134000 -6.504000 }\n"
-              "atom O1 O 13.766000 5.157000 -5.686000\n"
-              "atom Zn1 Zn 15.800000 3.800000 -7.000000\n"
-              "atom O2 O 17.900000 2.900000 -8.100000\n");
+    EXPECT_EQ(
+        imported("fragment.pdb"),
+        "// fragment.pdb: 7 atoms, 6 bonds; written by kestrix-import 9.9.9\n"
+        "name fragment\n"
+        "readxyz\n"
+        "bondradius 0.08\n"
+        "// element NAME blue green red radius\n"
+        "element N 248 80 48 0.355\n"
+        "element H 255 255 255 0.155\n"
+        "element C 144 144 144 0.38\n"
+        "element O 13 13 255 0.33\n"
+        "element Zn 176 128 125 0.61\n"
+        "atom C2 C 13.147000 6.071000 -5.147000\n"
+        "{ atom C1 C 11.639000 6.071000 -5.147000\n"
+        "atom N1 N 11.104000 6.134000 -6.504000\n"
+        "atom H1 H 10.096000 6.134000 -6.504000 }\n"
+        "atom O1 O 13.766000 5.157000 -5.686000\n"
+        "atom Zn1 Zn 15.800000 3.800000 -7.000000\n"
+        "atom O2 O 17.900000 2.900000 -8.100000\n"
+        // Its second model, of the same atoms, is a frame.
+        "// 1 further frames of the same atoms (frame 1 is the atoms above):\n"
+        "//@ frame 2\n"
+        "//@ xyz C2 13.247000 6.171000 -5.247000 11.739000 6.171000 -5.247000 11.204000 6.234000 -6.604000 "
+        "10.196000 6.234000 -6.604000 13.866000 5.257000 -5.786000 15.900000 3.900000 -7.100000 18.000000 "
+        "3.000000 -8.200000\n");
 }
 
 TEST(Krx, TwoPartSalt)
@@ -116,7 +127,9 @@ TEST(Krx, TwoPartSalt)
               "{ atom O1 O 3.726300 2.195400 2.960800 }\n"
               "atom O2 O 2.195400 3.726300 2.960800\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ nobond O3\n");
+              "//@ nobond O3\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order N2 O1 2\n");
 }
 
 TEST(Krx, MethanolV3000WithOptions)
@@ -155,7 +168,11 @@ TEST(Krx, NoHydrogens)
               "atom C3 C -0.695000 1.203800 0.000000\n"
               "atom C4 C -1.390000 0.000000 0.000000\n"
               "// the bonds the atom tree does not show:\n"
-              "//@ bond C4 C5\n");
+              "//@ bond C4 C5\n"
+              "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n"
+              "//@ order C1 C2 2\n"
+              "//@ order C3 C4 2\n"
+              "//@ order C5 C6 2\n");
 }
 
 TEST(Krx, CoordinatesKeepEveryDigitGiven)

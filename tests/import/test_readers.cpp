@@ -135,9 +135,11 @@ TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
                             "6\t0.0\t0.0\t0.0\n"
                             "2\n"
                             "frame 2\n"
-                            "H 9 9 9\n"
-                            "H 8 8 8\n");
+                            "Cl 9 9 9\n"
+                            "C 8 8 8\n");
     ASSERT_EQ(m.atoms.size(), 2u);
+    // The second frame (of the same atoms: others are refused) is a frame.
+    EXPECT_EQ(m.framexyz, (std::vector<double>{9, 9, 9, 8, 8, 8}));
     expectatom(m.atoms[0], 17, 1.5, -2, 0.3, 4);
     expectatom(m.atoms[1], 6, 0, 0, 0, 5);
     m = accepted(FORMAT_XYZ, "1\nlabelled\nFE12 1 2 3\n");

@@ -1,6 +1,8 @@
 // Whole runs: options, exit statuses, messages, and that a failure leaves
 // no file behind and an existing one untouched.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
@@ -85,11 +87,17 @@ TEST(Run, BadUsageIsStatusTwoAndDoesNothing)
         {{"--frobnicate", in}, "kestrix-import: unknown option: --frobnicate\n"},
         {{"-o", dir + "/x.krx", in, in}, "kestrix-import: bad usage: -o takes a single input, 2 are given\n"},
         {{in, "-o"}, "kestrix-import: missing value: -o needs a value\n"},
+        {{"-o", "--help", in},
+         "kestrix-import: missing value: -o needs a value (write -o=--help for a value that starts with "
+         "-)\n"},
+        {{"--root", "-x", in},
+         "kestrix-import: missing value: --root needs a value (write --root=-x for a value that starts with "
+         "-)\n"},
         {{"--ball-scale", "0", in},
          "kestrix-import: bad value: --ball-scale 0 (a number above 0, at most 1000)\n"},
         {{"--ball-scale=big", in},
          "kestrix-import: bad value: --ball-scale big (a number above 0, at most 1000)\n"},
-        {{"--bondradius", "-0.1", in},
+        {{"--bondradius=-0.1", in},
          "kestrix-import: bad value: --bondradius -0.1 (a number from 0 to 1000)\n"},
         {{"--root", "", in}, "kestrix-import: bad value: --root needs an atom name\n"},
     };
@@ -218,15 +226,19 @@ TEST(Run, OddOutputsAreRefused)
     EXPECT_EQ(r.err, "kestrix-import: output used twice: " + dir +
                          "/water.krx is already the output of an earlier input\n");
     EXPECT_EQ(readfile(dir + "/water.krx").compare(0, 12, "// water.xyz"), 0);
-    r = run({"--force", "-o", dir + "/water.xyz", dir + "/water.xyz"});
-    EXPECT_EQ(r.err, "kestrix-import: bad output: " + dir + "/water.xyz is the input itself\n");
+    // -o adds the missing .krx; a name that still leads to the input is refused.
+    ASSERT_EQ(symlink("water.xyz", (dir + "/self.krx").c_str()), 0);
+    r = run({"--force", "-o", dir + "/self", dir + "/water.xyz"});
+    EXPECT_EQ(r.err, "kestrix-import: bad output: " + dir + "/self.krx is the input itself\n");
     EXPECT_EQ(readfile(dir + "/water.xyz"), readfile(sample("water.xyz")));
     r = run({"-o", dir + "/none/out.krx", dir + "/benzene.mol"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err.compare(0, 29, "kestrix-import: cannot write:"), 0) << r.err;
-    r = run({"-o", dir, dir + "/benzene.mol", "--force"});
-    EXPECT_EQ(r.err, "kestrix-import: cannot write: " + dir + ": not a regular file\n");
-    EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.mol", "water.krx", "water.mol", "water.xyz"}));
+    ASSERT_EQ(mkdir((dir + "/sub.krx").c_str(), 0755), 0);
+    r = run({"-o", dir + "/sub.krx", dir + "/benzene.mol", "--force"});
+    EXPECT_EQ(r.err, "kestrix-import: cannot write: " + dir + "/sub.krx: not a regular file\n");
+    EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.mol", "self.krx", "sub.krx", "water.krx",
+                                                      "water.mol", "water.xyz"}));
 }
 
 TEST(Run, OnlyHydrogenLeftOut)

@@ -96,6 +96,46 @@ TEST_F(Annotations, WhatIsTakenTable)
     }
 }
 
+// Bond orders: of tree links and ring bonds, the annotation before or after
+// the ring bond it names; every other bond stays single.
+TEST_F(Annotations, OrdersTable)
+{
+    const std::string NOTBONDED = "this annotation names two atoms that are not bonded and is ignored: ";
+    const std::string REPEATS = "this annotation repeats an earlier one and is ignored: ";
+    struct row {
+        std::string text;
+        std::vector<int> links; // order of each atom's link, A to Ion
+        std::vector<int> rings; // order of each ring bond
+        names warnings;
+    } rows[] = {
+        {"", {1, 1, 1, 1, 1}, {}, {}},
+        {"//@ order A B 2\n//@ ORDER d c 3\n", {1, 2, 1, 3, 1}, {}, {}},
+        {"//@ order A D ar\n//@ bond A D\n//@ order B C AR\n", {1, 1, 4, 1, 1}, {4}, {}},
+        {"//@ bond A D\n//@ order D A 2\n//@ order A B 1\n", {1, 1, 1, 1, 1}, {2}, {}},
+        {"//@ order A C 2\n", {1, 1, 1, 1, 1}, {}, {NOTBONDED + "//@ order A C 2"}},
+        {"//@ nobond Ion\n//@ order D Ion 2\n", {1, 1, 1, 1, 1}, {}, {NOTBONDED + "//@ order D Ion 2"}},
+        {"//@ order A B 2\n//@ order B A 3\n", {1, 2, 1, 1, 1}, {}, {REPEATS + "//@ order B A 3"}},
+        {"//@ order A Q 2\n", {1, 1, 1, 1, 1}, {}, {UNKNOWN + "//@ order A Q 2"}},
+        {"//@ order A B\n//@ order A B 4\n//@ order A B 2 2\n//@ order A A 2\n",
+         {1, 1, 1, 1, 1},
+         {},
+         {MALFORMED + "//@ order A B", MALFORMED + "//@ order A B 4", MALFORMED + "//@ order A B 2 2",
+          MALFORMED + "//@ order A A 2"}},
+    };
+    for (const row &c : rows) {
+        SCOPED_TRACE(c.text);
+        readresult r = readannotated(c.text);
+        std::vector<int> links, rings;
+        for (int i = 0; i < natoms; i++)
+            links.push_back(i == 0 ? 1 : orderoflink(i));
+        for (int k = 0; k < nringbonds; k++)
+            rings.push_back(orderofring(k));
+        EXPECT_EQ(links, c.links);
+        EXPECT_EQ(rings, c.rings);
+        EXPECT_EQ(r.warnings, c.warnings);
+    }
+}
+
 TEST_F(Annotations, WhatCannotBeTakenIsIgnoredWithAConsoleWarning)
 {
     struct refusal {
@@ -167,4 +207,15 @@ TEST_F(Annotations, NoAnnotationChangesNeitherPoserFile)
         annotated.replace(at, now.size(), was);
     }
     EXPECT_EQ(annotated, cr2);
+}
+
+TEST_F(Annotations, OrdersChangeNeitherPoserFile)
+{
+    std::string plain = readfile(testdata("golden/water.krx"));
+    ASSERT_EQ(readtext(plain), 1);
+    std::string obj = objtext(), cr2 = cr2text();
+    ASSERT_EQ(readtext(plain + "//@ order O1 H1 2\n//@ bond H1 H2\n//@ order H1 H2 3\n"), 1);
+    ASSERT_EQ(orderoflink(1), 2);
+    EXPECT_EQ(objtext(), obj);
+    EXPECT_EQ(cr2text(), cr2);
 }

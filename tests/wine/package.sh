@@ -16,9 +16,12 @@ package_tests() {
     mkdir -p "$p"
     python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$p"
     top_dir=$(basename "$zip" .zip)
-    for f in kestrix.exe kestrix-cli.exe kestrix-import.exe kestrix_readme.txt examples/water.krx; do
+    for f in kestrix.exe kestrix-cli.exe kestrix-import.exe kestrix_readme.txt LICENSE examples/water.krx; do
         check "package: holds $f" test -s "$p/$top_dir/$f"
     done
+    version=$(sed -n 's/^project(kestrix VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
+    check "package: the readme begins with the version ($version)" \
+        sh -c "head -n 1 '$p/$top_dir/kestrix_readme.txt' | tr -d '\r' | grep -qx 'kestrix $version'"
     check "package: the readme has Windows line ends" crlfonly "$p/$top_dir/kestrix_readme.txt"
     python3 "$top/src/shell/makeicon.py" "$p/icon.ico"
     check "package: the program's icon is the one makeicon.py draws" cmp -s "$p/icon.ico" "$top/src/shell/kestrix.ico"

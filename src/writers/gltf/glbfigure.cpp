@@ -4,56 +4,21 @@
 #include <cfloat>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "base/cpu.h"
 #include "base/messages.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
-#include "writers/BALL.h"
+#include "writers/gltf/bondlines.h"
+#include "writers/gltf/glbsphere.h"
 #include "writers/gltf/float32.h"
+#include "writers/gltf/glblook.h"
 #include "writers/gltf/glbrig.h"
 
 namespace {
 
-enum { BALLPOINTS = 114, BALLTRIANGLES = 224, BONDSIDES = 16 };
-
-// The ball's triangles, taken from the OBJ writer's face list so both files
-// share one sphere; quadrilaterals are split along their first diagonal.
-struct balltopology {
-    int tri[BALLTRIANGLES][3];
-    int count;
-};
-
-const balltopology &ballfaces()
-{
-    static balltopology top;
-    static bool made = false;
-    if (made)
-        return top;
-    top.count = 0;
-    const char *c = BALLFACES;
-    while (*c) {
-        int v[4], n = 0;
-        c++; // 'f'
-        while (*c == ' ') {
-            char *end;
-            long k = std::strtol(c + 1, &end, 10);
-            if (n < 4)
-                v[n++] = static_cast<int>(k) + BALLPOINTS; // counted back from the last point
-            c = end;
-        }
-        if (*c == '\n')
-            c++;
-        for (int k = 2; k < n && top.count < BALLTRIANGLES; k++) {
-            top.tri[top.count][0] = v[0];
-            top.tri[top.count][1] = v[k - 1];
-            top.tri[top.count][2] = v[k];
-            top.count++;
-        }
-    }
-    made = true;
-    return top;
-}
+enum { BALLPOINTS = SPHEREPOINTS, BONDSIDES = 16 };
 
 // The cylinder's triangles, two per side, counted from its first vertex:
 // the bottom ring, then the top one.
@@ -76,13 +41,12 @@ const cylindertopology &cylindertriangles()
     return top;
 }
 
-// The ball's outward normals (its stored points are rounded, so not quite
-// of length 1) and the bond ring's directions, worked out once.
+// The ball's points, which are their own outward normals, and the bond
+// ring's directions, worked out once.
 struct unitshapes {
-    double ball[BALLPOINTS][3];
     double ring[BONDSIDES][2]; // cosine, sine
-    // The same by component: the stored points, their normals, and the
-    // ring's directions twice (bottom, top) with Y zero.
+    // By component: the ball's points and normals, and the ring's
+    // directions twice (bottom, top) with Y zero.
     double point[3][BALLPOINTS], normal[3][BALLPOINTS], ringnormal[3][2 * BONDSIDES];
 };
 
@@ -92,15 +56,10 @@ const unitshapes &shapes()
     static bool made = false;
     if (made)
         return u;
-    for (int k = 0; k < BALLPOINTS; k++) {
-        const double *p = BALLVERTS[k];
-        double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
-        for (int i = 0; i < 3; i++) {
-            u.ball[k][i] = p[i] / len;
-            u.point[i][k] = p[i];
-            u.normal[i][k] = u.ball[k][i];
-        }
-    }
+    const glbsphere &sphere = unitsphere();
+    for (int i = 0; i < 3; i++)
+        for (int k = 0; k < BALLPOINTS; k++)
+            u.point[i][k] = u.normal[i][k] = sphere.point[i][k];
     const double step = 2 * std::acos(-1.0) / BONDSIDES;
     for (int j = 0; j < BONDSIDES; j++) {
         u.ring[j][0] = std::cos(step * j);
@@ -114,6 +73,23 @@ const unitshapes &shapes()
     made = true;
     return u;
 }
+
+// The radius of an element's balls in the figure's style: the one the
+// description gives, its van der Waals radius, or the bond radius.
+double ballradius(const element &e)
+{
+    switch (figurestyle) {
+    case STYLE_SPACEFILL:
+        return e.rad == 0 ? 0 : vdwradius(e.name);
+    case STYLE_STICKS:
+        return e.rad == 0 ? 0 : std::fabs(bondradius);
+    default:
+        return std::fabs(e.rad);
+    }
+}
+
+// Whether bond cylinders are drawn at all.
+bool drawsbonds() { return bondradius != 0 && figurestyle != STYLE_SPACEFILL; }
 
 // Whether every one of v[0 .. n-1] has a 32-bit float (fitsfloat), two at a
 // time: the magnitude is the value with its sign bit cleared.
@@ -250,6 +226,9 @@ void range(const float *v, int n, float *low, float *high)
 struct builder {
     narrowing fit;
     std::vector<rigframe> world;
+    // Each atom's bonded atoms with the bond's order, for the side on which
+    // a bond's further lines are drawn.
+    std::vector<std::vector<std::pair<int, int>>> bonded;
 
     // The next shape of p, in frame f, of the given size (localpoints) with
     // the joints of its two ends: its points are worked out to check that
@@ -324,7 +303,7 @@ struct builder {
         const atom &a = atoms[n];
         double centre[3];
         atominbond(a, centre);
-        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], std::fabs(a.sort->rad)};
+        const double size[glbshapes::SIZE] = {centre[0], centre[1], centre[2], ballradius(*a.sort)};
         addshape(p, world[n], size, n, n, a.name);
     }
 
@@ -332,21 +311,98 @@ struct builder {
     // low, whose ring follows joint jlow, to y = high, whose ring follows
     // jhigh.
     void cylinder(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
-                  const char *owner)
+                  const char *owner, double radius = bondradius)
     {
-        const double size[glbshapes::SIZE] = {low, high, bondradius, 0};
+        const double size[glbshapes::SIZE] = {low, high, radius, 0};
         addshape(p, f, size, jlow, jhigh, owner);
     }
 
+    // The side on which the further lines of the bond of atoms a and b are
+    // drawn, into side (a unit vector square to the bond): toward a
+    // neighbour of either atom that is not on the bond's line, one joined
+    // by an aromatic bond first for an aromatic bond (so its inner line
+    // lies inside the ring); else frame f's X axis.
+    void sideof(int a, int b, int order, const rigframe &f, double side[3])
+    {
+        double pa[3], pb[3], y[3], len = 0;
+        atomat(a, pa);
+        atomat(b, pb);
+        for (int i = 0; i < 3; i++) {
+            y[i] = pb[i] - pa[i];
+            len += y[i] * y[i];
+        }
+        len = std::sqrt(len);
+        for (int pass = 0; pass < 2; pass++)
+            for (int end = 0; end < 2; end++) {
+                int at = end ? b : a, other = end ? a : b;
+                const double *from = end ? pb : pa;
+                for (const auto &nb : bonded[at]) {
+                    if (nb.first == other)
+                        continue;
+                    if (pass == 0 && (order != BOND_AROMATIC || nb.second != BOND_AROMATIC))
+                        continue;
+                    double c[3], v[3], along = 0, vl = 0;
+                    atomat(nb.first, c);
+                    for (int i = 0; i < 3; i++) {
+                        v[i] = c[i] - from[i];
+                        along += v[i] * y[i];
+                    }
+                    along /= len * len;
+                    for (int i = 0; i < 3; i++) {
+                        v[i] -= along * y[i];
+                        vl += v[i] * v[i];
+                    }
+                    vl = std::sqrt(vl);
+                    // A neighbour on (or nearly on) the bond's line gives no plane.
+                    if (!(vl > 1e-3 * len))
+                        continue;
+                    for (int i = 0; i < 3; i++)
+                        side[i] = v[i] / vl;
+                    return;
+                }
+            }
+        for (int i = 0; i < 3; i++)
+            side[i] = f.r[i][0];
+    }
+
+    // The lines of the bond of atoms a and b, of the given order, in frame f
+    // from y = low to y = high: the single line just as cylinder draws it.
+    void bondlines(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
+                   const char *owner, int a, int b, int order)
+    {
+        double ra = ballradius(*atoms[a].sort), rb = ballradius(*atoms[b].sort);
+        bondline lines[MAXBONDLINES];
+        int n = bondlayout(order, bondradius, ra < rb ? ra : rb, lines);
+        if (n == 1 && lines[0].offset == 0) {
+            cylinder(p, f, low, high, jlow, jhigh, owner, lines[0].radius);
+            return;
+        }
+        double side[3];
+        sideof(a, b, order, f, side);
+        for (int k = 0; k < n; k++) {
+            rigframe g = f;
+            if (lines[k].offset != 0)
+                for (int i = 0; i < 3; i++)
+                    g.t[i] += lines[k].offset * side[i];
+            double span = high - low;
+            double lo = lines[k].from == 0 ? low : low + lines[k].from * span;
+            double hi = lines[k].to == 1 ? high : low + lines[k].to * span;
+            cylinder(p, g, lo, hi, jlow, jhigh, owner, lines[k].radius);
+        }
+    }
+
     // A tree link's bond: from the parent atom (the bond frame's origin) to
-    // the atom, all of it following the atom's joint.
-    void treebond(glbprimitive &p, int n)
+    // the atom, all of it following the atom's joint; or, for a bond that
+    // stretches, its parent end following the parent's joint, where the
+    // parent atom stays when the atom's joint moves along the bond.
+    void treebond(glbprimitive &p, int n, bool stretches)
     {
         const atom &a = atoms[n];
         // A negative bond length (possible in angle mode) puts the atom
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
-        cylinder(p, world[n], low, high, n, n, a.name);
+        bondlines(p, world[n], low, high, stretches ? static_cast<int>(a.parent - atoms) : n, n, a.name,
+                  static_cast<int>(a.parent - atoms), n, orderoflink(n));
     }
 
     // Where atom n stands in the scene at rest.
@@ -359,7 +415,7 @@ struct builder {
 
     // A ring bond from atom a's centre to atom b's, in a frame of its own:
     // Y from a to b, X and Z square to it, right-handed as every frame here.
-    void closering(glbprimitive &p, const ::ringbond &r)
+    void closering(glbprimitive &p, const ::ringbond &r, int order)
     {
         double from[3], to[3], y[3];
         atomat(r.a, from);
@@ -395,7 +451,7 @@ struct builder {
             f.r[i][2] = z[i];
             f.t[i] = from[i];
         }
-        cylinder(p, f, 0, len, r.a, r.b, atoms[r.b].name);
+        bondlines(p, f, 0, len, r.a, r.b, atoms[r.b].name, r.a, r.b, order);
     }
 };
 
@@ -435,7 +491,7 @@ int unfitfigure(glbfigure *f, problem *p)
 
 } // namespace
 
-int buildfigure(glbfigure *f, problem *p)
+int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
 {
     f->joints.clear();
     f->primitives.clear();
@@ -448,6 +504,17 @@ int buildfigure(glbfigure *f, problem *p)
     b.world.resize(natoms);
     std::vector<jointpose> rest(natoms);
     bondframes(b.world.data(), rest.data());
+    b.bonded.resize(natoms);
+    for (int n = 1; n < natoms; n++)
+        if (linkisbond(n)) {
+            int up = static_cast<int>(atoms[n].parent - atoms);
+            b.bonded[n].push_back({up, orderoflink(n)});
+            b.bonded[up].push_back({n, orderoflink(n)});
+        }
+    for (int k = 0; k < nringbonds; k++) {
+        b.bonded[ringbonds[k].a].push_back({ringbonds[k].b, orderofring(k)});
+        b.bonded[ringbonds[k].b].push_back({ringbonds[k].a, orderofring(k)});
+    }
 
     double rig[3];
     rignode(rig);
@@ -479,7 +546,8 @@ int buildfigure(glbfigure *f, problem *p)
     int bonds = 0;
     for (int n = 0; n < natoms; n++) {
         balls[atoms[n].sort - elements]++;
-        bonds += linkisbond(n) && atoms[n].bondl != 0;
+        if (linkisbond(n) && atoms[n].bondl != 0)
+            bonds += bondlinecount(orderoflink(n));
     }
     // A ring bond between two atoms in one place has no length to draw.
     std::vector<char> ringdrawn(nringbonds, 0);
@@ -488,7 +556,8 @@ int buildfigure(glbfigure *f, problem *p)
         b.atomat(ringbonds[k].a, from);
         b.atomat(ringbonds[k].b, to);
         ringdrawn[k] = from[0] != to[0] || from[1] != to[1] || from[2] != to[2];
-        bonds += ringdrawn[k];
+        if (ringdrawn[k])
+            bonds += bondlinecount(orderofring(k));
     }
     // A primitive of count shapes of one kind, whose normals (given in the
     // shape's frame) and triangles the writer makes.
@@ -513,18 +582,18 @@ int buildfigure(glbfigure *f, problem *p)
             byelement[next[atoms[n].sort - elements]++] = n;
     }
     for (int e = 0; e < nelements; e++) {
-        if (elements[e].rad == 0 || balls[e] == 0)
+        if (ballradius(elements[e]) == 0 || balls[e] == 0)
             continue;
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = e;
         const unitshapes &unit = shapes();
         const double *const normal[3] = {unit.normal[0], unit.normal[1], unit.normal[2]};
-        reserve(p, balls[e], BALLPOINTS, normal, ballfaces().tri, ballfaces().count);
+        reserve(p, balls[e], BALLPOINTS, normal, unitsphere().triangles, SPHERETRIANGLES);
         for (int k = start[e]; k < start[e + 1]; k++)
             b.ball(p, byelement[k]);
     }
-    if (bondradius != 0 && bonds > 0) {
+    if (drawsbonds() && bonds > 0) {
         f->primitives.emplace_back();
         glbprimitive &p = f->primitives.back();
         p.material = nelements;
@@ -533,10 +602,10 @@ int buildfigure(glbfigure *f, problem *p)
         reserve(p, bonds, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
         for (int n = 1; n < natoms; n++)
             if (linkisbond(n) && atoms[n].bondl != 0)
-                b.treebond(p, n);
+                b.treebond(p, n, stretched && !stretched->empty() && (*stretched)[n]);
         for (int k = 0; k < nringbonds; k++)
             if (ringdrawn[k])
-                b.closering(p, ringbonds[k]);
+                b.closering(p, ringbonds[k], orderofring(k));
     }
     f->bad = b.fit.bad;
     if (f->bad)

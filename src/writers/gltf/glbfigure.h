@@ -72,4 +72,6 @@ struct glbfigure {
 // Builds the figure of the current model. Returns 1, or 0 when a number does
 // not fit a 32-bit float; f->bad then names its owner, and *p (when given)
 // is the problem to show: "this number is out of range", the owner.
-int buildfigure(glbfigure *f, problem *p = nullptr);
+// stretched (per atom, when given and not empty): the tree bonds whose
+// length an animation changes (glbmotion.h).
+int buildfigure(glbfigure *f, problem *p = nullptr, const std::vector<char> *stretched = nullptr);

@@ -152,20 +152,21 @@ private:
 };
 
 // What one buffer view holds, to be written when the JSON is out.
-enum contents { POSITIONS, NORMALS, JOINTS, WEIGHTS, INDICES, INVERSEBINDS };
+enum contents { POSITIONS, NORMALS, JOINTS, WEIGHTS, INDICES, INVERSEBINDS, TIMES, ROTATIONS, TRANSLATIONS };
 
 struct view {
     size_t offset, length;
     int target; // 0: none
     contents what;
-    const glbprimitive *from; // null for the inverse bind matrices
+    const glbprimitive *from; // null for the inverse bind matrices and the animation
+    int atom;                 // the joint of an animation's rotations or translations
 };
 
 struct accessor {
     int view, component, count;
     const char *type;
     bool normalized;
-    bool bounds; // min and max written (POSITION needs them)
+    int bounds; // how many components of min and max are written (POSITION needs 3, times 1)
     float min[3], max[3];
 };
 
@@ -177,15 +178,15 @@ struct layout {
     std::vector<view> views;
     std::vector<accessor> accessors;
 
-    int addview(size_t length, int target, contents what, const glbprimitive *from)
+    int addview(size_t length, int target, contents what, const glbprimitive *from, int atom = -1)
     {
-        views.push_back({size, length, target, what, from});
+        views.push_back({size, length, target, what, from, atom});
         size += (length + 3) / 4 * 4;
         return static_cast<int>(views.size()) - 1;
     }
     int add(int v, int component, int count, const char *type, bool normalized = false)
     {
-        accessor a = {v, component, count, type, normalized, false, {0, 0, 0}, {0, 0, 0}};
+        accessor a = {v, component, count, type, normalized, 0, {0, 0, 0}, {0, 0, 0}};
         accessors.push_back(a);
         return static_cast<int>(accessors.size()) - 1;
     }
@@ -385,7 +386,7 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 
     out.position = l.add(l.addview(count * 12, ARRAY_BUFFER, POSITIONS, &p), FLOAT, n, "VEC3");
     accessor &pos = l.accessors[out.position];
-    pos.bounds = true;
+    pos.bounds = 3;
     if (p.shapes.vertices) {
         for (int k = 0; k < 3; k++) {
             pos.min[k] = p.shapes.min[k];
@@ -408,7 +409,7 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
 }
 
 // The bytes of one buffer view, then its padding to 4 bytes with zeros.
-void writeview(glbout &out, const view &v, const glbfigure &f)
+void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *m)
 {
     const glbprimitive *p = v.from;
     size_t count = p ? p->vertexcount() : 0;
@@ -460,6 +461,15 @@ void writeview(glbout &out, const view &v, const glbfigure &f)
     case INVERSEBINDS:
         for (const glbjoint &g : f.joints)
             out.floats(g.inversebind, 16);
+        break;
+    case TIMES:
+        out.floats(m->times.data(), m->times.size());
+        break;
+    case ROTATIONS:
+        out.floats(m->rotation(v.atom), 4 * static_cast<size_t>(m->frames));
+        break;
+    case TRANSLATIONS:
+        out.floats(m->translation(v.atom), 3 * static_cast<size_t>(m->frames));
         break;
     }
     out.zeros((4 - v.length % 4) % 4);
@@ -569,8 +579,8 @@ void writeaccessors(jsontext &j, const layout &l)
         j.key("type");
         j.string(a.type);
         if (a.bounds) {
-            writefloats(j, "min", a.min, 3);
-            writefloats(j, "max", a.max, 3);
+            writefloats(j, "min", a.min, a.bounds);
+            writefloats(j, "max", a.max, a.bounds);
         }
         j.close('}');
     }
@@ -603,7 +613,72 @@ void writeaccessors(jsontext &j, const layout &l)
     j.close(']');
 }
 
-std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *generator)
+// The animation: one sampler per keyed channel, all on the same times;
+// the rotation of every joint but the root's (which keeps its turn), the
+// translation of each joint that moves.
+void writeanimation(jsontext &j, layout &l, const glbmotion &m, const char *name)
+{
+    int times = l.add(l.addview(m.times.size() * 4, 0, TIMES, nullptr), FLOAT, m.frames, "SCALAR");
+    accessor &t = l.accessors[times];
+    t.bounds = 1;
+    t.min[0] = m.times.front();
+    t.max[0] = m.times.back();
+    struct channel {
+        int atom;
+        const char *path;
+        int output;
+    };
+    std::vector<channel> channels;
+    for (int n = 0; n < natoms; n++) {
+        if (n > 0)
+            channels.push_back({n, "rotation",
+                                l.add(l.addview(16 * static_cast<size_t>(m.frames), 0, ROTATIONS, nullptr, n),
+                                      FLOAT, m.frames, "VEC4")});
+        if (m.moved[n])
+            channels.push_back(
+                {n, "translation",
+                 l.add(l.addview(12 * static_cast<size_t>(m.frames), 0, TRANSLATIONS, nullptr, n), FLOAT,
+                       m.frames, "VEC3")});
+    }
+    j.key("animations");
+    j.open('[');
+    j.open('{');
+    j.key("name");
+    j.string(name);
+    j.key("channels");
+    j.open('[');
+    for (size_t c = 0; c < channels.size(); c++) {
+        j.open('{');
+        j.key("sampler");
+        j.integer(static_cast<long long>(c));
+        j.key("target");
+        j.open('{');
+        j.key("node");
+        j.integer(channels[c].atom);
+        j.key("path");
+        j.string(channels[c].path);
+        j.close('}');
+        j.close('}');
+    }
+    j.close(']');
+    j.key("samplers");
+    j.open('[');
+    for (const channel &c : channels) {
+        j.open('{');
+        j.key("input");
+        j.integer(times);
+        j.key("interpolation");
+        j.string("LINEAR");
+        j.key("output");
+        j.integer(c.output);
+        j.close('}');
+    }
+    j.close(']');
+    j.close('}');
+    j.close(']');
+}
+
+std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *generator, const glbmotion *m)
 {
     bool hasmesh = !f.primitives.empty();
     std::vector<primitiveaccessors> prims;
@@ -701,6 +776,9 @@ std::string jsonof(const glbfigure &f, layout &l, const char *name, const char *
         j.close(']');
     }
 
+    if (m && m->frames > 1)
+        writeanimation(j, l, *m, name);
+
     if (nelements > 0 || bondradius != 0) {
         j.key("materials");
         j.open('[');
@@ -727,19 +805,22 @@ const char *glboutofrange()
     return f.bad;
 }
 
-int writeGLB(FILE *GLB, const char *name, const char *generator)
+int writeGLB(FILE *GLB, const char *name, const char *generator, double fps)
 {
+    glbmotion m;
+    buildmotion(&m, fps);
     glbfigure f;
-    if (!buildfigure(&f))
+    if (!buildfigure(&f, nullptr, &m.stretched))
         return 0;
-    writeGLBfigure(GLB, f, name, generator);
+    writeGLBfigure(GLB, f, name, generator, &m);
     return 1;
 }
 
-void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator)
+void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
+                    const glbmotion *m)
 {
     layout l;
-    std::string json = jsonof(f, l, name, generator);
+    std::string json = jsonof(f, l, name, generator, m);
     // The JSON chunk is padded with blanks, the binary one with zeros, each
     // to a multiple of 4 bytes.
     while (json.size() % 4)
@@ -760,6 +841,6 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
         out.put32(static_cast<uint32_t>(l.size));
         out.put32(BINCHUNK);
         for (const view &v : l.views)
-            writeview(out, v, f);
+            writeview(out, v, f, m);
     }
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "writers/gltf/glbfigure.h"
+#include "writers/gltf/glbmotion.h"
 
 // The name of the first atom or element (or "bondradius") whose positions,
 // bond lengths or radii have no 32-bit float; null when the figure fits.
@@ -16,9 +17,12 @@ const char *glboutofrange();
 // names the scene and the mesh, generator goes into the asset record
 // ("kestrix 1.0.0"). Returns 0, writing nothing, when a number does not fit
 // (see glboutofrange); else 1. Write errors are left on the stream for the
-// caller to check.
-int writeGLB(FILE *GLB, const char *name, const char *generator);
+// caller to check. A description with frames gets its animation, frame k
+// keyed at k / fps seconds.
+int writeGLB(FILE *GLB, const char *name, const char *generator, double fps = 24);
 
 // The same in two steps, for a caller that checks the range before it
-// opens its output: writes a figure that buildfigure (glbfigure.h) made.
-void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator);
+// opens its output: writes a figure that buildfigure (glbfigure.h) made,
+// and the animation m when it is given and has frames.
+void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
+                    const glbmotion *m = nullptr);

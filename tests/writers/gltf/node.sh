@@ -1,6 +1,7 @@
 #!/bin/sh
 # The glTF figures of every bundled example and golden description, checked
 # under node by the Khronos glTF Validator or by three.js's GLTFLoader.
+# An animated figure (tests/data/motion) is among them.
 # usage: node.sh validator|three KESTRIX_CLI SOURCE_DIR
 # Exits 77 (skipped) when node or the npm packages (tests/writers/gltf/setup.sh) are
 # missing.
@@ -26,7 +27,7 @@ trap 'rm -rf "$work"' EXIT
 pairs=""
 files=""
 count=0
-for krx in "$top"/examples/*.krx "$top"/tests/data/golden/*.krx; do
+for krx in "$top"/examples/*.krx "$top"/tests/data/golden/*.krx "$top"/tests/data/motion/*.krx; do
     [ -f "$krx" ] || continue
     folder=$(basename "$(dirname "$krx")")
     glb="$work/${folder}_$(basename "$krx" .krx).glb"

@@ -2,18 +2,21 @@
 // rig at rest and turned, the skinned mesh, the materials and the range check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <set>
 #include <string>
 
 #include "geometry/findangles.h"
+#include "geometry/trig.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"
 #include "model/model.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
+#include "writers/gltf/glblook.h"
 #include "writers/gltf/writeGLB.h"
 
 namespace {
@@ -338,7 +341,7 @@ TEST_F(Glb, OnePrimitivePerMaterialEveryVertexBoundToItsAtomsJoint)
     f = writeandread();
     const jvalue &p2 = f.json["meshes"][0]["primitives"];
     ASSERT_EQ(p2.size(), 3u);
-    const int wanted[3][2] = {{0, 1 * 114}, {1, 2 * 114}, {2, 2 * 32}}; // O, H, bonds
+    const int wanted[3][2] = {{0, 1 * 482}, {1, 2 * 482}, {2, 2 * 32}}; // O, H, bonds
     for (size_t p = 0; p < 3; p++) {
         const jvalue &prim = p2[p];
         EXPECT_EQ(prim["material"].integer(), wanted[p][0]);
@@ -422,12 +425,12 @@ int expectoutward(const glbfile &f)
 TEST_F(Glb, BallsAndBondsFaceOutwardWithUnitNormals)
 {
     randommolecule(40, 5, 0.15);
-    EXPECT_EQ(expectoutward(writeandread()), 40 * 224 + 39 * 32);
+    EXPECT_EQ(expectoutward(writeandread()), 40 * 960 + 39 * 32);
     // Angle mode allows a negative bond length: the atom then lies behind
     // the pivot, and its bond must still face outward. A negative radius
     // makes a ball of its size, not one turned inside out.
     ASSERT_EQ(readtext("bondradius 0.07\nelement N 1 2 3 -0.5\natom A N 0 0 0\natom B N 30 40 -1.5\n"), 1);
-    EXPECT_EQ(expectoutward(writeandread()), 2 * 224 + 32);
+    EXPECT_EQ(expectoutward(writeandread()), 2 * 960 + 32);
 }
 
 TEST_F(Glb, BallsHaveTheRadiusSizeAndBondsReachFromParentToAtom)
@@ -438,7 +441,7 @@ TEST_F(Glb, BallsHaveTheRadiusSizeAndBondsReachFromParentToAtom)
     glbfile f = writeandread();
     auto world = worldmatrices(f);
     for (auto &[j, verts] : ballvertices(f, world)) {
-        ASSERT_EQ(verts.size(), 114u);
+        ASSERT_EQ(verts.size(), 482u);
         for (const xyz &v : verts)
             EXPECT_NEAR(distance(v, placed(j)), std::fabs(atoms[j].sort->rad), 2e-6) << atoms[j].name;
     }
@@ -652,4 +655,78 @@ TEST_F(Glb, PositionBoundsAreTheFirstExtremeMetZerosKeepingTheirSign)
         std::string expect = std::string("\"min\":[") + r.min + ",1,2],\"max\":[" + r.max + ",1,2]";
         EXPECT_NE(f.jsontext.find(expect), std::string::npos) << expect << " in " << f.jsontext;
     }
+}
+
+// The ball read back: seen along its polar axis (Y) its outline is within
+// 0.5% of a circle (at least 32 corners on the equator, no edge's middle
+// nearer the centre than 0.995 radii), and every normal lies within a
+// degree of the direction from the centre.
+TEST_F(Glb, TheBallIsRoundWithRadialNormals)
+{
+    ASSERT_EQ(readtext("element C 1 2 3 0.7\natom A C 0 0 0\n"), 1);
+    glbfile f = writeandread();
+    const jvalue &prim = f.json["meshes"][0]["primitives"][0];
+    int w;
+    std::vector<double> pos = accessorvalues(f, prim["attributes"]["POSITION"].integer(), &w);
+    std::vector<double> nor = accessorvalues(f, prim["attributes"]["NORMAL"].integer(), &w);
+    ASSERT_EQ(pos.size(), nor.size());
+    ASSERT_GT(pos.size(), 0u);
+    xyz c{0, 0, 0};
+    size_t n = pos.size() / 3;
+    for (size_t k = 0; k < n; k++) {
+        c.x += pos[3 * k] / n;
+        c.y += pos[3 * k + 1] / n;
+        c.z += pos[3 * k + 2] / n;
+    }
+    const double r = 0.7;
+    std::vector<double> equator;
+    for (size_t k = 0; k < n; k++) {
+        xyz v{pos[3 * k] - c.x, pos[3 * k + 1] - c.y, pos[3 * k + 2] - c.z};
+        double len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+        EXPECT_NEAR(len, r, 1e-6);
+        double dot = (v.x * nor[3 * k] + v.y * nor[3 * k + 1] + v.z * nor[3 * k + 2]) / len;
+        EXPECT_GT(dot, std::cos(pi / 180)) << k;
+        if (std::fabs(v.y) < 1e-6)
+            equator.push_back(std::atan2(v.z, v.x));
+    }
+    ASSERT_GE(equator.size(), 32u);
+    std::sort(equator.begin(), equator.end());
+    equator.push_back(equator[0] + 2 * pi);
+    for (size_t k = 0; k + 1 < equator.size(); k++)
+        EXPECT_GE(std::cos((equator[k + 1] - equator[k]) / 2), 0.995) << k;
+}
+
+// Each style's balls read back against its table: the description's radius,
+// the van der Waals radius (Bondi's, Alvarez's where Bondi has none, 2.00
+// for a name that is no element symbol) or the bond radius; spacefill draws
+// no bond.
+TEST_F(Glb, EachStyleDrawsItsBallsAndBonds)
+{
+    const char *text =
+        "bondradius 0.07\nelement C 1 2 3 0.3\nelement h 1 2 3 0.1\nelement FE 1 2 3 0.6\n"
+        "element Foo 1 2 3 0.2\natom A C 0 0 0\natom B h 30 40 1.5\natom C FE 120 -60 2\n"
+        "atom D Foo 50 10 2.5\n";
+    struct row {
+        glbstyle style;
+        double radius[4]; // of A, B, C, D
+        bool bonds;
+    } rows[] = {
+        {STYLE_BALLANDSTICK, {0.3, 0.1, 0.6, 0.2}, true},
+        {STYLE_SPACEFILL, {1.70, 1.20, 2.44, VDWFALLBACK}, false},
+        {STYLE_STICKS, {0.07, 0.07, 0.07, 0.07}, true},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.style));
+        figurestyle = r.style;
+        ASSERT_EQ(readtext(text), 1);
+        glbfile f = writeandread();
+        auto world = worldmatrices(f);
+        auto balls = ballvertices(f, world);
+        ASSERT_EQ(balls.size(), 4u);
+        for (auto &[j, verts] : balls)
+            for (const xyz &v : verts)
+                EXPECT_NEAR(distance(v, placed(j)), r.radius[j], 2e-6) << atoms[j].name;
+        EXPECT_EQ(bondvertices(f, world).size(), r.bonds ? 3u : 0u);
+    }
+    figurestyle = STYLE_BALLANDSTICK;
 }

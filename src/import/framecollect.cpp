@@ -1,0 +1,74 @@
+// The frames of a file after the first: each is checked against the atoms
+// (the same count, the same elements in the same order) and kept as
+// coordinates only.
+#include <string>
+
+#include "elements.h"
+#include "select.h"
+#include "text.h"
+
+namespace importer {
+
+bool collector::frame(long k)
+{
+    if (k > m_.framesseen)
+        m_.framesseen = k;
+    bool taken =
+        k >= s_.framefrom && (s_.frameto == 0 || k <= s_.frameto) && (k - s_.framefrom) % s_.framestep == 0;
+    if (s_.model > 0 || !taken)
+        return false;
+    if (!firsttaken_) {
+        firsttaken_ = true;
+        m_.firstframe = k;
+    }
+    return true;
+}
+
+void collector::beginframe(long k, int line)
+{
+    inframe_ = true;
+    framek_ = k;
+    frameline_ = line;
+    framecount_ = 0;
+    differs_.clear();
+    m_.framenumbers.push_back(k);
+}
+
+int collector::addtoframe(const inatom &a)
+{
+    size_t i = framecount_++;
+    if (!differs_.empty())
+        return -1;
+    if (i >= m_.atoms.size()) {
+        differs_ = std::to_string(a.line) + ": it has more atoms than frame " +
+                   std::to_string(m_.firstframe) + " (" + std::to_string(m_.atoms.size()) + ")";
+        return -1;
+    }
+    const inatom &first = m_.atoms[i];
+    if (first.element != a.element || first.isotope != a.isotope) {
+        differs_ = std::to_string(a.line) + ": its atom " + std::to_string(i + 1) + " is " +
+                   element_of(a.element).symbol + " where frame " + std::to_string(m_.firstframe) + " has " +
+                   element_of(first.element).symbol;
+        return -1;
+    }
+    m_.framexyz.push_back(a.x);
+    m_.framexyz.push_back(a.y);
+    m_.framexyz.push_back(a.z);
+    return static_cast<int>(i);
+}
+
+int collector::endframe(const std::string &file, int line, problem &p)
+{
+    inframe_ = false;
+    std::string frame = "frame " + std::to_string(framek_);
+    if (!differs_.empty())
+        return fail(p, "frames differ", file + ":" + differs_ + " (" + frame + ")");
+    if (framecount_ != m_.atoms.size())
+        return fail(p, "frames differ",
+                    where(file, line) + ": " + frame + " (from line " + std::to_string(frameline_) +
+                        ") has " + std::to_string(framecount_) + " atoms where frame " +
+                        std::to_string(m_.firstframe) + " has " + std::to_string(m_.atoms.size()));
+    return 1;
+}
+
+} // namespace importer

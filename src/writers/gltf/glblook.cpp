@@ -1,0 +1,59 @@
+#include "writers/gltf/glblook.h"
+
+#include "base/nocase.h"
+
+glbstyle figurestyle = STYLE_BALLANDSTICK;
+
+int styleofname(const char *name, glbstyle *out)
+{
+    static const struct {
+        const char *name;
+        glbstyle style;
+    } names[] = {
+        {"ball-and-stick", STYLE_BALLANDSTICK}, {"spacefill", STYLE_SPACEFILL}, {"sticks", STYLE_STICKS}};
+    for (const auto &n : names)
+        if (samenocase(name, n.name)) {
+            *out = n.style;
+            return 1;
+        }
+    return 0;
+}
+
+namespace {
+
+struct vdw {
+    const char *symbol;
+    double radius;
+};
+
+// A. Bondi, van der Waals Volumes and Radii, J. Phys. Chem. 68 (1964) 441.
+const vdw BONDI[] = {
+    {"H", 1.20},  {"He", 1.40}, {"Li", 1.82}, {"C", 1.70},  {"N", 1.55},  {"O", 1.52},  {"F", 1.47},
+    {"Ne", 1.54}, {"Na", 2.27}, {"Mg", 1.73}, {"Si", 2.10}, {"P", 1.80},  {"S", 1.80},  {"Cl", 1.75},
+    {"Ar", 1.88}, {"K", 2.75},  {"Ni", 1.63}, {"Cu", 1.40}, {"Zn", 1.39}, {"Ga", 1.87}, {"As", 1.85},
+    {"Se", 1.90}, {"Br", 1.85}, {"Kr", 2.02}, {"Pd", 1.63}, {"Ag", 1.72}, {"Cd", 1.58}, {"In", 1.93},
+    {"Sn", 2.17}, {"Te", 2.06}, {"I", 1.98},  {"Xe", 2.16}, {"Pt", 1.72}, {"Au", 1.66}, {"Hg", 1.55},
+    {"Tl", 1.96}, {"Pb", 2.02}, {"U", 1.86},
+};
+
+// S. Alvarez, A cartography of the van der Waals territories, Dalton
+// Trans. 42 (2013) 8617: the elements Bondi gives no radius.
+const vdw ALVAREZ[] = {
+    {"Be", 1.98}, {"B", 1.91},  {"Al", 2.25}, {"Ca", 2.62}, {"Sc", 2.58}, {"Ti", 2.46}, {"V", 2.42},
+    {"Cr", 2.45}, {"Mn", 2.45}, {"Fe", 2.44}, {"Co", 2.40}, {"Ge", 2.29}, {"Rb", 3.21}, {"Sr", 2.84},
+    {"Y", 2.75},  {"Zr", 2.52}, {"Nb", 2.56}, {"Mo", 2.45}, {"Tc", 2.44}, {"Ru", 2.46}, {"Rh", 2.44},
+    {"Sb", 2.47}, {"Cs", 3.48}, {"Ba", 3.03}, {"W", 2.42},  {"Bi", 2.54},
+};
+
+} // namespace
+
+double vdwradius(const char *symbol)
+{
+    for (const vdw &v : BONDI)
+        if (samenocase(symbol, v.symbol))
+            return v.radius;
+    for (const vdw &v : ALVAREZ)
+        if (samenocase(symbol, v.symbol))
+            return v.radius;
+    return VDWFALLBACK;
+}
