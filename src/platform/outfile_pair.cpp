@@ -372,11 +372,14 @@ const char *commitstate(const outfile *f)
     if (!f->committed)
         return "";
     if (f->undoerr && f->backup[0])
-        std::snprintf(text, sizeof text, "it holds the new file; the old one could not be put back (%s) and is kept as %s",
+        std::snprintf(text, sizeof text,
+                      "it holds the new file; the old one could not be put back (%s) and is kept as %s",
                       systemreason(f->undoerr), f->backup);
     else if (f->undoerr)
-        std::snprintf(text, sizeof text, "it holds the new file, which could not be removed again (%s); no file stood there before",
-                      systemreason(f->undoerr));
+        std::snprintf(
+            text, sizeof text,
+            "it holds the new file, which could not be removed again (%s); no file stood there before",
+            systemreason(f->undoerr));
     else
         std::snprintf(text, sizeof text, "it holds the new file, which may not survive a power loss");
     return text;

@@ -262,7 +262,11 @@ int syncfolder(const char *path, int *syserr)
 {
     char folder[600];
     int n = folderlength(path);
-    std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, n ? path : ".");
+    // A bare name lives in the working folder.
+    if (n == 0)
+        std::snprintf(folder, sizeof folder, ".");
+    else
+        std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, path);
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         // A folder that may be written but not read (mode 0333) cannot be
@@ -308,7 +312,11 @@ int lockfolder(const char *path)
 {
     char folder[600];
     int n = folderlength(path);
-    std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, n ? path : ".");
+    // A bare name lives in the working folder.
+    if (n == 0)
+        std::snprintf(folder, sizeof folder, ".");
+    else
+        std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, path);
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return -1;

@@ -183,8 +183,9 @@ int movetemp(outfile *f, int replacing)
 
 int restorebackup(outfile *f)
 {
-    BOOL ok = f->backup[0] ? MoveFileExA(f->backup, f->real, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                           : DeleteFileA(f->real);
+    BOOL ok = f->backup[0]
+                  ? MoveFileExA(f->backup, f->real, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                  : DeleteFileA(f->real);
     if (!ok) {
         f->undoerr = static_cast<int>(GetLastError());
         return 0;

@@ -94,10 +94,14 @@ def checkturn(what, arm, mesh):
 
     rest = positions()
     posed = arm.pose.bones[bone.name]
+    # Turned by Euler angles, then given back its own mode: an action keys
+    # the quaternion, which a bone left in Euler mode would ignore.
+    mode = posed.rotation_mode
     posed.rotation_mode = 'XYZ'
     posed.rotation_euler = (math.radians(60), 0, 0)
     turned = positions()
     posed.rotation_euler = (0, 0, 0)
+    posed.rotation_mode = mode
     groups = {g.index: g.name for g in mesh.vertex_groups}
     moved = 0
     for v, a, b in zip(mesh.data.vertices, rest, turned):
@@ -206,11 +210,21 @@ def frames_case(addon):
         return sorted((a - b).length for i, a in enumerate(points) for b in points[i + 1:])
 
     from mathutils import Vector
+    mesh = next(o for o in bpy.data.objects if o.type == 'MESH')
+    groups = {g.index: g.name for g in mesh.vertex_groups}
+    bonds = {i for i, m in enumerate(mesh.data.materials) if m and m.name == 'bonds'}
+    balls = {v for p in mesh.data.polygons if p.material_index not in bonds for v in p.vertices}
     for k, atoms in enumerate(frames):
         scene.frame_set(k + 1)
-        bpy.context.view_layer.update()
-        placed = [arm.matrix_world @ (p.tail if p.parent else p.head)
-                  for p in arm.pose.bones if not arm.data.bones[p.name].hide]
+        # Where the user sees each atom: the centre of its ball as skinned.
+        evaluated = mesh.evaluated_get(bpy.context.evaluated_depsgraph_get())
+        sums = {}
+        for i in balls:
+            owner = groups[max(mesh.data.vertices[i].groups, key=lambda g: g.weight).group]
+            s = sums.setdefault(owner, [Vector((0, 0, 0)), 0])
+            s[0] += evaluated.matrix_world @ evaluated.data.vertices[i].co
+            s[1] += 1
+        placed = [total / n for total, n in sums.values()]
         wanted = distances([Vector((x, y, z)) for _, x, y, z in atoms])
         got = distances(placed)
         check(f'frames: frame {k + 1} as the file has it', len(got) == len(wanted)

@@ -93,14 +93,15 @@ std::string hexacarbonyl()
 
 double length(const inmolecule &m, int i, int j)
 {
-    double dx = m.atoms[i].x - m.atoms[j].x, dy = m.atoms[i].y - m.atoms[j].y, dz = m.atoms[i].z - m.atoms[j].z;
+    double dx = m.atoms[i].x - m.atoms[j].x, dy = m.atoms[i].y - m.atoms[j].y,
+           dz = m.atoms[i].z - m.atoms[j].z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
 // Bonds by the elements of their atoms, as "C-Fe" (symbols in order).
 std::map<std::string, int> bykind(const inmolecule &m, const bondlist &bonds)
 {
-    static const std::map<int, std::string> SYMBOL{{1, "H"},   {6, "C"},   {8, "O"},   {11, "Na"},
+    static const std::map<int, std::string> SYMBOL{{1, "H"},   {6, "C"},   {8, "O"},  {11, "Na"},
                                                    {17, "Cl"}, {24, "Cr"}, {26, "Fe"}};
     std::map<std::string, int> out;
     for (const auto &b : bonds) {
@@ -130,8 +131,8 @@ void tiesgotogether(const char *name, const inmolecule &m, const bondlist &bonds
             std::pair<int, int> b{std::min(int(i), n.second), std::max(int(i), n.second)};
             kept += std::binary_search(bonds.begin(), bonds.end(), b);
         }
-        EXPECT_TRUE(kept == 0 || kept == equal) << name << ": atom " << i + 1 << " keeps " << kept << " of "
-                                                << equal << " equal contacts";
+        EXPECT_TRUE(kept == 0 || kept == equal)
+            << name << ": atom " << i + 1 << " keeps " << kept << " of " << equal << " equal contacts";
     }
 }
 
@@ -147,7 +148,10 @@ TEST(Metals, BondsAsTheGeometryGivesThem)
     };
     const complexcase cases[] = {
         // The cap of six on iron cut four of the ten Fe-C bonds.
-        {"ferrocene_all_ten_iron_carbon_bonds", FORMAT_XYZ, ferrocene(), {{"C-C", 10}, {"C-H", 10}, {"C-Fe", 10}}},
+        {"ferrocene_all_ten_iron_carbon_bonds",
+         FORMAT_XYZ,
+         ferrocene(),
+         {{"C-C", 10}, {"C-H", 10}, {"C-Fe", 10}}},
         {"benzene_chromium_tricarbonyl_nine_chromium_carbon_bonds",
          FORMAT_XYZ,
          benzenechromium(),
@@ -157,10 +161,7 @@ TEST(Metals, BondsAsTheGeometryGivesThem)
         // bond at most: none of the three, rather than one of them at random.
         {"rock_salt_no_arbitrary_contacts", FORMAT_CIF, "", {}},
         // A hydrogen midway between two oxygens takes neither bond.
-        {"hydrogen_midway_takes_neither",
-         FORMAT_XYZ,
-         "3\nsym\nO 0 0 0\nH 1.2 0 0\nO 2.4 0 0\n",
-         {}},
+        {"hydrogen_midway_takes_neither", FORMAT_XYZ, "3\nsym\nO 0 0 0\nH 1.2 0 0\nO 2.4 0 0\n", {}},
     };
     for (const complexcase &c : cases) {
         inmolecule m;

@@ -113,6 +113,32 @@ TEST(Outfile, NoTemporaryOrBackupIsLeft)
     EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"a.obj", "b.obj"}));
 }
 
+// A bare name is written in the working folder, whose renames are flushed
+// like any other folder's (the folder of "a.obj" is ".", not "").
+TEST(Outfile, BareNameInTheWorkingFolder)
+{
+    std::string dir = tempfolder();
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    outfile f;
+    int single = writeout("a.obj", "new\n", 0, &f);
+    outfile first, second;
+    int pair = openout(&first, "b.obj", 0) && openout(&second, "b.cr2", 0);
+    if (pair) {
+        std::fputs("one\n", first.stream);
+        std::fputs("two\n", second.stream);
+        const outfile *failed = nullptr;
+        pair = closeout(&first) && closeout(&second) && commitpair(&first, &second, &failed);
+    }
+    discardout(&first);
+    discardout(&second);
+    ASSERT_EQ(chdir(here), 0);
+    EXPECT_EQ(single, 1);
+    EXPECT_EQ(pair, 1);
+    EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"a.obj", "b.cr2", "b.obj"}));
+}
+
 struct pairfail {
     const char *what;
     const char *firstbefore; // null: no file
