@@ -15,7 +15,7 @@ import re
 import sys
 
 # The bond-angle pass is a layer of its own inside src/geometry.
-ANGLES = {"geometry/findangles.h", "geometry/findangles.cpp"}
+ANGLES = {"geometry/findangles.h", "geometry/findangles.cpp", "geometry/frameangles.h", "geometry/frameangles.cpp"}
 
 # Which layers each layer may include, itself included.
 BELOW = {
@@ -24,7 +24,7 @@ BELOW = {
     "model": {"model", "math", "base"},
     "angles": {"angles", "model", "math", "base"},
     "writers": {"writers", "base"},
-    "poser": {"poser", "writers", "model", "math", "base"},
+    "poser": {"poser", "writers", "angles", "model", "math", "base"},
     "gltf": {"gltf", "writers", "angles", "model", "math", "base"},
     "platform": {"platform", "base"},
     "job": {"job", "poser", "gltf", "writers", "angles", "model", "math", "platform", "base"},
