@@ -3,6 +3,18 @@
 #include "base/nocase.h"
 
 glbstyle figurestyle = STYLE_BALLANDSTICK;
+glbbondcolours figurebondcolours = BONDCOLOURS_BOND;
+
+int bondcoloursofname(const char *name, glbbondcolours *out)
+{
+    if (samenocase(name, "bond"))
+        *out = BONDCOLOURS_BOND;
+    else if (samenocase(name, "atoms"))
+        *out = BONDCOLOURS_ATOMS;
+    else
+        return 0;
+    return 1;
+}
 
 int styleofname(const char *name, glbstyle *out)
 {
