@@ -12,6 +12,7 @@ import re
 # flag when the option is off.
 OPTIONS = {
     'style': (('--style',), 'value'),
+    'bond_colours': (('--bond-colours',), 'value'),
     'hydrogens': (('--no-hydrogens',), 'without'),
     'ball_scale': (('--ball-scale',), 'value'),
     'bond_radius': (('--bondradius', '--bond-radius'), 'value'),

@@ -23,12 +23,12 @@ def check(what, got, wanted):
         failures.append(f'{what}: got {got!r}, wanted {wanted!r}')
 
 
-DEFAULTS = {'style': 'ball-and-stick', 'hydrogens': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
+DEFAULTS = {'style': 'ball-and-stick', 'bond_colours': 'bond', 'hydrogens': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
             'chain': '', 'residues': '', 'frames': '', 'fps': 24}
 TODAY_IMPORT = {'--ball-scale', '--bondradius', '--chain', '--no-hydrogens', '--model', '--help'}
 TODAY_CLI = {'--glb', '--quiet', '--force', '--help'}
 LATER_IMPORT = TODAY_IMPORT | {'--residues', '--frames'}
-LATER_CLI = TODAY_CLI | {'--style', '--fps'}
+LATER_CLI = TODAY_CLI | {'--style', '--bond-colours', '--fps'}
 
 # (what, changed options, offered flags, arguments)
 CASES = [
@@ -47,8 +47,8 @@ CASES = [
     ('residues and frames, once listed', {'residues': 'A:10-20,30-40', 'frames': ' 1:9:2 '}, LATER_IMPORT,
      ['--ball-scale', '0.5', '--bondradius', '0.08', '--residues', 'A:10-20', '--residues', '30-40',
       '--frames', '1:9:2']),
-    ('style and rate, once listed', {'style': 'spacefill', 'fps': 30}, LATER_CLI,
-     ['--style', 'spacefill', '--fps', '30']),
+    ('style, bond colours and rate, once listed', {'style': 'spacefill', 'bond_colours': 'atoms', 'fps': 30},
+     LATER_CLI, ['--style', 'spacefill', '--bond-colours', 'atoms', '--fps', '30']),
 ]
 
 for what, changed, offered, wanted in CASES:
