@@ -23,11 +23,11 @@ def check(what, got, wanted):
         failures.append(f'{what}: got {got!r}, wanted {wanted!r}')
 
 
-DEFAULTS = {'style': 'ball-and-stick', 'bond_colours': 'bond', 'hydrogens': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
+DEFAULTS = {'style': 'ball-and-stick', 'bond_colours': 'bond', 'hydrogens': True, 'water': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
             'chain': '', 'residues': '', 'frames': '', 'fps': 24}
 TODAY_IMPORT = {'--ball-scale', '--bondradius', '--chain', '--no-hydrogens', '--model', '--help'}
 TODAY_CLI = {'--glb', '--quiet', '--force', '--help'}
-LATER_IMPORT = TODAY_IMPORT | {'--residues', '--frames'}
+LATER_IMPORT = TODAY_IMPORT | {'--residues', '--frames', '--no-water'}
 LATER_CLI = TODAY_CLI | {'--style', '--bond-colours', '--fps'}
 
 # (what, changed options, offered flags, arguments)
@@ -42,6 +42,10 @@ CASES = [
      ['--ball-scale', '0.3']),
     ('a later program spelling it --bond-radius', {'bond_radius': 0.0}, {'--bond-radius'},
      ['--bond-radius', '0']),
+    ('no water waits for a program that lists it', {'water': False}, TODAY_IMPORT,
+     ['--ball-scale', '0.5', '--bondradius', '0.08']),
+    ('no water, once listed', {'water': False, 'hydrogens': False}, LATER_IMPORT,
+     ['--no-hydrogens', '--no-water', '--ball-scale', '0.5', '--bondradius', '0.08']),
     ('residues and frames wait for a program that lists them', {'residues': 'A:10-20', 'frames': '1:9:2'},
      TODAY_IMPORT, ['--ball-scale', '0.5', '--bondradius', '0.08']),
     ('residues and frames, once listed', {'residues': 'A:10-20,30-40', 'frames': ' 1:9:2 '}, LATER_IMPORT,
