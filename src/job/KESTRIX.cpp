@@ -12,7 +12,6 @@
 #include "job/load.h"
 #include "model/frames.h"
 #include "model/model.h"
-#include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
@@ -209,12 +208,6 @@ int checkKRX(const char *path)
         }
     }
     return s;
-}
-
-void resetjob()
-{
-    resetmodel();
-    resetreader();
 }
 
 int readKRX(const char *path, window w, chooser &choose)

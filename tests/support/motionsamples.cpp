@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "geometry/trig.h"
 #include "support/testutil.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "geometry/frameangles.h"
+#include "angles/frameangles.h"
 #include "model/frames.h"
 #include "model/model.h"
 #include "writers/gltf/glbrig.h"

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "geometry/frameangles.h"
+#include "angles/frameangles.h"
 #include "model/frames.h"
 #include "model/model.h"
 #include "writers/pattern.h"

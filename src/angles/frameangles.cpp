@@ -1,9 +1,9 @@
-#include "geometry/frameangles.h"
+#include "angles/frameangles.h"
 
 #include <cstddef>
 #include <vector>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "model/frames.h"
 #include "model/model.h"
 
