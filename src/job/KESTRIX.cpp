@@ -11,7 +11,6 @@
 #include "job/chooser.h"
 #include "job/load.h"
 #include "model/model.h"
-#include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
@@ -174,12 +173,6 @@ int checkKRX(const char *path)
         }
     }
     return s;
-}
-
-void resetjob()
-{
-    resetmodel();
-    resetreader();
 }
 
 int readKRX(const char *path, window w, chooser &choose)

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "elements.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "importtest.h"
 #include "kinematics.h"
 #include "model/model.h"

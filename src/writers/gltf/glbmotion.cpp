@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "model/frames.h"
 #include "model/model.h"
 #include "writers/gltf/glbrig.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "glbreader.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "glbtestutil.h"
 #include "model/frames.h"
 #include "model/model.h"
