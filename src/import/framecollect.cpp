@@ -1,6 +1,7 @@
 // The frames of a file after the first: each is checked against the atoms
 // (the same count, the same elements in the same order) and kept as
 // coordinates only.
+#include <algorithm>
 #include <string>
 
 #include "elements.h"
@@ -24,14 +25,46 @@ bool collector::frame(long k)
     return true;
 }
 
-void collector::beginframe(long k, int line)
+void collector::beginframe(long k, int line, bool records)
 {
     inframe_ = true;
+    records_ = records;
+    framestart_ = m_.framexyz.size();
     framek_ = k;
     frameline_ = line;
     framecount_ = 0;
     differs_.clear();
+    framebonds_.clear();
     m_.framenumbers.push_back(k);
+}
+
+bool collector::samebonds() const
+{
+    std::vector<std::pair<std::pair<int, int>, int>> first;
+    first.reserve(m_.bonds.size());
+    for (const std::pair<int, int> &b : m_.bonds) {
+        std::pair<int, int> key{std::min(b.first, b.second), std::max(b.first, b.second)};
+        auto o = m_.orders.find(key);
+        first.push_back({key, o == m_.orders.end() ? ORDER_SINGLE : o->second});
+    }
+    std::vector<std::pair<std::pair<int, int>, int>> these = framebonds_;
+    std::sort(first.begin(), first.end());
+    first.erase(std::unique(first.begin(), first.end()), first.end());
+    std::sort(these.begin(), these.end());
+    these.erase(std::unique(these.begin(), these.end()), these.end());
+    return first == these;
+}
+
+bool collector::framematches() const
+{
+    return differs_.empty() && framecount_ == m_.atoms.size() && samebonds();
+}
+
+void collector::dropframe()
+{
+    inframe_ = false;
+    m_.framexyz.resize(framestart_);
+    m_.framenumbers.pop_back();
 }
 
 int collector::addtoframe(const inatom &a)
@@ -40,14 +73,16 @@ int collector::addtoframe(const inatom &a)
     if (!differs_.empty())
         return -1;
     if (i >= m_.atoms.size()) {
-        differs_ = std::to_string(a.line) + ": it has more atoms than frame " +
-                   std::to_string(m_.firstframe) + " (" + std::to_string(m_.atoms.size()) + ")";
+        diffline_ = a.line;
+        differs_ = "it has more atoms than frame " + std::to_string(m_.firstframe) + " (" +
+                   std::to_string(m_.atoms.size()) + ")";
         return -1;
     }
     const inatom &first = m_.atoms[i];
     if (first.element != a.element || first.isotope != a.isotope) {
-        differs_ = std::to_string(a.line) + ": its atom " + std::to_string(i + 1) + " is " +
-                   element_of(a.element).symbol + " where frame " + std::to_string(m_.firstframe) + " has " +
+        diffline_ = a.line;
+        differs_ = "its atom " + std::to_string(i + 1) + " is " + element_of(a.element).symbol +
+                   " where frame " + std::to_string(m_.firstframe) + " has " +
                    element_of(first.element).symbol;
         return -1;
     }
@@ -62,12 +97,17 @@ int collector::endframe(const std::string &file, int line, problem &p)
     inframe_ = false;
     std::string frame = "frame " + std::to_string(framek_);
     if (!differs_.empty())
-        return fail(p, "frames differ", file + ":" + differs_ + " (" + frame + ")");
+        return fail(p, "frames differ", where(file, diffline_) + ": " + differs_ + " (" + frame + ")");
     if (framecount_ != m_.atoms.size())
         return fail(p, "frames differ",
-                    where(file, line) + ": " + frame + " (from line " + std::to_string(frameline_) +
-                        ") has " + std::to_string(framecount_) + " atoms where frame " +
-                        std::to_string(m_.firstframe) + " has " + std::to_string(m_.atoms.size()));
+                    where(file, line) + ": " + frame +
+                        (frameline_ > 0 ? " (from line " + std::to_string(frameline_) + ")" : "") + " has " +
+                        std::to_string(framecount_) + " atoms where frame " + std::to_string(m_.firstframe) +
+                        " has " + std::to_string(m_.atoms.size()));
+    if (records_ && !samebonds())
+        return fail(p, "frames differ",
+                    where(file, frameline_) + ": " + frame + " has other bonds than frame " +
+                        std::to_string(m_.firstframe));
     return 1;
 }
 

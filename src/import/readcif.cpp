@@ -85,6 +85,37 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
     return 1;
 }
 
+// The atoms of one model: the first alternate location of each atom; its
+// kept atoms by address into byaddress, when given, for the bonds.
+int addmodel(const gemmi::Model &model, collector &c, const std::string &name,
+             std::map<std::string, int> *byaddress, problem &p)
+{
+    for (const gemmi::Chain &ch : model.chains)
+        for (const gemmi::Residue &r : ch.residues) {
+            char first = '\0';
+            for (const gemmi::Atom &at : r.atoms) {
+                if (at.altloc != '\0') {
+                    if (first == '\0')
+                        first = at.altloc;
+                    else if (at.altloc != first)
+                        continue;
+                }
+                inatom a;
+                a.x = at.pos.x;
+                a.y = at.pos.y;
+                a.z = at.pos.z;
+                a.altloc = at.altloc ? at.altloc : ' ';
+                if (!coordinatesok(a))
+                    return fail(p, "coordinate out of range", name + ": atom " + std::to_string(at.serial));
+                // gemmi gives X for a type symbol that names no element.
+                int k = c.add(a, readsymbol(at.element.name()), ch.name, r.name);
+                if (k >= 0 && byaddress)
+                    byaddress->emplace(atomkey(ch.name, r, at.name), k);
+            }
+        }
+    return 1;
+}
+
 } // namespace
 
 int readCIF(linesource &in, collector &c, problem &p)
@@ -145,31 +176,29 @@ int readCIF(linesource &in, collector &c, problem &p)
                         in.name() + " has no model " + std::to_string(want) + " (its " +
                             std::to_string(st.models.size()) + " models are numbered " +
                             st.models.front().name + " to " + st.models.back().name + ")");
+    } else {
+        // Without --model every model is a frame (an NMR ensemble, a
+        // trajectory), as --frames takes them: the first taken gives the
+        // atoms.
+        model = nullptr;
+        for (size_t k = 0; k < st.models.size() && !model; k++)
+            if (c.frame(static_cast<long>(k) + 1))
+                model = &st.models[k];
+        if (!model)
+            return fail(p, "no such frame",
+                        in.name() + " has " + std::to_string(st.models.size()) +
+                            (st.models.size() == 1 ? " model" : " models"));
     }
     std::map<std::string, int> byaddress; // kept atoms only
-    for (const gemmi::Chain &ch : model->chains)
-        for (const gemmi::Residue &r : ch.residues) {
-            char first = '\0';
-            for (const gemmi::Atom &at : r.atoms) {
-                if (at.altloc != '\0') {
-                    if (first == '\0')
-                        first = at.altloc;
-                    else if (at.altloc != first)
-                        continue;
-                }
-                inatom a;
-                a.x = at.pos.x;
-                a.y = at.pos.y;
-                a.z = at.pos.z;
-                a.altloc = at.altloc ? at.altloc : ' ';
-                if (!coordinatesok(a))
-                    return fail(p, "coordinate out of range",
-                                in.name() + ": atom " + std::to_string(at.serial));
-                // gemmi gives X for a type symbol that names no element.
-                int k = c.add(a, readsymbol(at.element.name()), ch.name, r.name);
-                if (k >= 0)
-                    byaddress.emplace(atomkey(ch.name, r, at.name), k);
-            }
+    if (!addmodel(*model, c, in.name(), &byaddress, p))
+        return 0;
+    if (want == 0)
+        for (size_t k = static_cast<size_t>(model - &st.models[0]) + 1; k < st.models.size(); k++) {
+            if (!c.frame(static_cast<long>(k) + 1))
+                continue;
+            c.beginframe(static_cast<long>(k) + 1, 0);
+            if (!addmodel(st.models[k], c, in.name(), nullptr, p) || !c.endframe(in.name(), 0, p))
+                return 0;
         }
     for (const gemmi::Connection &conn : st.connections) {
         if (conn.type != gemmi::Connection::Covale && conn.type != gemmi::Connection::Disulf)

@@ -141,7 +141,8 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
         if (static_cast<size_t>(a) <= index.size() && static_cast<size_t>(b) <= index.size())
             c.bond(index[a - 1], index[b - 1], mdlorder(type));
     }
-    c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
+    if (!c.inframe())
+        c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
     return 1;
 }
 
@@ -259,15 +260,115 @@ int readV3000(linesource &in, collector &c, problem &p)
                         std::to_string(nbonds));
     if (na == 0)
         return fail(p, "no atoms", in.name());
-    c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
+    if (!c.inframe())
+        c.molecule().perceive = (nb == 0 && na > 1) ? 1 : 0;
     return 1;
+}
+
+// The rest of a record after its connection table: to its "$$$$" line;
+// 0 when the file ends first (the last record needs none).
+int toend(linesource &in)
+{
+    std::string line;
+    while (in.next(line))
+        if (line.compare(0, 4, "$$$$") == 0)
+            return 1;
+    return 0;
+}
+
+// The header of a record (three lines) and its counts line, then its
+// connection table. *none: the file held only blank lines where the record
+// would be (its end).
+int readrecord(linesource &in, collector &c, problem &p, bool *none)
+{
+    std::string line;
+    bool blank = true;
+    *none = false;
+    for (int i = 0; i < 4; i++) {
+        if (!in.next(line)) {
+            if (!sourceok(in, p))
+                return 0;
+            if (blank) {
+                *none = true;
+                return 1;
+            }
+            return badline(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
+        }
+        blank = blank && trim(line).empty();
+    }
+    if (line.find("V3000") != std::string::npos)
+        return readV3000(in, c, p);
+    return readV2000(in, c, line, p);
+}
+
+// Every record after the first taken one, as long as they are conformers
+// of its molecule (the same atoms, the same bonds): each taken one a frame.
+// When the second record is another molecule, the file is a library: the
+// first is read alone, and a warning says how many were left out.
+int readconformers(linesource &in, collector &c, problem &p)
+{
+    bool kept = false; // a further record is kept as a frame
+    for (long record = c.molecule().firstframe + 1;; record++) {
+        const int begins = in.lineno() + 1;
+        bool taken = c.frame(record), none = false;
+        if (!taken) {
+            std::string line;
+            bool content = false, ended = false;
+            while (!ended && in.next(line)) {
+                ended = line.compare(0, 4, "$$$$") == 0;
+                content = content || !trim(line).empty();
+            }
+            if (!sourceok(in, p))
+                return 0;
+            if (!ended) {
+                // Blank lines after the last record are no record.
+                if (!content)
+                    c.molecule().framesseen = record - 1;
+                return 1;
+            }
+            continue;
+        }
+        c.beginframe(record, begins, true);
+        if (!readrecord(in, c, p, &none))
+            return 0;
+        if (none) {
+            c.dropframe();
+            c.molecule().framesseen = record - 1;
+            return 1;
+        }
+        if (!kept && !c.framematches()) {
+            c.dropframe();
+            long left = 1;
+            for (bool more = toend(in); more; more = toend(in)) {
+                std::string line;
+                if (in.next(line) && !trim(line).empty())
+                    left++;
+                else
+                    break;
+            }
+            inmolecule &m = c.molecule();
+            m.framesseen = 0;
+            m.warnings.push_back(warning(
+                "molecules left out",
+                in.name() + ": its records are different molecules; the first is read, " +
+                    std::to_string(left) + (left == 1 ? " further record is" : " further records are") +
+                    " left out (--model N reads the Nth)"));
+            return sourceok(in, p);
+        }
+        if (!c.endframe(in.name(), in.lineno(), p))
+            return 0;
+        kept = true;
+        if (!toend(in))
+            return sourceok(in, p);
+    }
 }
 
 } // namespace
 
 int readMOL(linesource &in, collector &c, problem &p)
 {
-    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
+    const long chosen = c.chosen().model;
+    const long want = chosen > 0 ? chosen : 1;
     std::string line;
     for (long record = 1; record < want;) {
         if (!in.next(line)) {
@@ -280,12 +381,25 @@ int readMOL(linesource &in, collector &c, problem &p)
         if (line.compare(0, 4, "$$$$") == 0)
             record++;
     }
-    for (int i = 0; i < 4; i++)
-        if (!needline(in, line, "before the counts line (line 4)", p))
-            return 0;
-    if (line.find("V3000") != std::string::npos)
-        return readV3000(in, c, p);
-    return readV2000(in, c, line, p);
+    if (chosen == 0) {
+        // Records before the first one --frames takes are passed over.
+        long record = 1;
+        while (!c.frame(record)) {
+            if (!toend(in))
+                return sourceok(in, p) && fail(p, "no such frame",
+                                               in.name() + " has " + std::to_string(record) +
+                                                   (record == 1 ? " record" : " records"));
+            record++;
+        }
+    }
+    bool none = false;
+    if (!readrecord(in, c, p, &none))
+        return 0;
+    if (none)
+        return badline(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
+    if (chosen > 0 || !toend(in))
+        return sourceok(in, p);
+    return readconformers(in, c, p);
 }
 
 } // namespace importer

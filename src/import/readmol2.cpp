@@ -63,25 +63,13 @@ bool issection(const std::string &line, const char *name)
     return line.compare(0, 9, "@<TRIPOS>") == 0 && trim(line.substr(9)) == name;
 }
 
-} // namespace
-
-int readMOL2(linesource &in, collector &c, problem &p)
+// One molecule, from the line after its "@<TRIPOS>MOLECULE" to the next
+// such line (*another) or the end of the file.
+int readmolecule(linesource &in, collector &c, problem &p, bool *another)
 {
     inmolecule &m = c.molecule();
-    const long want = c.chosen().model > 0 ? c.chosen().model : 1;
     std::string line;
-    long molecules = 0;
-    while (molecules < want && in.next(line))
-        if (issection(line, "MOLECULE"))
-            molecules++;
-    if (!sourceok(in, p))
-        return 0;
-    if (molecules == 0)
-        return fail(p, "no atoms", in.name() + ": no @<TRIPOS>MOLECULE section");
-    if (molecules < want)
-        return fail(p, "no such model",
-                    in.name() + " has " + std::to_string(molecules) +
-                        (molecules == 1 ? " molecule" : " molecules") + ", not " + std::to_string(want));
+    *another = false;
     // The molecule's name, then its counts.
     long na = 0, nb = 0;
     int countsline = 0;
@@ -102,8 +90,10 @@ int readMOL2(linesource &in, collector &c, problem &p)
     std::unordered_map<long, char> known; // every id, while that takes little room
     while (in.next(line)) {
         if (line.compare(0, 9, "@<TRIPOS>") == 0) {
-            if (issection(line, "MOLECULE"))
+            if (issection(line, "MOLECULE")) {
+                *another = true;
                 break;
+            }
             section = issection(line, "ATOM") ? ATOMS : issection(line, "BOND") ? BONDS : OTHER;
             continue;
         }
@@ -154,8 +144,85 @@ int readMOL2(linesource &in, collector &c, problem &p)
             warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
                                          std::to_string(na) + " atoms, the ATOM section holds " +
                                          std::to_string(natoms)));
-    m.perceive = nbonds == 0 && natoms > 1;
+    if (!c.inframe())
+        m.perceive = nbonds == 0 && natoms > 1;
     return 1;
+}
+
+// To the next "@<TRIPOS>MOLECULE" line; 0 when there is none.
+int tonextmolecule(linesource &in)
+{
+    std::string line;
+    while (in.next(line))
+        if (issection(line, "MOLECULE"))
+            return 1;
+    return 0;
+}
+
+} // namespace
+
+int readMOL2(linesource &in, collector &c, problem &p)
+{
+    const long chosen = c.chosen().model;
+    const long want = chosen > 0 ? chosen : 1;
+    long molecules = 0;
+    while (molecules < want && tonextmolecule(in))
+        molecules++;
+    if (!sourceok(in, p))
+        return 0;
+    if (molecules == 0)
+        return fail(p, "no atoms", in.name() + ": no @<TRIPOS>MOLECULE section");
+    if (molecules < want)
+        return fail(p, "no such model",
+                    in.name() + " has " + std::to_string(molecules) +
+                        (molecules == 1 ? " molecule" : " molecules") + ", not " + std::to_string(want));
+    bool another = false;
+    if (chosen > 0)
+        return readmolecule(in, c, p, &another);
+    // Molecules before the first one --frames takes are passed over; each
+    // later one of the same atoms and bonds is a frame (a conformer set),
+    // unless the second is another molecule: then the file is a library,
+    // and only the first is read.
+    long record = 1;
+    while (!c.frame(record)) {
+        if (!tonextmolecule(in))
+            return sourceok(in, p) && fail(p, "no such frame",
+                                           in.name() + " has " + std::to_string(record) +
+                                               (record == 1 ? " molecule" : " molecules"));
+        record++;
+    }
+    if (!readmolecule(in, c, p, &another))
+        return 0;
+    bool kept = false;
+    while (another) {
+        record++;
+        if (!c.frame(record)) {
+            another = tonextmolecule(in);
+            continue;
+        }
+        c.beginframe(record, in.lineno(), true);
+        if (!readmolecule(in, c, p, &another))
+            return 0;
+        if (!kept && !c.framematches()) {
+            c.dropframe();
+            long left = 1;
+            if (another)
+                for (left++; tonextmolecule(in);)
+                    left++;
+            inmolecule &m = c.molecule();
+            m.framesseen = 0;
+            m.warnings.push_back(warning(
+                "molecules left out", in.name() + ": its molecules are different ones; the first is read, " +
+                                          std::to_string(left) +
+                                          (left == 1 ? " further molecule is" : " further molecules are") +
+                                          " left out (--model N reads the Nth)"));
+            return sourceok(in, p);
+        }
+        if (!c.endframe(in.name(), in.lineno(), p))
+            return 0;
+        kept = true;
+    }
+    return sourceok(in, p);
 }
 
 } // namespace importer

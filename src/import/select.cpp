@@ -65,6 +65,10 @@ void collector::bond(int a, int b, bondorder order)
 {
     if (a < 0 || b < 0 || a == b)
         return;
+    if (inframe_ && records_) {
+        framebonds_.push_back({{a < b ? a : b, a < b ? b : a}, order});
+        return;
+    }
     m_.bonds.push_back({a, b});
     std::pair<int, int> key{a < b ? a : b, a < b ? b : a};
     if (order == ORDER_SINGLE)

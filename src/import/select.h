@@ -53,9 +53,17 @@ public:
     bool frame(long k);
     // Whether frame k is the first one taken (the atoms are not read yet).
     bool atomsfrom(long k) const { return k == m_.firstframe; }
-    void beginframe(long k, int line);
+    // records: the frame is a record of its own with its own bonds (SD,
+    // MOL2), which must be the first's; else bonds go to the molecule.
+    void beginframe(long k, int line, bool records = false);
     int endframe(const std::string &file, int line, problem &p);
     bool inframe() const { return inframe_; }
+    // For files of records (SD, MOL2), whose records may be conformers of
+    // one molecule or different molecules: whether the frame read so far
+    // has the first's atoms and bonds; and the frame dropped again, for a
+    // file that is a library of molecules, not a conformer set.
+    bool framematches() const;
+    void dropframe();
     // True once more atoms are selected than the limit: the rest is counting.
     bool full() const { return m_.kept > static_cast<long>(s_.limit); }
     const selection &chosen() const { return s_; }
@@ -66,11 +74,17 @@ private:
 
     inmolecule &m_;
     const selection &s_;
-    bool inframe_ = false, firsttaken_ = false;
-    long framek_ = 0; // the frame being read
+    bool inframe_ = false, firsttaken_ = false, records_ = false;
+    size_t framestart_ = 0; // where the frame's coordinates begin
+    long framek_ = 0;       // the frame being read
     int frameline_ = 0;
     size_t framecount_ = 0; // atoms of it so far
-    std::string differs_;   // the first difference from the atoms, with its line
+    std::string differs_;   // the first difference from the atoms
+    int diffline_ = 0;      // and its line
+    // A further frame's bonds, by the first frame's atom indices (smaller
+    // first), with their orders; compared with the first's at its end.
+    std::vector<std::pair<std::pair<int, int>, int>> framebonds_;
+    bool samebonds() const;
 };
 
 // Atoms the selection sel would keep of the molecule's census.

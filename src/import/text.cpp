@@ -132,6 +132,11 @@ std::string quoted(const std::string &field)
     return "\"" + s + "\"";
 }
 
-std::string where(const std::string &path, int line) { return path + ":" + std::to_string(line); }
+// A reader that gets no line numbers (a library's parse) gives 0: the path
+// alone.
+std::string where(const std::string &path, int line)
+{
+    return line > 0 ? path + ":" + std::to_string(line) : path;
+}
 
 } // namespace importer

@@ -65,13 +65,14 @@ TEST(Formats, SamplesOfEachFormatWithTheirBonds)
         size_t warnings;
         long dummies;
     } cases[] = {
-        // The lone pair is a dummy; its bond goes with it.
+        // The lone pair is a dummy; its bond goes with it. The water after
+        // it is another molecule: left out, with a warning.
         {"ethanol.mol2",
          0,
          "C C O H H H H H H ",
          {{0, 1}, {0, 3}, {0, 4}, {0, 5}, {1, 2}, {1, 6}, {1, 7}, {2, 8}},
          0,
-         0,
+         1,
          1},
         // The second molecule has no BOND section: bonds from distances.
         {"ethanol.mol2", 2, "O H H ", {{0, 1}, {0, 2}}, 1, 0, 0},

@@ -44,6 +44,62 @@ std::string waterpdb(int models)
     return t + "END\n";
 }
 
+// The same water as SD records (conformers when the bonds agree) or MOL2
+// molecules; bonded: whether the second hydrogen is bonded to the first
+// hydrogen instead of the oxygen, in the record k.
+std::string watersdf(int records, int otherbonds = 0)
+{
+    std::string t;
+    for (int k = 0; k < records; k++) {
+        char b[800];
+        std::snprintf(b, sizeof b,
+                      "water\n  test\n\n  3  2  0  0  0  0  0  0  0  0999 V2000\n"
+                      "%10.4f    0.0000    0.0000 O   0  0\n%10.4f    0.7570    0.5860 H   0  0\n"
+                      "%10.4f   -0.7570    0.5860 H   0  0\n  1  2  1  0\n%s  3  1  0\nM  END\n$$$$\n",
+                      0.5 * k, 0.5 * k, 0.5 * k, k + 1 == otherbonds ? "  2" : "  1");
+        t += b;
+    }
+    return t;
+}
+
+std::string watermol2(int molecules)
+{
+    std::string t;
+    for (int k = 0; k < molecules; k++) {
+        char b[800];
+        std::snprintf(b, sizeof b,
+                      "@<TRIPOS>MOLECULE\nwater\n3 2\nSMALL\nNO_CHARGES\n\n@<TRIPOS>ATOM\n"
+                      "1 O %.4f 0 0 O.3\n2 H1 %.4f 0.757 0.586 H\n3 H2 %.4f -0.757 0.586 H\n"
+                      "@<TRIPOS>BOND\n1 1 2 1\n2 1 3 1\n",
+                      0.5 * k, 0.5 * k, 0.5 * k);
+        t += b;
+    }
+    return t;
+}
+
+std::string watercif(int models, int short_model = 0)
+{
+    std::string t =
+        "data_w\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n"
+        "_atom_site.label_atom_id\n_atom_site.label_alt_id\n_atom_site.label_comp_id\n"
+        "_atom_site.label_asym_id\n_atom_site.label_entity_id\n_atom_site.label_seq_id\n"
+        "_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n_atom_site.occupancy\n"
+        "_atom_site.B_iso_or_equiv\n_atom_site.auth_seq_id\n_atom_site.auth_asym_id\n"
+        "_atom_site.pdbx_PDB_model_num\n";
+    int id = 1;
+    for (int k = 0; k < models; k++) {
+        const char *names[] = {"O", "H1", "H2"}, *elements[] = {"O", "H", "H"};
+        const double y[] = {0, 0.757, -0.757}, z[] = {0, 0.586, 0.586};
+        for (int i = 0; i < (k + 1 == short_model ? 2 : 3); i++) {
+            char b[200];
+            std::snprintf(b, sizeof b, "HETATM %d %s %s . HOH A 1 . %.3f %.3f %.3f 1 0 1 A %d\n", id++,
+                          elements[i], names[i], 0.5 * k, y[i], z[i], k + 1);
+            t += b;
+        }
+    }
+    return t;
+}
+
 struct run {
     int status;
     std::string out, err, krx;
@@ -110,7 +166,34 @@ INSTANTIATE_TEST_SUITE_P(
                       framecase{"late.xyz", waterxyz(4), {"--frames", "2:3"}, 2, 0.5},
                       framecase{"one.xyz", waterxyz(4), {"--model", "2"}, 1, 0.5},
                       framecase{"w.pdb", waterpdb(3), {}, 3, 0},
-                      framecase{"late.pdb", waterpdb(3), {"--frames", "2:3"}, 2, 0.5}));
+                      framecase{"late.pdb", waterpdb(3), {"--frames", "2:3"}, 2, 0.5},
+                      framecase{"w.sdf", watersdf(3), {}, 3, 0},
+                      framecase{"late.sdf", watersdf(4), {"--frames", "2:3"}, 2, 0.5},
+                      framecase{"one.sdf", watersdf(3), {"--model", "2"}, 1, 0.5},
+                      framecase{"w.mol2", watermol2(3), {}, 3, 0},
+                      framecase{"odd.mol2", watermol2(5), {"--frames", "1:5:2"}, 3, 0},
+                      framecase{"w.cif", watercif(3), {}, 3, 0},
+                      framecase{"late.cif", watercif(3), {"--frames", "2:3"}, 2, 0.5}));
+
+// A file of records that are different molecules is a library, not a
+// conformer set: the first record alone, with a warning of how many were
+// left out.
+TEST(frames, ALibraryOfMoleculesGivesItsFirstWithAWarning)
+{
+    for (const auto &[name, text] :
+         {std::make_pair("lib.sdf", watersdf(3, 2)),
+          std::make_pair("lib.mol2", watermol2(1) +
+                                         "@<TRIPOS>MOLECULE\nco\n2 1\n"
+                                         "SMALL\n\n@<TRIPOS>ATOM\n1 C 0 0 0 C\n"
+                                         "2 O 0 0 1.2 O\n@<TRIPOS>BOND\n1 1 2 2\n" +
+                                         watermol2(1))}) {
+        SCOPED_TRACE(name);
+        run r = importof(name, text);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.krx.find("//@ frame"), std::string::npos);
+        EXPECT_NE(r.err.find("the first is read, 2 further"), std::string::npos) << r.err;
+    }
+}
 
 TEST(frames, AFileOfOneFrameWritesNoFrameAnnotation)
 {
@@ -140,27 +223,28 @@ TEST_P(refused, NamesTheFileTheFrameAndTheLineAndWritesNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     importer, refused,
-    ::testing::Values(refusal{"count.xyz",
-                              waterxyz(1) + "2\nx\nO 0 0 0\nH 0 1 0\n",
-                              {},
-                              "/count.xyz:9: frame 2 (from line 6) has 2 atoms where frame 1 has 3"},
-                      refusal{"order.xyz",
-                              waterxyz(1) + "3\nx\nH 0 1 0\nO 0 0 0\nH 0 -1 0\n",
-                              {},
-                              "/order.xyz:8: its atom 1 is H where frame 1 has O (frame 2)"},
-                      refusal{"cut.xyz",
-                              waterxyz(1) + "3\nx\nO 0 0 0\n",
-                              {},
-                              ":9: the file ends after 1 of the 3 atoms its first line announces (frame 2)"},
-                      refusal{"range.xyz",
-                              waterxyz(2),
-                              {"--frames", "1:3"},
-                              "/range.xyz has 2 frames, not 3 (--frames 1:3)"},
-                      refusal{"count.pdb",
-                              waterpdb(1).substr(0, waterpdb(1).size() - 4) +
-                                  "MODEL        2\nATOM      1  O   HOH A   1       0.000   0.000   0.000  "
-                                  "1.00  0.00           O\nENDMDL\nEND\n",
-                              {},
-                              ":8: frame 2 (from line 6) has 1 atoms where frame 1 has 3"}));
+    ::testing::Values(
+        refusal{"count.xyz",
+                waterxyz(1) + "2\nx\nO 0 0 0\nH 0 1 0\n",
+                {},
+                "/count.xyz:9: frame 2 (from line 6) has 2 atoms where frame 1 has 3"},
+        refusal{"order.xyz",
+                waterxyz(1) + "3\nx\nH 0 1 0\nO 0 0 0\nH 0 -1 0\n",
+                {},
+                "/order.xyz:8: its atom 1 is H where frame 1 has O (frame 2)"},
+        refusal{"cut.xyz",
+                waterxyz(1) + "3\nx\nO 0 0 0\n",
+                {},
+                ":9: the file ends after 1 of the 3 atoms its first line announces (frame 2)"},
+        refusal{
+            "range.xyz", waterxyz(2), {"--frames", "1:3"}, "/range.xyz has 2 frames, not 3 (--frames 1:3)"},
+        refusal{"count.pdb",
+                waterpdb(1).substr(0, waterpdb(1).size() - 4) +
+                    "MODEL        2\nATOM      1  O   HOH A   1       0.000   0.000   0.000  "
+                    "1.00  0.00           O\nENDMDL\nEND\n",
+                {},
+                ":8: frame 2 (from line 6) has 1 atoms where frame 1 has 3"},
+        refusal{"bonds.sdf", watersdf(3, 3), {}, "/bonds.sdf:23: frame 3 has other bonds than frame 1"},
+        refusal{"count.cif", watercif(2, 2), {}, "/count.cif: frame 2 has 2 atoms where frame 1 has 3"}));
 
 } // namespace

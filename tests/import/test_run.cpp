@@ -122,7 +122,11 @@ TEST(Run, DefaultOutputBesideTheInput)
                          "/salt.krx (9 atoms, 7 bonds, root N1)\n"
                          "kestrix-import: wrote: " +
                          dir + "/benzene.krx (12 atoms, 12 bonds, root C1)\n");
-    EXPECT_EQ(r.err, "kestrix-import: several parts: " + dir +
+    EXPECT_EQ(r.err, "kestrix-import: molecules left out: " + dir +
+                         "/salt.sdf: its records are different molecules; the first is read, 1 further "
+                         "record is left out (--model N reads the Nth)\n"
+                         "kestrix-import: several parts: " +
+                         dir +
                          "/salt.sdf holds 2 parts that no bond "
                          "joins; each further part hangs from the root N1 by its atom nearest to it, a "
                          "link that is no bond\n"
