@@ -8,8 +8,8 @@ namespace importer {
 
 const char *const USAGE =
     "usage: kestrix-import [-o OUT.krx] [--root ATOM] [--ball-scale F] [--bondradius R]\n"
-    "                      [--chain ID]... [--residues [CHAIN:]FROM-TO]... [--ligands]\n"
-    "                      [--model N | --frames FROM:TO[:STEP]]\n"
+    "                      [--chain ID]... [--residues [CHAIN:]FROM-TO]...\n"
+    "                      [--ligands] [--model N | --frames FROM:TO[:STEP]]\n"
     "                      [--no-water] [--no-hydrogens]\n"
     "                      [--force] INPUT...\n"
     "\n"
