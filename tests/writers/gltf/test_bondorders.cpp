@@ -14,14 +14,14 @@
 #include <vector>
 
 #include "bonds.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"
 #include "krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
-#include "model/reader.h"
+#include "model/names.h"
 #include "readers.h"
 #include "run.h"
 #include "support/scripted_ui.h"

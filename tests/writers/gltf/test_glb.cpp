@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "geometry/trig.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
