@@ -10,7 +10,7 @@
 #include "elements.h"
 #include "angles/findangles.h"
 #include "importtest.h"
-#include "kinematics.h"
+#include "support/kinematics.h"
 #include "model/model.h"
 #include "readers.h"
 #include "run.h"

@@ -20,7 +20,7 @@ BELOW = {
     "model": {"model", "geometry", "base"},
     "angles": {"angles", "model", "geometry", "base"},
     "writers": {"writers", "base"},
-    "poser": {"poser", "writers", "model", "geometry", "base"},
+    "poser": {"poser", "writers", "angles", "model", "geometry", "base"},
     "gltf": {"gltf", "writers", "angles", "model", "geometry", "base"},
     "platform": {"platform", "base"},
     "job": {"job", "poser", "gltf", "writers", "angles", "model", "geometry", "platform", "base"},

@@ -54,6 +54,14 @@ for krx in "$top"/examples/caffeine.krx "$top"/tests/data/motion/*.krx; do
     files="$files $glb"
     pairs="$pairs $krx $glb"
 done
+# Caffeine in the other two styles, sticks also in its atoms' colours.
+for look in "--style spacefill" "--style sticks" "--style sticks --bond-colours atoms"; do
+    glb="$work/caffeine_$(echo "$look" | tr -cd 'a-z').glb"
+    # shellcheck disable=SC2086
+    "$cli" --glb --quiet $look -o "$glb" "$top/examples/caffeine.krx" || exit 1
+    files="$files $glb"
+    pairs="$pairs $top/examples/caffeine.krx $glb"
+done
 if [ "$count" -eq 0 ]; then
     echo "FAILED: no description converted"
     exit 1
