@@ -4,6 +4,12 @@
 
 #include <string>
 
-// s without leading and trailing ASCII white space (space, tab, line feed,
-// carriage return, vertical tab, form feed).
+// Whether c is ASCII white space (space, tab, line feed, carriage return,
+// vertical tab, form feed), whatever the locale says.
+inline bool isasciiblank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// s without leading and trailing white space (isasciiblank).
 std::string trim(const std::string &s);

@@ -12,15 +12,9 @@ namespace importer {
 
 namespace {
 
-double distance2(const inatom &a, const inatom &b)
-{
-    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return dx * dx + dy * dy + dz * dz;
-}
-
 double cutoff(const inatom &a, const inatom &b)
 {
-    return element_of(a.element).covalent + element_of(b.element).covalent + 0.45;
+    return bondcutoff(element_of(a.element).covalent, element_of(b.element).covalent);
 }
 
 struct incell {
@@ -50,7 +44,7 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
     for (const inatom &a : atoms)
         largest = std::max(largest, element_of(a.element).covalent);
     // Too close counts too, so the cell is at least that wide.
-    double width = std::max(2 * largest + 0.45, TOOCLOSE);
+    double width = std::max(bondcutoff(largest, largest), TOOCLOSE);
     std::vector<double> radius(atoms.size());
     for (size_t i = 0; i < atoms.size(); i++)
         radius[i] = element_of(atoms[i].element).covalent;
@@ -99,7 +93,7 @@ void nearpairs(const std::vector<inatom> &atoms, const std::function<void(int, i
                             if (same && j <= i)
                                 continue;
                             double d2 = distance2(atoms[i], atoms[j]);
-                            double most = radius[i] + radius[j] + 0.45;
+                            double most = bondcutoff(radius[i], radius[j]);
                             if (d2 < most * most)
                                 pair(std::min(i, j), std::max(i, j), d2);
                         }

@@ -17,6 +17,11 @@ using bondlist = std::vector<std::pair<int, int>>;
 // Closer than this (Angstrom), two atoms are one atom written twice.
 const double TOOCLOSE = 0.40;
 
+// The longest bond of two atoms found from distances: the sum of their
+// covalent radii (Angstrom) and this slack.
+const double BONDSLACK = 0.45;
+inline double bondcutoff(double radius1, double radius2) { return radius1 + radius2 + BONDSLACK; }
+
 // Bonds whose lengths differ by no more than this (Angstrom) are equal
 // where a maximum cuts: kept or dropped together.
 const double TIE = 0.01;

@@ -51,6 +51,16 @@ inputformat formatof(const std::string &path)
     return FORMAT_UNKNOWN;
 }
 
+int malformed(problem &p, const linesource &in, const std::string &why)
+{
+    return malformed(p, in.name(), in.lineno(), why);
+}
+
+int malformed(problem &p, const linesource &in, int line, const std::string &why)
+{
+    return malformed(p, in.name(), line, why);
+}
+
 int sourceok(const linesource &in, problem &p)
 {
     if (in.failed()) {

@@ -10,6 +10,7 @@
 #include "emit.h"
 #include "model/model.h"
 #include "model/parse.h"
+#include "model/reader.h"
 
 namespace importer {
 
@@ -174,11 +175,11 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
     int lineno = 1;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end - start > KRXLINEMAX)
+        if (end - start > MAXLINE)
             return fail(p, "line too long",
                         "line " + std::to_string(lineno) + " of the description would have " +
                             std::to_string(end - start) + " characters, the most is " +
-                            std::to_string(static_cast<int>(KRXLINEMAX)));
+                            std::to_string(MAXLINE));
         start = end + 1;
         lineno++;
     }
@@ -203,7 +204,7 @@ void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t)
         for (int a : order) {
             std::string xyz =
                 " " + coordinate(p[3 * a]) + " " + coordinate(p[3 * a + 1]) + " " + coordinate(p[3 * a + 2]);
-            if (!line.empty() && line.size() + xyz.size() > KRXLINEMAX) {
+            if (!line.empty() && line.size() + xyz.size() > MAXLINE) {
                 text += line + "\n";
                 line.clear();
             }

@@ -21,9 +21,6 @@ struct krxsettings {
     std::string tool;         // "kestrix-import VERSION"
 };
 
-// Longest line the description reader takes whole.
-enum { KRXLINEMAX = 254 };
-
 // Atom names: the element symbol and a running number per element, in file
 // order (C1, C2, ..., H12).
 std::vector<std::string> atomnames(const inmolecule &m);
@@ -35,13 +32,13 @@ std::string figurename(const std::string &path);
 // A coordinate with six decimals, or more where six would change it.
 std::string coordinate(double v);
 
-// The whole description. Fails only if a line would exceed KRXLINEMAX.
+// The whole description. Fails only if a line would exceed the reader's MAXLINE.
 int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
              const krxsettings &s, std::string &text, problem &p);
 
 // The further frames of m (m.framexyz), as frame annotations in the atoms'
 // description order: "//@ frame K" and "//@ xyz NAME X Y Z ..." lines, each
-// within KRXLINEMAX, written to out a frame at a time.
+// within the reader's MAXLINE, written to out a frame at a time.
 void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t);
 
 } // namespace importer

@@ -21,6 +21,10 @@ enum bondorder { ORDER_SINGLE = 1, ORDER_DOUBLE = 2, ORDER_TRIPLE = 3, ORDER_ARO
 // can hold; a coordinate that is no number (NaN) is out of range too.
 bool coordinatesok(const inatom &a);
 
+// The square of the distance of a and b: compared with squared lengths, it
+// needs no root.
+double distance2(const inatom &a, const inatom &b);
+
 struct inatom {
     int element = 0;            // atomic number
     double x = 0, y = 0, z = 0; // Angstrom, as in the file

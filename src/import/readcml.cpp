@@ -146,8 +146,7 @@ int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom>
             a.z = "0";
             a.flat = true;
         } else {
-            return fail(p, "malformed line",
-                        where(name, a.line) + ": an atom without coordinates (x3 y3 z3, or x2 y2)");
+            return malformed(p, name, a.line, "an atom without coordinates (x3 y3 z3, or x2 y2)");
         }
         atoms.push_back(a);
     }
@@ -207,12 +206,11 @@ int readCML(linesource &in, collector &c, problem &p)
         inatom a;
         a.line = ca.line;
         if (!toreal(ca.x, a.x) || !toreal(ca.y, a.y) || !toreal(ca.z, a.z))
-            return fail(p, "malformed line", where(in.name(), ca.line) + ": coordinates must be numbers");
+            return malformed(p, in.name(), ca.line, "coordinates must be numbers");
         if (!coordinatesok(a))
             return fail(p, "coordinate out of range", where(in.name(), ca.line));
         if (!known.emplace(ca.id, 1).second)
-            return fail(p, "malformed line",
-                        where(in.name(), ca.line) + ": atom id " + quoted(ca.id) + " given twice");
+            return malformed(p, in.name(), ca.line, "atom id " + quoted(ca.id) + " given twice");
         symbolread e = readsymbol(ca.element);
         if (e.kind == symbolread::NONE)
             return fail(p, "unknown element",
@@ -241,8 +239,7 @@ int readCML(linesource &in, collector &c, problem &p)
         std::vector<std::string> r1 = words(bonds.attribute("atomRef1").value());
         std::vector<std::string> r2 = words(bonds.attribute("atomRef2").value());
         if (r1.size() != r2.size())
-            return fail(p, "malformed line",
-                        where(in.name(), line) + ": atomRef1 and atomRef2 differ in length");
+            return malformed(p, in.name(), line, "atomRef1 and atomRef2 differ in length");
         // An order list that does not match the bonds says nothing sure
         // of any of them: they are drawn single.
         std::vector<std::string> o = words(bonds.attribute("order").value());
@@ -258,8 +255,7 @@ int readCML(linesource &in, collector &c, problem &p)
             int line = at.of(b.offset_debug());
             std::vector<std::string> refs = words(b.attribute("atomRefs2").value());
             if (refs.size() != 2)
-                return fail(p, "malformed line",
-                            where(in.name(), line) + ": a bond needs atomRefs2=\"a1 a2\"");
+                return malformed(p, in.name(), line, "a bond needs atomRefs2=\"a1 a2\"");
             pairs.push_back({refs[0], refs[1]});
             bondlines.push_back(line);
             orders.push_back(cmlorder(b.attribute("order").value()));
@@ -268,9 +264,8 @@ int readCML(linesource &in, collector &c, problem &p)
     for (size_t i = 0; i < pairs.size(); i++) {
         if (!known.count(pairs[i].first) || !known.count(pairs[i].second) ||
             pairs[i].first == pairs[i].second)
-            return fail(p, "malformed line",
-                        where(in.name(), bondlines[i]) +
-                            ": a bond must join two different atoms of the atomArray");
+            return malformed(p, in.name(), bondlines[i],
+                             "a bond must join two different atoms of the atomArray");
         nbonds++;
         auto a = byid.find(pairs[i].first), b = byid.find(pairs[i].second);
         if (a != byid.end() && b != byid.end())

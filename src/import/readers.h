@@ -44,6 +44,10 @@ inline int readinput(const std::string &path, inmolecule &m, problem &p)
     return readinput(path, m, selection(), p);
 }
 
+// A malformed line of the source: the current one, or the one numbered line.
+int malformed(problem &p, const linesource &in, const std::string &why);
+int malformed(problem &p, const linesource &in, int line, const std::string &why);
+
 // A failure of the source itself (a read error, an over-long line), or 1.
 int sourceok(const linesource &in, problem &p);
 

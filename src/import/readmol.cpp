@@ -14,17 +14,12 @@ namespace importer {
 
 namespace {
 
-int badline(problem &p, const linesource &in, int lineno, const std::string &why)
-{
-    return fail(p, "malformed line", where(in.name(), lineno) + ": " + why);
-}
-
 // The next line, or a failure saying where the file ended.
 int needline(linesource &in, std::string &line, const std::string &ending, problem &p)
 {
     if (in.next(line))
         return 1;
-    return sourceok(in, p) && badline(p, in, in.lineno() + 1, "the file ends " + ending);
+    return sourceok(in, p) && malformed(p, in, in.lineno() + 1, "the file ends " + ending);
 }
 
 // An atom of the element field sym, handed to the collector; its index or
@@ -71,16 +66,16 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
     std::vector<std::string> cw = words(counts);
     bool digits = !cw.empty() && cw[0].find_first_not_of("0123456789") == std::string::npos;
     if (digits && cw[0].size() > 6)
-        return badline(p, in, countsline,
-                       "the counts line runs its atom and bond counts together (" + quoted(cw[0]) +
-                           "): over 999 atoms or bonds do not fit V2000's three columns; write the "
-                           "file as V3000");
+        return malformed(p, in, countsline,
+                         "the counts line runs its atom and bond counts together (" + quoted(cw[0]) +
+                             "): over 999 atoms or bonds do not fit V2000's three columns; write the "
+                             "file as V3000");
     if (!tocount(column(counts, 1, 3), na) || !tocount(column(counts, 4, 6), nb)) {
         if (cw.size() < 2 || !tocount(cw[0], na) || !tocount(cw[1], nb))
-            return badline(p, in, countsline, "the counts line must give the atom and bond counts");
+            return malformed(p, in, countsline, "the counts line must give the atom and bond counts");
     }
     if (na < 0 || nb < 0)
-        return badline(p, in, countsline, "negative atom or bond count");
+        return malformed(p, in, countsline, "negative atom or bond count");
     if (na == 0)
         return fail(p, "no atoms", where(in.name(), countsline) + ": the atom count is 0");
     std::vector<int> index; // of each atom the block lists, -1 if not kept
@@ -102,12 +97,12 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
             for (size_t j = 0; j < w.size() && bondline; j++)
                 bondline = toint(w[j], k);
             if (i > 0 && (bondline || isblockend(line)))
-                return badline(p, in, countsline,
-                               "the counts line announces " + std::to_string(na) +
-                                   " atoms, but the atom block ends after " + std::to_string(i) + " (line " +
-                                   std::to_string(in.lineno()) + " is no atom line)");
+                return malformed(p, in, countsline,
+                                 "the counts line announces " + std::to_string(na) +
+                                     " atoms, but the atom block ends after " + std::to_string(i) +
+                                     " (line " + std::to_string(in.lineno()) + " is no atom line)");
             if (w.size() < 4 || !toreal(w[0], a.x) || !toreal(w[1], a.y) || !toreal(w[2], a.z))
-                return badline(p, in, in.lineno(), "expected an atom line \"x y z symbol ...\"");
+                return malformed(p, in, in.lineno(), "expected an atom line \"x y z symbol ...\"");
             sym = w[3];
         }
         int k = -1;
@@ -128,16 +123,16 @@ int readV2000(linesource &in, collector &c, const std::string &counts, problem &
             std::vector<std::string> w = words(line);
             if (w.size() < 3 || !toint(w[0], a) || !toint(w[1], b) || !toint(w[2], type)) {
                 if (isblockend(line))
-                    return badline(p, in, countsline,
-                                   "the counts line announces " + std::to_string(nb) +
-                                       " bonds, but the bond block ends after " + std::to_string(i) +
-                                       " (line " + std::to_string(in.lineno()) + ")");
-                return badline(p, in, in.lineno(), "expected a bond line \"atom atom type ...\"");
+                    return malformed(p, in, countsline,
+                                     "the counts line announces " + std::to_string(nb) +
+                                         " bonds, but the bond block ends after " + std::to_string(i) +
+                                         " (line " + std::to_string(in.lineno()) + ")");
+                return malformed(p, in, in.lineno(), "expected a bond line \"atom atom type ...\"");
             }
         }
         if (a < 1 || a > na || b < 1 || b > na || a == b)
-            return badline(p, in, in.lineno(),
-                           "a bond must join two different atoms numbered 1 to " + std::to_string(na));
+            return malformed(p, in, in.lineno(),
+                             "a bond must join two different atoms numbered 1 to " + std::to_string(na));
         if (static_cast<size_t>(a) <= index.size() && static_cast<size_t>(b) <= index.size())
             c.bond(index[a - 1], index[b - 1], mdlorder(type));
     }
@@ -166,8 +161,8 @@ int v30statement(linesource &in, std::string &text, int &lineno, problem &p)
         text = t.substr(0, t.size() - 1);
         if (!in.next(line) || line.compare(0, 7, "M  V30 ") != 0) {
             if (sourceok(in, p))
-                badline(p, in, in.lineno() + (in.failed() ? 0 : 1),
-                        "a continued \"M  V30\" line must follow");
+                malformed(p, in, in.lineno() + (in.failed() ? 0 : 1),
+                          "a continued \"M  V30\" line must follow");
             return -1;
         }
         text += line.substr(7);
@@ -204,14 +199,14 @@ int readV3000(linesource &in, collector &c, problem &p)
             continue;
         if (head == "COUNTS") {
             if (w.size() < 3 || !tocount(w[1], na) || !tocount(w[2], nb) || na < 0 || nb < 0)
-                return badline(p, in, lineno, "COUNTS must give the atom and bond counts");
+                return malformed(p, in, lineno, "COUNTS must give the atom and bond counts");
             counted = true;
             continue;
         }
         if (head == "BEGIN") {
             block = second == "ATOM" ? ATOMS : second == "BOND" ? BONDS : NONE;
             if (block != NONE && !counted)
-                return badline(p, in, lineno, "COUNTS must come before the atom and bond blocks");
+                return malformed(p, in, lineno, "COUNTS must come before the atom and bond blocks");
             continue;
         }
         if (head == "END") {
@@ -224,9 +219,9 @@ int readV3000(linesource &in, collector &c, problem &p)
             a.line = lineno;
             if (w.size() < 5 || !toint(w[0], index) || !toreal(w[2], a.x) || !toreal(w[3], a.y) ||
                 !toreal(w[4], a.z))
-                return badline(p, in, lineno, "expected an atom line \"index type x y z ...\"");
+                return malformed(p, in, lineno, "expected an atom line \"index type x y z ...\"");
             if (known.size() < KNOWNMAX && !known.emplace(index, 1).second)
-                return badline(p, in, lineno, "atom index " + w[0] + " given twice");
+                return malformed(p, in, lineno, "atom index " + w[0] + " given twice");
             int k = -1;
             if (!addatom(c, in, a, w[1], k, p))
                 return 0;
@@ -237,10 +232,10 @@ int readV3000(linesource &in, collector &c, problem &p)
             long index = 0, type = 0, a = 0, b = 0;
             if (w.size() < 4 || !toint(w[0], index) || !toint(w[1], type) || !toint(w[2], a) ||
                 !toint(w[3], b))
-                return badline(p, in, lineno, "expected a bond line \"index type atom atom ...\"");
+                return malformed(p, in, lineno, "expected a bond line \"index type atom atom ...\"");
             if (known.size() < KNOWNMAX) {
                 if (!known.count(a) || !known.count(b) || a == b)
-                    return badline(p, in, lineno, "a bond must join two different atoms of the atom block");
+                    return malformed(p, in, lineno, "a bond must join two different atoms of the atom block");
                 auto ia = byindex.find(a), ib = byindex.find(b);
                 if (ia != byindex.end() && ib != byindex.end())
                     c.bond(ia->second, ib->second, mdlorder(type));

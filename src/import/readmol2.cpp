@@ -28,11 +28,6 @@ bondorder mol2order(const std::string &type)
     return ORDER_SINGLE;
 }
 
-int badline(problem &p, const linesource &in, const std::string &why)
-{
-    return fail(p, "malformed line", where(in.name(), in.lineno()) + ": " + why);
-}
-
 // The element of a SYBYL atom type: the part before the dot. The types
 // that stand for no element (Du, LP, Any, Hal, Het, Hev) are dummies.
 symbolread elementoftype(const std::string &type)
@@ -81,7 +76,7 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
     countsline = in.lineno();
     std::vector<std::string> w = words(line);
     if (w.empty() || !tocount(w[0], na) || na < 0 || (w.size() > 1 && (!tocount(w[1], nb) || nb < 0)))
-        return badline(p, in, "the MOLECULE section's second line must give the atom and bond counts");
+        return malformed(p, in, "the MOLECULE section's second line must give the atom and bond counts");
 
     enum { OTHER, ATOMS, BONDS } section = OTHER;
     long natoms = 0, nbonds = 0;
@@ -106,11 +101,11 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
             a.line = in.lineno();
             if (w.size() < 6 || !toint(w[0], id) || !toreal(w[2], a.x) || !toreal(w[3], a.y) ||
                 !toreal(w[4], a.z))
-                return badline(p, in, "expected an atom line \"id name x y z type ...\"");
+                return malformed(p, in, "expected an atom line \"id name x y z type ...\"");
             if (!coordinatesok(a))
                 return fail(p, "coordinate out of range", where(in.name(), in.lineno()));
             if (known.size() < KNOWNMAX && !known.emplace(id, 1).second)
-                return badline(p, in, "atom id " + w[0] + " given twice");
+                return malformed(p, in, "atom id " + w[0] + " given twice");
             natoms++;
             symbolread e = elementoftype(w[5]);
             if (e.kind == symbolread::NONE)
@@ -123,10 +118,10 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
         } else {
             long id = 0, from = 0, to = 0;
             if (w.size() < 4 || !toint(w[0], id) || !toint(w[1], from) || !toint(w[2], to))
-                return badline(p, in, "expected a bond line \"id atom atom type\"");
+                return malformed(p, in, "expected a bond line \"id atom atom type\"");
             nbonds++;
             if (known.size() < KNOWNMAX && (!known.count(from) || !known.count(to) || from == to))
-                return badline(p, in, "a bond must join two different atoms of the ATOM section");
+                return malformed(p, in, "a bond must join two different atoms of the ATOM section");
             // "nc": the two atoms are listed as not connected.
             if (w[3] == "nc")
                 continue;

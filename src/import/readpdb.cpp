@@ -72,11 +72,6 @@ bool oldcolumns(const std::string &line)
     return !digitsign && !signdigit && charge != "+" && charge != "-";
 }
 
-int malformed(problem &p, const linesource &in, const std::string &why)
-{
-    return fail(p, "malformed line", where(in.name(), in.lineno()) + ": " + why);
-}
-
 // The first alternate location of the residues seen last: alternate atoms
 // stand together within their residue, so a short memory keeps the reading
 // in bounded space however long the file.

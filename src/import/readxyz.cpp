@@ -14,11 +14,6 @@ namespace importer {
 
 namespace {
 
-int malformed(problem &p, const linesource &in, int lineno, const std::string &why)
-{
-    return fail(p, "malformed line", where(in.name(), lineno) + ": " + why);
-}
-
 // The columns of the element and of x (y and z follow it).
 struct columns {
     size_t species = 0, pos = 1;

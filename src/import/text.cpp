@@ -10,11 +10,6 @@
 
 namespace importer {
 
-static bool isblank_(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 std::string column(const std::string &line, int first, int last)
 {
     size_t from = static_cast<size_t>(first - 1);
@@ -28,10 +23,10 @@ std::vector<std::string> words(const std::string &s)
     std::vector<std::string> out;
     size_t i = 0;
     while (i < s.size()) {
-        while (i < s.size() && isblank_(s[i]))
+        while (i < s.size() && isasciiblank(s[i]))
             i++;
         size_t j = i;
-        while (j < s.size() && !isblank_(s[j]))
+        while (j < s.size() && !isasciiblank(s[j]))
             j++;
         if (j > i)
             out.push_back(s.substr(i, j - i));
@@ -137,6 +132,11 @@ std::string quoted(const std::string &field)
 std::string where(const std::string &path, int line)
 {
     return line > 0 ? path + ":" + std::to_string(line) : path;
+}
+
+int malformed(problem &p, const std::string &path, int line, const std::string &why)
+{
+    return fail(p, "malformed line", where(path, line) + ": " + why);
 }
 
 } // namespace importer

@@ -40,6 +40,9 @@ std::string quoted(const std::string &field);
 // "FILE:LINE" for messages.
 std::string where(const std::string &path, int line);
 
+// Fails p with "malformed line" at path's line: why the line is refused.
+int malformed(problem &p, const std::string &path, int line, const std::string &why);
+
 // |value| beyond which a coordinate is refused.
 const double MAXCOORDINATE = 1e9;
 

@@ -43,12 +43,6 @@ std::vector<int> grow(const std::vector<std::vector<int>> &adjacent, int start, 
     return queue;
 }
 
-double distance2(const inatom &a, const inatom &b)
-{
-    double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
-    return dx * dx + dy * dy + dz * dz;
-}
-
 } // namespace
 
 int centreof(const std::vector<std::vector<int>> &adjacent, const std::vector<int> &part)

@@ -13,8 +13,6 @@
 
 namespace {
 
-const size_t MAXLINE = 254;
-
 atom *treepath[MAXATOMS]; // the atom most recently placed at each depth
 int openedat[MAXATOMS];   // the line whose "{" opened each depth
 int level = 0;

@@ -1,9 +1,14 @@
 // Reads a KRX molecule description into the molecule model.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include "base/problem.h"
+
+// The longest line the reader takes whole; a longer one it reads in pieces
+// of this many characters. A writer of descriptions keeps within it.
+const size_t MAXLINE = 254;
 
 // Reads the open description (opened in binary: the reader drops carriage
 // returns and stops at Ctrl-Z itself, so every build reads the same lines).
