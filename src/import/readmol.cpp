@@ -287,7 +287,7 @@ int readrecord(linesource &in, collector &c, problem &p, bool *none)
                 *none = true;
                 return 1;
             }
-            return badline(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
+            return malformed(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
         }
         blank = blank && trim(line).empty();
     }
@@ -391,7 +391,7 @@ int readMOL(linesource &in, collector &c, problem &p)
     if (!readrecord(in, c, p, &none))
         return 0;
     if (none)
-        return badline(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
+        return malformed(p, in, in.lineno() + 1, "the file ends before the counts line (line 4)");
     if (chosen > 0 || !toend(in))
         return sourceok(in, p);
     return readconformers(in, c, p);
