@@ -25,7 +25,8 @@ const char *const USAGE =
     "                    default: the centre of the bond graph\n"
     "  --ball-scale F    ball radius = F x covalent radius (default 0.5)\n"
     "  --bondradius R    bond radius (default 0.08; 0 draws no bonds)\n"
-    "  --chain ID        only chain ID (PDB, mmCIF; repeat for several chains)\n"
+    "  --chain ID        only chain ID (PDB, mmCIF; - for the blank chain; repeat\n"
+    "                    for several chains)\n"
     "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
     "                    (SDF, MOL2, CML, XYZ); default: every frame of the same\n"
     "                    atoms, the first as the atoms and the rest as frames\n"
@@ -69,6 +70,19 @@ int value(const std::vector<std::string> &args, size_t &i, const std::string &na
     return 1;
 }
 
+// A chain id as --chain takes it, made the id as the file holds it: "-",
+// or blanks alone, stand for the blank id, which readers keep as "".
+bool chainvalue(std::string &v)
+{
+    if (!v.empty() && v.find_first_not_of(' ') == std::string::npos)
+        v = "-";
+    if (v == "-") {
+        v.clear();
+        return true;
+    }
+    return !v.empty() && v.size() <= 4 && v.find_first_of(" \t") == std::string::npos;
+}
+
 bool is(const std::string &arg, const std::string &name)
 {
     return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
@@ -99,8 +113,10 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
         } else if (is(a, "--chain")) {
             if (!value(args, i, "--chain", v, p))
                 return 0;
-            if (v.empty() || v.size() > 4 || v.find_first_of(" \t") != std::string::npos)
-                return fail(p, "bad value", "--chain " + v + " (a chain id as the file gives it: A, B, ...)");
+            if (!chainvalue(v))
+                return fail(p, "bad value",
+                            "--chain " + v +
+                                " (a chain id as the file gives it: A, B, ..., - for the blank one)");
             o.chains.push_back(v);
         } else if (is(a, "--model")) {
             if (!value(args, i, "--model", v, p))

@@ -61,7 +61,7 @@ std::string chainlist(const inmolecule &m)
 {
     std::string list;
     for (const auto &c : m.census)
-        list += (list.empty() ? "" : ", ") + c.first;
+        list += (list.empty() ? "" : ", ") + chainshown(c.first);
     return list;
 }
 
@@ -100,7 +100,8 @@ std::string suggestions(const inmolecule &m, const options &o)
                      (s.nowater ? c.second.water : 0) +
                      (s.nohydrogens && s.nowater ? c.second.waterhydrogens : 0);
             if (n > 0 && n <= MAXATOMS && shown++ < 8)
-                chains += (chains.empty() ? "" : ", ") + c.first + " (" + std::to_string(n) + " atoms)";
+                chains +=
+                    (chains.empty() ? "" : ", ") + chainshown(c.first) + " (" + std::to_string(n) + " atoms)";
         }
         if (!chains.empty())
             tips.push_back("--chain ID keeps one chain: " + chains);
@@ -152,10 +153,13 @@ int importmolecule(const std::string &input, const std::string &output, const op
             << (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is" : " dummy atoms (X, *, R#, Du, LP) are")
             << " left out\n";
 
+    // Files without chains hold their atoms under the blank id too, which
+    // is no chain there.
+    bool chained = format == FORMAT_PDB || format == FORMAT_CIF;
     for (const std::string &id : o.chains)
-        if (!m.census.count(id))
+        if (!m.census.count(id) || (id.empty() && !chained))
             return fail(p, "no such chain",
-                        input + " has no chain " + id +
+                        input + " has no chain " + chainshown(id) +
                             (m.census.size() == 1 && m.census.begin()->first.empty()
                                  ? " (it gives no chains)"
                                  : " (its chains: " + chainlist(m) + ")"));

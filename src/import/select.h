@@ -23,6 +23,10 @@ struct selection {
     long framefrom = 1, frameto = 0, framestep = 1;
 };
 
+// A chain id as messages show it and --chain takes it: "-" for the blank
+// id, which readers keep as "".
+inline std::string chainshown(const std::string &id) { return id.empty() ? std::string("-") : id; }
+
 // HOH, WAT, DOD, SOL and the other names water residues go by.
 bool iswater(const std::string &residue);
 
