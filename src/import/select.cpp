@@ -1,5 +1,6 @@
 #include "select.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace importer {
@@ -65,8 +66,17 @@ void collector::bond(int a, int b, bondorder order)
 {
     if (a < 0 || b < 0 || a == b)
         return;
-    m_.bonds.push_back({a, b});
     std::pair<int, int> key{a < b ? a : b, a < b ? b : a};
+    m_.bonds.push_back(key);
+    // A file may list one bond any number of times (millions of identical
+    // CONECT records): the list is made unique whenever it has doubled, so
+    // that it stays within twice the distinct bonds, which the kept atoms
+    // bound.
+    if (m_.bonds.size() >= bondsunique_ * 2 + 4096) {
+        std::sort(m_.bonds.begin(), m_.bonds.end());
+        m_.bonds.erase(std::unique(m_.bonds.begin(), m_.bonds.end()), m_.bonds.end());
+        bondsunique_ = m_.bonds.size();
+    }
     if (order == ORDER_SINGLE)
         m_.orders.erase(key);
     else

@@ -69,8 +69,9 @@ private:
     bool inframe_ = false, firsttaken_ = false;
     long framek_ = 0; // the frame being read
     int frameline_ = 0;
-    size_t framecount_ = 0; // atoms of it so far
-    std::string differs_;   // the first difference from the atoms, with its line
+    size_t framecount_ = 0;  // atoms of it so far
+    size_t bondsunique_ = 0; // bonds when they were last made unique
+    std::string differs_;    // the first difference from the atoms, with its line
 };
 
 // Atoms the selection sel would keep of the molecule's census.
