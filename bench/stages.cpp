@@ -11,8 +11,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "job/KESTRIX.h"
+#include "job/load.h"
 #include "model/model.h"
 #include "model/reader.h"
 #include "writers/poser/poser.h"

@@ -75,7 +75,13 @@ class IMPORT_SCENE_OT_kestrix(bpy.types.Operator, ImportHelper):
         items=(('ball-and-stick', 'Ball and stick', 'Balls joined by bond cylinders'),
                ('spacefill', 'Spacefill', "Balls of the element's van der Waals radius, no bonds"),
                ('sticks', 'Sticks', 'Balls as thick as the bonds')))
+    bond_colours: EnumProperty(
+        name='Bond colours', default='bond',
+        items=(('bond', 'Bond colour', 'Every bond in the bond colour (material "bonds")'),
+               ('atoms', 'Atom colours', "Each half of a bond in its atom's colour")))
     hydrogens: BoolProperty(name='Hydrogens', default=True, description='Keep the hydrogen atoms')
+    # kestrix-import's hint for a file of too many atoms may name --no-water.
+    water: BoolProperty(name='Water', default=True, description='Keep the water molecules (PDB, mmCIF)')
     ball_scale: FloatProperty(name='Ball scale', default=0.5, min=0.001, max=1000.0,
                               description='Ball radius as a multiple of the covalent radius')
     bond_radius: FloatProperty(name='Bond radius', default=0.08, min=0.0, max=1000.0,

@@ -12,7 +12,9 @@ import re
 # flag when the option is off.
 OPTIONS = {
     'style': (('--style',), 'value'),
+    'bond_colours': (('--bond-colours',), 'value'),
     'hydrogens': (('--no-hydrogens',), 'without'),
+    'water': (('--no-water',), 'without'),
     'ball_scale': (('--ball-scale',), 'value'),
     'bond_radius': (('--bondradius', '--bond-radius'), 'value'),
     'chain': (('--chain',), 'list'),

@@ -50,6 +50,10 @@ const char HELP[] =
     "  --style STYLE the .glb's look, with --glb: ball-and-stick (the default),\n"
     "                spacefill (van der Waals balls, no bond cylinders) or sticks\n"
     "                (balls of the bond radius)\n"
+    "  --bond-colours bond|atoms\n"
+    "                the .glb's bonds, with --glb: in the description's bond colour\n"
+    "                (the default), or each half, from an atom to the bond's\n"
+    "                middle, in its atom's colour\n"
     "  --check       read the descriptions and report what is wrong or doubtful in\n"
     "                them; write nothing\n"
     "  --force       replace existing output files\n"
@@ -188,6 +192,8 @@ int main(int argc, char **argv)
     consolequiet(opts.quiet);
     if (!opts.style.empty())
         setglbstyle(opts.style.c_str());
+    if (!opts.bondcolours.empty())
+        setglbbondcolours(opts.bondcolours.c_str());
     // Only a Poser conversion looks at the settings.
     std::string settings = opts.glb || opts.check ? std::string() : settingsfile();
     // Two descriptions of this run may not write one file.

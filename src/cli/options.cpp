@@ -9,8 +9,8 @@
 
 const char USAGE[] =
     "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
-    "       kestrix-cli --glb [-o FILE.glb] [--style STYLE] [--fps F] [--force] [--quiet] "
-    "DESCRIPTION.krx...\n"
+    "       kestrix-cli --glb [-o FILE.glb] [--style STYLE] [--bond-colours bond|atoms] [--fps F] [--force]\n"
+    "                   [--quiet] DESCRIPTION.krx...\n"
     "       kestrix-cli --check DESCRIPTION.krx...\n";
 
 namespace {
@@ -105,8 +105,8 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
 int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
 {
     bool endofoptions = false;
-    std::string poser, cr2, obj, out, style, fps;
-    bool styled = false;
+    std::string poser, cr2, obj, out, style, fps, colours;
+    bool styled = false, coloured = false;
     for (int i = 1; i < argc && err->empty(); i++) {
         const char *arg = argv[i];
         if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
@@ -134,6 +134,8 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
                    valueof("--obj", argc, argv, &i, &obj, err) || valueof("-o", argc, argv, &i, &out, err)) {
         } else if (valueof("--style", argc, argv, &i, &style, err)) {
             styled = true;
+        } else if (valueof("--bond-colours", argc, argv, &i, &colours, err)) {
+            coloured = true;
         } else if (valueof("--fps", argc, argv, &i, &fps, err)) {
             // Whole frames per second, 1 to 1000: a key time is then exact
             // enough for every frame of a long trajectory.
@@ -176,6 +178,15 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         return 0;
     }
     opts->style = style;
+    if (coloured && !opts->glb) {
+        *err = "--bond-colours shapes the .glb only: it goes with --glb";
+        return 0;
+    }
+    if (coloured && !isglbbondcolours(colours.c_str())) {
+        *err = "--bond-colours is bond or atoms, not " + colours;
+        return 0;
+    }
+    opts->bondcolours = colours;
     if ((!cr2.empty() || !obj.empty()) && opts->files.size() > 1) {
         *err = "--cr2 and --obj go with one description only";
         return 0;

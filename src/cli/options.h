@@ -15,6 +15,7 @@ struct cliopts {
     bool glb = false;               // --glb: write the glTF figure instead of the Poser files
     std::string out;                // -o: the glTF file of the one description, absolute
     std::string style;              // --style: the glTF figure's style; empty: ball and stick
+    std::string bondcolours;        // --bond-colours: "bond" or "atoms"; empty: the bond colour
     double fps = 24;                // --fps: frames per second of an animated figure
 };
 

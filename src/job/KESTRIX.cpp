@@ -4,14 +4,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "base/messages.h"
+#include "base/nocase.h"
 #include "base/suffix.h"
 #include "job/chooser.h"
 #include "job/load.h"
+#include "model/frames.h"
 #include "model/model.h"
-#include "model/reader.h"
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
@@ -142,6 +142,40 @@ int convert(FILE *KRX, const char *path, outfile *CR2, outfile *OBJ, const char 
     return 1;
 }
 
+// A description with frames also gets its pose file, named as the figure
+// file, in the pose library: no dialog of its own. It may replace a file
+// only where the figure file may.
+int writepose(const char *description, const outfile &CR2, const char *cr2file, outfile *PZ2, char *pz2file)
+{
+    static const char *const PZ2CHAIN[] = {"Runtime", "Libraries", "Pose", "Molecules"};
+    if (framecount() < 2)
+        return 1;
+    char folder[512];
+    if (!makechain(folder, sizeof folder, posername, PZ2CHAIN, 4))
+        return 0;
+    const char *base = cr2file;
+    for (const char *c = cr2file; *c; c++)
+        if (isseparator(*c))
+            base = c + 1;
+    int stem = static_cast<int>(std::strlen(base));
+    if (stem > 4 && samenocase(base + stem - 4, ".cr2"))
+        stem -= 4;
+    if (std::snprintf(pz2file, PATHSIZE, "%s%c%.*s.pz2", folder, PATHSEP, stem, base) >= PATHSIZE) {
+        filewarning(folder, CANTOPEN, errnoreason(ENAMETOOLONG));
+        return 0;
+    }
+    if (samefile(pz2file, description)) {
+        filewarning(pz2file, CANTOPEN, "it is the description itself");
+        return 0;
+    }
+    if (!openout(PZ2, pz2file, CR2.replace ? OUT_REPLACE : 0)) {
+        filewarning(pz2file, CANTOPEN, outreason(PZ2));
+        return 0;
+    }
+    writePZ2(PZ2->stream);
+    return 1;
+}
+
 // Closes an output; a failed write fails the job.
 int finish(outfile *out, int s)
 {
@@ -176,19 +210,13 @@ int checkKRX(const char *path)
     return s;
 }
 
-void resetjob()
-{
-    resetmodel();
-    resetreader();
-}
-
 int readKRX(const char *path, window w, chooser &choose)
 {
     static const char *const CR2CHAIN[] = {"Runtime", "Libraries", "character", "Molecules"};
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
-    outfile CR2 = {}, OBJ = {};
-    char settings[4096], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "";
+    outfile CR2 = {}, OBJ = {}, PZ2 = {};
+    char settings[4096], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "", pz2file[PATHSIZE] = "";
 
     FILE *KRX = std::fopen(path, "rb");
     if (!KRX) {
@@ -205,30 +233,41 @@ int readKRX(const char *path, window w, chooser &choose)
     s = s && makechain(folder, sizeof folder, posername, OBJCHAIN, 1);
     s = s && prepareoutput(choose, choose.objfile, path, &OBJ, objfile, folder, ".obj");
     s = s && convert(KRX, path, &CR2, &OBJ, objfile);
+    s = s && writepose(path, CR2, cr2file, &PZ2, pz2file);
 
     if (KRX)
         std::fclose(KRX);
     s = finish(&CR2, s);
     s = finish(&OBJ, s);
+    s = finish(&PZ2, s);
     // Only a whole conversion replaces anything: until here every existing
-    // file under the chosen names is untouched.
+    // file under the chosen names is untouched. The pose file goes last: it
+    // poses the figure before it.
+    outfile *files[] = {&OBJ, &CR2, &PZ2};
+    const int count = pz2file[0] ? 3 : 2;
     const outfile *failed = nullptr;
-    if (s && !commitpair(&OBJ, &CR2, &failed)) {
+    if (s && !commitset(files, count, &failed)) {
         filewarning(failed->target, CANTWRITE, outreason(failed));
         // An undo that failed too: each name that holds a new file now, and
         // where its old one is kept.
-        for (const outfile *o : {&OBJ, &CR2})
-            if (*commitstate(o))
-                filewarning(o->target, MSG_NOTASITWAS, commitstate(o));
+        for (int i = 0; i < count; i++)
+            if (*commitstate(files[i]))
+                filewarning(files[i]->target, MSG_NOTASITWAS, commitstate(files[i]));
         s = 0;
     }
     if (!s) {
-        discardout(&CR2);
-        discardout(&OBJ);
+        for (outfile *o : files)
+            discardout(o);
         return 0;
     }
-    char written[600];
-    std::snprintf(written, sizeof written, "%s\n%s", objfile, cr2file);
-    showproblem(nullptr, report("I have written to the .OBJ file and the .CR2 file", written));
+    char written[3 * PATHSIZE];
+    if (count == 3) {
+        std::snprintf(written, sizeof written, "%s\n%s\n%s", objfile, cr2file, pz2file);
+        showproblem(nullptr,
+                    report("I have written to the .OBJ file, the .CR2 file and the .PZ2 file", written));
+    } else {
+        std::snprintf(written, sizeof written, "%s\n%s", objfile, cr2file);
+        showproblem(nullptr, report("I have written to the .OBJ file and the .CR2 file", written));
+    }
     return 1;
 }

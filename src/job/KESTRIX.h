@@ -25,9 +25,6 @@ int readKRX(const char *path, window w, chooser &choose);
 // on the way, and writes nothing. Returns 1 when it would convert.
 int checkKRX(const char *path);
 
-// Puts the molecule model and the reader back to their state at program start.
-void resetjob();
-
 // Sets rootdir: every front end calls this once at start-up, before
 // the first conversion.
 int startup();

@@ -1,10 +1,16 @@
 #include "job/load.h"
 
 #include "base/messages.h"
-#include "geometry/findangles.h"
-#include "job/KESTRIX.h"
+#include "angles/findangles.h"
+#include "job/ui.h"
 #include "model/model.h"
 #include "model/reader.h"
+
+void resetjob()
+{
+    resetmodel();
+    resetreader();
+}
 
 int loaddescription(FILE *KRX, const char *path)
 {

@@ -9,3 +9,6 @@
 // atoms and runs the bond-angle pass when it gives coordinates. Returns 1
 // when there is a molecule to write, else 0 (already reported).
 int loaddescription(FILE *KRX, const char *path);
+
+// Puts the molecule model and the reader back to their state at program start.
+void resetjob();

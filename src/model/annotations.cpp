@@ -9,7 +9,7 @@
 #include "model/frames.h"
 #include "base/nocase.h"
 #include "model/parse.h"
-#include "model/reader.h"
+#include "model/names.h"
 
 namespace {
 

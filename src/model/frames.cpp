@@ -10,7 +10,7 @@
 #include "base/nocase.h"
 #include "model/model.h"
 #include "model/numbers.h"
-#include "model/reader.h"
+#include "model/names.h"
 
 namespace {
 

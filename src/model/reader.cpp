@@ -6,6 +6,7 @@
 
 #include "model/annotations.h"
 #include "model/model.h"
+#include "model/names.h"
 #include "base/nocase.h"
 #include "model/numbers.h"
 #include "model/parse.h"
@@ -240,40 +241,6 @@ int dobondradius()
     return 1;
 }
 
-unsigned namehash(const char *name); // with the atoms' names, below
-
-// The elements declared so far by the hash of their name, for the atom
-// lines' look-up, which is exact (a linear search compared every atom's
-// element with up to 128 names).
-enum { ELEMENTSLOTS = 2 * MAXELEMENTS };
-int elementslot[ELEMENTSLOTS]; // element index + 1; 0 for an empty slot
-
-element *findelement(const char *name)
-{
-    for (unsigned i = namehash(name) % ELEMENTSLOTS; elementslot[i]; i = (i + 1) % ELEMENTSLOTS)
-        if (std::strcmp(elements[elementslot[i] - 1].name, name) == 0)
-            return &elements[elementslot[i] - 1];
-    return nullptr;
-}
-
-// Whether an element of this name, case ignored, is declared already: the
-// hash folds case, so every such name lies on this name's chain.
-bool elementnameused(const char *name)
-{
-    for (unsigned i = namehash(name) % ELEMENTSLOTS; elementslot[i]; i = (i + 1) % ELEMENTSLOTS)
-        if (samenocase(elements[elementslot[i] - 1].name, name))
-            return true;
-    return false;
-}
-
-void rememberelement(int index)
-{
-    unsigned i = namehash(elements[index].name) % ELEMENTSLOTS;
-    while (elementslot[i])
-        i = (i + 1) % ELEMENTSLOTS;
-    elementslot[i] = index + 1;
-}
-
 int doelement()
 {
     if (nelements == MAXELEMENTS)
@@ -298,48 +265,16 @@ int doelement()
     return 1;
 }
 
-// The names of the atoms declared so far, for the duplicate test: a table of
-// atom indices by the hash of the case-folded name, so that a description of
-// 1024 atoms does not compare every name with every earlier one.
-enum { NAMESLOTS = 2 * MAXATOMS };
-int nameslot[NAMESLOTS]; // atom index + 1; 0 for an empty slot
-
-unsigned namehash(const char *name)
-{
-    unsigned h = 2166136261u;
-    for (; *name; name++)
-        h = (h ^ static_cast<unsigned char>(foldcase(*name))) * 16777619u;
-    return h;
-}
-
-int findname(const char *name)
-{
-    for (unsigned i = namehash(name) % NAMESLOTS; nameslot[i]; i = (i + 1) % NAMESLOTS)
-        if (samenocase(atoms[nameslot[i] - 1].name, name))
-            return nameslot[i] - 1;
-    return -1;
-}
-
-bool atomnameused(const char *name) { return findname(name) >= 0; }
-
-void remembername(int index)
-{
-    unsigned i = namehash(atoms[index].name) % NAMESLOTS;
-    while (nameslot[i])
-        i = (i + 1) % NAMESLOTS;
-    nameslot[i] = index + 1;
-}
-
 // A duplicate name becomes name_2, name_3, ... up to name_255, the first that
 // is free; the test is made on the whole candidate, before it is cut to fit.
 void makeunique(atom *a)
 {
-    if (!atomnameused(a->name))
+    if (atomindex(a->name) < 0)
         return;
     char candidate[64];
     for (int j = 2; j <= 255; j++) {
         std::snprintf(candidate, sizeof candidate, "%s_%d", a->name, j);
-        if (!atomnameused(candidate)) {
+        if (atomindex(candidate) < 0) {
             std::memcpy(a->name, candidate, ATOMNAMEMAX);
             a->name[ATOMNAMEMAX] = '\0';
             return;
@@ -405,7 +340,7 @@ int doatom()
     if (branchend > level)
         note(Line, "a } closes no branch and is ignored");
     level = level > branchend ? level - branchend : 0;
-    remembername(index);
+    rememberatom(index);
     natoms++;
     return 1;
 }
@@ -480,13 +415,10 @@ int interpret()
 
 } // namespace
 
-int atomindex(const char *name) { return findname(name); }
-
 void resetreader()
 {
     resetannotations();
-    std::memset(nameslot, 0, sizeof nameslot);
-    std::memset(elementslot, 0, sizeof elementslot);
+    resetnames();
     treepath[0] = nullptr;
     level = 0;
     branchstart = 0;

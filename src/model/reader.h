@@ -15,7 +15,3 @@ int readmolecule(FILE *KRX, const char *path, problemsink tell, void *to);
 
 // Empties the reader's branch state; part of every job's reset.
 void resetreader();
-
-// The index of the atom of that name, compared without regard to case (the
-// reader keeps names unique so); -1 when no atom has it.
-int atomindex(const char *name);

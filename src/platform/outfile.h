@@ -72,6 +72,12 @@ void discardout(outfile *f);
 // the one that could not be moved, with its error set.
 int commitpair(outfile *first, outfile *second, const outfile **failed);
 
+// The same for up to MAXSET outputs, moved in the order given (the Poser
+// pair and the pose file of its frames): a failure puts back every name
+// already moved.
+enum { MAXSET = 4 };
+int commitset(outfile *const *files, int n, const outfile **failed);
+
 // After a failed commit (commitout, commitpair): "" when f's name is as it
 // was, else what it holds now and where its old file is kept, for a message
 // of its own (an undo that failed; a folder that could not be flushed after

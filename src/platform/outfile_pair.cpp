@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/folders.h"
@@ -19,9 +20,10 @@ struct pendingfile {
     const char *volatile target;
 };
 
-// A job has two temporary files and at most two files set aside; the
-// settings file may be under way at the same time.
-pendingfile pending[8];
+// A job has at most three temporary files (the Poser pair and its pose
+// file) and as many files set aside; the settings file may be under way at
+// the same time.
+pendingfile pending[12];
 
 // The files the outputs of this run have, or will have: a second output onto
 // one of them would silently replace the first (two descriptions with one
@@ -141,35 +143,41 @@ size_t folderpart(const char *path)
     return n;
 }
 
-// The renames of the outputs' folders reach the disk; a failure is the
-// commit's, though the names hold the new files.
-int syncfolders(outfile *a, outfile *b, const outfile **failed)
+bool samefolder(const outfile *a, const outfile *b)
 {
-    int err = 0;
-    if (!syncfolder(a->real, &err)) {
-        *failed = a;
-        return fail(a, OUT_SYSTEM, err);
-    }
-    if (!b)
-        return 1;
     size_t fa = folderpart(a->real), fb = folderpart(b->real);
-    if ((fa != fb || std::strncmp(a->real, b->real, fa) != 0) && !syncfolder(b->real, &err)) {
-        *failed = b;
-        return fail(b, OUT_SYSTEM, err);
+    return fa == fb && std::strncmp(a->real, b->real, fa) == 0;
+}
+
+// The renames of the outputs' folders reach the disk, each folder once; a
+// failure is the commit's, though the names hold the new files.
+int syncfolders(outfile *const *files, int n, const outfile **failed)
+{
+    for (int i = 0; i < n; i++) {
+        bool seen = false;
+        for (int j = 0; j < i && !seen; j++)
+            seen = samefolder(files[i], files[j]);
+        int err = 0;
+        if (!seen && !syncfolder(files[i]->real, &err)) {
+            *failed = files[i];
+            return fail(files[i], OUT_SYSTEM, err);
+        }
     }
     return 1;
 }
 
-// Locks the folders of both outputs, always in the same order, so that two
-// runs that lock the same two folders cannot wait for each other.
-void lockboth(const outfile *a, const outfile *b, int *la, int *lb)
+// Locks the folders of the outputs, always in the same order, so that two
+// runs that lock the same folders cannot wait for each other.
+void lockall(outfile *const *files, int n, int *locks)
 {
-    if (std::strcmp(a->real, b->real) > 0) {
-        lockboth(b, a, lb, la);
-        return;
-    }
-    *la = lockfolder(a->real);
-    *lb = lockfolder(b->real);
+    int order[MAXSET];
+    for (int i = 0; i < n; i++)
+        order[i] = i;
+    for (int i = 1; i < n; i++)
+        for (int j = i; j > 0 && std::strcmp(files[order[j - 1]]->real, files[order[j]]->real) > 0; j--)
+            std::swap(order[j - 1], order[j]);
+    for (int i = 0; i < n; i++)
+        locks[order[i]] = lockfolder(files[order[i]]->real);
 }
 
 } // namespace
@@ -287,7 +295,7 @@ int commitout(outfile *f)
     }
     const outfile *failed = f;
     if (ok)
-        ok = syncfolders(f, nullptr, &failed);
+        ok = syncfolders(&f, 1, &failed);
     if (!f->undoerr)
         dropbackup(f);
     holdinterrupts(0);
@@ -313,57 +321,62 @@ void discardout(outfile *f)
     f->claimed = 0;
 }
 
-int commitpair(outfile *first, outfile *second, const outfile **failed)
+int commitset(outfile *const *files, int n, const outfile **failed)
 {
-    int lfirst, lsecond;
-    lockboth(first, second, &lfirst, &lsecond);
+    if (n < 1 || n > MAXSET) {
+        *failed = files[0];
+        return fail(files[0], OUT_SYSTEM, EINVAL);
+    }
+    int locks[MAXSET], replacing[MAXSET] = {};
+    lockall(files, n, locks);
     holdinterrupts(1);
-    int rfirst = 0, rsecond = 0;
-    *failed = first;
-    int ok = prepareone(first, &rfirst);
-    if (ok) {
-        *failed = second;
-        ok = prepareone(second, &rsecond);
+    int ok = 1;
+    for (int i = 0; i < n && ok; i++) {
+        *failed = files[i];
+        ok = prepareone(files[i], &replacing[i]);
         if (!ok)
-            unprepare(first);
+            for (int j = 0; j < i; j++)
+                unprepare(files[j]);
     }
-    if (ok) {
-        *failed = first;
-        ok = moveone(first, rfirst);
+    for (int i = 0; i < n && ok; i++) {
+        *failed = files[i];
+        ok = moveone(files[i], replacing[i]);
         if (!ok) {
-            unprepare(first);
-            unprepare(second);
-        }
-    }
-    if (ok) {
-        *failed = second;
-        ok = moveone(second, rsecond);
-        if (!ok) {
-            unprepare(second);
-            // Back to how it was: the old file, or none. When that fails
+            for (int j = i; j < n; j++)
+                unprepare(files[j]);
+            // Back to how it was: the old files, or none. When that fails
             // too, the new file stays (committed), and so does the backup
             // that holds the old one, for the message to name.
-            if (restorebackup(first))
-                first->committed = 0;
+            for (int j = i - 1; j >= 0; j--)
+                if (restorebackup(files[j]))
+                    files[j]->committed = 0;
         }
     }
-    if (first->committed || second->committed || first->undoerr) {
+    bool touched = false;
+    for (int i = 0; i < n; i++)
+        touched = touched || files[i]->committed || files[i]->undoerr;
+    if (touched) {
         const outfile *unsynced = nullptr;
-        if (!syncfolders(first, second, &unsynced) && ok) {
+        if (!syncfolders(files, n, &unsynced) && ok) {
             ok = 0;
             *failed = unsynced;
         }
     }
-    if (!first->undoerr)
-        dropbackup(first);
-    if (!second->undoerr)
-        dropbackup(second);
+    for (int i = 0; i < n; i++)
+        if (!files[i]->undoerr)
+            dropbackup(files[i]);
     holdinterrupts(0);
-    unlockhandle(lsecond);
-    unlockhandle(lfirst);
+    for (int i = n - 1; i >= 0; i--)
+        unlockhandle(locks[i]);
     if (ok)
         *failed = nullptr;
     return ok;
+}
+
+int commitpair(outfile *first, outfile *second, const outfile **failed)
+{
+    outfile *files[] = {first, second};
+    return commitset(files, 2, failed);
 }
 
 const char *commitstate(const outfile *f)

@@ -3,8 +3,9 @@
 # (kestrix) does, checking each figure: one armature drawn in front, the
 # bones that bind no vertex hidden and the others shown, one per atom, the
 # mesh skinned to the armature, a turned bone moving its subtree only, the
-# molecule selected, the temporary folder gone; a bad file refused with the
-# program's own message and nothing left; the programs looked for where the
+# molecule selected, the objects named after the molecule, the temporary
+# folder gone; a bad file and a file of too many atoms refused with the
+# program's own message (the second with its hint) and nothing left; the programs looked for where the
 # report says; a file with frames as the armature's action over the scene's
 # frame range, each frame's atoms where the file puts them.
 # usage: blender -b --python-exit-code 1 --python check.py -- ZIP VERSION BAD_FILE WORK_DIR \
@@ -53,12 +54,30 @@ def bound(mesh):
     return {names[g.group] for v in mesh.data.vertices for g in v.groups if g.weight > 0}
 
 
-def checkfigure(what, atoms):
+def figurename(path):
+    """The name the programs give the figure of PATH: a description's own
+    (its name instruction, else "molecule"), else the file's name without
+    its suffixes, in the letters, digits and '_' a name may hold."""
+    base = os.path.basename(path)
+    if base.lower().endswith('.krx'):
+        with open(path) as f:
+            named = [line.split()[1] for line in f if line.split()[:1] == ['name'] and len(line.split()) > 1]
+        return named[0] if named else 'molecule'
+    if base.lower().endswith('.gz'):
+        base = base[:-3]
+    stem = ''.join(c for c in os.path.splitext(base)[0] if c.isascii() and (c.isalnum() or c == '_'))
+    return stem or 'molecule'
+
+
+def checkfigure(what, atoms, path):
     arms = [o for o in bpy.data.objects if o.type == 'ARMATURE']
     meshes = [o for o in bpy.data.objects if o.type == 'MESH']
     if not check(f'{what}: one armature', len(arms) == 1, f'{len(arms)} armatures'):
         return None
     arm = arms[0]
+    name = figurename(path)
+    check(f'{what}: named after the molecule', arm.name == name and [m.name for m in meshes] == [name + '_mesh'],
+          f'armature {arm.name}, meshes {[m.name for m in meshes]}, the molecule is {name}')
     check(f'{what}: in front', arm.show_in_front, 'the armature is drawn inside the balls')
     skinned = [m for m in meshes if any(x.type == 'ARMATURE' and x.object is arm for x in m.modifiers)]
     check(f'{what}: skinned', len(skinned) == len(meshes) == 1, f'{len(skinned)} of {len(meshes)} meshes')
@@ -106,7 +125,11 @@ def checkturn(what, arm, mesh):
     moved = 0
     for v, a, b in zip(mesh.data.vertices, rest, turned):
         owners = {groups[g.group] for g in v.groups if g.weight > 0}
-        if owners & subtree:
+        if owners & subtree and not owners <= subtree:
+            # A bond's middle ring, bound half and half to both its atoms
+            # (bonds in the atoms' colours): it moves by half the turn.
+            check(f'{what}: a middle ring half moved', (a - b).length > 1e-3, f'a vertex of {owners} stayed')
+        elif owners & subtree:
             check(f'{what}: turned about the bone head', abs((a - pivot).length - (b - pivot).length) < 1e-4,
                   f'a vertex of {owners} changes its distance from {bone.parent.name}')
             moved += (a - b).length > 1e-3
@@ -122,7 +145,7 @@ def figure(path, atoms, **options):
     empty()
     done, error = kestrix(path, **options)
     if check(f'{what}: imported', done, error):
-        checkfigure(what, atoms)
+        checkfigure(what, atoms, path)
     check(f'{what}: temporary folder removed', not leftovers(), f'{leftovers()} left')
     print(('ok ' if len(failures) == before else 'FAILED ') + what)
     return done
@@ -151,6 +174,26 @@ def badfile_refused():
     check('bad file leaves no object', len(bpy.data.objects) == 0, f'{len(bpy.data.objects)} objects')
     check('bad file: temporary folder removed', not leftovers(), f'{leftovers()} left')
     print(('ok ' if len(failures) == before else 'FAILED ') + 'bad file')
+
+
+def too_many_refused():
+    """1,200 atoms, half of them hydrogen: kestrix-import's refusal, with
+    its hint, is the report."""
+    before = len(failures)
+    path = os.path.join(work, 'crowd.xyz')
+    with open(path, 'w') as f:
+        f.write('1200\ncrowd\n')
+        f.writelines(f"{'CH'[i % 2]} {i % 10 * 1.5:.1f} {i // 10 % 10 * 1.5:.1f} {i // 100 * 1.5:.1f}\n"
+                     for i in range(1200))
+    empty()
+    done, error = kestrix(path)
+    wanted = ('kestrix-import: too many atoms: ' + path + ' has 1200 atoms, a figure takes at most 1024; '
+              '--no-hydrogens leaves out its 600 hydrogen atoms')
+    check('too many atoms refused', not done and error is not None and wanted in error,
+          f'finished={done}, report {error!r}')
+    check('too many atoms leaves no object', len(bpy.data.objects) == 0, f'{len(bpy.data.objects)} objects')
+    check('too many atoms: temporary folder removed', not leftovers(), f'{leftovers()} left')
+    print(('ok ' if len(failures) == before else 'FAILED ') + 'too many atoms')
 
 
 def programs_looked_for(where, krx, atoms):
@@ -281,7 +324,10 @@ def animation_tidied(addon, krx):
 addon, where = install()
 for path, atoms in cases:
     figure(path, atoms)
+# Each half of a bond in its atom's colour, as sticks.
+figure(cases[0][0], cases[0][1], style='sticks', bond_colours='atoms')
 badfile_refused()
+too_many_refused()
 programs_looked_for(where, cases[-1][0], cases[-1][1])
 animation_tidied(addon, cases[-1][0])
 frames_case(addon)

@@ -23,12 +23,12 @@ def check(what, got, wanted):
         failures.append(f'{what}: got {got!r}, wanted {wanted!r}')
 
 
-DEFAULTS = {'style': 'ball-and-stick', 'hydrogens': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
+DEFAULTS = {'style': 'ball-and-stick', 'bond_colours': 'bond', 'hydrogens': True, 'water': True, 'ball_scale': 0.5, 'bond_radius': 0.08,
             'chain': '', 'residues': '', 'frames': '', 'fps': 24}
 TODAY_IMPORT = {'--ball-scale', '--bondradius', '--chain', '--no-hydrogens', '--model', '--help'}
 TODAY_CLI = {'--glb', '--quiet', '--force', '--help'}
-LATER_IMPORT = TODAY_IMPORT | {'--residues', '--frames'}
-LATER_CLI = TODAY_CLI | {'--style', '--fps'}
+LATER_IMPORT = TODAY_IMPORT | {'--residues', '--frames', '--no-water'}
+LATER_CLI = TODAY_CLI | {'--style', '--bond-colours', '--fps'}
 
 # (what, changed options, offered flags, arguments)
 CASES = [
@@ -42,13 +42,17 @@ CASES = [
      ['--ball-scale', '0.3']),
     ('a later program spelling it --bond-radius', {'bond_radius': 0.0}, {'--bond-radius'},
      ['--bond-radius', '0']),
+    ('no water waits for a program that lists it', {'water': False}, TODAY_IMPORT,
+     ['--ball-scale', '0.5', '--bondradius', '0.08']),
+    ('no water, once listed', {'water': False, 'hydrogens': False}, LATER_IMPORT,
+     ['--no-hydrogens', '--no-water', '--ball-scale', '0.5', '--bondradius', '0.08']),
     ('residues and frames wait for a program that lists them', {'residues': 'A:10-20', 'frames': '1:9:2'},
      TODAY_IMPORT, ['--ball-scale', '0.5', '--bondradius', '0.08']),
     ('residues and frames, once listed', {'residues': 'A:10-20,30-40', 'frames': ' 1:9:2 '}, LATER_IMPORT,
      ['--ball-scale', '0.5', '--bondradius', '0.08', '--residues', 'A:10-20', '--residues', '30-40',
       '--frames', '1:9:2']),
-    ('style and rate, once listed', {'style': 'spacefill', 'fps': 30}, LATER_CLI,
-     ['--style', 'spacefill', '--fps', '30']),
+    ('style, bond colours and rate, once listed', {'style': 'spacefill', 'bond_colours': 'atoms', 'fps': 30},
+     LATER_CLI, ['--style', 'spacefill', '--bond-colours', 'atoms', '--fps', '30']),
 ]
 
 for what, changed, offered, wanted in CASES:

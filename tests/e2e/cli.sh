@@ -224,6 +224,36 @@ done
 leftover=$(find intr/poser -type f | grep -v -E '/big[.](cr2|obj)$')
 check "interrupted conversions leave no temporary file ($leftover)" test -z "$leftover"
 
+# A description with frames also gets its pose file, named as the figure
+# file, in the pose library; one without frames gets none.
+pose=poser/Runtime/Libraries/Pose/Molecules
+check "no frames, no pose file" test ! -e "$pose"
+cat >moving.krx <<'EOF2'
+name moving
+readxyz
+element O 13 13 255 0.33
+element H 255 255 255 0.155
+atom O1 O 0 0 0.1173
+{ atom H1 H 0 0.7572 -0.4692 }
+atom H2 H 0 -0.7572 -0.4692
+//@ frame 2
+//@ xyz O1 0 0 0.2 0 0.81 -0.4 0.1 -0.7 -0.52
+EOF2
+"$cli" --quiet --poser poser --cr2 turning moving.krx >out.txt 2>err.txt
+check "frames: converts" test $? -eq 0
+check "frames: the pose file beside the figure's" test -s "$pose/turning.pz2" -a -s "$mol/turning.cr2"
+check "frames: the root keyed at both frames" sh -c "grep -c '^				k  [01]  ' '$pose/turning.pz2' | grep -qx 18"
+# A pose file of that name from before is kept unless the figure file may
+# be replaced: then nothing is written.
+rm "$mol/turning.cr2" "$obj/moving.obj"
+echo "mine" >"$pose/turning.pz2"
+"$cli" --quiet --poser poser --cr2 turning moving.krx >out.txt 2>err.txt
+check "frames: an old pose file refused: exit 1" test $? -eq 1
+check "frames: the message names it" grep -q "turning.pz2" err.txt
+check "frames: nothing written" test ! -e "$mol/turning.cr2" -a "$(cat "$pose/turning.pz2")" = mine
+"$cli" --quiet --force --poser poser --cr2 turning moving.krx >out.txt 2>err.txt
+check "frames: --force replaces it" grep -q "^actor atom0:1" "$pose/turning.pz2"
+
 # Usage.
 "$cli" >/dev/null 2>err.txt
 check "no description: exit 2" test $? -eq 2

@@ -74,6 +74,12 @@ check "--poser with --glb is a usage error" test $? -eq 2
 "$cli" --style sticks --poser "$work" in/water.krx >/dev/null 2>stderr.txt
 check "--style with the Poser files is a usage error" test $? -eq 2
 check "--style refusal" grep -q -- "--style shapes the .glb only: it goes with --glb" stderr.txt
+"$cli" --bond-colours atoms --poser "$work" in/water.krx >/dev/null 2>stderr.txt
+check "--bond-colours with the Poser files is a usage error" test $? -eq 2
+check "--bond-colours refusal" grep -q -- "--bond-colours shapes the .glb only: it goes with --glb" stderr.txt
+"$cli" --glb --bond-colours=element -o x.glb in/water.krx >/dev/null 2>stderr.txt
+check "an unknown bond colour is a usage error" test $? -eq 2
+check "the bond colours named" grep -q -- "--bond-colours is bond or atoms, not element" stderr.txt
 "$cli" --fps 24 --poser "$work" in/water.krx >/dev/null 2>stderr.txt
 check "--fps with the Poser files is a usage error" test $? -eq 2
 check "--fps refusal" grep -q -- "--fps goes with --glb" stderr.txt
@@ -92,6 +98,11 @@ for style in spacefill sticks; do
     check "--style $style writes its figure" isglb out/$style.glb
     check "--style $style differs" test -n "$(cmp out/$style.glb out/bs.glb 2>&1)"
 done
+"$cli" --quiet --glb --bond-colours Bond -o out/bond.glb "$top/tests/data/golden/water.krx"
+check "--bond-colours bond is the golden figure" cmp -s out/bond.glb "$top/tests/data/golden/water.glb"
+"$cli" --quiet --glb --bond-colours atoms -o out/atoms.glb "$top/tests/data/golden/water.krx"
+check "--bond-colours atoms writes its figure" isglb out/atoms.glb
+check "--bond-colours atoms differs" test -n "$(cmp out/atoms.glb out/bs.glb 2>&1)"
 rm -f out/*
 
 printf 'readxyz\nelement O 1 1 1 1\natom A O 0 0 0\natom B O 0 1e39 0\n' >in/huge.krx
@@ -111,6 +122,8 @@ check "only the expected files" test "$(ls in | tr '\n' ' ')" = "ONE.KRX ONE.glb
 check "--help names --glb" test $? -eq 0
 "$cli" --help | grep -q -- "--style STYLE"
 check "--help names --style" test $? -eq 0
+"$cli" --help | grep -q -- "--bond-colours bond|atoms"
+check "--help names --bond-colours" test $? -eq 0
 
 echo "$passed passed, $failed failed"
 test "$failed" -eq 0

@@ -10,8 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "job/KESTRIX.h"
+#include "job/load.h"
 #include "model/model.h"
 #include "model/parse.h"
 #include "model/reader.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "model/model.h"
 
 namespace {

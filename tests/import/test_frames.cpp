@@ -8,7 +8,7 @@
 
 #include "model/frames.h"
 #include "model/model.h"
-#include "model/reader.h"
+#include "model/names.h"
 #include "run.h"
 #include "support/testutil.h"
 

@@ -10,7 +10,7 @@
 #include "krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
-#include "model/reader.h"
+#include "model/names.h"
 #include "readers.h"
 #include "run.h"
 #include "support/scripted_ui.h"

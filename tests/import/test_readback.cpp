@@ -8,9 +8,9 @@
 #include <sstream>
 
 #include "elements.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "importtest.h"
-#include "kinematics.h"
+#include "support/kinematics.h"
 #include "model/model.h"
 #include "readers.h"
 #include "run.h"

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "elements.h"
-#include "kinematics.h"
+#include "support/kinematics.h"
 #include "krx.h"
 #include "readers.h"
 #include "text.h"

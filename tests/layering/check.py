@@ -3,10 +3,9 @@
 source or header must name a header of its own layer or of a layer below it.
 
 The build already refuses an include of a header its library does not link;
-this check also catches what the compiler lets through: a path with "..",
-an include of a sibling header by its bare name that belongs to another
-library of the same folder (geometry holds two), and a layer that links more
-than it should.
+this check also catches what the compiler lets through: a path with ".."
+and a layer that links more than it should. Each folder below src/ is one
+layer (writers/poser and writers/gltf are layers of their own).
 
 usage: check.py SRC_DIR   (exit status 1 and one line per fault)
 """
@@ -14,21 +13,18 @@ import os
 import re
 import sys
 
-# The bond-angle pass is a layer of its own inside src/geometry.
-ANGLES = {"geometry/findangles.h", "geometry/findangles.cpp"}
-
 # Which layers each layer may include, itself included.
 BELOW = {
     "base": {"base"},
-    "math": {"math", "base"},
-    "model": {"model", "math", "base"},
-    "angles": {"angles", "model", "math", "base"},
+    "geometry": {"geometry", "base"},
+    "model": {"model", "geometry", "base"},
+    "angles": {"angles", "model", "geometry", "base"},
     "writers": {"writers", "base"},
-    "poser": {"poser", "writers", "model", "math", "base"},
-    "gltf": {"gltf", "writers", "angles", "model", "math", "base"},
+    "poser": {"poser", "writers", "angles", "model", "geometry", "base"},
+    "gltf": {"gltf", "writers", "angles", "model", "geometry", "base"},
     "platform": {"platform", "base"},
-    "job": {"job", "poser", "gltf", "writers", "angles", "model", "math", "platform", "base"},
-    "import": {"import", "model", "math", "platform", "base"},
+    "job": {"job", "poser", "gltf", "writers", "angles", "model", "geometry", "platform", "base"},
+    "import": {"import", "model", "geometry", "platform", "base"},
     "cli": {"cli", "job", "platform", "base"},
     "shell": {"shell", "job", "platform", "base"},
 }
@@ -36,11 +32,7 @@ BELOW = {
 
 def layer(relative):
     """The layer of a path below src/ ("model/reader.h")."""
-    if relative in ANGLES:
-        return "angles"
     parts = relative.split("/")
-    if parts[0] == "geometry":
-        return "math"
     if parts[0] == "writers" and len(parts) > 2:
         return parts[1]
     return parts[0]

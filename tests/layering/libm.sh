@@ -1,7 +1,7 @@
 #!/bin/sh
-# Fails when a writer, geometry or model unit calls one of the C library's
-# transcendental functions (sin, cos, sincos, acos, atan2, pow, exp, log, or
-# their float and long double forms), trig.cpp aside: the bytes the writers
+# Fails when a writer, geometry, bond-angle or model unit calls one of the C
+# library's transcendental functions (sin, cos, sincos, acos, atan2, pow, exp,
+# log, or their float and long double forms), trig.cpp aside: the bytes the writers
 # print must not depend on how a C library rounds these, so the figures take
 # their angles from the portable trigonometry in trig.cpp and their colours
 # from a table. (log10, which the number printer uses for a first guess that
@@ -18,7 +18,7 @@ src=$2
 shift 2
 names='(sin|cos|sincos|acos|atan2|pow|exp|log)[fl]?'
 found=$(
-    for f in $(cd "$src" && find geometry model writers -name '*.cpp' -o -name '*.h' 2>/dev/null | LC_ALL=C sort); do
+    for f in $(cd "$src" && find geometry angles model writers -name '*.cpp' -o -name '*.h' 2>/dev/null | LC_ALL=C sort); do
         case $f in geometry/trig.cpp) continue ;; esac
         sed 's|//.*||' "$src/$f" | grep -nE "(^|[^A-Za-z0-9_.>:]|std::)$names *\(" | sed "s|^|$f:|; s|\$| : a call of the C library|"
     done

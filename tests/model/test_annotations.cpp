@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/bondgraph.h"
 #include "model/model.h"

@@ -6,6 +6,7 @@
 
 #include "model/model.h"
 #include "job/KESTRIX.h"
+#include "job/load.h"
 #include "model/reader.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"

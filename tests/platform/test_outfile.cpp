@@ -177,6 +177,39 @@ TEST(Outfile, PairThatFailsHalfWayPutsTheFirstBack)
     }
 }
 
+// A set of three (the Poser pair and its pose file) that fails at its
+// second or third output puts back every name moved before it.
+TEST(Outfile, SetThatFailsPutsEveryEarlierNameBack)
+{
+    for (int failing : {1, 2}) {
+        SCOPED_TRACE(failing);
+        std::string dir = tempfolder();
+        const std::string names[3] = {dir + "/w.obj", dir + "/w.cr2", dir + "/w.pz2"};
+        writefile(names[0], "old mesh\n");
+        outfile f[3];
+        outfile *set[3] = {&f[0], &f[1], &f[2]};
+        for (int i = 0; i < 3; i++) {
+            ASSERT_EQ(openout(&f[i], names[i].c_str(), OUT_REPLACE), 1);
+            std::fputs("new\n", f[i].stream);
+            ASSERT_EQ(closeout(&f[i]), 1);
+        }
+        racer = [&](const outfile *o) {
+            if (o == &f[failing])
+                mkdir(names[failing].c_str(), 0777);
+        };
+        commithook = runracer;
+        const outfile *failed = nullptr;
+        EXPECT_EQ(commitset(set, 3, &failed), 0);
+        commithook = nullptr;
+        EXPECT_EQ(failed, &f[failing]);
+        for (outfile &o : f)
+            discardout(&o);
+        EXPECT_EQ(kindof(names[0]), "old mesh\n");
+        EXPECT_EQ(kindof(names[1]), failing == 1 ? "<folder>" : "<none>");
+        EXPECT_EQ(kindof(names[2]), failing == 2 ? "<folder>" : "<none>");
+    }
+}
+
 struct namecase {
     const char *what;
     std::function<void(const std::string &, const std::string &)> make; // (name, folder)

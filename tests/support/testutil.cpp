@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "job/KESTRIX.h"
+#include "job/load.h"
 #include "model/model.h"
 #include "model/reader.h"
 #include "support/scripted_ui.h"

@@ -201,6 +201,10 @@ struct builder {
     // Each atom's bonded atoms with the bond's order, for the side on which
     // a bond's further lines are drawn.
     std::vector<std::vector<std::pair<int, int>>> bonded;
+    // Where the bonds' lines go: the bonds' primitive, or (bonds in their
+    // atoms' colours) each element's primitive of halves.
+    glbprimitive *bonds = nullptr;
+    std::vector<glbprimitive *> halves;
 
     // The next shape of p, in frame f, of the given size (localpoints) with
     // the joints of its two ends: its points are worked out to check that
@@ -337,16 +341,39 @@ struct builder {
             side[i] = f.r[i][0];
     }
 
-    // The lines of the bond of atoms a and b, of the given order, in frame f
-    // from y = low to y = high: the single line just as cylinder draws it.
-    void bondlines(glbprimitive &p, const rigframe &f, double low, double high, int jlow, int jhigh,
-                   const char *owner, int a, int b, int order)
+    // One line of a bond, from y = lo to y = hi of frame f, whose atoms at
+    // y = low and y = high are lowatom and highatom: one cylinder in the
+    // bonds' colour, or two halves in the atoms' own, split at the bond's
+    // middle (an aromatic bond's inner line too), the middle ring of each
+    // following both ends' joints when they are two.
+    void line(const rigframe &f, double low, double high, double lo, double hi, int jlow, int jhigh,
+              const char *owner, int lowatom, int highatom, double radius)
     {
+        if (halves.empty()) {
+            cylinder(*bonds, f, lo, hi, jlow, jhigh, owner, radius);
+            return;
+        }
+        double mid = low + 0.5 * (high - low);
+        glbprimitive &first = *halves[atoms[lowatom].sort - elements];
+        glbprimitive &second = *halves[atoms[highatom].sort - elements];
+        cylinder(first, f, lo, mid, jlow, jhigh, owner, radius);
+        first.shapes.middle.push_back(jlow == jhigh ? glbshapes::MIDDLE_NONE : glbshapes::MIDDLE_HIGH);
+        cylinder(second, f, mid, hi, jlow, jhigh, owner, radius);
+        second.shapes.middle.push_back(jlow == jhigh ? glbshapes::MIDDLE_NONE : glbshapes::MIDDLE_LOW);
+    }
+
+    // The lines of the bond of atoms a and b, of the given order, in frame f
+    // from y = low (atom lowatom) to y = high (the other): the single line
+    // just as cylinder draws it.
+    void bondlines(const rigframe &f, double low, double high, int jlow, int jhigh, const char *owner, int a,
+                   int b, int order, int lowatom)
+    {
+        int highatom = lowatom == a ? b : a;
         double ra = ballradius(*atoms[a].sort), rb = ballradius(*atoms[b].sort);
         bondline lines[MAXBONDLINES];
         int n = bondlayout(order, bondradius, ra < rb ? ra : rb, lines);
         if (n == 1 && lines[0].offset == 0) {
-            cylinder(p, f, low, high, jlow, jhigh, owner, lines[0].radius);
+            line(f, low, high, low, high, jlow, jhigh, owner, lowatom, highatom, lines[0].radius);
             return;
         }
         double side[3];
@@ -359,7 +386,7 @@ struct builder {
             double span = high - low;
             double lo = lines[k].from == 0 ? low : low + lines[k].from * span;
             double hi = lines[k].to == 1 ? high : low + lines[k].to * span;
-            cylinder(p, g, lo, hi, jlow, jhigh, owner, lines[k].radius);
+            line(g, low, high, lo, hi, jlow, jhigh, owner, lowatom, highatom, lines[k].radius);
         }
     }
 
@@ -367,14 +394,18 @@ struct builder {
     // the atom, all of it following the atom's joint; or, for a bond that
     // stretches, its parent end following the parent's joint, where the
     // parent atom stays when the atom's joint moves along the bond.
-    void treebond(glbprimitive &p, int n, bool stretches)
+    void treebond(int n, bool stretches)
     {
         const atom &a = atoms[n];
+        int up = static_cast<int>(a.parent - atoms);
         // A negative bond length (possible in angle mode) puts the atom
         // below the pivot; the faces must still point outward.
         double low = a.bondl < 0 ? a.bondl : 0, high = a.bondl < 0 ? 0 : a.bondl;
-        bondlines(p, world[n], low, high, stretches ? static_cast<int>(a.parent - atoms) : n, n, a.name,
-                  static_cast<int>(a.parent - atoms), n, orderoflink(n));
+        int jparent = stretches ? up : n;
+        if (a.bondl < 0)
+            bondlines(world[n], low, high, n, jparent, a.name, up, n, orderoflink(n), n);
+        else
+            bondlines(world[n], low, high, jparent, n, a.name, up, n, orderoflink(n), up);
     }
 
     // Where atom n stands in the scene at rest.
@@ -387,7 +418,7 @@ struct builder {
 
     // A ring bond from atom a's centre to atom b's, in a frame of its own:
     // Y from a to b, X and Z square to it, right-handed as every frame here.
-    void closering(glbprimitive &p, const ::ringbond &r, int order)
+    void closering(const ::ringbond &r, int order)
     {
         double from[3], to[3], y[3];
         atomat(r.a, from);
@@ -423,7 +454,7 @@ struct builder {
             f.r[i][2] = z[i];
             f.t[i] = from[i];
         }
-        bondlines(p, f, 0, len, r.a, r.b, atoms[r.b].name, r.a, r.b, order);
+        bondlines(f, 0, len, r.a, r.b, atoms[r.b].name, r.a, r.b, order, r.a);
     }
 };
 
@@ -514,12 +545,17 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
 
     // Every array is sized once: the largest figure has some 150,000
     // vertices, and growing them step by step costs more than filling them.
-    std::vector<int> balls(nelements, 0);
+    std::vector<int> balls(nelements, 0), halves(nelements, 0);
     int bonds = 0;
+    auto lines = [&](int a, int b, int count) {
+        bonds += count;
+        halves[atoms[a].sort - elements] += count;
+        halves[atoms[b].sort - elements] += count;
+    };
     for (int n = 0; n < natoms; n++) {
         balls[atoms[n].sort - elements]++;
         if (linkisbond(n) && atoms[n].bondl != 0)
-            bonds += bondlinecount(orderoflink(n));
+            lines(static_cast<int>(atoms[n].parent - atoms), n, bondlinecount(orderoflink(n)));
     }
     // A ring bond between two atoms in one place has no length to draw. In
     // coordinate mode the place is the description's: the rest positions are
@@ -537,7 +573,7 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
             apart = apart && (pa.x != pb.x || pa.y != pb.y || pa.z != pb.z);
         ringdrawn[k] = apart;
         if (ringdrawn[k])
-            bonds += bondlinecount(orderofring(k));
+            lines(ringbonds[k].a, ringbonds[k].b, bondlinecount(orderofring(k)));
     }
     // A primitive of count shapes of one kind, whose normals (given in the
     // shape's frame) and triangles the writer makes.
@@ -561,6 +597,8 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
         for (int n = 0; n < natoms; n++)
             byelement[next[atoms[n].sort - elements]++] = n;
     }
+    // Pointers into the primitives are kept while they are filled.
+    f->primitives.reserve(2 * static_cast<size_t>(nelements) + 1);
     for (int e = 0; e < nelements; e++) {
         if (ballradius(elements[e]) == 0 || balls[e] == 0)
             continue;
@@ -574,18 +612,31 @@ int buildfigure(glbfigure *f, problem *p, const std::vector<char> *stretched)
             b.ball(p, byelement[k]);
     }
     if (drawsbonds() && bonds > 0) {
-        f->primitives.emplace_back();
-        glbprimitive &p = f->primitives.back();
-        p.material = nelements;
         const unitshapes &unit = shapes();
         const double *const normal[3] = {unit.ringnormal[0], unit.ringnormal[1], unit.ringnormal[2]};
-        reserve(p, bonds, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
+        auto bondprimitive = [&](int material, int count) {
+            f->primitives.emplace_back();
+            glbprimitive &p = f->primitives.back();
+            p.material = material;
+            reserve(p, count, 2 * BONDSIDES, normal, cylindertriangles().tri, 2 * BONDSIDES);
+            return &p;
+        };
+        if (figurebondcolours == BONDCOLOURS_ATOMS) {
+            b.halves.assign(nelements, nullptr);
+            for (int e = 0; e < nelements; e++)
+                if (halves[e] > 0) {
+                    b.halves[e] = bondprimitive(e, halves[e]);
+                    b.halves[e]->shapes.middle.reserve(halves[e]);
+                }
+        } else {
+            b.bonds = bondprimitive(nelements, bonds);
+        }
         for (int n = 1; n < natoms; n++)
             if (linkisbond(n) && atoms[n].bondl != 0)
-                b.treebond(p, n, stretched && !stretched->empty() && (*stretched)[n]);
+                b.treebond(n, stretched && !stretched->empty() && (*stretched)[n]);
         for (int k = 0; k < nringbonds; k++)
             if (ringdrawn[k])
-                b.closering(p, ringbonds[k], orderofring(k));
+                b.closering(ringbonds[k], orderofring(k));
     }
     f->bad = b.fit.bad;
     if (f->bad)
@@ -606,7 +657,28 @@ void shapejoints(const glbprimitive &p, size_t s, unsigned short *out)
 {
     const int count = p.shapes.vertices;
     const unsigned short j0 = p.shapes.joints[2 * s], j1 = p.shapes.joints[2 * s + 1];
-    // A ball follows its atom; a cylinder's first ring its low end, the other its high end.
+    // A ball follows its atom; a cylinder's first ring its low end, the other
+    // its high end; a middle ring first the low end, as in both halves.
+    const int middle =
+        p.shapes.middle.empty() ? static_cast<int>(glbshapes::MIDDLE_NONE) : p.shapes.middle[s];
     for (int k = 0; k < count; k++)
-        out[k] = count == BALLPOINTS || k < count / 2 ? j0 : j1;
+        out[k] = count == BALLPOINTS || k < count / 2 || middle == glbshapes::MIDDLE_HIGH ? j0 : j1;
+}
+
+void shapeblend(const glbprimitive &p, size_t s, unsigned short *second, unsigned char *weight)
+{
+    const int count = p.shapes.vertices;
+    shapejoints(p, s, second);
+    const int middle =
+        p.shapes.middle.empty() ? static_cast<int>(glbshapes::MIDDLE_NONE) : p.shapes.middle[s];
+    // 128 and 127 of 255: the two halves' middle rings have the same
+    // weights, so they stay together however the ends move.
+    for (int k = 0; k < count; k++) {
+        bool low = k < count / 2;
+        bool blended = count != BALLPOINTS && ((middle == glbshapes::MIDDLE_LOW && low) ||
+                                               (middle == glbshapes::MIDDLE_HIGH && !low));
+        weight[k] = blended ? 128 : 255;
+        if (blended)
+            second[k] = p.shapes.joints[2 * s + 1];
+    }
 }

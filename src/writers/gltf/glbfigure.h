@@ -35,9 +35,16 @@ struct glbshapes {
     std::vector<double> frames; // each shape's frame into the scene: turn (row by row), then shift
     std::vector<double> sizes;  // each shape's: ball centre x y z and radius; cylinder low, high, radius
     std::vector<unsigned short> joints; // each shape's two: ball's atom twice; cylinder's low and high ends
+    // Only for the halves of bonds drawn in their atoms' colours (empty
+    // otherwise): per shape, which of its rings lies at the bond's middle
+    // and follows both ends' joints half and half (MIDDLE_LOW, MIDDLE_HIGH),
+    // so that the two halves of a bond whose ends move apart stay joined
+    // there; MIDDLE_NONE when both ends follow one joint.
+    std::vector<unsigned char> middle;
     float min[3] = {0, 0, 0}, max[3] = {0, 0, 0}; // the bounds of the positions (floatrange's)
     size_t count() const { return frames.size() / FRAME; }
     enum { FRAME = 12, SIZE = 4 };
+    enum { MIDDLE_NONE, MIDDLE_LOW, MIDDLE_HIGH };
 };
 
 struct glbprimitive {
@@ -52,13 +59,19 @@ struct glbprimitive {
 // into out; and the joint each of its vertices follows.
 void shapepositions(const glbprimitive &p, size_t s, float *out);
 void shapejoints(const glbprimitive &p, size_t s, unsigned short *out);
+// For a primitive with middles: each vertex's second joint (its first, when
+// it follows one) and the first joint's weight out of 255 (the second has
+// the rest).
+void shapeblend(const glbprimitive &p, size_t s, unsigned short *second, unsigned char *weight);
 
 struct glbfigure {
     // One per atom, in table order, then one tip per leaf atom but the
     // root, in table order.
     std::vector<glbjoint> joints;
-    float rig[3];                         // translation of the plain node that holds the root joint
-    std::vector<glbprimitive> primitives; // element order, then the bonds; none empty
+    float rig[3]; // translation of the plain node that holds the root joint
+    // Balls in element order, then the bonds; or, their halves in their
+    // atoms' colours, each element's halves (in element order). None empty.
+    std::vector<glbprimitive> primitives;
     const char *bad; // atom or element (or "bondradius") whose numbers do not fit; null if all fit
 };
 

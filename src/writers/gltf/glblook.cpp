@@ -3,6 +3,18 @@
 #include "base/nocase.h"
 
 glbstyle figurestyle = STYLE_BALLANDSTICK;
+glbbondcolours figurebondcolours = BONDCOLOURS_BOND;
+
+int bondcoloursofname(const char *name, glbbondcolours *out)
+{
+    if (samenocase(name, "bond"))
+        *out = BONDCOLOURS_BOND;
+    else if (samenocase(name, "atoms"))
+        *out = BONDCOLOURS_ATOMS;
+    else
+        return 0;
+    return 1;
+}
 
 int styleofname(const char *name, glbstyle *out)
 {
@@ -37,12 +49,17 @@ const vdw BONDI[] = {
 };
 
 // S. Alvarez, A cartography of the van der Waals territories, Dalton
-// Trans. 42 (2013) 8617: the elements Bondi gives no radius.
+// Trans. 42 (2013) 8617: the elements Bondi gives no radius (Alvarez gives
+// none for Pm, Po, At, Rn, Fr, Ra and the elements after Es).
 const vdw ALVAREZ[] = {
     {"Be", 1.98}, {"B", 1.91},  {"Al", 2.25}, {"Ca", 2.62}, {"Sc", 2.58}, {"Ti", 2.46}, {"V", 2.42},
     {"Cr", 2.45}, {"Mn", 2.45}, {"Fe", 2.44}, {"Co", 2.40}, {"Ge", 2.29}, {"Rb", 3.21}, {"Sr", 2.84},
     {"Y", 2.75},  {"Zr", 2.52}, {"Nb", 2.56}, {"Mo", 2.45}, {"Tc", 2.44}, {"Ru", 2.46}, {"Rh", 2.44},
-    {"Sb", 2.47}, {"Cs", 3.48}, {"Ba", 3.03}, {"W", 2.42},  {"Bi", 2.54},
+    {"Sb", 2.47}, {"Cs", 3.48}, {"Ba", 3.03}, {"La", 2.98}, {"Ce", 2.88}, {"Pr", 2.92}, {"Nd", 2.95},
+    {"Sm", 2.90}, {"Eu", 2.87}, {"Gd", 2.83}, {"Tb", 2.79}, {"Dy", 2.87}, {"Ho", 2.81}, {"Er", 2.83},
+    {"Tm", 2.79}, {"Yb", 2.80}, {"Lu", 2.74}, {"Hf", 2.63}, {"Ta", 2.53}, {"W", 2.57},  {"Re", 2.49},
+    {"Os", 2.48}, {"Ir", 2.41}, {"Bi", 2.54}, {"Ac", 2.80}, {"Th", 2.93}, {"Pa", 2.88}, {"Np", 2.82},
+    {"Pu", 2.81}, {"Am", 2.83}, {"Cm", 3.05}, {"Bk", 3.40}, {"Cf", 3.05}, {"Es", 2.70},
 };
 
 } // namespace

@@ -6,12 +6,24 @@
 //                   cylinders (the bones are as in every style);
 //   sticks:         balls of exactly the bond radius, so that bonds and
 //                   atoms make smooth sticks.
+// And the colour of the bonds: the description's bond colour (the default),
+// or each half of a bond, from an atom's centre to the bond's middle, in
+// its atom's material.
 #pragma once
 
 enum glbstyle { STYLE_BALLANDSTICK, STYLE_SPACEFILL, STYLE_STICKS };
 
 // The style of the figures built from now on.
 extern glbstyle figurestyle;
+
+enum glbbondcolours { BONDCOLOURS_BOND, BONDCOLOURS_ATOMS };
+
+// The colour of the bonds of the figures built from now on.
+extern glbbondcolours figurebondcolours;
+
+// The bond colour a name given on the command line names ("bond", "atoms",
+// in any case); 0 when it names none.
+int bondcoloursofname(const char *name, glbbondcolours *out);
 
 // The style a name given on the command line names ("ball-and-stick",
 // "spacefill", "sticks", in any case); 0 when it names none.

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <vector>
 
-#include "geometry/findangles.h"
 #include "geometry/trig.h"
 #include "model/model.h"
 

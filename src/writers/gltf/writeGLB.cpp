@@ -297,6 +297,46 @@ void jointrecords(glbout &out, const unsigned short *joints, size_t n, size_t wi
     }
 }
 
+// The JOINTS records of a primitive whose middle rings follow two joints:
+// the first joint, then the second (zero where there is none; its weight
+// is zero then), in bytes (width 4) or little-endian shorts (width 8).
+void blendedjoints(glbout &out, const glbprimitive &p, size_t width)
+{
+    size_t n = static_cast<size_t>(p.shapes.vertices);
+    std::vector<unsigned short> first(n), second(n);
+    std::vector<unsigned char> weight(n);
+    for (size_t s = 0; s < p.shapes.count(); s++) {
+        shapejoints(p, s, first.data());
+        shapeblend(p, s, second.data(), weight.data());
+        const unsigned short *j0 = first.data(), *j1 = second.data();
+        const unsigned char *w = weight.data();
+        if (width == 4) {
+            out.records(n, 4, [j0, j1, w](unsigned char *b, size_t i) {
+                store32(b, (j0[i] & 0xffu) | (w[i] == 255 ? 0u : (j1[i] & 0xffu) << 8));
+            });
+        } else {
+            out.records(n, 8, [j0, j1, w](unsigned char *b, size_t i) {
+                store32(b, j0[i] | (w[i] == 255 ? 0u : static_cast<uint32_t>(j1[i]) << 16));
+                store32(b + 4, 0);
+            });
+        }
+    }
+}
+
+// The WEIGHTS records likewise: the first joint's weight, the rest of 255
+// the second's.
+void blendedweights(glbout &out, const glbprimitive &p)
+{
+    size_t n = static_cast<size_t>(p.shapes.vertices);
+    std::vector<unsigned short> second(n);
+    std::vector<unsigned char> weight(n);
+    for (size_t s = 0; s < p.shapes.count(); s++) {
+        shapeblend(p, s, second.data(), weight.data());
+        const unsigned char *w = weight.data();
+        out.records(n, 4, [w](unsigned char *b, size_t i) { store32(b, w[i] | (255u - w[i]) << 8); });
+    }
+}
+
 // The positions of a primitive of shapes, made again as they are written.
 void shapepoints(glbout &out, const glbprimitive &p)
 {
@@ -372,6 +412,10 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
         // through bytes might change any vector's own pointers.)
         size_t width = v.length == count * 4 ? 4 : 8;
         std::vector<unsigned short> made(static_cast<size_t>(p->shapes.vertices));
+        if (!p->shapes.middle.empty()) {
+            blendedjoints(out, *p, width);
+            break;
+        }
         for (size_t s = 0; s < p->shapes.count(); s++) {
             shapejoints(*p, s, made.data());
             jointrecords(out, made.data(), made.size(), width);
@@ -379,7 +423,10 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
         break;
     }
     case WEIGHTS:
-        out.records(count, 4, [](unsigned char *b, size_t) { store32(b, 255); });
+        if (!p->shapes.middle.empty())
+            blendedweights(out, *p);
+        else
+            out.records(count, 4, [](unsigned char *b, size_t) { store32(b, 255); });
         break;
     case INDICES: {
         size_t n = p->indexcount();

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Figures imported into Blender headless and their bones checked
-# (blender_check.py): caffeine as bundled, in each of the three styles, and
+# (blender_check.py): caffeine as bundled, in each of the three styles and
+# with its bonds in the atoms' colours, and
 # a peptide fragment and a water box through kestrix-import; then an
 # animated figure, its frames played (blender_frames.py).
 # usage: blender.sh KESTRIX_CLI KESTRIX_IMPORT SOURCE_DIR
@@ -29,6 +30,9 @@ for style in spacefill sticks; do
     "$cli" --glb --quiet --style "$style" -o "$work/caffeine-$style.glb" "$work/caffeine.krx"
     pairs="$pairs $work/caffeine.krx $work/caffeine-$style.glb"
 done
+# And with each half of a bond in its atom's colour.
+"$cli" --glb --quiet --bond-colours atoms -o "$work/caffeine-atoms.glb" "$work/caffeine.krx"
+pairs="$pairs $work/caffeine.krx $work/caffeine-atoms.glb"
 set +e
 # Blender's own chatter goes to the log; the checks' lines are shown.
 # shellcheck disable=SC2086

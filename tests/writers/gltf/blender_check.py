@@ -51,6 +51,7 @@ def checkfigure(krx, glb):
     arms = [o for o in bpy.data.objects if o.type == 'ARMATURE']
     meshes = [o for o in bpy.data.objects if o.type == 'MESH']
     check('one armature', len(arms) == 1, f'{len(arms)} armatures')
+    check('one mesh', len(meshes) == 1, f'{len(meshes)} meshes')
     if not arms:
         return
     arm = arms[0]
@@ -130,8 +131,12 @@ def checkturn(arm, mesh, atoms):
     moved = 0
     for v, a, b in zip(mesh.data.vertices, rest, turned):
         owners = [groups[g.group] for g in v.groups if g.weight > 0]
-        inside = any(o in subtree for o in owners)
-        if inside:
+        inside = all(o in subtree for o in owners)
+        if any(o in subtree for o in owners) and not inside:
+            # A bond's middle ring, half on each of its atoms (bonds in the
+            # atoms' colours): it moves, but by half the turn.
+            check('a middle ring is half moved', (a - b).length > 1e-3, f'a vertex of {owners} stayed')
+        elif inside:
             check('turned about the parent atom', abs((a - pivot).length - (b - pivot).length) < 1e-4,
                   f'a vertex of {owners} changes its distance from {bone.parent.name}')
             moved += (a - b).length > 1e-3

@@ -6,8 +6,9 @@
 #include <cstdio>
 #include <random>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "job/KESTRIX.h"
+#include "job/load.h"
 #include "model/model.h"
 #include "support/testutil.h"
 #include "writers/gltf/writeGLB.h"

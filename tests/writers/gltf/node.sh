@@ -1,7 +1,8 @@
 #!/bin/sh
 # The glTF figures of every bundled example and golden description, checked
 # under node by the Khronos glTF Validator or by three.js's GLTFLoader.
-# An animated figure (tests/data/motion) is among them.
+# An animated figure (tests/data/motion) is among them, and figures whose
+# bonds are drawn in their atoms' colours.
 # usage: node.sh validator|three KESTRIX_CLI SOURCE_DIR
 # Exits 77 (skipped) when node or the npm packages (tests/writers/gltf/setup.sh) are
 # missing.
@@ -43,6 +44,23 @@ for krx in "$top"/examples/*.krx "$top"/tests/data/golden/*.krx "$top"/tests/dat
     files="$files $glb"
     pairs="$pairs $krx $glb"
     count=$((count + 1))
+done
+# Bonds in their atoms' colours: caffeine's rings and double bonds, and an
+# animation whose stretching bonds have middles bound to two joints.
+for krx in "$top"/examples/caffeine.krx "$top"/tests/data/motion/*.krx; do
+    [ -f "$krx" ] || continue
+    glb="$work/atoms_$(basename "$krx" .krx).glb"
+    "$cli" --glb --quiet --bond-colours atoms -o "$glb" "$krx" || exit 1
+    files="$files $glb"
+    pairs="$pairs $krx $glb"
+done
+# Caffeine in the other two styles, sticks also in its atoms' colours.
+for look in "--style spacefill" "--style sticks" "--style sticks --bond-colours atoms"; do
+    glb="$work/caffeine_$(echo "$look" | tr -cd 'a-z').glb"
+    # shellcheck disable=SC2086
+    "$cli" --glb --quiet $look -o "$glb" "$top/examples/caffeine.krx" || exit 1
+    files="$files $glb"
+    pairs="$pairs $top/examples/caffeine.krx $glb"
 done
 if [ "$count" -eq 0 ]; then
     echo "FAILED: no description converted"

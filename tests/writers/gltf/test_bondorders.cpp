@@ -14,19 +14,20 @@
 #include <vector>
 
 #include "bonds.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"
 #include "krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
-#include "model/reader.h"
+#include "model/names.h"
 #include "readers.h"
 #include "run.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
 #include "writers/gltf/bondlines.h"
+#include "writers/gltf/glblook.h"
 
 namespace {
 
@@ -216,6 +217,174 @@ TEST_P(BondOrders, RingBondLinesStayOnTheirAtomsWhenARingAtomTurns)
         for (const orderedbond &b : bonds)
             EXPECT_EQ(drawn[b.atoms], linesoforder(b.order))
                 << atoms[b.atoms.first].name << " " << atoms[b.atoms.second].name;
+    }
+}
+
+namespace {
+
+// One connected piece of a primitive (a ball, or a bond line's cylinder),
+// skinned: its vertices, its material's name, and each vertex's joints
+// with their weights.
+struct piece {
+    std::string material;
+    std::vector<xyz> verts;
+    std::vector<std::map<int, double>> joints;
+    bool cylinder() const { return verts.size() == 32; }
+    // The centre of the ring of the cylinder's first (low) or last vertices.
+    xyz ring(bool high) const
+    {
+        xyz c(0, 0, 0);
+        for (size_t k = high ? 16 : 0; k < (high ? 32u : 16u); k++)
+            c = xyz(c.x + verts[k].x / 16, c.y + verts[k].y / 16, c.z + verts[k].z / 16);
+        return c;
+    }
+};
+
+std::vector<piece> pieces(const glbfile &f, const std::vector<std::vector<double>> &world)
+{
+    std::vector<piece> out;
+    const jvalue &prims = f.json["meshes"][0]["primitives"];
+    for (size_t p = 0; p < prims.size(); p++) {
+        const jvalue &prim = prims[p];
+        std::vector<xyz> verts = skinnedpositions(f, prim, world);
+        int w;
+        std::vector<double> idx = accessorvalues(f, prim["indices"].integer(), &w);
+        std::vector<double> joints = accessorvalues(f, prim["attributes"]["JOINTS_0"].integer(), &w);
+        std::vector<double> weights = accessorvalues(f, prim["attributes"]["WEIGHTS_0"].integer(), &w);
+        for (auto &part : connectedparts(idx, verts.size())) {
+            piece c;
+            c.material = f.json["materials"][static_cast<size_t>(prim["material"].integer())]["name"].text;
+            for (size_t v : part.second) {
+                c.verts.push_back(verts[v]);
+                c.joints.emplace_back();
+                for (int k = 0; k < 4; k++)
+                    if (weights[4 * v + k] > 0)
+                        c.joints.back()[static_cast<int>(joints[4 * v + k])] += weights[4 * v + k];
+            }
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+// The balls' centres by their joint: the means of their vertices.
+std::map<int, xyz> centresof(const std::vector<piece> &pieces)
+{
+    std::map<int, xyz> out;
+    for (const piece &p : pieces)
+        if (!p.cylinder()) {
+            double n = static_cast<double>(p.verts.size());
+            xyz c(0, 0, 0);
+            for (const xyz &v : p.verts)
+                c = xyz(c.x + v.x / n, c.y + v.y / n, c.z + v.z / n);
+            out[p.joints[0].begin()->first] = c;
+        }
+    return out;
+}
+
+// What a bond half was matched to at rest: its bond, its atom, and which of
+// its rings lies at the atom (the other lies at the bond's middle).
+struct halfof {
+    atompair bond;
+    int atom;
+    bool outerhigh;
+};
+
+} // namespace
+
+// Bonds in their atoms' colours: every line of every bond drawn as two
+// halves, each from its atom to the bond's middle in its atom's element's
+// material, as many per atom as the order says; each skinned as the bond
+// it halves (a ring bond's outer rings to their own atoms, the middle rings
+// half and half to both); and, with any atom's joint turned, each half's
+// outer ring keeps its place at its atom and the two halves of a line keep
+// their shared middle ring.
+TEST_P(BondOrders, AtomColouredHalvesOnTheirAtomsAndJoinedAtTheMiddle)
+{
+    std::vector<orderedbond> bonds = importwithorders(samplepath(GetParam()));
+    figurebondcolours = BONDCOLOURS_ATOMS;
+    glbfile f = writeandread();
+    figurebondcolours = BONDCOLOURS_BOND;
+    std::set<atompair> rings;
+    for (int k = 0; k < nringbonds; k++)
+        rings.insert({std::min(ringbonds[k].a, ringbonds[k].b), std::max(ringbonds[k].a, ringbonds[k].b)});
+    std::vector<piece> rest = pieces(f, worldmatrices(f));
+    std::map<int, xyz> balls = centresof(rest);
+    ASSERT_EQ(balls.size(), static_cast<size_t>(natoms));
+    for (const piece &p : rest)
+        EXPECT_NE(p.material, "bonds");
+
+    std::vector<halfof> matched(rest.size(), {{-1, -1}, -1, false});
+    std::map<std::pair<atompair, int>, int> perend;
+    for (size_t i = 0; i < rest.size(); i++) {
+        const piece &p = rest[i];
+        if (!p.cylinder())
+            continue;
+        int found = 0;
+        for (const orderedbond &b : bonds) {
+            const xyz &a = balls.at(b.atoms.first), &c = balls.at(b.atoms.second);
+            double most = 0.9 * std::min(ballof(b.atoms.first), ballof(b.atoms.second));
+            for (int outerhigh = 0; outerhigh < 2; outerhigh++) {
+                double tm, offm, to, offo;
+                along(a, c, p.ring(!outerhigh), &tm, &offm);
+                along(a, c, p.ring(outerhigh), &to, &offo);
+                if (std::fabs(tm - 0.5) > 1e-6 || offm > most || offo > most || std::fabs(to - 0.5) < 0.2 ||
+                    to < -1e-6 || to > 1 + 1e-6)
+                    continue;
+                matched[i] = {b.atoms, to < 0.5 ? b.atoms.first : b.atoms.second, outerhigh != 0};
+                found++;
+            }
+        }
+        ASSERT_EQ(found, 1) << "a half beside " << found << " bonds";
+        const halfof &h = matched[i];
+        perend[{h.bond, h.atom}]++;
+        EXPECT_EQ(p.material, atoms[h.atom].sort->name) << atoms[h.atom].name;
+        // Skinned as the bond it halves.
+        bool ring = rings.count(h.bond) != 0;
+        int child = atoms[h.bond.second].parent == &atoms[h.bond.first] ? h.bond.second : h.bond.first;
+        for (size_t k = 0; k < 32; k++) {
+            bool outer = (k >= 16) == h.outerhigh;
+            std::map<int, double> want;
+            if (!ring)
+                want[child] = 1;
+            else if (outer)
+                want[h.atom] = 1;
+            else
+                want = {{h.bond.first, 0.5}, {h.bond.second, 0.5}};
+            ASSERT_EQ(p.joints[k].size(), want.size()) << atoms[h.atom].name << " vertex " << k;
+            for (auto &[j, weight] : want)
+                EXPECT_NEAR(p.joints[k].count(j) ? p.joints[k].at(j) : 0, weight, 0.003)
+                    << atoms[h.atom].name;
+        }
+    }
+    for (const orderedbond &b : bonds) {
+        EXPECT_EQ((perend[{b.atoms, b.atoms.first}]), linesoforder(b.order)) << atoms[b.atoms.first].name;
+        EXPECT_EQ((perend[{b.atoms, b.atoms.second}]), linesoforder(b.order)) << atoms[b.atoms.second].name;
+    }
+
+    for (int turned = 1; turned < natoms; turned++) {
+        SCOPED_TRACE(atoms[turned].name);
+        std::vector<piece> posed = pieces(f, worldmatrices(f, turned, 25));
+        std::map<int, xyz> now = centresof(posed);
+        for (size_t i = 0; i < rest.size(); i++) {
+            const halfof &h = matched[i];
+            if (h.atom < 0)
+                continue;
+            EXPECT_NEAR(distance(posed[i].ring(h.outerhigh), now.at(h.atom)),
+                        distance(rest[i].ring(h.outerhigh), balls.at(h.atom)), 1e-4)
+                << atoms[h.atom].name << " of " << atoms[h.bond.first].name << " "
+                << atoms[h.bond.second].name;
+            // Its partner: the other atom's half whose middle ring is this one's.
+            int partners = 0;
+            for (size_t k = 0; k < rest.size(); k++) {
+                if (matched[k].bond != h.bond || matched[k].atom == h.atom ||
+                    distance(rest[k].ring(!matched[k].outerhigh), rest[i].ring(!h.outerhigh)) > 1e-6)
+                    continue;
+                partners++;
+                EXPECT_LT(distance(posed[k].ring(!matched[k].outerhigh), posed[i].ring(!h.outerhigh)), 1e-5);
+            }
+            EXPECT_EQ(partners, 1);
+        }
     }
 }
 

@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "geometry/trig.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
@@ -708,4 +708,25 @@ TEST_F(Glb, EachStyleDrawsItsBallsAndBonds)
         EXPECT_EQ(bondvertices(f, world).size(), r.bonds ? 3u : 0u);
     }
     figurestyle = STYLE_BALLANDSTICK;
+}
+
+// The van der Waals table against the published values: Bondi's for the
+// elements he gives, Alvarez's for the rest, in any case, and the fallback
+// for what is neither.
+TEST(VdwRadius, PublishedValues)
+{
+    const struct {
+        const char *symbol;
+        double radius;
+    } rows[] = {
+        {"H", 1.20},         {"c", 1.70},         {"N", 1.55},
+        {"O", 1.52},         {"Cl", 1.75},        {"Na", 2.27},
+        {"In", 1.93},        {"Pt", 1.72},        {"U", 1.86},
+        {"Be", 1.98},        {"Fe", 2.44},        {"W", 2.57},
+        {"La", 2.98},        {"Lu", 2.74},        {"Ir", 2.41},
+        {"Bi", 2.54},        {"Th", 2.93},        {"Es", 2.70},
+        {"Pm", VDWFALLBACK}, {"Po", VDWFALLBACK}, {"Carbon", VDWFALLBACK},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(vdwradius(r.symbol), r.radius) << r.symbol;
 }

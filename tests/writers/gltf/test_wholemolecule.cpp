@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bonds.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"

@@ -43,12 +43,16 @@ function load(path) {
 }
 
 // The skinned centre of every atom's ball: the mean of its vertices as the
-// loader skins them, by joint index. The bonds' material is left out.
+// loader skins them, by joint index. The bonds' material is left out, and
+// so are the halves of bonds in their atoms' colours: they come after the
+// balls, a second primitive of the element's material.
 function ballcentres(meshes) {
     const sums = new Map();
     const v = new THREE.Vector3();
+    const seen = new Set();
     for (const mesh of meshes) {
-        if (mesh.material.name === 'bonds') continue;
+        if (mesh.material.name === 'bonds' || seen.has(mesh.material.name)) continue;
+        seen.add(mesh.material.name);
         const joints = mesh.geometry.attributes.skinIndex;
         for (let i = 0; i < joints.count; i++) {
             mesh.getVertexPosition(i, v);

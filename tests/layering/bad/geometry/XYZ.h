@@ -1,2 +1,2 @@
-// The math including the bond-angle pass by its bare name.
-#include "findangles.h"
+// The math including the bond-angle pass above it.
+#include "angles/findangles.h"

@@ -1,4 +1,4 @@
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 
 #include <cmath>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "geometry/XYZ.h"
-#include "geometry/findangles.h"
+#include "angles/findangles.h"
 #include "model/model.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
