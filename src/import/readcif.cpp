@@ -13,6 +13,8 @@
 #include <cmath>
 #include <exception>
 #include <map>
+#include <unordered_map>
+#include <vector>
 
 // gemmi formats numbers through a bundled stb_sprintf that Debian leaves
 // out; the C library's snprintf serves (gemmi prints nothing we read).
@@ -33,6 +35,72 @@ std::string atomkey(const std::string &chain, const gemmi::ResidueId &r, const s
     return chain + "|" + std::to_string(r.seqid.num.value) + r.seqid.icode + "|" + r.name + "|" + atom;
 }
 
+// Images closer than this (in Å) are one atom.
+const double SAMEPLACE = 0.4;
+
+// The placed images of a unit cell by where they stand, in cells of the
+// fractional coordinates each at least SAMEPLACE wide (a fractional step of
+// 1/n along an axis moves a point at least 1/(n·a*) Å away), so that every
+// image closer than that to a point is in the point's cell or the 26 around
+// it, the cell's faces wrapping round: the images are compared with their
+// neighbours only, not with each other.
+class imagegrid {
+public:
+    explicit imagegrid(const gemmi::UnitCell &cell)
+    {
+        const double recip[3] = {cell.ar, cell.br, cell.cr};
+        for (int i = 0; i < 3; i++) {
+            double width = SAMEPLACE * recip[i]; // fractional width of SAMEPLACE along axis i
+            if (!(width > 0) || width >= 1)
+                n_[i] = 1;
+            else
+                n_[i] = width < 1.0 / MAXCELLS ? MAXCELLS : static_cast<int>(1.0 / width);
+        }
+    }
+    void add(const gemmi::Fractional &f, size_t index)
+    {
+        cells_[key(cellof(f, 0), cellof(f, 1), cellof(f, 2))].push_back(index);
+    }
+    template <class Visit>
+    void around(const gemmi::Fractional &f, Visit visit) const
+    {
+        int c[3] = {cellof(f, 0), cellof(f, 1), cellof(f, 2)};
+        // An axis of fewer than three cells has each neighbour once.
+        int lo[3], hi[3];
+        for (int i = 0; i < 3; i++) {
+            lo[i] = n_[i] < 3 ? 0 : -1;
+            hi[i] = n_[i] < 3 ? n_[i] - 1 : 1;
+        }
+        for (int dx = lo[0]; dx <= hi[0]; dx++)
+            for (int dy = lo[1]; dy <= hi[1]; dy++)
+                for (int dz = lo[2]; dz <= hi[2]; dz++) {
+                    int x = n_[0] < 3 ? dx : wrap(c[0] + dx, 0), y = n_[1] < 3 ? dy : wrap(c[1] + dy, 1),
+                        z = n_[2] < 3 ? dz : wrap(c[2] + dz, 2);
+                    auto it = cells_.find(key(x, y, z));
+                    if (it != cells_.end())
+                        for (size_t j : it->second)
+                            visit(j);
+                }
+    }
+
+private:
+    // Cells per axis at most: a long axis gets wider cells (more images
+    // each), never more memory.
+    static const int MAXCELLS = 256;
+    int cellof(const gemmi::Fractional &f, int axis) const
+    {
+        double v = (axis == 0 ? f.x : axis == 1 ? f.y : f.z) * n_[axis];
+        // Not a number (a coordinate the check after refuses) is cell 0.
+        if (!(v >= 0))
+            return 0;
+        return v >= n_[axis] ? n_[axis] - 1 : static_cast<int>(v);
+    }
+    int wrap(int c, int axis) const { return (c + n_[axis]) % n_[axis]; }
+    long key(int x, int y, int z) const { return (static_cast<long>(x) * n_[1] + y) * n_[2] + z; }
+    int n_[3] = {1, 1, 1};
+    std::unordered_map<long, std::vector<size_t>> cells_;
+};
+
 // The unit cell's content of a crystal structure.
 int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector &c, problem &p)
 {
@@ -46,6 +114,7 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
         return fail(p, "no atoms", in.name() + ": the _atom_site table is empty");
     std::vector<gemmi::Fractional> placed;
     std::vector<size_t> of; // the site each placed image belongs to
+    imagegrid grid(st.cell);
     for (size_t k = 0; k < sites.size(); k++) {
         const gemmi::SmallStructure::Site &site = sites[k];
         gemmi::Fractional f = site.fract;
@@ -55,18 +124,20 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
         // An image that lands on an atom of its element once moved into the
         // cell (a site on a special position, at a cell face, or a file that
         // lists the whole cell besides its symmetry) is that atom again.
+        // Only the placed images in the grid's cells around it can be.
         bool again = false;
-        for (size_t j = 0; j < placed.size() && !again; j++) {
-            if (sites[of[j]].element != site.element)
-                continue;
+        grid.around(f, [&](size_t j) {
+            if (again || sites[of[j]].element != site.element)
+                return;
             gemmi::Fractional d(f.x - placed[j].x, f.y - placed[j].y, f.z - placed[j].z);
             d.x -= std::round(d.x);
             d.y -= std::round(d.y);
             d.z -= std::round(d.z);
-            again = st.cell.orthogonalize_difference(d).length() < 0.4;
-        }
+            again = st.cell.orthogonalize_difference(d).length() < SAMEPLACE;
+        });
         if (again)
             continue;
+        grid.add(f, placed.size());
         placed.push_back(f);
         of.push_back(k);
         gemmi::Position pos = st.cell.orthogonalize(f);

@@ -23,6 +23,7 @@ int readCML(linesource &in, collector &, problem &p)
 #else
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -72,24 +73,68 @@ pugi::xml_node child(const pugi::xml_node &n, const char *name)
     return pugi::xml_node();
 }
 
-// Line numbers of byte offsets, for messages.
-class lines {
+// The text of the input without its blank lines (which mean nothing in XML
+// between the elements, nor in CML's white-space separated lists), every
+// line end as "\n", and the line numbers of its byte offsets, for messages:
+// a file of megabytes of empty lines costs nothing to hold.
+class squeezed {
 public:
-    explicit lines(const std::string &text)
+    int read(linesource &in)
     {
-        for (size_t i = 0; i < text.size(); i++)
-            if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')))
-                ends_.push_back(static_cast<long>(i));
+        const char *data;
+        size_t n;
+        while (in.piece(&data, &n))
+            for (size_t i = 0; i < n; i++)
+                take(data[i]);
+        if (blank_ && text_.size() > start_)
+            text_.resize(start_); // a blank last line, without its end
+        return !in.failed();
     }
+    std::string &text() { return text_; }
     int of(ptrdiff_t offset) const
     {
-        return static_cast<int>(std::lower_bound(ends_.begin(), ends_.end(), static_cast<long>(offset)) -
-                                ends_.begin()) +
-               1;
+        size_t k = static_cast<size_t>(
+            std::lower_bound(ends_.begin(), ends_.end(), static_cast<size_t>(offset)) - ends_.begin());
+        auto gap = std::upper_bound(gaps_.begin(), gaps_.end(), std::make_pair(k, INT_MAX));
+        return static_cast<int>(k) + 1 + (gap == gaps_.begin() ? 0 : (gap - 1)->second);
     }
 
 private:
-    std::vector<long> ends_;
+    void take(char ch)
+    {
+        // A line feed right after a carriage return ends no second line.
+        if (aftercr_ && ch == '\n') {
+            aftercr_ = false;
+            return;
+        }
+        aftercr_ = ch == '\r';
+        if (ch != '\n' && ch != '\r') {
+            text_ += ch;
+            blank_ = blank_ && (ch == ' ' || ch == '\t');
+            return;
+        }
+        if (blank_) {
+            // Dropped; later lines keep their numbers by the count of gaps.
+            text_.resize(start_);
+            skipped_++;
+            if (gaps_.empty() || gaps_.back().first != ends_.size())
+                gaps_.push_back({ends_.size(), skipped_});
+            else
+                gaps_.back().second = skipped_;
+            return;
+        }
+        ends_.push_back(text_.size());
+        text_ += '\n';
+        start_ = text_.size();
+        blank_ = true;
+    }
+
+    std::string text_;
+    std::vector<size_t> ends_;                 // offsets of the kept lines' ends
+    std::vector<std::pair<size_t, int>> gaps_; // kept lines before a gap, lines dropped so far
+    size_t start_ = 0;                         // where the current line begins
+    bool blank_ = true, aftercr_ = false;
+    int skipped_ = 0;
 };
 
 // One atom as either form gives it.
@@ -99,7 +144,7 @@ struct cmlatom {
     int line = 0;
 };
 
-int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom> &atoms,
+int readatoms(const pugi::xml_node &array, const squeezed &at, std::vector<cmlatom> &atoms,
               const std::string &name, problem &p)
 {
     int arrayline = at.of(array.offset_debug());
@@ -158,12 +203,13 @@ int readatoms(const pugi::xml_node &array, const lines &at, std::vector<cmlatom>
 int readCML(linesource &in, collector &c, problem &p)
 {
     inmolecule &m = c.molecule();
-    std::string text;
-    if (!in.rest(text))
+    squeezed at;
+    if (!at.read(in))
         return sourceok(in, p);
     pugi::xml_document doc;
-    pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size());
-    lines at(text);
+    // Parsed where it stands: no second copy of the text.
+    std::string &text = at.text();
+    pugi::xml_parse_result parsed = doc.load_buffer_inplace(&text[0], text.size());
     if (!parsed)
         return fail(p, "malformed file",
                     where(in.name(), at.of(parsed.offset)) + ": " + parsed.description());

@@ -4,6 +4,7 @@
 // its connection table in "M  V30" lines.
 #include "readers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -155,17 +156,31 @@ int v30statement(linesource &in, std::string &text, int &lineno, problem &p)
             break;
     }
     lineno = in.lineno();
-    text = line.substr(7);
-    while (!trim(text).empty() && trim(text).back() == '-') {
-        std::string t = trim(text);
-        text = t.substr(0, t.size() - 1);
+    text.assign(line, 7, std::string::npos);
+    // Only the end of the statement is looked at and cut, never the whole
+    // of it copied: a statement of many continuation lines costs its length.
+    const char *blanks = " \t\r\n\v\f";
+    for (;;) {
+        size_t last = text.find_last_not_of(blanks);
+        if (last == std::string::npos || text[last] != '-')
+            break;
+        text.erase(last);
+        text.erase(0, std::min(text.size(), text.find_first_not_of(blanks)));
+        // No statement of a molecule runs this long; a file that continues
+        // one for ever is refused before it fills the memory.
+        if (text.size() > linesource::LINEMAX) {
+            malformed(p, in, in.lineno(),
+                      "a continued \"M  V30\" statement of more than " + std::to_string(linesource::LINEMAX) +
+                          " characters");
+            return -1;
+        }
         if (!in.next(line) || line.compare(0, 7, "M  V30 ") != 0) {
             if (sourceok(in, p))
                 malformed(p, in, in.lineno() + (in.failed() ? 0 : 1),
                           "a continued \"M  V30\" line must follow");
             return -1;
         }
-        text += line.substr(7);
+        text.append(line, 7, std::string::npos);
     }
     return 1;
 }

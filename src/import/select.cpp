@@ -1,5 +1,6 @@
 #include "select.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace importer {
@@ -82,8 +83,26 @@ void collector::bond(int a, int b, bondorder order)
         framebonds_.push_back({{a < b ? a : b, a < b ? b : a}, order});
         return;
     }
-    m_.bonds.push_back({a, b});
     std::pair<int, int> key{a < b ? a : b, a < b ? b : a};
+    m_.bonds.push_back({a, b});
+    // A file may list one bond any number of times (millions of identical
+    // CONECT records): the list is made unique (either direction is one
+    // bond) whenever it has doubled, so that it stays within twice the
+    // distinct bonds, which the kept atoms bound.
+    if (m_.bonds.size() >= bondsunique_ * 2 + 4096) {
+        auto low = [](const std::pair<int, int> &x) {
+            return x.first < x.second ? x : std::make_pair(x.second, x.first);
+        };
+        std::stable_sort(
+            m_.bonds.begin(), m_.bonds.end(),
+            [&](const std::pair<int, int> &x, const std::pair<int, int> &y) { return low(x) < low(y); });
+        m_.bonds.erase(std::unique(m_.bonds.begin(), m_.bonds.end(),
+                                   [&](const std::pair<int, int> &x, const std::pair<int, int> &y) {
+                                       return low(x) == low(y);
+                                   }),
+                       m_.bonds.end());
+        bondsunique_ = m_.bonds.size();
+    }
     if (order == ORDER_SINGLE)
         m_.orders.erase(key);
     else

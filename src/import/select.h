@@ -105,9 +105,10 @@ private:
     size_t framestart_ = 0; // where the frame's coordinates begin
     long framek_ = 0;       // the frame being read
     int frameline_ = 0;
-    size_t framecount_ = 0; // atoms of it so far
-    std::string differs_;   // the first difference from the atoms
-    int diffline_ = 0;      // and its line
+    size_t framecount_ = 0;  // atoms of it so far
+    size_t bondsunique_ = 0; // bonds when they were last made unique
+    std::string differs_;    // the first difference from the atoms
+    int diffline_ = 0;       // and its line
     // A further frame's bonds, by the first frame's atom indices (smaller
     // first), with their orders; compared with the first's at its end.
     std::vector<std::pair<std::pair<int, int>, int>> framebonds_;

@@ -87,6 +87,16 @@ int linesource::rest(std::string &text)
     return !failed_;
 }
 
+int linesource::piece(const char **data, size_t *size)
+{
+    if (at_ == end_ && !more())
+        return 0;
+    *data = buf_ + at_;
+    *size = end_ - at_;
+    at_ = end_;
+    return 1;
+}
+
 namespace {
 
 class memorysource : public linesource {

@@ -31,6 +31,10 @@ public:
     // Everything from here to the end, line ends as they are, for readers
     // that hand the whole text to a library; 0 if it cannot be read.
     int rest(std::string &text);
+    // The same in pieces, for readers that keep less than the whole: the
+    // next block of the input (at most a buffer's worth), 0 at the end or
+    // when it cannot be read on.
+    int piece(const char **data, size_t *size);
 
     // Longest line taken; a longer one is no line of a molecule file.
     static const size_t LINEMAX = 1 << 20;
