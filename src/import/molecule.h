@@ -29,9 +29,22 @@ struct inatom {
     char altloc = ' ';          // PDB and mmCIF alternate location, ' ' for none
 };
 
-// Atoms of one chain as the selection options would count them.
+// Atoms of one chain (or one residue number of a chain) as the selection
+// options would count them. Ligands: HETATM atoms other than water.
 struct chaincount {
-    long atoms = 0, hydrogens = 0, water = 0, waterhydrogens = 0;
+    long atoms = 0, hydrogens = 0, water = 0, waterhydrogens = 0, ligands = 0, ligandhydrogens = 0;
+};
+
+// Where an atom stands in a file of residues (PDB, mmCIF, MOL2
+// substructures), as the file writes it: chain ("" for the blank one),
+// residue name, number and insertion code, whether its record is HETATM,
+// and the atom's own name. Formats without residues leave it empty.
+struct atomsite {
+    std::string chain, residue;
+    long number = 0;
+    char icode = ' ';
+    bool het = false;
+    std::string atom;
 };
 
 struct inmolecule {
@@ -49,6 +62,8 @@ struct inmolecule {
     // without chains), whatever the selection keeps: what the over-limit
     // message suggests is worked out from it.
     std::map<std::string, chaincount> census;
+    // The same by chain and residue number, for residue ranges.
+    std::map<std::pair<std::string, long>, chaincount> residuecensus;
     // Atoms the selection keeps; beyond the limit they are only counted.
     long kept = 0;
     // Dummy atoms (X, *, R#, Du, LP) left out.

@@ -8,7 +8,8 @@ namespace importer {
 
 const char *const USAGE =
     "usage: kestrix-import [-o OUT.krx] [--root ATOM] [--ball-scale F] [--bondradius R]\n"
-    "                      [--chain ID]... [--model N | --frames FROM:TO[:STEP]]\n"
+    "                      [--chain ID]... [--residues [CHAIN:]FROM-TO]...\n"
+    "                      [--ligands] [--model N | --frames FROM:TO[:STEP]]\n"
     "                      [--no-water] [--no-hydrogens]\n"
     "                      [--force] INPUT...\n"
     "\n"
@@ -27,6 +28,10 @@ const char *const USAGE =
     "  --bondradius R    bond radius (default 0.08; 0 draws no bonds)\n"
     "  --chain ID        only chain ID (PDB, mmCIF; - for the blank chain; repeat\n"
     "                    for several chains)\n"
+    "  --residues [CHAIN:]FROM-TO  only residues numbered FROM to TO (PDB, mmCIF),\n"
+    "                    of CHAIN or of every chain; repeatable\n"
+    "  --ligands         keep the ligands (HETATM residues but water) whatever\n"
+    "                    their chain; alone, only them\n"
     "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
     "                    (SDF, MOL2, CML, XYZ); default: every frame of the same\n"
     "                    atoms, the first as the atoms and the rest as frames\n"
@@ -83,6 +88,25 @@ bool chainvalue(std::string &v)
     return !v.empty() && v.size() <= 4 && v.find_first_of(" \t") == std::string::npos;
 }
 
+// "[CHAIN:]FROM-TO" or "[CHAIN:]N"; numbers may be negative, as residue
+// numbers of some files are.
+bool rangevalue(std::string v, residuerange &r)
+{
+    size_t colon = v.find(':');
+    r = residuerange();
+    if (colon != std::string::npos) {
+        r.anychain = false;
+        r.chain = v.substr(0, colon);
+        if (!chainvalue(r.chain))
+            return false;
+        v = v.substr(colon + 1);
+    }
+    size_t dash = v.find('-', 1);
+    if (dash == std::string::npos)
+        return toint(v, r.from) && toint(v, r.to);
+    return toint(v.substr(0, dash), r.from) && toint(v.substr(dash + 1), r.to) && r.from <= r.to;
+}
+
 bool is(const std::string &arg, const std::string &name)
 {
     return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
@@ -118,6 +142,17 @@ int parseoptions(const std::vector<std::string> &args, options &o, problem &p)
                             "--chain " + v +
                                 " (a chain id as the file gives it: A, B, ..., - for the blank one)");
             o.chains.push_back(v);
+        } else if (is(a, "--residues")) {
+            if (!value(args, i, "--residues", v, p))
+                return 0;
+            residuerange r;
+            if (!rangevalue(v, r))
+                return fail(p, "bad value",
+                            "--residues " + v +
+                                " (FROM-TO or CHAIN:FROM-TO, residue numbers, FROM not above TO)");
+            o.residues.push_back(r);
+        } else if (a == "--ligands") {
+            o.ligands = true;
         } else if (is(a, "--model")) {
             if (!value(args, i, "--model", v, p))
                 return 0;

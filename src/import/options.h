@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/problem.h"
+#include "select.h"
 
 namespace importer {
 
@@ -13,8 +14,10 @@ struct options {
     std::string root;   // --root: an atom name as written (C3)
     double ballscale = 0.5;
     double bondradius = 0.08;
-    std::vector<std::string> chains; // --chain, repeatable
-    long model = 0;                  // --model; 0: the first
+    std::vector<std::string> chains;    // --chain, repeatable
+    std::vector<residuerange> residues; // --residues, repeatable
+    bool ligands = false;               // --ligands
+    long model = 0;                     // --model; 0: the first
     // --frames FROM:TO[:STEP]; framesgiven when given (TO 0: to the last).
     long framefrom = 1, frameto = 0, framestep = 1;
     bool framesgiven = false;

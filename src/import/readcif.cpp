@@ -166,7 +166,14 @@ int readCIF(linesource &in, collector &c, problem &p)
                     return fail(p, "coordinate out of range",
                                 in.name() + ": atom " + std::to_string(at.serial));
                 // gemmi gives X for a type symbol that names no element.
-                int k = c.add(a, readsymbol(at.element.name()), ch.name, r.name);
+                atomsite site;
+                site.chain = ch.name;
+                site.residue = r.name;
+                site.number = r.seqid.num.has_value() ? r.seqid.num.value : 0;
+                site.icode = r.seqid.icode;
+                site.het = r.het_flag == 'H';
+                site.atom = at.name;
+                int k = c.add(a, readsymbol(at.element.name()), site);
                 if (k >= 0)
                     byaddress.emplace(atomkey(ch.name, r, at.name), k);
             }

@@ -246,7 +246,16 @@ int readPDB(linesource &in, collector &c, problem &p)
         if (!toint(column(line, 7, 11), serial))
             return malformed(p, in, "the atom serial number in columns 7-11 must be a number");
         atoms++;
-        int index = c.add(a, e, column(line, 22, 22), resname);
+        atomsite site;
+        site.chain = column(line, 22, 22);
+        site.residue = resname;
+        // A number that is none (hybrid-36 of huge files) counts as 0.
+        if (!toint(column(line, 23, 26), site.number))
+            site.number = 0;
+        site.icode = line[26];
+        site.het = rec == "HETATM";
+        site.atom = trim(line.substr(12, 4));
+        int index = c.add(a, e, site);
         if (index >= 0)
             byserial.emplace(serial, index);
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <filesystem>
 #include <new>
 #include <set>
@@ -65,15 +66,72 @@ std::string chainlist(const inmolecule &m)
     return list;
 }
 
+// The residue numbers each chain runs from and to: "-: 478-502, A: 1-99".
+std::string residuelist(const inmolecule &m)
+{
+    std::string list;
+    int shown = 0;
+    for (auto it = m.residuecensus.begin(); it != m.residuecensus.end();) {
+        auto last = it;
+        for (auto next = it; next != m.residuecensus.end() && next->first.first == it->first.first; ++next)
+            last = next;
+        if (shown++ < 16)
+            list += (list.empty() ? "" : ", ") + chainshown(it->first.first) + ":" +
+                    std::to_string(it->first.second) + "-" + std::to_string(last->first.second);
+        it = ++last;
+    }
+    return list + (shown > 16 ? ", ..." : "");
+}
+
+selection chosenby(const options &o)
+{
+    selection s;
+    s.chains = o.chains;
+    s.residues = o.residues;
+    s.ligands = o.ligands;
+    s.nohydrogens = o.nohydrogens;
+    s.nowater = o.nowater;
+    return s;
+}
+
+// For each chain that does not fit on its own, the residues from its first
+// that do: "A:4-67 (1019 atoms)".
+std::string fittingranges(const inmolecule &m, const selection &s)
+{
+    std::string ranges;
+    int shown = 0;
+    for (const auto &c : m.census) {
+        bool chain = s.chains.empty();
+        for (const std::string &id : s.chains)
+            chain = chain || id == c.first;
+        if (!chain || keptof(c.second, s) <= MAXATOMS)
+            continue;
+        long n = 0, from = 0, to = 0;
+        bool first = true;
+        for (auto it = m.residuecensus.lower_bound({c.first, LONG_MIN});
+             it != m.residuecensus.end() && it->first.first == c.first; ++it) {
+            long k = keptof(it->second, s);
+            if (n + k > MAXATOMS)
+                break;
+            if (first)
+                from = it->first.second;
+            first = false;
+            to = it->first.second;
+            n += k;
+        }
+        if (!first && n > 0 && shown++ < 8)
+            ranges += (ranges.empty() ? "" : ", ") + (m.census.size() > 1 ? chainshown(c.first) + ":" : "") +
+                      std::to_string(from) + "-" + std::to_string(to) + " (" + std::to_string(n) + " atoms)";
+    }
+    return ranges;
+}
+
 // What would bring an over-limit file within the limit: the options not
 // given yet that leave atoms out, what each leaves, and the chains that fit
 // on their own.
 std::string suggestions(const inmolecule &m, const options &o)
 {
-    selection s;
-    s.chains = o.chains;
-    s.nohydrogens = o.nohydrogens;
-    s.nowater = o.nowater;
+    selection s = chosenby(o);
     long now = keptby(m, s);
     std::vector<std::string> tips;
     auto remain = [](long n) {
@@ -90,15 +148,14 @@ std::string suggestions(const inmolecule &m, const options &o)
         tips.push_back("--no-water leaves out its " + std::to_string(now - nw) + " water atoms" + remain(nw));
     if (!s.nohydrogens && !s.nowater && nh < now && nw < now && nh > MAXATOMS && nw > MAXATOMS)
         tips.push_back("both leave " + std::to_string(nhw) + (nhw > MAXATOMS ? ", still too many" : ""));
-    if (s.chains.empty() && m.census.size() > 1) {
+    bool whole = s.residues.empty() && !s.ligands; // whole chains are chosen
+    if (whole && s.chains.empty() && m.census.size() > 1) {
         std::string chains;
         int shown = 0;
         for (const auto &c : m.census) {
             // One chain's atoms as keptby counts them, without a pass over
             // every chain for each.
-            long n = c.second.atoms - (s.nohydrogens ? c.second.hydrogens : 0) -
-                     (s.nowater ? c.second.water : 0) +
-                     (s.nohydrogens && s.nowater ? c.second.waterhydrogens : 0);
+            long n = keptof(c.second, s);
             if (n > 0 && n <= MAXATOMS && shown++ < 8)
                 chains +=
                     (chains.empty() ? "" : ", ") + chainshown(c.first) + " (" + std::to_string(n) + " atoms)";
@@ -106,6 +163,9 @@ std::string suggestions(const inmolecule &m, const options &o)
         if (!chains.empty())
             tips.push_back("--chain ID keeps one chain: " + chains);
     }
+    std::string ranges = whole && m.residuecensus.size() > 1 ? fittingranges(m, s) : std::string();
+    if (!ranges.empty())
+        tips.push_back("--residues [CHAIN:]FROM-TO keeps residues by number: " + ranges);
     std::string text;
     for (const std::string &t : tips)
         text += "; " + t;
@@ -128,11 +188,8 @@ int importmolecule(const std::string &input, const std::string &output, const op
     if (canonical(input) == canonical(output))
         return fail(p, "bad output", output + " is the input itself");
 
-    selection sel;
-    sel.chains = o.chains;
+    selection sel = chosenby(o);
     sel.model = o.model;
-    sel.nohydrogens = o.nohydrogens;
-    sel.nowater = o.nowater;
     sel.limit = MAXATOMS;
     sel.framefrom = o.framefrom;
     sel.frameto = o.frameto;
@@ -156,7 +213,11 @@ int importmolecule(const std::string &input, const std::string &output, const op
     // Files without chains hold their atoms under the blank id too, which
     // is no chain there.
     bool chained = format == FORMAT_PDB || format == FORMAT_CIF;
-    for (const std::string &id : o.chains)
+    std::vector<std::string> named = o.chains;
+    for (const residuerange &r : o.residues)
+        if (!r.anychain)
+            named.push_back(r.chain);
+    for (const std::string &id : named)
         if (!m.census.count(id) || (id.empty() && !chained))
             return fail(p, "no such chain",
                         input + " has no chain " + chainshown(id) +
@@ -175,13 +236,26 @@ int importmolecule(const std::string &input, const std::string &output, const op
             left += ", --no-water";
         if (!o.chains.empty())
             left += ", --chain";
+        if (!o.residues.empty())
+            left += ", --residues";
+        if (o.ligands)
+            left += ", --ligands";
+        // What the file has that these could have chosen.
+        std::string has;
+        long ligands = 0;
+        for (const auto &c : m.census)
+            ligands += c.second.ligands;
+        if (!o.residues.empty())
+            has = chained ? " (its residues: " + residuelist(m) + ")" : " (it gives no residues)";
+        else if (o.ligands && ligands == 0)
+            has = " (it has no ligands, HETATM residues other than water)";
         return fail(p, "no atoms",
                     input + ": no atom is left" +
-                        (left.empty() ? std::string() : " after " + left.substr(2)));
+                        (left.empty() ? std::string() : " after " + left.substr(2)) + has);
     }
     if (m.kept > MAXATOMS) {
         std::string detail = input + " has " + std::to_string(m.kept) + " atoms";
-        if (o.nowater || !o.chains.empty())
+        if (o.nowater || !o.chains.empty() || !o.residues.empty() || o.ligands)
             detail += " selected";
         else if (o.nohydrogens)
             detail += " besides hydrogen";

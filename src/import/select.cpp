@@ -17,7 +17,7 @@ bool iswater(const std::string &residue)
     return false;
 }
 
-int collector::add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue)
+int collector::add(inatom a, const symbolread &e, const atomsite &site)
 {
     if (e.kind != symbolread::ELEMENT) {
         m_.dummies += !inframe_;
@@ -25,35 +25,48 @@ int collector::add(inatom a, const symbolread &e, const std::string &chain, cons
     }
     a.element = e.z;
     a.isotope = e.isotope;
-    return add(a, chain, residue);
+    return add(a, site);
 }
 
-int collector::add(const inatom &a, const std::string &chain, const std::string &residue)
+bool keeps(const selection &sel, const atomsite &site, bool ligand)
 {
-    bool water = iswater(residue), hydrogen = a.element == 1;
+    if (sel.ligands && ligand)
+        return true;
+    // --ligands alone keeps nothing else.
+    if (sel.ligands && sel.chains.empty() && sel.residues.empty())
+        return false;
+    bool chain = sel.chains.empty();
+    for (const std::string &id : sel.chains)
+        chain = chain || id == site.chain;
+    bool number = sel.residues.empty();
+    for (const residuerange &r : sel.residues)
+        number =
+            number || ((r.anychain || r.chain == site.chain) && site.number >= r.from && site.number <= r.to);
+    return chain && number;
+}
+
+int collector::add(const inatom &a, const atomsite &site)
+{
+    bool water = iswater(site.residue), hydrogen = a.element == 1;
+    bool ligand = site.het && !water;
     if (inframe_) {
         // A further frame is counted in no census and selected alike.
         if ((hydrogen && s_.nohydrogens) || (water && s_.nowater))
             return -1;
-        bool chosen = s_.chains.empty();
-        for (const std::string &id : s_.chains)
-            chosen = chosen || id == chain;
-        return chosen ? addtoframe(a) : -1;
+        return keeps(s_, site, ligand) ? addtoframe(a) : -1;
     }
-    chaincount &c = m_.census[chain];
-    c.atoms++;
-    c.hydrogens += hydrogen;
-    c.water += water;
-    c.waterhydrogens += water && hydrogen;
+    for (chaincount *c : {&m_.census[site.chain], &m_.residuecensus[{site.chain, site.number}]}) {
+        c->atoms++;
+        c->hydrogens += hydrogen;
+        c->water += water;
+        c->waterhydrogens += water && hydrogen;
+        c->ligands += ligand;
+        c->ligandhydrogens += ligand && hydrogen;
+    }
     if ((hydrogen && s_.nohydrogens) || (water && s_.nowater))
         return -1;
-    if (!s_.chains.empty()) {
-        bool chosen = false;
-        for (const std::string &id : s_.chains)
-            chosen = chosen || id == chain;
-        if (!chosen)
-            return -1;
-    }
+    if (!keeps(s_, site, ligand))
+        return -1;
     m_.kept++;
     if (full())
         return -1;
@@ -73,24 +86,32 @@ void collector::bond(int a, int b, bondorder order)
         m_.orders[key] = order;
 }
 
+long keptof(const chaincount &c, const selection &sel, bool ligandsonly)
+{
+    if (ligandsonly)
+        return c.ligands - (sel.nohydrogens ? c.ligandhydrogens : 0);
+    long k = c.atoms;
+    if (sel.nohydrogens)
+        k -= c.hydrogens;
+    if (sel.nowater)
+        k -= c.water;
+    if (sel.nohydrogens && sel.nowater)
+        k += c.waterhydrogens;
+    return k;
+}
+
 long keptby(const inmolecule &m, const selection &sel)
 {
     long n = 0;
-    for (const auto &entry : m.census) {
-        bool chosen = sel.chains.empty();
-        for (const std::string &id : sel.chains)
-            chosen = chosen || id == entry.first;
-        if (!chosen)
-            continue;
-        const chaincount &c = entry.second;
-        long k = c.atoms;
-        if (sel.nohydrogens)
-            k -= c.hydrogens;
-        if (sel.nowater)
-            k -= c.water;
-        if (sel.nohydrogens && sel.nowater)
-            k += c.waterhydrogens;
-        n += k;
+    for (const auto &entry : m.residuecensus) {
+        atomsite site;
+        site.chain = entry.first.first;
+        site.number = entry.first.second;
+        // The residue number's atoms all, or its ligands alone.
+        if (keeps(sel, site, false))
+            n += keptof(entry.second, sel);
+        else if (sel.ligands)
+            n += keptof(entry.second, sel, true);
     }
     return n;
 }

@@ -12,9 +12,21 @@
 
 namespace importer {
 
+// Residues FROM to TO (both included, whatever their insertion codes) of
+// one chain, or of every chain.
+struct residuerange {
+    bool anychain = true;
+    std::string chain;
+    long from = 0, to = 0;
+};
+
 struct selection {
-    std::vector<std::string> chains; // empty: every chain
-    long model = 0;                  // 0: the first
+    std::vector<std::string> chains;    // empty: every chain
+    std::vector<residuerange> residues; // empty: every residue
+    // Ligands kept whatever their chain and number; with neither chains
+    // nor residues chosen, the ligands alone.
+    bool ligands = false;
+    long model = 0; // 0: the first
     bool nohydrogens = false;
     bool nowater = false;
     size_t limit = 1024; // atoms kept at most; the rest are counted
@@ -37,11 +49,26 @@ public:
     // One atom of the chosen model; chain and residue name as the file gives
     // them ("" where the format has none). The atom's index in the molecule,
     // or -1 when it is not kept (not selected, or past the limit).
-    int add(const inatom &a, const std::string &chain, const std::string &residue);
+    int add(const inatom &a, const std::string &chain, const std::string &residue)
+    {
+        atomsite s;
+        s.chain = chain;
+        s.residue = residue;
+        return add(a, s);
+    }
+    // The same with all the file says of the atom's residue.
+    int add(const inatom &a, const atomsite &site);
     // The same for an atom whose element field read as e: an element is set
     // in a and a added; anything else (a dummy atom) is counted and left
     // out (-1).
-    int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue);
+    int add(inatom a, const symbolread &e, const atomsite &site);
+    int add(inatom a, const symbolread &e, const std::string &chain, const std::string &residue)
+    {
+        atomsite s;
+        s.chain = chain;
+        s.residue = residue;
+        return add(a, e, s);
+    }
     // A bond between two atoms add() returned, both kept; others are dropped.
     void bond(int a, int b, bondorder order = ORDER_SINGLE);
 
@@ -73,7 +100,15 @@ private:
     std::string differs_;   // the first difference from the atoms, with its line
 };
 
+// Whether the selection keeps an atom of that site (hydrogen and water
+// aside): its chain chosen and its number in a range, or a ligand kept.
+bool keeps(const selection &sel, const atomsite &site, bool ligand);
+
 // Atoms the selection sel would keep of the molecule's census.
 long keptby(const inmolecule &m, const selection &sel);
+
+// Of a chain's census entry: the atoms the selection's hydrogen and water
+// options keep, of them all or of the ligands alone.
+long keptof(const chaincount &c, const selection &sel, bool ligandsonly = false);
 
 } // namespace importer

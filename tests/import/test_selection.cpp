@@ -148,3 +148,94 @@ TEST(Selection, ADashIsNoChainWhereTheFormatHasNone)
     EXPECT_EQ(r.err, "kestrix-import: no such chain: " + in + " has no chain - (it gives no chains)\n");
     EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.xyz"}));
 }
+
+TEST(Selection, ResidueRangesAndLigands)
+{
+    std::string dir = tempfolder(), in = dir + "/frag.pdb";
+    writefile(in, pdbof(fragment(10)));
+    struct {
+        const char *name;
+        std::vector<std::string> args;
+        int status;
+        std::string out; // atoms written, or the message
+    } cases[] = {
+        {"range_of_every_chain", {"--residues", "1-2"}, 0, "20"},
+        {"insertion_codes_within_the_range", {"--residues", "A:3-3"}, 0, "10"},
+        {"one_number", {"--residues", "A:3"}, 0, "10"},
+        {"ranges_add_up", {"--residues", "A:1-2", "--residues", "B:10-10"}, 0, "15"},
+        {"blank_chain_range", {"--residues=-:478-478"}, 0, "6"},
+        {"chain_and_range_both_apply", {"--chain", "A", "--residues", "10-10"}, 0, "5"},
+        {"ligands_alone_no_water", {"--ligands"}, 0, "6"},
+        {"ligands_whatever_their_chain", {"--chain", "B", "--ligands"}, 0, "56"},
+        {"ligands_and_a_range_without_hydrogen",
+         {"--residues", "A:1-1", "--ligands", "--no-hydrogens"},
+         0,
+         "10"},
+        {"range_backwards",
+         {"--residues", "5-2"},
+         2,
+         "kestrix-import: bad value: --residues 5-2 (FROM-TO or CHAIN:FROM-TO, residue numbers, FROM not "
+         "above TO)\nkestrix-import: usage: see kestrix-import --help\n"},
+        {"range_of_an_unknown_chain",
+         {"--residues", "Q:1-2"},
+         1,
+         "kestrix-import: no such chain: " + in + " has no chain Q (its chains: -, A, B)\n"},
+        {"range_of_no_residue",
+         {"--residues", "900-901"},
+         1,
+         "kestrix-import: no atoms: " + in +
+             ": no atom is left after --residues (its residues: -:478-502, A:1-10, B:1-10)\n"},
+        {"chain_and_range_that_do_not_meet",
+         {"--chain", "A", "--residues", "B:1-5"},
+         1,
+         "kestrix-import: no atoms: " + in +
+             ": no atom is left after --chain, --residues (its residues: -:478-502, A:1-10, B:1-10)\n"},
+    };
+    for (const auto &c : cases) {
+        result r = run(c.args, in);
+        std::string out = dir + "/frag.krx";
+        ASSERT_EQ(r.status, c.status) << c.name << ": " << r.err;
+        if (c.status == 0)
+            EXPECT_EQ(atomsin(readfile(out)), c.out) << c.name;
+        else
+            EXPECT_EQ(r.err, c.out) << c.name;
+        std::remove(out.c_str());
+    }
+}
+
+TEST(Selection, LigandsOfAFileWithoutAny)
+{
+    std::string dir = tempfolder(), in = dir + "/frag.pdb";
+    std::vector<pdbatom> atoms = fragment(2);
+    atoms.resize(atoms.size() - 8);
+    writefile(in, pdbof(atoms));
+    result r = run({"--ligands"}, in);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "kestrix-import: no atoms: " + in +
+                         ": no atom is left after --ligands (it has no ligands, HETATM residues other than "
+                         "water)\n");
+}
+
+TEST(Selection, OverTheLimitARangeThatFitsIsOfferedAndFits)
+{
+    std::string dir = tempfolder(), in = dir + "/big.pdb";
+    writefile(in, pdbof(fragment(250)));
+    result r = run({"--chain", "A", "--chain", "-"}, in);
+    EXPECT_EQ(r.status, 1);
+    // Residue 3 of A has ten atoms with its insertion, the others five.
+    EXPECT_EQ(r.err, "kestrix-import: too many atoms: " + in +
+                         " has 1263 atoms selected, a figure takes at most 1024; --no-hydrogens leaves out "
+                         "its 251 hydrogen atoms; --no-water leaves out its 2 water atoms (1261 remain, "
+                         "still too many); --residues [CHAIN:]FROM-TO keeps residues by number: A:1-203 "
+                         "(1020 atoms)\n");
+    // What the message counts is what the selection keeps.
+    r = run({"--residues", "A:1-203"}, in);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(atomsin(readfile(dir + "/big.krx")), "1020");
+    std::remove((dir + "/big.krx").c_str());
+    r = run({}, in);
+    EXPECT_NE(r.err.find("--residues [CHAIN:]FROM-TO keeps residues by number: A:1-203 (1020 atoms), "
+                         "B:1-204 (1020 atoms)\n"),
+              std::string::npos)
+        << r.err;
+}
