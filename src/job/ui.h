@@ -25,6 +25,9 @@ inline void tellui(void *to, const problem &p) { showproblem(static_cast<window>
 int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,
                 int write);
 
+// A Yes/No question over owner, caption and text as given; 1 for Yes.
+int askyesno(window owner, const char *caption, const char *text);
+
 // The four one-entry filters: description, NUL, pattern, NUL, NUL.
 extern const char filterall[16];
 extern const char filterOBJ[32];

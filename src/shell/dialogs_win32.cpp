@@ -41,3 +41,8 @@ int GetFileName(window owner, char *file, const char *initdir, const char *title
     BOOL chosen = write ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     return chosen ? 1 : 0;
 }
+
+int askyesno(window owner, const char *caption, const char *text)
+{
+    return MessageBoxA(static_cast<HWND>(owner), text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
+}

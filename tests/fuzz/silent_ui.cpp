@@ -12,3 +12,5 @@ int GetFileName(window, char *, const char *, const char *, const char *, int)
     // A dialog here means the target reached code it does not mean to run.
     std::abort();
 }
+
+int askyesno(window, const char *, const char *) { std::abort(); }

@@ -191,6 +191,57 @@ TEST_F(Job, FailedConversionKeepsExistingFiles)
     EXPECT_EQ(listfolder(kestrix), std::vector<std::string>{"water.obj"});
 }
 
+// A name typed without its suffix is checked by the dialog as typed; the
+// file the job then writes is asked about here. No brings the dialog back
+// and the user's file stays as it was.
+TEST_F(Job, NameWithoutSuffixAsksBeforeReplacing)
+{
+    struct row {
+        const char *cr2, *obj;     // as typed, in their folders
+        std::vector<int> replies;  // to the Yes/No questions
+        size_t questions, dialogs; // asked in all
+        const char *cr2after, *objafter;
+    } rows[] = {
+        {"water", "water.obj", {1}, 1, 3, nullptr, nullptr},
+        {"water.cr2", "water", {1}, 1, 3, nullptr, nullptr},
+        {"water", "water", {0, 1}, 2, 4, "the user's own figure\n", nullptr},
+        {"other", "water", {1}, 1, 3, "the user's own figure\n", nullptr},
+        {"water.cr2", "water.obj", {}, 0, 3, nullptr, nullptr},
+    };
+    for (const row &r : rows) {
+        scripted::clear();
+        mkdir((poser + "/Runtime").c_str(), 0777);
+        mkdir((poser + "/Runtime/Libraries").c_str(), 0777);
+        mkdir((poser + "/Runtime/Libraries/character").c_str(), 0777);
+        mkdir(molecules.c_str(), 0777);
+        mkdir(kestrix.c_str(), 0777);
+        writefile(molecules + "/water.cr2", "the user's own figure\n");
+        writefile(kestrix + "/water.obj", "the user's own mesh\n");
+        unlink((molecules + "/other.cr2").c_str());
+        answer(molecules + "/" + r.cr2, kestrix + "/" + r.obj);
+        // After a No, the dialog comes back and the user picks another name.
+        if (r.dialogs == 4)
+            scripted::answers.insert(scripted::answers.begin() + 2, {1, molecules + "/fresh"});
+        for (int y : r.replies)
+            scripted::replies.push_back(y);
+        ASSERT_EQ(readKRX(krx.c_str(), W), 1) << r.cr2 << " " << r.obj;
+        EXPECT_EQ(scripted::questions.size(), r.questions) << r.cr2;
+        EXPECT_EQ(scripted::dialogs.size(), r.dialogs) << r.cr2;
+        if (r.questions) {
+            EXPECT_NE(scripted::questions[0].find("/water."), std::string::npos) << scripted::questions[0];
+        }
+        std::string cr2 = readfile(molecules + "/water.cr2"), obj = readfile(kestrix + "/water.obj");
+        if (r.cr2after)
+            EXPECT_TRUE(cr2 == r.cr2after) << r.cr2;
+        else
+            EXPECT_NE(cr2, "the user's own figure\n") << r.cr2;
+        if (r.objafter)
+            EXPECT_TRUE(obj == r.objafter) << r.obj;
+        else
+            EXPECT_NE(obj, "the user's own mesh\n") << r.obj;
+    }
+}
+
 // A folder made where the figure file should go, just as its commit begins:
 // the mesh is in place already, then the figure cannot be.
 void folderatfigure(const outfile *f)

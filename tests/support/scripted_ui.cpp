@@ -7,6 +7,8 @@ std::vector<recordedmessage> messages;
 std::vector<recordedmessage> consolewarnings;
 std::vector<recordeddialog> dialogs;
 std::deque<scriptedanswer> answers;
+std::vector<std::string> questions;
+std::deque<int> replies;
 
 void clear()
 {
@@ -14,6 +16,8 @@ void clear()
     consolewarnings.clear();
     dialogs.clear();
     answers.clear();
+    questions.clear();
+    replies.clear();
 }
 
 std::vector<std::string> captions()
@@ -54,4 +58,14 @@ int GetFileName(window owner, char *file, const char *initdir, const char *title
         return 0;
     std::memcpy(file, a.path.c_str(), a.path.size() + 1);
     return 1;
+}
+
+int askyesno(window, const char *, const char *text)
+{
+    scripted::questions.push_back(text);
+    if (scripted::replies.empty())
+        return 0;
+    int yes = scripted::replies.front();
+    scripted::replies.pop_front();
+    return yes;
 }

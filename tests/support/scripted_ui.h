@@ -37,6 +37,10 @@ extern std::vector<recordedmessage> messages;
 extern std::vector<recordedmessage> consolewarnings;
 extern std::vector<recordeddialog> dialogs;
 extern std::deque<scriptedanswer> answers;
+// The Yes/No questions asked (their texts) and the queued replies; with no
+// reply queued the user says No.
+extern std::vector<std::string> questions;
+extern std::deque<int> replies;
 
 // Forgets every message, dialog and queued answer.
 void clear();

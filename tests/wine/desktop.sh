@@ -285,6 +285,24 @@ desktop_tests() {
     samefiles "desktop: methane.CR2" "$poser/$MOLECULES/methane.CR2" "$d/native/poser/$MOLECULES/methane.CR2"
     samefiles "desktop: Methane.OBJ" "$poser/kestrix/Methane.OBJ" "$d/native/poser/kestrix/Methane.OBJ"
 
+    # --- The same drop again, the figure's name typed without its suffix:
+    # the file the job would write exists, so a Yes/No box names it; No
+    # brings the dialog back and the old figure stays as it was.
+    check "desktop: the same file dropped again" drop "$user/molecules/methane.krx"
+    answer "$TPOSER" Poser.exe
+    ok "$TCONFIRM"
+    answer "$TCR2" methane
+    expectbox "desktop: asked before replacing a name typed without its suffix" "Confirm Save As" main 1 \
+        "$wposer\\Runtime\\Libraries\\character\\Molecules\\methane.cr2 already exists.\\nDo you want to replace it?"
+    probe press "Confirm Save As" 7 && probe gone "Confirm Save As" "$(patience)"
+    expectdialog "desktop: No brings the CR2 dialog back" "$TCR2" Molecules
+    answer "$TCR2" methane2
+    answer "$TOBJ" methane2
+    expectbox "desktop: report after the declined replacement" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\methane2.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\methane2.cr2"
+    ok "$TREPORT"
+    samefiles "desktop: methane.CR2 kept after No" "$poser/$MOLECULES/methane.CR2" "$d/native/poser/$MOLECULES/methane.CR2"
+
     # --- The read command from the menu: its dialog shows the last path, a
     # path is typed into it. A drop and the read command that arrive while
     # the conversion is open are refused.
