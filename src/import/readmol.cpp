@@ -356,13 +356,7 @@ int readconformers(linesource &in, collector &c, problem &p)
                 else
                     break;
             }
-            inmolecule &m = c.molecule();
-            m.framesseen = 0;
-            m.warnings.push_back(warning(
-                "molecules left out",
-                in.name() + ": its records are different molecules; the first is read, " +
-                    std::to_string(left) + (left == 1 ? " further record is" : " further records are") +
-                    " left out (--model N reads the Nth)"));
+            c.leftout(in.name(), "its records are different molecules", left, "record");
             return sourceok(in, p);
         }
         if (!c.endframe(in.name(), in.lineno(), p))

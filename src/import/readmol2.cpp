@@ -204,13 +204,7 @@ int readMOL2(linesource &in, collector &c, problem &p)
             if (another)
                 for (left++; tonextmolecule(in);)
                     left++;
-            inmolecule &m = c.molecule();
-            m.framesseen = 0;
-            m.warnings.push_back(warning(
-                "molecules left out", in.name() + ": its molecules are different ones; the first is read, " +
-                                          std::to_string(left) +
-                                          (left == 1 ? " further molecule is" : " further molecules are") +
-                                          " left out (--model N reads the Nth)"));
+            c.leftout(in.name(), "its molecules are different ones", left, "molecule");
             return sourceok(in, p);
         }
         if (!c.endframe(in.name(), in.lineno(), p))

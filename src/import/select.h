@@ -91,6 +91,10 @@ public:
     // file that is a library of molecules, not a conformer set.
     bool framematches() const;
     void dropframe();
+    // After dropframe, for a library: no frames at all, and the warning of
+    // how many of its units ("record", "molecule") were left out; kind says
+    // what the file's units are ("its records are different molecules").
+    void leftout(const std::string &file, const std::string &kind, long left, const std::string &unit);
     // True once more atoms are selected than the limit: the rest is counting.
     bool full() const { return m_.kept > static_cast<long>(s_.limit); }
     const selection &chosen() const { return s_; }
