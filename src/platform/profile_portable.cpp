@@ -5,6 +5,7 @@
 #include "platform/profile.h"
 
 #include "base/nocase.h"
+#include "base/printable.h"
 #include "base/trim.h"
 #include "platform/outfile.h"
 
@@ -145,7 +146,14 @@ void setkey(profilefile *p, const char *section, const char *key, const char *va
 {
     int end;
     int i = findkey(*p, section, key, &end);
-    std::string entry = std::string(key) + "=" + value;
+    // A value that begins or ends with a blank, or stands in quotes, goes in
+    // quotes: the reader trims a value and drops one pair of them (as
+    // Windows does), so it reads back as written ("/opt/poser " stays so).
+    std::string v = value;
+    if (!v.empty() &&
+        (isasciiblank(v.front()) || isasciiblank(v.back()) || v.front() == '"' || v.front() == '\''))
+        v = '"' + v + '"';
+    std::string entry = std::string(key) + "=" + v;
     if (i >= 0) {
         p->lines[i] = entry;
     } else if (end >= 0) {
@@ -180,6 +188,13 @@ int rewrite(const profilefile &p, const char *path, const char **why)
 
 int writeprofile(const char *section, const char *key, const char *value, const char *path, const char **why)
 {
+    // A line feed would end the line early and inject the rest as a line of
+    // its own (or make the file no settings file for every later run).
+    if (hascontrol(value)) {
+        if (why)
+            *why = "the value holds a control character";
+        return 0;
+    }
     const char *reason = nullptr;
     // Read, changed and written under the folder's lock: two runs at once
     // would each keep only their own change.
