@@ -9,6 +9,9 @@
 #include "base/trim.h"
 #include "platform/outfile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,7 +27,7 @@ struct profilefile {
     bool crlf = false;
 };
 
-enum loaded { LOADED, MISSING, UNREADABLE, UNPARSABLE };
+enum loaded { LOADED, MISSING, UNREADABLE, UNPARSABLE, UNTRUSTED };
 
 bool sectionname(const std::string &line, std::string *name);
 
@@ -39,10 +42,22 @@ bool profileline(const std::string &line)
 
 loaded load(const char *path, profilefile *p, int *err)
 {
-    FILE *f = std::fopen(path, "rb");
+    // Links followed as the output layer follows them (another user's link
+    // in a shared sticky folder is not), the file itself opened without
+    // following one: a link swapped in meanwhile is refused.
+    char real[600];
+    int untrusted = 0;
+    if (!followlinks(path, real, sizeof real, &untrusted)) {
+        *err = errno;
+        return untrusted ? UNTRUSTED : UNREADABLE;
+    }
+    int fd = open(real, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    FILE *f = fd >= 0 ? fdopen(fd, "rb") : nullptr;
     if (!f) {
         *err = errno;
-        return errno == ENOENT ? MISSING : UNREADABLE;
+        if (fd >= 0)
+            close(fd);
+        return *err == ENOENT ? MISSING : UNREADABLE;
     }
     std::string cur;
     bool binary = false;
@@ -208,6 +223,9 @@ int writeprofile(const char *section, const char *key, const char *value, const 
         break;
     case UNPARSABLE:
         reason = "not a settings file";
+        break;
+    case UNTRUSTED:
+        reason = UNTRUSTEDLINK;
         break;
     case LOADED:
     case MISSING:
