@@ -69,6 +69,46 @@ void annotateorders(std::string &text, const std::vector<std::string> &names, co
         text += "// the bonds that are not single (2 double, 3 triple, ar aromatic):\n" + lines;
 }
 
+// A field of a residue label as one token of the annotation: "-" for a
+// blank one; a byte that would end or break the token (a space, a control
+// character, a byte beyond ASCII) becomes "_", and a field too long for
+// the reader is cut to what it takes.
+std::string labelfield(const std::string &field)
+{
+    if (field.empty())
+        return "-";
+    std::string t = field.substr(0, ATOMNAMEMAX);
+    for (char &c : t)
+        if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 127)
+            c = '_';
+    // A token that starts a comment would end the annotation.
+    if (t[0] == '/')
+        t[0] = '_';
+    return t;
+}
+
+// Each atom's residue, number, chain and file atom name, in description
+// order, for the atoms of files that give them.
+void annotatelabels(std::string &text, const std::vector<std::string> &names, const inmolecule &m,
+                    const atomtree &t)
+{
+    std::string lines;
+    for (const emitted &e : emitorder(t.children, t.root)) {
+        if (static_cast<size_t>(e.atom) >= m.sites.size())
+            continue;
+        const atomsite &s = m.sites[static_cast<size_t>(e.atom)];
+        if (s.residue.empty() && s.atom.empty())
+            continue;
+        std::string number = std::to_string(s.number);
+        if (std::isalpha(static_cast<unsigned char>(s.icode)))
+            number += s.icode;
+        lines += "//@ residue " + names[e.atom] + " " + labelfield(s.residue) + " " + number + " " +
+                 labelfield(s.chain) + " " + labelfield(s.atom) + "\n";
+    }
+    if (!lines.empty())
+        text += "// where each atom stands in the file (residue, number, chain, atom; - blank):\n" + lines;
+}
+
 } // namespace
 
 std::vector<std::string> atomnames(const inmolecule &m)
@@ -222,6 +262,7 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
 
     annotate(text, names, t);
     annotateorders(text, names, m, bonds);
+    annotatelabels(text, names, m, t);
 
     size_t start = 0;
     int lineno = 1;

@@ -44,7 +44,8 @@ struct chaincount {
 // Where an atom stands in a file of residues (PDB, mmCIF, MOL2
 // substructures), as the file writes it: chain ("" for the blank one),
 // residue name, number and insertion code, whether its record is HETATM,
-// and the atom's own name. Formats without residues leave it empty.
+// and the atom's own name. Formats without residues leave it empty: a site
+// with a residue or an atom name is a label the description keeps.
 struct atomsite {
     std::string chain, residue;
     long number = 0;
@@ -55,6 +56,9 @@ struct atomsite {
 
 struct inmolecule {
     std::vector<inatom> atoms;
+    // Where each atom stands, beside atoms (same index); empty sites for
+    // formats without residues.
+    std::vector<atomsite> sites;
     // Bonds the file lists (0-based atom indices); each pair once or more.
     std::vector<std::pair<int, int>> bonds;
     // The order of each listed bond that is not single, by (lower index,

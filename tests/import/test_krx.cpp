@@ -99,6 +99,15 @@ TEST(Krx, PdbFragment)
         "atom O1 O 13.766000 5.157000 -5.686000\n"
         "atom Zn1 Zn 15.800000 3.800000 -7.000000\n"
         "atom O2 O 17.900000 2.900000 -8.100000\n"
+        // Each atom's residue, number, chain and name in the file.
+        "// where each atom stands in the file (residue, number, chain, atom; - blank):\n"
+        "//@ residue C2 GLY 1 A C\n"
+        "//@ residue C1 GLY 1 A CA\n"
+        "//@ residue N1 GLY 1 A N\n"
+        "//@ residue H1 GLY 1 A H\n"
+        "//@ residue O1 GLY 1 A O\n"
+        "//@ residue Zn1 ZN 101 A ZN\n"
+        "//@ residue O2 HOH 201 A O\n"
         // Its second model, of the same atoms, is a frame.
         "// 1 further frames of the same atoms (frame 1 is the atoms above):\n"
         "//@ frame 2\n"

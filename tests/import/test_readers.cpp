@@ -340,3 +340,38 @@ TEST(Readers, MalformedTextsNameTheLine)
         EXPECT_EQ(p.detail, path + s.second);
     }
 }
+
+// Where a MOL2 atom stands: its substructure's name cut into residue name
+// and number (the substructure id where the name holds no number), the
+// file's atom name; no label without a substructure or for "****".
+TEST(Mol2, SubstructureLabels)
+{
+    struct row {
+        std::string columns; // after the atom type
+        std::string residue;
+        long number;
+        std::string atom;
+    } rows[] = {
+        {"7 PHE53 0.0", "PHE", 53, "CG"},
+        {"7 LIG 0.0", "LIG", 7, "CG"},
+        {"7 12", "", 12, "CG"},
+        {"7 ****", "", 0, ""},
+        {"7", "", 0, ""},
+        {"", "", 0, ""},
+    };
+    for (const row &r : rows) {
+        SCOPED_TRACE(r.columns);
+        importer::inmolecule m;
+        problem p;
+        ASSERT_EQ(readtext(importer::FORMAT_MOL2,
+                           "@<TRIPOS>MOLECULE\nm\n1 0\n@<TRIPOS>ATOM\n1 CG 0 0 0 C.ar " + r.columns + "\n", m,
+                           p),
+                  1)
+            << p.detail;
+        ASSERT_EQ(m.sites.size(), 1u);
+        EXPECT_EQ(m.sites[0].residue, r.residue);
+        EXPECT_EQ(m.sites[0].number, r.number);
+        EXPECT_EQ(m.sites[0].atom, r.atom);
+        EXPECT_EQ(m.sites[0].chain, "");
+    }
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/cpu.h"
+#include "model/labels.h"
 #include "model/model.h"
 #include "writers/gltf/jsontext.h"
 #include "writers/gltf/srgb.h"
@@ -493,6 +494,28 @@ void writematerial(jsontext &j, const char *name, unsigned char red, unsigned ch
     j.close('}');
 }
 
+// Where the atom stands in its file, as glTF extras, which Blender shows as
+// the bone's custom properties: only for a description that says so.
+void writelabel(jsontext &j, const atomlabel &l)
+{
+    j.key("extras");
+    j.open('{');
+    j.key("residue");
+    j.string(l.residue);
+    j.key("residue_number");
+    j.integer(l.number);
+    if (l.icode) {
+        const char icode[2] = {l.icode, 0};
+        j.key("insertion_code");
+        j.string(icode);
+    }
+    j.key("chain");
+    j.string(l.chain);
+    j.key("atom");
+    j.string(l.atom);
+    j.close('}');
+}
+
 // Nodes: the atoms' joints in table order, then the leaf tips, then the
 // plain node that holds the rig, then the mesh.
 void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
@@ -522,6 +545,8 @@ void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
         writefloats(j, "translation", g.translation, 3);
         if (!g.tip)
             writefloats(j, "rotation", g.rotation, 4);
+        if (!g.tip && labelof(g.atom))
+            writelabel(j, *labelof(g.atom));
         j.close('}');
     }
     if (natoms > 0) {
