@@ -2,7 +2,8 @@
 # Debian package CPack makes of it (cpack -G DEB in the build folder):
 #   bin/kestrix-cli, bin/kestrix-import
 #   share/man/man1/kestrix-cli.1.gz, kestrix-import.1.gz
-#   share/doc/kestrix/README.md, copyright (the licence), changelog.gz, examples/
+#   share/doc/kestrix/README.md, copyright (the licence and the third-party
+#     notices), changelog.gz, examples/
 # The Windows zip is made by src/shell/packaging.cmake.
 include(GNUInstallDirs)
 
@@ -22,13 +23,27 @@ function(kestrix_gzip source name)
 endfunction()
 kestrix_gzip(${PROJECT_SOURCE_DIR}/docs/kestrix-cli.1 kestrix-cli.1)
 kestrix_gzip(${PROJECT_SOURCE_DIR}/docs/kestrix-import.1 kestrix-import.1)
-kestrix_gzip(${PROJECT_SOURCE_DIR}/docs/changelog changelog)
+# The changelog names the formats kestrix-import reads (cmake/formats.cmake).
+configure_file(${PROJECT_SOURCE_DIR}/docs/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
+kestrix_gzip(${PROJECT_BINARY_DIR}/changelog changelog)
 add_custom_target(kestrix_share ALL DEPENDS ${KESTRIX_GZIPPED})
 
 install(FILES ${PROJECT_BINARY_DIR}/share/kestrix-cli.1.gz ${PROJECT_BINARY_DIR}/share/kestrix-import.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md ${PROJECT_BINARY_DIR}/share/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
+# The copyright file (Debian's name for it) is the licence followed by the
+# notices of the libraries the programs carry: those of a static build carry
+# zlib, the C library and the GCC runtime whole; those of the Debian
+# package's shared build load them from the system, and carry only the
+# templates and start-up code of the GCC runtime (under the same exception).
+set(carried gemmi pegtl pugixml gcc-runtime)
+if(KESTRIX_CAN_LINK_STATIC)
+  set(carried zlib ${carried} glibc)
+endif()
+kestrix_notices(notices ${carried})
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+kestrix_write_text(${PROJECT_BINARY_DIR}/share/copyright LF "${licence}\n\n${notices}")
+install(FILES ${PROJECT_BINARY_DIR}/share/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES docs/caffeine-posed.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
@@ -48,8 +63,9 @@ figure with one actor per atom, linked as the molecule's atom tree, with
 the bond angles as dials; or into a skinned glTF 2.0 figure (.glb) for
 Blender, game engines and the web.
 .
-kestrix-import turns XYZ, PDB and MOL/SDF files into such descriptions,
-with an atom tree that follows the molecule's bonds.")
+kestrix-import turns ${KESTRIX_IMPORT_FORMATS} files (each also
+gzip-compressed) into such descriptions, with an atom tree that follows the
+molecule's bonds.")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -6,7 +6,12 @@ install(TARGETS kestrix kestrix-cli kestrix-import RUNTIME DESTINATION .)
 set(KESTRIX_VERSION ${PROJECT_VERSION})
 configure_file(${PROJECT_SOURCE_DIR}/kestrix_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt
   @ONLY NEWLINE_STYLE CRLF)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+# The licences of what the programs carry, linked in statically: with CR LF
+# line ends too.
+kestrix_notices(notices zlib gemmi pegtl gcc-runtime mingw-w64)
+kestrix_write_text(${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt CRLF "${notices}")
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt ${PROJECT_SOURCE_DIR}/LICENSE
+  ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples)
 
 set(CPACK_GENERATOR ZIP)

@@ -19,6 +19,9 @@ check "deb: name" test "$(field Package)" = kestrix
 check "deb: version $version" test "$(field Version)" = "$version"
 check "deb: maintainer" sh -c "dpkg-deb -f '$deb' Maintainer | grep -q '<.*@.*>'"
 check "deb: description" sh -c "dpkg-deb -f '$deb' Description | grep -q 'Poser'"
+formats=$(helpformats "$build/bin/kestrix-import")
+check "deb: the description names the formats kestrix-import reads ($formats)" \
+    sh -c "dpkg-deb -f '$deb' Description | tr -s ' \n' '  ' | grep -q -F '$formats files'"
 # Computed from what the programs are linked with, not written by hand.
 depends=$(field Depends)
 echo "depends: $depends"

@@ -54,4 +54,20 @@ checkinstalled() { # ROOT WHAT
         check "$2: man $page reads \"$name\"" sh -c "echo '$name' | grep -q -E '^$page +- '"
     done
     check "$2: the licence is MIT" grep -q "^Permission is hereby granted, free of charge" "$root/share/doc/kestrix/copyright"
+    # Then the notices of the libraries inside the programs, each with its
+    # licence text.
+    for text in "gemmi 0.5" "Mozilla Public License Version 2.0" "PEGTL 3" "Boost Software License - Version 1.0" \
+        "pugixml 1." "libstdc++ and libgcc" "GCC RUNTIME LIBRARY EXCEPTION"; do
+        check "$2: the copyright file holds \"$text\"" grep -q -F "$text" "$root/share/doc/kestrix/copyright"
+    done
+    # The changelog names the formats the installed importer says it reads.
+    formats=$(helpformats "$root/bin/kestrix-import")
+    check "$2: the changelog names the formats ($formats)" \
+        sh -c "zcat '$root/share/doc/kestrix/changelog.gz' | tr -s ' \n' '  ' | grep -q -F '$formats files'"
+}
+
+# helpformats PROGRAM: the formats kestrix-import's --help names
+# ("XYZ, PDB, ... and CML").
+helpformats() {
+    "$1" --help | sed -n 's/^Turns \(.*\) files into.*/\1/p'
 }
