@@ -74,7 +74,7 @@ int glbconvert(const cliopts &opts, const std::string &path)
         std::snprintf(out, sizeof out, "%s", opts.out.c_str());
     else if (!glbname(out, sizeof out, path.c_str()))
         return 0;
-    return convertGLB(path.c_str(), out, opts.force, opts.fps);
+    return convertGLB(path.c_str(), out, opts.force, consoleui(), opts.fps);
 }
 
 // A device or a pipe named .krx could feed the reader without end, or never
@@ -91,11 +91,11 @@ bool notafile(const std::string &path)
 bool refused(const std::string &path)
 {
     if (!krxsuffix(path)) {
-        showproblem(nullptr, warning(MSG_BADSUFFIX, path));
+        showproblem(consoleui(), warning(MSG_BADSUFFIX, path));
         return true;
     }
     if (path.size() >= PATHSIZE || notafile(path)) {
-        showproblem(nullptr,
+        showproblem(consoleui(),
                     filefault(MSG_CANTOPEN, path,
                               path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file"));
         return true;
@@ -131,7 +131,7 @@ void remember(const optionchooser &answers)
     else if (writeprofile("poserinfo", "poseraddr", posername, ini, &why))
         return;
     failed = true;
-    showproblem(nullptr, filefault(MSG_CANTREMEMBER, ini, why));
+    showproblem(consoleui(), filefault(MSG_CANTREMEMBER, ini, why));
 }
 
 // One description through the Poser job, the glTF job or the check; 1 when
@@ -143,7 +143,7 @@ int one(const cliopts &opts, const std::string &path, const std::string &given, 
     consoledescription(path, given);
     int before = consoleproblems(), s;
     if (opts.check) {
-        s = checkKRX(path.c_str()) && consoleproblems() == before;
+        s = checkKRX(path.c_str(), consoleui()) && consoleproblems() == before;
         // Silence would leave the user wondering whether anything was read.
         if (s && !opts.quiet)
             std::printf("kestrix: %s: no problems\n", given.c_str());
@@ -152,7 +152,7 @@ int one(const cliopts &opts, const std::string &path, const std::string &given, 
     } else {
         optionchooser answers(opts, path, settings);
         chooser choices = answers.choices();
-        s = readKRX(path.c_str(), nullptr, choices);
+        s = readKRX(path.c_str(), nullptr, consoleui(), choices);
         consoledescription("", "");
         if (s)
             remember(answers);

@@ -13,17 +13,17 @@ extern char posername[PATHSIZE]; // the confirmed Poser installation folder
 struct chooser;
 
 // Runs one conversion of the description at path; w owns the dialogs and
-// the warnings about them. The Poser folder and the two files are chosen by
-// choose; without one, by the desktop's dialogs. A file that stands (or
-// appears while the job runs) under a chosen name is replaced only when the
-// chooser allowed it. Returns 1 on success, 0 on any failure (already
-// reported to the user).
-int readKRX(const char *path, window w);
-int readKRX(const char *path, window w, chooser &choose);
+// the warnings about them, and every problem goes to ui. The Poser folder
+// and the two files are chosen by choose; without one, by ui's dialogs. A
+// file that stands (or appears while the job runs) under a chosen name is
+// replaced only when the chooser allowed it. Returns 1 on success, 0 on any
+// failure (already reported to the user).
+int readKRX(const char *path, window w, const frontend &ui);
+int readKRX(const char *path, window w, const frontend &ui, chooser &choose);
 
 // Reads the description at path as a conversion would, with every message
-// on the way, and writes nothing. Returns 1 when it would convert.
-int checkKRX(const char *path);
+// on the way to ui, and writes nothing. Returns 1 when it would convert.
+int checkKRX(const char *path, const frontend &ui);
 
 // Sets rootdir: every front end calls this once at start-up, before
 // the first conversion.

@@ -26,7 +26,7 @@ static void acceptfile(HWND w)
     if (!haskrxsuffix(file)) {
         fileopen = 0;
         MessageBoxA(w, file, MSG_BADSUFFIX, MB_ICONEXCLAMATION);
-    } else if (!readKRX(file, w)) {
+    } else if (!readKRX(file, w, desktopui(w))) {
         MessageBoxA(w, file, MSG_DIDNTWORK, MB_ICONEXCLAMATION);
         fileopen = 0;
     } else {
