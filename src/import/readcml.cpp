@@ -271,9 +271,9 @@ int readCML(linesource &in, collector &c, problem &p)
         return fail(p, "no atoms",
                     where(in.name(), at.of(molecule.offset_debug())) + ": the molecule's atomArray is empty");
     if (flat)
-        m.warnings.push_back(warning(
-            "flat molecule", where(in.name(), atoms[0].line) +
-                                 ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"));
+        m.warn(warning("flat molecule",
+                       where(in.name(), atoms[0].line) +
+                           ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"));
 
     int nbonds = 0;
     pugi::xml_node bonds = child(molecule, "bondArray");

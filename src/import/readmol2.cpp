@@ -135,10 +135,9 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
     if (natoms == 0)
         return fail(p, "no atoms", in.name() + ": the molecule's ATOM section is empty or missing");
     if (natoms != na)
-        m.warnings.push_back(
-            warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
-                                         std::to_string(na) + " atoms, the ATOM section holds " +
-                                         std::to_string(natoms)));
+        m.warn(warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
+                                            std::to_string(na) + " atoms, the ATOM section holds " +
+                                            std::to_string(natoms)));
     if (!c.inframe())
         m.perceive = nbonds == 0 && natoms > 1;
     return 1;

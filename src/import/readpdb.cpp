@@ -225,11 +225,11 @@ int readPDB(linesource &in, collector &c, problem &p)
         if (e.kind == symbolread::NONE) {
             if (!sym.empty() && !warnedcolumns) {
                 warnedcolumns = true;
-                m.warnings.push_back(warning(
-                    "element from the atom name",
-                    where(in.name(), in.lineno()) + ": columns 73-80 hold " + quoted(column(line, 73, 80)) +
-                        ", no element symbol and charge; in this file elements are taken from the "
-                        "atom names (columns 13-16)"));
+                m.warn(warning("element from the atom name",
+                               where(in.name(), in.lineno()) + ": columns 73-80 hold " +
+                                   quoted(column(line, 73, 80)) +
+                                   ", no element symbol and charge; in this file elements are taken from the "
+                                   "atom names (columns 13-16)"));
             }
             e = elementfromname(line.substr(12, 4), resname, rec == "HETATM");
         }
@@ -259,11 +259,10 @@ int readPDB(linesource &in, collector &c, problem &p)
     if (c.inframe() && !c.endframe(in.name(), in.lineno(), p))
         return 0;
     if (badconect)
-        m.warnings.push_back(warning("CONECT not read",
-                                     where(in.name(), firstbadconect) + ": " + std::to_string(badconect) +
-                                         (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
-                                         " no serial numbers and " + (badconect == 1 ? "is" : "are") +
-                                         " left out"));
+        m.warn(warning("CONECT not read",
+                       where(in.name(), firstbadconect) + ": " + std::to_string(badconect) +
+                           (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
+                           " no serial numbers and " + (badconect == 1 ? "is" : "are") + " left out"));
     if (want > 0 && atoms == 0 && (models > 0 || want > 1))
         return fail(p, "no such model",
                     in.name() + " has no model " + std::to_string(want) +

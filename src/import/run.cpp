@@ -22,9 +22,17 @@ namespace importer {
 
 namespace {
 
-void say(std::ostream &s, const problem &p)
+// The console's sink: failures and warnings on one stream, reports on the
+// other, each as "kestrix-import: WHAT: DETAIL".
+struct streams {
+    std::ostream &out, &err;
+};
+
+void tellstreams(void *to, const problem &p)
 {
-    s << "kestrix-import: " << p.what << ": " << printable(p.detail) << "\n";
+    streams &s = *static_cast<streams *>(to);
+    (p.type & KMB_ICONWARNING ? s.err : s.out)
+        << "kestrix-import: " << p.what << ": " << printable(p.detail) << "\n";
 }
 
 // The input's file name as it may stand in a comment line.
@@ -173,7 +181,7 @@ std::string suggestions(const inmolecule &m, const options &o)
 }
 
 int importmolecule(const std::string &input, const std::string &output, const options &o,
-                   const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+                   const std::string &version, problemsink tell, void *to, problem &p)
 {
     inputformat format = formatof(input);
     if (format == FORMAT_UNKNOWN || !canread(format))
@@ -195,6 +203,8 @@ int importmolecule(const std::string &input, const std::string &output, const op
     sel.frameto = o.frameto;
     sel.framestep = o.framestep;
     inmolecule m;
+    m.tell = tell;
+    m.tellto = to;
     if (!readinput(input, m, sel, p))
         return 0;
     long frames = std::max(1L, m.framesseen);
@@ -203,12 +213,11 @@ int importmolecule(const std::string &input, const std::string &output, const op
                     input + " has " + std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
                         ", not " + std::to_string(o.frameto) + " (--frames " + std::to_string(o.framefrom) +
                         ":" + std::to_string(o.frameto) + ")");
-    for (const problem &w : m.warnings)
-        say(err, w);
     if (m.dummies > 0)
-        err << "kestrix-import: dummy atoms: " << input << ": " << m.dummies
-            << (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is" : " dummy atoms (X, *, R#, Du, LP) are")
-            << " left out\n";
+        m.warn(warning("dummy atoms", input + ": " + std::to_string(m.dummies) +
+                                          (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is"
+                                                          : " dummy atoms (X, *, R#, Du, LP) are") +
+                                          " left out"));
 
     // Files without chains hold their atoms under the blank id too, which
     // is no chain there.
@@ -293,44 +302,54 @@ int importmolecule(const std::string &input, const std::string &output, const op
         return 0;
 
     if (!t.ringbonds.empty())
-        err << "kestrix-import: ring bonds: " << t.ringbonds.size()
-            << (t.ringbonds.size() == 1 ? " bond closes a ring; only the glTF figure draws it; it is"
-                                        : " bonds close rings; only the glTF figure draws them; they are")
-            << " annotated in " << output << "\n";
+        m.warn(warning("ring bonds",
+                       std::to_string(t.ringbonds.size()) +
+                           (t.ringbonds.size() == 1
+                                ? " bond closes a ring; only the glTF figure draws it; it is"
+                                : " bonds close rings; only the glTF figure draws them; they are") +
+                           " annotated in " + output));
     if (t.nparts > 1)
-        err << "kestrix-import: several parts: " << input << " holds " << t.nparts
-            << " parts that no bond joins; each further part hangs from the root " << names[t.root]
-            << " by its atom nearest to it, a link that is no bond\n";
-    out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, " << bonds.size()
-        << " bonds, root " << names[t.root];
+        m.warn(warning("several parts",
+                       input + " holds " + std::to_string(t.nparts) +
+                           " parts that no bond joins; each further part hangs from the root " +
+                           names[t.root] + " by its atom nearest to it, a link that is no bond"));
+    std::string wrote = output + " (" + std::to_string(m.atoms.size()) + " atoms, " +
+                        std::to_string(bonds.size()) + " bonds, root " + names[t.root];
     if (!m.framenumbers.empty())
-        out << ", " << m.framenumbers.size() + 1 << " frames";
-    out << ")\n";
+        wrote += ", " + std::to_string(m.framenumbers.size() + 1) + " frames";
+    if (tell)
+        tell(to, report("wrote", wrote + ")"));
     return 1;
 }
 
 } // namespace
 
 int importfile(const std::string &input, const std::string &output, const options &o,
-               const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+               const std::string &version, problemsink tell, void *to)
 {
+    problem p;
+    int ok;
     // Memory is bounded for every format but the whole-text ones (mmCIF,
     // CML); a machine short of it ends this import, not the program.
     try {
-        return importmolecule(input, output, o, version, out, err, p);
+        ok = importmolecule(input, output, o, version, tell, to, p);
     } catch (const std::bad_alloc &) {
-        return fail(p, "out of memory", input + ": not enough memory to import it");
+        ok = fail(p, "out of memory", input + ": not enough memory to import it");
     }
+    if (!ok && tell)
+        tell(to, p);
+    return ok;
 }
 
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
               std::ostream &err)
 {
+    streams console{out, err};
     options o;
     problem p;
     if (!parseoptions(args, o, p)) {
-        say(err, p);
-        err << "kestrix-import: usage: see kestrix-import --help\n";
+        tellstreams(&console, p);
+        tellstreams(&console, warning("usage", "see kestrix-import --help"));
         return EXIT_USAGE;
     }
     if (o.help) {
@@ -346,19 +365,17 @@ int runimport(const std::vector<std::string> &args, const std::string &version, 
     std::set<std::string> written;
     for (const std::string &input : o.inputs) {
         std::string output = o.output.empty() ? defaultoutput(withoutgz(input)) : o.output;
-        problem q;
-        int ok;
+        int ok = 0;
         // A second input must not silently replace the first one's result.
         if (written.count(canonical(output)))
-            ok = fail(q, "output used twice", output + " is already the output of an earlier input");
+            tellstreams(&console,
+                        warning("output used twice", output + " is already the output of an earlier input"));
         else
-            ok = importfile(input, output, o, version, out, err, q);
+            ok = importfile(input, output, o, version, tellstreams, &console);
         if (ok)
             written.insert(canonical(output));
-        if (!ok) {
-            say(err, q);
+        else
             status = EXIT_FAILED;
-        }
     }
     return status;
 }

@@ -16,9 +16,9 @@ enum { EXIT_IMPORTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
               std::ostream &err);
 
-// One input to one description. 1 on success; on failure nothing is written
-// and p says why. Notes for the user go to err.
+// One input to one description. 1 on success; on failure nothing is written.
+// Every failure, warning and report goes to tell, as it arises.
 int importfile(const std::string &input, const std::string &output, const options &o,
-               const std::string &version, std::ostream &out, std::ostream &err, problem &p);
+               const std::string &version, problemsink tell, void *to);
 
 } // namespace importer

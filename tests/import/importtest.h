@@ -25,6 +25,13 @@ inline importer::inmolecule readsample(const std::string &path)
     return m;
 }
 
+// Collects the warnings a reader tells about m, in order.
+inline void listen(importer::inmolecule &m, std::vector<problem> &told)
+{
+    m.tellto = &told;
+    m.tell = [](void *to, const problem &w) { static_cast<std::vector<problem> *>(to)->push_back(w); };
+}
+
 // A text read as format f, as a file named "t" holding it would be read.
 inline int readtext(importer::inputformat f, const std::string &text, importer::inmolecule &m, problem &p,
                     const importer::selection &s = importer::selection())
