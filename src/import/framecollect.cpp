@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "elements.h"
-#include "select.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/select.h"
+#include "import/text.h"
 
 namespace importer {
 

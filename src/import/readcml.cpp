@@ -5,7 +5,7 @@
 // form (<atomArray atomID="a1 a2" elementType="C O" x3="..." .../>) are
 // read. The XML is parsed whole by pugixml, so this reader holds the file in
 // memory, unlike the line readers.
-#include "readers.h"
+#include "import/readers.h"
 
 #ifdef KESTRIX_NO_CML
 
@@ -30,8 +30,8 @@ int readCML(linesource &in, collector &, problem &p)
 
 #include <pugixml.hpp>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

@@ -2,14 +2,14 @@
 // from the ATOM section with the element from the SYBYL atom type ("C.ar",
 // "Cl", "N.pl3"), and its bonds from the BOND section. A molecule without
 // bonds gets them from distances.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

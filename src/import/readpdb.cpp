@@ -2,14 +2,14 @@
 // default), the first alternate location of each residue, and CONECT
 // records. Bonds are also found from distances, since most files give
 // CONECT only for hetero groups.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

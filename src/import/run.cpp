@@ -1,4 +1,4 @@
-#include "run.h"
+#include "import/run.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,16 +7,16 @@
 #include <new>
 #include <set>
 
-#include "bonds.h"
-#include "krx.h"
+#include "import/bonds.h"
+#include "import/krx.h"
 #include "model/model.h"
 #include "base/printable.h"
 #include "base/nocase.h"
-#include "output.h"
-#include "readers.h"
-#include "select.h"
-#include "text.h"
-#include "tree.h"
+#include "import/output.h"
+#include "import/readers.h"
+#include "import/select.h"
+#include "import/text.h"
+#include "import/tree.h"
 
 namespace importer {
 

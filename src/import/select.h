@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "elements.h"
-#include "molecule.h"
+#include "import/elements.h"
+#include "import/molecule.h"
 
 namespace importer {
 

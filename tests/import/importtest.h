@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "molecule.h"
+#include "import/molecule.h"
 #include "base/problem.h"
-#include "readers.h"
-#include "source.h"
+#include "import/readers.h"
+#include "import/source.h"
 
 // A sample file of tests/import/data.
 inline std::string sample(const std::string &name) { return std::string(KESTRIX_IMPORT_DATA) + "/" + name; }

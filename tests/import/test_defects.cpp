@@ -3,10 +3,10 @@
 // it, bonds included.
 #include <gtest/gtest.h>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
-#include "krx.h"
+#include "import/krx.h"
 
 using namespace importer;
 

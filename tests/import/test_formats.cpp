@@ -5,11 +5,11 @@
 #include <cmath>
 #include <sstream>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
-#include "krx.h"
-#include "run.h"
+#include "import/krx.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "importtest.h"
-#include "readers.h"
+#include "import/readers.h"
 #include "support/testutil.h"
-#include "text.h"
+#include "import/text.h"
 
 using namespace importer;
 

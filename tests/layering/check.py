@@ -62,8 +62,8 @@ def faults(src):
                     if "/" in target:
                         named = target
                     else:
-                        # A bare name is a file beside this one (the importer
-                        # and the version header configured into base aside).
+                        # A bare name is a file beside this one (the version
+                        # header configured into base aside).
                         named = os.path.dirname(relative) + "/" + target
                         if not os.path.exists(os.path.join(src, named)):
                             continue
