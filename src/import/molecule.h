@@ -3,11 +3,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/problem.h"
+#include "base/spill.h"
 
 namespace importer {
 
@@ -42,7 +44,8 @@ struct chaincount {
 // Where an atom stands in a file of residues (PDB, mmCIF, MOL2
 // substructures), as the file writes it: chain ("" for the blank one),
 // residue name, number and insertion code, whether its record is HETATM,
-// and the atom's own name. Formats without residues leave it empty.
+// and the atom's own name. Formats without residues leave it empty: a site
+// with a residue or an atom name is a label the description keeps.
 struct atomsite {
     std::string chain, residue;
     long number = 0;
@@ -53,6 +56,9 @@ struct atomsite {
 
 struct inmolecule {
     std::vector<inatom> atoms;
+    // Where each atom stands, beside atoms (same index); empty sites for
+    // formats without residues.
+    std::vector<atomsite> sites;
     // Bonds the file lists (0-based atom indices); each pair once or more.
     std::vector<std::pair<int, int>> bonds;
     // The order of each listed bond that is not single, by (lower index,
@@ -80,9 +86,10 @@ struct inmolecule {
     // Dummy atoms (X, *, R#, Du, LP) left out.
     long dummies = 0;
     // The frames after the first that the selection takes (frames.h): x, y,
-    // z of every kept atom in file order, frame after frame, and the number
-    // each has in the file.
-    std::vector<double> framexyz;
+    // z of every kept atom in file order, a record per frame (a trajectory
+    // may be larger than memory: the store spills to a temporary file), and
+    // the number each has in the file.
+    std::shared_ptr<recordstore> framexyz = std::make_shared<recordstore>();
     std::vector<long> framenumbers;
     long firstframe = 1; // the file's number of the frame the atoms are
     long framesseen = 0; // frames the file holds, as far as it was read

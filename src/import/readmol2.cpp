@@ -53,6 +53,23 @@ std::string residueof(const std::string &subst)
     return subst.substr(0, end);
 }
 
+// The atom's substructure (w: its line's words), when the line names one:
+// the residue name and number as PDB-derived files write them ("PHE53"),
+// the number being the substructure's id where the name holds none. No
+// chain: the SUBSTRUCTURE section that gives one comes after the atoms.
+atomsite substructure(const std::vector<std::string> &w)
+{
+    atomsite site;
+    if (w.size() <= 7 || w[7] == "****")
+        return site;
+    site.residue = residueof(w[7]);
+    std::string digits = w[7].substr(site.residue.size());
+    if ((digits.empty() || !toint(digits, site.number)) && !toint(w[6], site.number))
+        site.number = 0;
+    site.atom = w[1];
+    return site;
+}
+
 bool issection(const std::string &line, const char *name)
 {
     return line.compare(0, 9, "@<TRIPOS>") == 0 && trim(line.substr(9)) == name;
@@ -112,7 +129,7 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
                 return fail(p, "unknown element",
                             where(in.name(), in.lineno()) + ": atom type " + quoted(w[5]) +
                                 " names no element");
-            int k = c.add(a, e, "", w.size() > 7 ? residueof(w[7]) : std::string());
+            int k = c.add(a, e, substructure(w));
             if (k >= 0)
                 byid.emplace(id, k);
         } else {

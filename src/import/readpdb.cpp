@@ -15,6 +15,8 @@ namespace importer {
 
 namespace {
 
+const long CONECTSPERATOM = 8, CONECTSLACK = 1000;
+
 std::string recordname(const std::string &line)
 {
     std::string r = line.substr(0, 6);
@@ -112,6 +114,9 @@ int readPDB(linesource &in, collector &c, problem &p)
     long badconect = 0;
     int firstbadconect = 0;
     long atoms = 0;
+    // Every ATOM and HETATM record, of any model: what bounds the CONECT
+    // records a file may hold.
+    long atomrecords = 0, conects = 0;
     std::string line;
 
     while (in.next(line)) {
@@ -161,6 +166,14 @@ int readPDB(linesource &in, collector &c, problem &p)
             continue;
         }
         if (rec == "CONECT") {
+            // A few records per atom at most (four bonds each, repeated for
+            // bond orders, once per model): millions more could only make
+            // the same bonds again, and reading them costs seconds.
+            if (++conects > CONECTSPERATOM * atomrecords + CONECTSLACK)
+                return fail(p, "too many CONECT records",
+                            where(in.name(), in.lineno()) + ": " + std::to_string(conects) +
+                                " CONECT records for " + std::to_string(atomrecords) +
+                                (atomrecords == 1 ? " atom" : " atoms") + ", more than its bonds can need");
             long from = 0;
             std::vector<long> to;
             bool ok = toint(column(line, 7, 11), from);
@@ -202,6 +215,7 @@ int readPDB(linesource &in, collector &c, problem &p)
         }
         if (rec != "ATOM  " && rec != "HETATM")
             continue;
+        atomrecords++;
         if ((done && !c.inframe()) || !taking)
             continue;
         if (line.size() < 54)

@@ -72,6 +72,7 @@ int collector::add(const inatom &a, const atomsite &site)
     if (full())
         return -1;
     m_.atoms.push_back(a);
+    m_.sites.push_back(site);
     return static_cast<int>(m_.atoms.size()) - 1;
 }
 

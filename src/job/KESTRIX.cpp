@@ -175,7 +175,10 @@ int writepose(const frontend &ui, const char *description, const outfile &CR2, c
         filewarning(ui, CANTOPEN, pz2file, outreason(PZ2));
         return 0;
     }
-    writePZ2(PZ2->stream);
+    if (!writePZ2(PZ2->stream)) {
+        filewarning(pz2file, CANTWRITE, "the frames' temporary file cannot be read back");
+        return 0;
+    }
     return 1;
 }
 

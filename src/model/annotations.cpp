@@ -7,6 +7,7 @@
 
 #include "model/bondgraph.h"
 #include "model/frames.h"
+#include "model/labels.h"
 #include "base/nocase.h"
 #include "model/parse.h"
 #include "model/names.h"
@@ -117,6 +118,7 @@ void resetannotations()
 {
     nkept = 0;
     resetframes();
+    resetlabels();
 }
 
 int takeannotation(char *const *tokens, int n, const char *line, int lineno, const char **caption,
@@ -132,6 +134,8 @@ int takeannotation(char *const *tokens, int n, const char *line, int lineno, con
         return 0;
     if (isframeannotation(tokens[0]))
         return takeframe(tokens, n, line, lineno, caption, text);
+    if (islabelannotation(tokens[0]))
+        return takelabel(tokens, n, line, lineno, caption, text);
     kind what = samenocase(tokens[0], "bond")     ? BOND
                 : samenocase(tokens[0], "nobond") ? NOBOND
                 : samenocase(tokens[0], "order")  ? ORDER
@@ -205,4 +209,5 @@ void resolveannotations(void (*warn)(const char *text, const char *caption, int 
     // Orders last: the ring bonds they may name are all known by now.
     resolveorders(warn);
     resolveframes(warn);
+    resolvelabels(warn);
 }

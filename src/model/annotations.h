@@ -6,6 +6,7 @@
 //   //@ nobond NAME       the atom's link to its parent is no bond
 //   //@ order NAME NAME K the bond of the two atoms (a tree link or a ring
 //                         bond) has order K: 1, 2, 3 or ar (aromatic)
+// Frames (frames.h) and residue labels (labels.h) are annotations too.
 // A reader that does not know them sees comments. An annotation may stand
 // anywhere in the description; the names are looked up once every atom is
 // read, as the reader made them unique, without regard to case.

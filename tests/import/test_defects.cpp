@@ -40,6 +40,31 @@ const char *CLASH =
 // distance rule: 3.65 and 3.85), and an oxygen bound to both titaniums.
 const char *METALS = "5\nmetals\nTi 0 0 0\nTi 3.0 0 0\nO 1.5 1.0 0\nSc 0 10 0\nSc 3.7 10 0\n";
 
+// An mmCIF water, then a second data block that says one tag twice: only
+// the first block is read, so what follows it costs nothing and breaks
+// nothing.
+const char *WATERCIF =
+    "data_first\nloop_\n_atom_site.group_PDB\n_atom_site.id\n_atom_site.type_symbol\n"
+    "_atom_site.label_atom_id\n_atom_site.label_comp_id\n_atom_site.label_asym_id\n"
+    "_atom_site.label_alt_id\n_atom_site.label_seq_id\n_atom_site.auth_seq_id\n"
+    "_atom_site.Cartn_x\n_atom_site.Cartn_y\n_atom_site.Cartn_z\n_atom_site.occupancy\n"
+    "_atom_site.B_iso_or_equiv\n"
+    "HETATM 1 O O HOH A . . 1 0.000 0.000 0.117 1 0\n"
+    "HETATM 2 H H1 HOH A . . 1 0.000 0.757 -0.469 1 0\n"
+    "HETATM 3 H H2 HOH A . . 1 0.000 -0.757 -0.469 1 0\n"
+    "data_second\n_x.y 1\n_x.y 2\n";
+
+// Two atoms, then CONECT records: n of them.
+std::string conects(int n)
+{
+    std::string text =
+        "HETATM    1  C1  LIG A   1       0.000   0.000   0.000  1.00  0.00           C\n"
+        "HETATM    2  C2  LIG A   1       1.500   0.000   0.000  1.00  0.00           C\n";
+    for (int i = 0; i < n; i++)
+        text += "CONECT    1    2\n";
+    return text;
+}
+
 struct accepted {
     const char *name;
     inputformat format;
@@ -109,6 +134,8 @@ TEST(Defects, FilesNowReadAsTheyMean)
          "HETATM    2  O  AHOH A   2       0.100   0.000   0.000  0.50  0.00           O\n",
          2,
          {}},
+        {"mmcif_only_the_first_block_parsed", FORMAT_CIF, WATERCIF, 3, {{0, 1}, {0, 2}}},
+        {"conect_records_as_many_as_bonds_may_need", FORMAT_PDB, conects(1016), 2, {{0, 1}}},
     };
     for (const accepted &c : cases) {
         inmolecule m;
@@ -178,6 +205,8 @@ TEST(Defects, RefusedWithTheRightLineBlamed)
         {"pdb_with_tabs", FORMAT_PDB, "ATOM\t1\tCA\tALA\tA\t1\t0.000\t0.000\t0.000\n", "malformed line",
          "t:1: a tab in a fixed-column record; PDB fields stand in fixed columns, so write the file with "
          "spaces"},
+        {"conect_records_past_what_bonds_need", FORMAT_PDB, conects(1017), "too many CONECT records",
+         "t:1019: 1017 CONECT records for 2 atoms, more than its bonds can need"},
     };
     for (const refused &c : cases) {
         inmolecule m;

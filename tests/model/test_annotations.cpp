@@ -9,6 +9,7 @@
 #include "angles/findangles.h"
 #include "job/KESTRIX.h"
 #include "model/bondgraph.h"
+#include "model/labels.h"
 #include "model/model.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
@@ -132,6 +133,51 @@ TEST_F(Annotations, OrdersTable)
             rings.push_back(orderofring(k));
         EXPECT_EQ(links, c.links);
         EXPECT_EQ(rings, c.rings);
+        EXPECT_EQ(r.warnings, c.warnings);
+    }
+}
+
+// Residue labels: each atom's residue, number (insertion code, sign),
+// chain and file atom name, "-" a blank field; what is malformed, names an
+// unknown atom or labels one twice is ignored with a warning.
+TEST_F(Annotations, LabelsTable)
+{
+    const std::string REPEATS = "this annotation repeats an earlier one and is ignored: ";
+    struct row {
+        std::string text;
+        names labels; // of each labelled atom: "name residue number icode chain atom"
+        names warnings;
+    } rows[] = {
+        {"", {}, {}},
+        {"//@ residue A PHE 53 A CG\n//@ RESIDUE ion 478 -2 - O1'\n",
+         {"A PHE 53 - A CG", "Ion 478 -2 - - O1'"},
+         {}},
+        {"//@ residue B GLY 53A B CA   // a comment may follow\n//@ residue C - 0 - -\n",
+         {"B GLY 53 A B CA", "C - 0 - - -"},
+         {}},
+        {"//@ residue A PHE 53 A CG\n//@ residue a ALA 1 A CA\n",
+         {"A PHE 53 - A CG"},
+         {REPEATS + "//@ residue a ALA 1 A CA"}},
+        {"//@ residue Q PHE 53 A CG\n", {}, {UNKNOWN + "//@ residue Q PHE 53 A CG"}},
+        {"//@ residue A PHE 53 A\n//@ residue A PHE x A CG\n//@ residue A PHE 53AB A CG\n"
+         "//@ residue A-1 PHE 53 A CG\n//@ residue A PHE 53 A CG X\n",
+         {},
+         {MALFORMED + "//@ residue A PHE 53 A", MALFORMED + "//@ residue A PHE x A CG",
+          MALFORMED + "//@ residue A PHE 53AB A CG", MALFORMED + "//@ residue A-1 PHE 53 A CG",
+          MALFORMED + "//@ residue A PHE 53 A CG X"}},
+    };
+    auto field = [](const char *f) { return f[0] ? std::string(f) : std::string("-"); };
+    for (const row &c : rows) {
+        SCOPED_TRACE(c.text);
+        readresult r = readannotated(c.text);
+        names labels;
+        for (int i = 0; i < natoms; i++)
+            if (const atomlabel *l = labelof(i))
+                labels.push_back(std::string(atoms[i].name) + " " + field(l->residue) + " " +
+                                 std::to_string(l->number) + " " +
+                                 (l->icode ? std::string(1, l->icode) : "-") + " " + field(l->chain) + " " +
+                                 field(l->atom));
+        EXPECT_EQ(labels, c.labels);
         EXPECT_EQ(r.warnings, c.warnings);
     }
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/cpu.h"
+#include "model/labels.h"
 #include "model/model.h"
 #include "writers/gltf/jsontext.h"
 #include "writers/gltf/srgb.h"
@@ -394,9 +395,24 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     return out;
 }
 
-// The bytes of one buffer view, then its padding to 4 bytes with zeros.
-void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *m)
+// Keys from the animation's temporary file, or zeros (and false) where it
+// cannot be read back.
+bool keys(glbout &out, const float *values, size_t n)
 {
+    if (!values) {
+        for (size_t i = 0; i < n; i++)
+            out.zeros(4);
+        return false;
+    }
+    out.floats(values, n);
+    return true;
+}
+
+// The bytes of one buffer view, then its padding to 4 bytes with zeros;
+// false when the animation's keys could not be read back.
+bool writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *m)
+{
+    bool ok = true;
     const glbprimitive *p = v.from;
     size_t count = p ? p->vertexcount() : 0;
     switch (v.what) {
@@ -441,13 +457,14 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
         out.floats(m->times.data(), m->times.size());
         break;
     case ROTATIONS:
-        out.floats(m->rotation(v.atom), 4 * static_cast<size_t>(m->frames));
+        ok = keys(out, m->rotation(v.atom), 4 * static_cast<size_t>(m->frames));
         break;
     case TRANSLATIONS:
-        out.floats(m->translation(v.atom), 3 * static_cast<size_t>(m->frames));
+        ok = keys(out, m->translation(v.atom), 3 * static_cast<size_t>(m->frames));
         break;
     }
     out.zeros((4 - v.length % 4) % 4);
+    return ok;
 }
 
 void writefloats(jsontext &j, const char *key, const float *v, int n)
@@ -474,6 +491,28 @@ void writematerial(jsontext &j, const char *name, unsigned char red, unsigned ch
     j.key("roughnessFactor");
     j.real(0.4f);
     j.close('}');
+    j.close('}');
+}
+
+// Where the atom stands in its file, as glTF extras, which Blender shows as
+// the bone's custom properties: only for a description that says so.
+void writelabel(jsontext &j, const atomlabel &l)
+{
+    j.key("extras");
+    j.open('{');
+    j.key("residue");
+    j.string(l.residue);
+    j.key("residue_number");
+    j.integer(l.number);
+    if (l.icode) {
+        const char icode[2] = {l.icode, 0};
+        j.key("insertion_code");
+        j.string(icode);
+    }
+    j.key("chain");
+    j.string(l.chain);
+    j.key("atom");
+    j.string(l.atom);
     j.close('}');
 }
 
@@ -506,6 +545,8 @@ void writenodes(jsontext &j, const glbfigure &f, const char *name, bool hasmesh)
         writefloats(j, "translation", g.translation, 3);
         if (!g.tip)
             writefloats(j, "rotation", g.rotation, 4);
+        if (!g.tip && labelof(g.atom))
+            writelabel(j, *labelof(g.atom));
         j.close('}');
     }
     if (natoms > 0) {
@@ -783,16 +824,15 @@ const char *glboutofrange()
 int writeGLB(FILE *GLB, const char *name, const char *generator, double fps)
 {
     glbmotion m;
-    buildmotion(&m, fps);
+    if (!buildmotion(&m, fps))
+        return -1;
     glbfigure f;
     if (!buildfigure(&f, nullptr, &m.stretched))
         return 0;
-    writeGLBfigure(GLB, f, name, generator, &m);
-    return 1;
+    return writeGLBfigure(GLB, f, name, generator, &m) ? 1 : -1;
 }
 
-void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
-                    const glbmotion *m)
+int writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator, const glbmotion *m)
 {
     layout l;
     std::string json = jsonof(f, l, name, generator, m);
@@ -806,6 +846,7 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
         total += 8 + static_cast<uint32_t>(l.size);
 
     glbout out(GLB);
+    bool ok = true;
     out.put32(GLBMAGIC);
     out.put32(2);
     out.put32(total);
@@ -816,6 +857,8 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
         out.put32(static_cast<uint32_t>(l.size));
         out.put32(BINCHUNK);
         for (const view &v : l.views)
-            writeview(out, v, f, m);
+            if (!writeview(out, v, f, m))
+                ok = false;
     }
+    return ok;
 }

@@ -2,7 +2,8 @@
 # Figures imported into Blender headless and their bones checked
 # (blender_check.py): caffeine as bundled, in each of the three styles and
 # with its bonds in the atoms' colours, and
-# a peptide fragment and a water box through kestrix-import; then an
+# a peptide fragment (its bones' residue labels too) and a water box through
+# kestrix-import; then an
 # animated figure, its frames played (blender_frames.py).
 # usage: blender.sh KESTRIX_CLI KESTRIX_IMPORT SOURCE_DIR
 # Exits 77 (skipped) when Blender is not installed (tests/writers/gltf/setup.sh
@@ -39,7 +40,7 @@ set +e
 HOME="$work" blender -b --factory-startup --python-exit-code 1 \
     --python "$top/tests/writers/gltf/blender_check.py" -- $pairs >"$work/log" 2>&1
 status=$?
-grep -E "^(ok|FAILED|turned)" "$work/log"
+grep -E "^(ok|FAILED|turned|labels)" "$work/log"
 if [ "$status" -ne 0 ] && ! grep -q "^FAILED" "$work/log"; then
     tail -20 "$work/log"
 fi

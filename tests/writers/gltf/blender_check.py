@@ -36,6 +36,33 @@ def readatoms(path):
     return atoms
 
 
+def readlabels(path):
+    """The residue labels of a description (//@ residue lines), by atom name."""
+    labels = {}
+    for raw in open(path, encoding='utf-8', errors='replace'):
+        tokens = raw.split()
+        if len(tokens) >= 7 and tokens[0] == '//@' and tokens[1].lower() == 'residue':
+            number = tokens[4].rstrip('ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz')
+            blank = lambda t: '' if t == '-' else t
+            labels[tokens[2]] = {'residue': blank(tokens[3]), 'residue_number': int(number),
+                                 'chain': blank(tokens[5]), 'atom': blank(tokens[6])}
+    return labels
+
+
+def checklabels(arm, labels):
+    """Each labelled atom's bone shows its label as custom properties."""
+    for name, label in labels.items():
+        bone = arm.data.bones.get(name)
+        pose = arm.pose.bones.get(name)
+        holders = [h for h in (bone, pose) if h is not None and 'residue' in h.keys()]
+        check('residue label', holders, f'bone {name} has no custom property "residue"')
+        if holders:
+            shown = {k: holders[0][k] for k in label if k in holders[0].keys()}
+            check('residue label', shown == label, f'bone {name} shows {shown}, the description {label}')
+    if labels:
+        print(f'labels: {len(labels)} bones carry their residue, number, chain and atom')
+
+
 failures = []
 
 
@@ -97,6 +124,7 @@ def checkfigure(krx, glb):
         key = (tuple(round(c, 4) for c in head[b.name]), tuple(round(c, 4) for c in tail[b.name]))
         check('bones apart', key not in ends, f'{b.name} and {ends.get(key)} share head and tail')
         ends[key] = b.name
+    checklabels(arm, readlabels(krx))
     if len(meshes) == 1:
         checkturn(arm, meshes[0], atoms)
 
