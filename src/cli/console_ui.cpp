@@ -117,7 +117,7 @@ int optionchooser::poserfolder(char *file, const char *known)
         return -1;
     }
     if (there < 0) {
-        showproblem(nullptr, filefault("I can't look at this folder", folder, why));
+        tellconsole(nullptr, filefault("I can't look at this folder", folder, why));
         return -1;
     }
     // The job takes the folder that holds the chosen file.

@@ -98,7 +98,7 @@ bool refused(const std::string &path, bool check)
     // Its name goes into the figure file (the mesh's default name); only a
     // check writes none.
     if (!check && hascontrol(path)) {
-        showproblem(nullptr, filefault(MSG_CANTOPEN, printable(path), CONTROLNAME));
+        showproblem(consoleui(), filefault(MSG_CANTOPEN, printable(path), CONTROLNAME));
         return true;
     }
     if (path.size() >= PATHSIZE || notafile(path)) {

@@ -176,7 +176,7 @@ int writepose(const frontend &ui, const char *description, const outfile &CR2, c
         return 0;
     }
     if (!writePZ2(PZ2->stream)) {
-        filewarning(pz2file, CANTWRITE, "the frames' temporary file cannot be read back");
+        filewarning(ui, CANTWRITE, pz2file, "the frames' temporary file cannot be read back");
         return 0;
     }
     return 1;

@@ -38,7 +38,7 @@ int readfigure(const frontend &ui, FILE *KRX, const char *krxpath, glbfigure *fi
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
     if (!buildmotion(motion, fps)) {
-        filewarning(krxpath, CANTWRITE, "the frames' temporary file cannot be read back");
+        filewarning(ui, CANTWRITE, krxpath, "the frames' temporary file cannot be read back");
         return 0;
     }
     problem p;
@@ -67,7 +67,7 @@ int writefigure(const frontend &ui, const glbfigure &figure, const glbmotion &mo
     }
     if (!writeGLBfigure(out.stream, figure, Name, GENERATOR, &motion)) {
         discardout(&out);
-        filewarning(outpath, CANTWRITE, "the animation's temporary file cannot be read back");
+        filewarning(ui, CANTWRITE, outpath, "the animation's temporary file cannot be read back");
         return 0;
     }
     // Only a whole file replaces anything: until the move the old file (or
