@@ -180,7 +180,10 @@ std::string suggestions(const inmolecule &m, const options &o)
     return text;
 }
 
-int importmolecule(const std::string &input, const std::string &output, const options &o,
+// into, when given, takes the description instead of the file output (a
+// front end converting the molecule straight away); output then only names
+// the description in messages.
+int importmolecule(const std::string &input, const std::string &output, std::FILE *into, const options &o,
                    const std::string &version, problemsink tell, void *to, problem &p)
 {
     inputformat format = formatof(input);
@@ -191,9 +194,9 @@ int importmolecule(const std::string &input, const std::string &output, const op
                                    ".mol2 or .cml, each also with .gz)"
                                  : " (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd or "
                                    ".mol2, each also with .gz; this build reads no CML)"));
-    if (!o.force && fileexists(output))
+    if (!into && !o.force && fileexists(output))
         return fail(p, "output exists", output + " (use --force to replace it)");
-    if (canonical(input) == canonical(output))
+    if (!into && canonical(input) == canonical(output))
         return fail(p, "bad output", output + " is the input itself");
 
     selection sel = chosenby(o);
@@ -298,8 +301,13 @@ int importmolecule(const std::string &input, const std::string &output, const op
     std::string text;
     if (!writekrx(m, bonds, t, s, text, p))
         return 0;
-    if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { return writeframes(f, m, t); }))
+    if (into) {
+        if (std::fwrite(text.data(), 1, text.size(), into) != text.size() || !writeframes(into, m, t) ||
+            std::fflush(into) != 0)
+            return fail(p, "cannot write", "the description made from " + input + " (a temporary file)");
+    } else if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { return writeframes(f, m, t); })) {
         return 0;
+    }
 
     if (!t.ringbonds.empty())
         m.warn(warning("ring bonds",
@@ -307,7 +315,7 @@ int importmolecule(const std::string &input, const std::string &output, const op
                            (t.ringbonds.size() == 1
                                 ? " bond closes a ring; only the glTF figure draws it; it is"
                                 : " bonds close rings; only the glTF figure draws them; they are") +
-                           " annotated in " + output));
+                           " annotated in " + (into ? "the description made from " + input : output)));
     if (t.nparts > 1)
         m.warn(warning("several parts",
                        input + " holds " + std::to_string(t.nparts) +
@@ -317,22 +325,24 @@ int importmolecule(const std::string &input, const std::string &output, const op
                         std::to_string(bonds.size()) + " bonds, root " + names[t.root];
     if (!m.framenumbers.empty())
         wrote += ", " + std::to_string(m.framenumbers.size() + 1) + " frames";
-    if (tell)
+    if (tell && !into)
         tell(to, report("wrote", wrote + ")"));
     return 1;
 }
 
 } // namespace
 
-int importfile(const std::string &input, const std::string &output, const options &o,
-               const std::string &version, problemsink tell, void *to)
+namespace {
+
+int importguarded(const std::string &input, const std::string &output, std::FILE *into, const options &o,
+                  const std::string &version, problemsink tell, void *to)
 {
     problem p;
     int ok;
     // Memory is bounded for every format but the whole-text ones (mmCIF,
     // CML); a machine short of it ends this import, not the program.
     try {
-        ok = importmolecule(input, output, o, version, tell, to, p);
+        ok = importmolecule(input, output, into, o, version, tell, to, p);
     } catch (const std::bad_alloc &) {
         ok = fail(p, "out of memory", input + ": not enough memory to import it");
     }
@@ -340,6 +350,24 @@ int importfile(const std::string &input, const std::string &output, const option
         tell(to, p);
     return ok;
 }
+
+} // namespace
+
+int importfile(const std::string &input, const std::string &output, const options &o,
+               const std::string &version, problemsink tell, void *to)
+{
+    return importguarded(input, output, nullptr, o, version, tell, to);
+}
+
+int importinto(const std::string &input, std::FILE *into, const options &o, const std::string &version,
+               problemsink tell, void *to)
+{
+    return importguarded(input, defaultoutput(withoutgz(input)), into, o, version, tell, to);
+}
+
+bool moleculefile(const std::string &input) { return formatof(input) != FORMAT_UNKNOWN; }
+
+std::string descriptionname(const std::string &input) { return defaultoutput(withoutgz(input)); }
 
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
               std::ostream &err)

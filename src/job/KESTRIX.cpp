@@ -198,15 +198,16 @@ int finish(const frontend &ui, outfile *out, int s)
 
 int startup() { return currentdir(rootdir, sizeof rootdir); }
 
-int checkKRX(const char *path, const frontend &ui)
+int checkKRX(const char *path, const frontend &ui, FILE *text)
 {
-    FILE *KRX = std::fopen(path, "rb");
+    FILE *KRX = text ? text : std::fopen(path, "rb");
     if (!KRX) {
         filewarning(ui, CANTOPEN, path, errnoreason(errno));
         return 0;
     }
     int s = loaddescription(KRX, path, ui);
-    std::fclose(KRX);
+    if (!text)
+        std::fclose(KRX);
     if (s && readxyz) {
         if (const char *bad = firstnotfinite()) {
             warn(ui, nullptr, MSG_OUTOFRANGE, bad);
@@ -218,13 +219,18 @@ int checkKRX(const char *path, const frontend &ui)
 
 int readKRX(const char *path, window w, const frontend &ui, chooser &choose)
 {
+    return readKRX(path, w, ui, choose, nullptr);
+}
+
+int readKRX(const char *path, window w, const frontend &ui, chooser &choose, FILE *text)
+{
     static const char *const CR2CHAIN[] = {"Runtime", "Libraries", "character", "Molecules"};
     static const char *const OBJCHAIN[] = {"kestrix"};
     int s = 1;
     outfile CR2 = {}, OBJ = {}, PZ2 = {};
     char settings[4096], folder[512], cr2file[PATHSIZE] = "", objfile[PATHSIZE] = "", pz2file[PATHSIZE] = "";
 
-    FILE *KRX = std::fopen(path, "rb");
+    FILE *KRX = text ? text : std::fopen(path, "rb");
     if (!KRX) {
         filewarning(ui, CANTOPEN, path, errnoreason(errno));
         s = 0;
@@ -241,7 +247,7 @@ int readKRX(const char *path, window w, const frontend &ui, chooser &choose)
     s = s && convert(ui, KRX, path, &CR2, &OBJ, objfile);
     s = s && writepose(ui, path, CR2, cr2file, &PZ2, pz2file);
 
-    if (KRX)
+    if (KRX && !text)
         std::fclose(KRX);
     s = finish(ui, &CR2, s);
     s = finish(ui, &OBJ, s);

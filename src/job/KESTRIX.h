@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 #include "job/ui.h"
 #include "base/paths.h"
@@ -20,10 +21,14 @@ struct chooser;
 // failure (already reported to the user).
 int readKRX(const char *path, window w, const frontend &ui);
 int readKRX(const char *path, window w, const frontend &ui, chooser &choose);
+// The same with the description's text already open in text (a molecule
+// file's description made in memory): path then only names it, for the
+// messages and the outputs' default names. text stays open.
+int readKRX(const char *path, window w, const frontend &ui, chooser &choose, FILE *text);
 
 // Reads the description at path as a conversion would, with every message
 // on the way to ui, and writes nothing. Returns 1 when it would convert.
-int checkKRX(const char *path, const frontend &ui);
+int checkKRX(const char *path, const frontend &ui, FILE *text = nullptr);
 
 // Sets rootdir: every front end calls this once at start-up, before
 // the first conversion.

@@ -93,9 +93,10 @@ int glbname(char *out, size_t size, const char *krxpath)
     return swapsuffix(out, size, krxpath, ".krx", ".glb");
 }
 
-int convertGLB(const char *krxpath, const char *outpath, int force, const frontend &ui, double fps)
+int convertGLB(const char *krxpath, const char *outpath, int force, const frontend &ui, double fps,
+               FILE *text)
 {
-    FILE *KRX = std::fopen(krxpath, "rb");
+    FILE *KRX = text ? text : std::fopen(krxpath, "rb");
     if (!KRX) {
         filewarning(ui, CANTOPEN, krxpath, errnoreason(errno));
         return 0;
@@ -107,19 +108,22 @@ int convertGLB(const char *krxpath, const char *outpath, int force, const fronte
     else if (samefile(outpath, krxpath))
         refused = "it is the description itself";
     if (refused) {
-        std::fclose(KRX);
+        if (!text)
+            std::fclose(KRX);
         filewarning(ui, CANTOPEN, outpath, refused);
         return 0;
     }
     if (!force && pathexists(outpath)) {
-        std::fclose(KRX);
+        if (!text)
+            std::fclose(KRX);
         showproblem(ui, warning(EXISTS, outpath));
         return 0;
     }
     glbfigure figure;
     glbmotion motion;
     int s = readfigure(ui, KRX, krxpath, &figure, &motion, fps);
-    std::fclose(KRX);
+    if (!text)
+        std::fclose(KRX);
     if (!s || !writefigure(ui, figure, motion, outpath, force))
         return 0;
     showproblem(ui, report("I have written to the .glb file", outpath));

@@ -25,7 +25,7 @@ BELOW = {
     "platform": {"platform", "base"},
     "job": {"job", "poser", "gltf", "writers", "angles", "model", "geometry", "platform", "base"},
     "import": {"import", "model", "geometry", "platform", "base"},
-    "cli": {"cli", "job", "platform", "base"},
+    "cli": {"cli", "job", "import", "platform", "base"},
     "shell": {"shell", "job", "platform", "base"},
 }
 
