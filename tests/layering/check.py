@@ -26,7 +26,7 @@ BELOW = {
     "job": {"job", "poser", "gltf", "writers", "angles", "model", "geometry", "platform", "base"},
     "import": {"import", "model", "geometry", "platform", "base"},
     "cli": {"cli", "job", "import", "platform", "base"},
-    "shell": {"shell", "job", "platform", "base"},
+    "shell": {"shell", "job", "import", "platform", "base"},
 }
 
 
