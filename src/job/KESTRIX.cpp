@@ -80,7 +80,7 @@ int findposer(const frontend &ui, window w, chooser &choose, const char *setting
         return 0;
     }
     *sep = '\0';
-    showproblem(ui, report("You say that your Poser installation is at", posername));
+    showproblem(ui, report(MSG_POSERAT, posername));
     // A settings file that cannot be rewritten is left as it is; the
     // conversion goes on, it only does not remember the folder.
     const char *why = nullptr;
