@@ -22,7 +22,9 @@ std::string current, currentgiven; // the description being converted
 int problems = 0;
 bool hinted = false; // the first-run hint has been given
 
-void warn(const std::string &what, const std::string &detail) { showproblem(nullptr, warning(what, detail)); }
+void tellconsole(void *, const problem &p);
+
+void warn(const std::string &what, const std::string &detail) { tellconsole(nullptr, warning(what, detail)); }
 
 // Fills the dialog's 256-character buffer; a path that does not fit is
 // refused, as the dialog would refuse it.
@@ -115,7 +117,7 @@ int optionchooser::poserfolder(char *file, const char *known)
         return -1;
     }
     if (there < 0) {
-        showproblem(nullptr, filefault("I can't look at this folder", folder, why));
+        tellconsole(nullptr, filefault("I can't look at this folder", folder, why));
         return -1;
     }
     // The job takes the folder that holds the chosen file.
@@ -187,7 +189,9 @@ void consoledescription(const std::string &path, const std::string &given)
 
 int consoleproblems() { return problems; }
 
-void showproblem(window, const problem &p)
+namespace {
+
+void tellconsole(void *, const problem &p)
 {
     std::string text = p.detail;
     if (!p.reason.empty())
@@ -201,3 +205,8 @@ void showproblem(window, const problem &p)
         printlines(stdout, location(p), p.what.c_str(), text.c_str());
     }
 }
+
+} // namespace
+
+// No dialogs: the console answers the job's choices from its options.
+frontend consoleui() { return frontend{nullptr, tellconsole, nullptr, nullptr}; }

@@ -7,6 +7,10 @@
 #include "cli/options.h"
 #include "job/chooser.h"
 
+// What the jobs are handed: problems and reports as lines on the standard
+// streams, and no dialogs.
+frontend consoleui();
+
 // With quiet, reports and confirmations are not printed; failures always are.
 void consolequiet(bool quiet);
 
