@@ -20,6 +20,7 @@ namespace {
 bool quietly = false;
 std::string current, currentgiven; // the description being converted
 int problems = 0;
+int warnings = 0;    // of problems, those the work went on after
 bool hinted = false; // the first-run hint has been given
 
 void tellconsole(void *, const problem &p);
@@ -189,6 +190,8 @@ void consoledescription(const std::string &path, const std::string &given)
 
 int consoleproblems() { return problems; }
 
+int consolewarnings() { return warnings; }
+
 namespace {
 
 void tellconsole(void *, const problem &p)
@@ -200,7 +203,9 @@ void tellconsole(void *, const problem &p)
     // confirmations to standard output, unless --quiet.
     if (p.type & KMB_ICONWARNING) {
         problems++;
-        printlines(stderr, location(p), p.what.c_str(), text.c_str());
+        if (p.nonfatal)
+            warnings++;
+        printlines(stderr, location(p) + (p.nonfatal ? "warning: " : ""), p.what.c_str(), text.c_str());
     } else if (!quietly) {
         printlines(stdout, location(p), p.what.c_str(), text.c_str());
     }

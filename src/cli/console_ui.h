@@ -21,6 +21,8 @@ void consoledescription(const std::string &path, const std::string &given);
 
 // The failures and warnings shown so far.
 int consoleproblems();
+// How many of them were warnings (the work went on).
+int consolewarnings();
 
 // The choices of one description's conversion: the Poser folder from
 // --poser or the settings file, the files from --cr2 and --obj or the

@@ -193,12 +193,16 @@ int converted(const cliopts &opts, const std::string &path, const std::string &g
               const std::string &settings, FILE *text)
 {
     consoledescription(path, given);
-    int before = consoleproblems(), s;
+    int before = consoleproblems(), warned = consolewarnings(), s;
     if (opts.check) {
         s = checkKRX(path.c_str(), consoleui(), text) && consoleproblems() == before;
-        // Silence would leave the user wondering whether anything was read.
+        // Silence would leave the user wondering whether anything was read;
+        // a long list ends with its count.
+        int count = consolewarnings() - warned;
         if (s && !opts.quiet)
             std::printf("kestrix: %s: no problems\n", given.c_str());
+        else if (count > 0 && !opts.quiet)
+            std::printf("kestrix: %s: %d %s\n", given.c_str(), count, count == 1 ? "warning" : "warnings");
     } else if (opts.glb) {
         s = glbconvert(opts, path, text);
     } else {

@@ -70,10 +70,14 @@ struct inmolecule {
     // each as it arises: the front end's sink (null: dropped).
     problemsink tell = nullptr;
     void *tellto = nullptr;
+    // Every such note is a warning: the import goes on.
     void warn(const problem &w) const
     {
-        if (tell)
-            tell(tellto, w);
+        if (!tell)
+            return;
+        problem p = w;
+        p.nonfatal = true;
+        tell(tellto, p);
     }
     // Every atom of the chosen model, counted by chain ("" in formats
     // without chains), whatever the selection keeps: what the over-limit

@@ -31,8 +31,8 @@ struct streams {
 void tellstreams(void *to, const problem &p)
 {
     streams &s = *static_cast<streams *>(to);
-    (p.type & KMB_ICONWARNING ? s.err : s.out)
-        << "kestrix-import: " << p.what << ": " << printable(p.detail) << "\n";
+    (p.type & KMB_ICONWARNING ? s.err : s.out) << "kestrix-import: " << (p.nonfatal ? "warning: " : "")
+                                               << p.what << ": " << printable(p.detail) << "\n";
 }
 
 // The input's file name as it may stand in a comment line.

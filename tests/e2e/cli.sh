@@ -151,7 +151,7 @@ while IFS='|' read -r files status expected; do
     check "--check $files: its report" cmp -s err.txt expected.txt
 done <<'END'
 ../water.krx|0|
-doubt.krx|1|kestrix: doubt.krx:2: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: this branch is not closed by the end of the file: {\n
+doubt.krx|1|kestrix: doubt.krx:2: warning: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: warning: this branch is not closed by the end of the file: {\n
 ../bad.krx|1|kestrix: ../bad.krx:2: you did not declare this element: Q\n
 ../water.krx ../water.txt|1|kestrix: bad suffix: WORK/water.txt\n
 END
@@ -159,7 +159,8 @@ cd "$work" || exit 1
 check "--check writes no file and no settings" test "$(find check -newer check/doubt.krx -type f | grep -v -c -E '/(out|err|expected)[.]txt$')" -eq 0
 (cd check && "$cli" --check ../water.krx doubt.krx >out.txt 2>/dev/null)
 check "--check: a clean file is said to be clean" test "$(sed -n 1p check/out.txt)" = "kestrix: ../water.krx: no problems"
-check "--check: a batch's count" test "$(sed -n 2p check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+check "--check: a file with warnings ends with their count" test "$(sed -n 2p check/out.txt)" = "kestrix: doubt.krx: 2 warnings"
+check "--check: a batch's count" test "$(sed -n 3p check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
 (cd check && "$cli" --check --quiet ../water.krx >out.txt 2>&1)
 check "--check --quiet: a clean file prints nothing" test ! -s check/out.txt
 "$cli" --check --poser poser water.krx >/dev/null 2>&1
