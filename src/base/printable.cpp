@@ -2,6 +2,16 @@
 
 #include <cstdio>
 
+bool hascontrol(const std::string &text)
+{
+    for (char c : text) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 32 || u == 127)
+            return true;
+    }
+    return false;
+}
+
 std::string printable(const std::string &text, bool keeplines)
 {
     std::string out;

@@ -8,3 +8,8 @@
 // text with every control character escaped; line breaks kept when
 // keeplines is set (a message of several lines).
 std::string printable(const std::string &text, bool keeplines = false);
+
+// Whether text holds a control character (a line feed, a carriage return,
+// any other below space, or DEL): a name that would break the line of a
+// figure file or a settings file that holds it.
+bool hascontrol(const std::string &text);

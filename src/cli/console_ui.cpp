@@ -100,9 +100,22 @@ int optionchooser::poserfolder(char *file, const char *known)
         hinted = true;
         return -1;
     }
-    // The desktop dialog only returns existing files.
-    if (!pathexists(folder.c_str())) {
+    // A folder remembered with a control character (a settings file edited
+    // by hand) would break the figure file's lines.
+    if (hascontrol(folder)) {
+        warn("the Poser folder's name holds a control character", folder);
+        return -1;
+    }
+    // The desktop dialog only returns existing files. A folder that cannot
+    // be looked at (a parent that may not be searched) says why.
+    const char *why = nullptr;
+    int there = lookup(folder.c_str(), &why);
+    if (there == 0) {
         warn("there is no folder", folder);
+        return -1;
+    }
+    if (there < 0) {
+        showproblem(nullptr, filefault("I can't look at this folder", folder, why));
         return -1;
     }
     // The job takes the folder that holds the chosen file.

@@ -14,6 +14,7 @@
 #include "job/KESTRIX.h"
 #include "base/nocase.h"
 #include "base/paths.h"
+#include "base/printable.h"
 #include "base/version.h"
 #include "job/glbjob.h"
 #include "job/glbstyle.h"
@@ -88,10 +89,16 @@ bool notafile(const std::string &path)
 
 // A description the programs refuse before reading it: a wrong suffix, a
 // path too long, no plain file. Reported; true when refused.
-bool refused(const std::string &path)
+bool refused(const std::string &path, bool check)
 {
     if (!krxsuffix(path)) {
         showproblem(nullptr, warning(MSG_BADSUFFIX, path));
+        return true;
+    }
+    // Its name goes into the figure file (the mesh's default name); only a
+    // check writes none.
+    if (!check && hascontrol(path)) {
+        showproblem(nullptr, filefault(MSG_CANTOPEN, printable(path), CONTROLNAME));
         return true;
     }
     if (path.size() >= PATHSIZE || notafile(path)) {
@@ -126,9 +133,8 @@ void remember(const optionchooser &answers)
         return;
     const char *why = nullptr;
     const char *ini = answers.settings.c_str();
-    if (!makeparents(ini))
-        why = lastsystemreason();
-    else if (writeprofile("poserinfo", "poseraddr", posername, ini, &why))
+    if (!makeparents(ini, &why)) {
+    } else if (writeprofile("poserinfo", "poseraddr", posername, ini, &why))
         return;
     failed = true;
     showproblem(nullptr, filefault(MSG_CANTREMEMBER, ini, why));
@@ -138,7 +144,7 @@ void remember(const optionchooser &answers)
 // it converted (--check: read without a problem).
 int one(const cliopts &opts, const std::string &path, const std::string &given, const std::string &settings)
 {
-    if (refused(path))
+    if (refused(path, opts.check))
         return 0;
     consoledescription(path, given);
     int before = consoleproblems(), s;
@@ -186,7 +192,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (!startup()) {
-        std::fprintf(stderr, "kestrix-cli: cannot read the current folder\n");
+        std::fprintf(stderr, "kestrix-cli: cannot read the current folder (%s)\n", lastsystemreason());
         return 1;
     }
     consolequiet(opts.quiet);

@@ -4,8 +4,11 @@
 #include <cstring>
 
 #include "base/nocase.h"
+#include "base/printable.h"
 #include "job/glbstyle.h"
 #include "platform/folders.h"
+
+const char CONTROLNAME[] = "a control character in the name: a figure file holds each name on one line";
 
 const char USAGE[] =
     "usage: kestrix-cli [--poser DIR] [--cr2 FILE] [--obj FILE] [--force] [--quiet] DESCRIPTION.krx...\n"
@@ -25,11 +28,14 @@ bool hasfolder(const std::string &path)
 
 // Every path is fixed against the start-up folder before any job runs, so
 // that messages and the job's reports name each file in full.
-bool absolute(const std::string &in, std::string *out)
+bool absolute(const std::string &in, std::string *out, std::string *err)
 {
     char buf[4096];
-    if (!abspath(in.c_str(), buf, sizeof buf))
+    const char *why = nullptr;
+    if (!abspath(in.c_str(), buf, sizeof buf, &why)) {
+        *err = printable(in) + ": " + (why ? why : "file name too long");
         return false;
+    }
     *out = buf;
     // "DIR/" and "DIR" name the same folder; the job cuts at the last separator.
     while (out->size() > 1 && isseparator(out->back()) && (*out)[out->size() - 2] != ':')
@@ -71,6 +77,18 @@ bool valueof(const char *name, int argc, char **argv, int *i, std::string *value
     return true;
 }
 
+// A file or folder named with a control character: the figure file and the
+// settings file hold each name on one line, which a line feed or carriage
+// return would break (and an escape would reach a terminal). Refused before
+// anything is written.
+bool controlname(const char *option, const std::string &value, std::string *err)
+{
+    if (!hascontrol(value))
+        return false;
+    *err = std::string(option) + " " + printable(value) + ": " + CONTROLNAME;
+    return true;
+}
+
 // --glb and -o: the glTF figure involves no Poser folder or file names.
 bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2, const std::string &obj,
                 const std::string &out, std::string *err)
@@ -87,10 +105,8 @@ bool glboptions(cliopts *opts, const std::string &poser, const std::string &cr2,
         *err = "-o goes with one description only";
         return false;
     }
-    if (!out.empty() && !absolute(out, &opts->out)) {
-        *err = "path too long: " + out;
+    if (!out.empty() && !absolute(out, &opts->out, err))
         return false;
-    }
     // As --cr2 and --obj do: "-o water" writes water.glb. A name ending in
     // .krx is kept as given, so that one naming the description is refused
     // as such.
@@ -111,8 +127,7 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         const char *arg = argv[i];
         if (endofoptions || arg[0] != '-' || arg[1] == '\0') {
             std::string path;
-            if (!absolute(arg, &path))
-                *err = std::string("path too long: ") + arg;
+            absolute(arg, &path, err);
             opts->files.push_back(path);
             opts->given.push_back(arg);
         } else if (std::strcmp(arg, "--") == 0) {
@@ -161,6 +176,9 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         *err = "--check writes nothing: --glb, -o, --poser, --cr2, --obj and --force do not go with it";
         return 0;
     }
+    if (controlname("--poser", poser, err) || controlname("--cr2", cr2, err) ||
+        controlname("--obj", obj, err) || controlname("-o", out, err))
+        return 0;
     if (!glboptions(opts, poser, cr2, obj, out, err))
         return 0;
     // Only the glTF figure is animated so far.
@@ -191,17 +209,14 @@ int parseoptions(int argc, char **argv, cliopts *opts, std::string *err)
         *err = "--cr2 and --obj go with one description only";
         return 0;
     }
-    if (!poser.empty() && !absolute(poser, &opts->poser)) {
-        *err = "path too long: " + poser;
+    if (!poser.empty() && !absolute(poser, &opts->poser, err))
         return 0;
-    }
     // A bare output name goes into its default folder; one with a folder
     // part is taken as given.
     opts->cr2 = cr2;
     opts->obj = obj;
-    if ((hasfolder(cr2) && !absolute(cr2, &opts->cr2)) || (hasfolder(obj) && !absolute(obj, &opts->obj))) {
-        *err = "path too long";
+    if ((hasfolder(cr2) && !absolute(cr2, &opts->cr2, err)) ||
+        (hasfolder(obj) && !absolute(obj, &opts->obj, err)))
         return 0;
-    }
     return 1;
 }

@@ -24,3 +24,5 @@ struct cliopts {
 int parseoptions(int argc, char **argv, cliopts *opts, std::string *err);
 
 extern const char USAGE[];
+// Why a name with a control character is refused.
+extern const char CONTROLNAME[];

@@ -21,10 +21,17 @@ int makedir(const char *path);
 int currentdir(char *buf, size_t size);
 // 1 when path names an existing file or folder.
 int pathexists(const char *path);
+// 1 when path names an existing file or folder, 0 when nothing is there,
+// -1 when the system cannot tell (a folder above it that may not be
+// searched), *why then saying why.
+int lookup(const char *path, const char **why);
 
-// Makes path absolute against the current folder, into out (size bytes).
-// Returns 0 when the result does not fit.
-int abspath(const char *path, char *out, size_t size);
+// Makes path absolute against the current folder, into out (size bytes),
+// ".." resolved as the system resolves it: on POSIX from where the folder
+// before it really is (through links), on Windows by the text. Returns 0
+// when the result does not fit or the current folder cannot be read, *why
+// (when given) then saying why.
+int abspath(const char *path, char *out, size_t size, const char **why = nullptr);
 
 // The console program's own settings file, in the user's configuration
 // folder: $XDG_CONFIG_HOME/kestrix/kestrix.ini (an absolute
@@ -34,5 +41,7 @@ int abspath(const char *path, char *out, size_t size);
 int usersettings(char *out, size_t size);
 
 // Makes every missing folder above the file path, one level at a time.
-// Returns 1 when the file's folder exists at the end.
-int makeparents(const char *path);
+// Returns 1 when the file's folder exists at the end; else *why (when
+// given) is the reason the first level that is still missing could not be
+// made.
+int makeparents(const char *path, const char **why = nullptr);

@@ -2,14 +2,20 @@
 // every platform.
 #include "platform/folders.h"
 
+#include <cerrno>
 #include <cstring>
 
-int makeparents(const char *path)
+#include "platform/outfile_system.h"
+
+int makeparents(const char *path, const char **why)
 {
     char folder[4096];
     size_t len = std::strlen(path);
-    if (len >= sizeof folder)
+    if (len >= sizeof folder) {
+        if (why)
+            *why = errnoreason(ENAMETOOLONG);
         return 0;
+    }
     std::memcpy(folder, path, len + 1);
     char *last = nullptr;
     for (char *c = folder; *c; c++)
@@ -19,15 +25,24 @@ int makeparents(const char *path)
         return 1; // in the root folder, or in the current one
     *last = '\0';
     // Each level in turn (a drive or a share cannot be made, and need not
-    // be); one that cannot be made shows in the last test.
+    // be). The reason given is that of the first level missing below the
+    // last one there: a read-only folder's, not "no such file" of the
+    // levels under it.
+    int err = 0;
     for (char *c = folder + 1; *c; c++) {
         if (!isseparator(*c))
             continue;
         char sep = *c;
         *c = '\0';
-        makedir(folder);
+        if (makedir(folder))
+            err = 0;
+        else if (!err)
+            err = lastsyserr();
         *c = sep;
     }
-    makedir(folder);
-    return isfolder(folder);
+    if (makedir(folder))
+        return 1;
+    if (why)
+        *why = systemreason(err ? err : lastsyserr());
+    return 0;
 }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/outfile_system.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +24,11 @@ int makedir(const char *path)
     if (CreateDirectoryA(path, NULL))
         return 1;
     DWORD e = GetLastError(), attr = GetFileAttributesA(path);
-    return e == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+    if (e == ERROR_ALREADY_EXISTS && attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY))
+        return 1;
+    // The creation's own reason, not the look after it.
+    SetLastError(e);
+    return 0;
 }
 
 int currentdir(char *buf, size_t size)
@@ -42,8 +48,23 @@ int currentdir(char *buf, size_t size)
 
 int pathexists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
-int abspath(const char *path, char *out, size_t size)
+int lookup(const char *path, const char **why)
 {
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return 1;
+    DWORD e = GetLastError();
+    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND)
+        return 0;
+    *why = systemreason(static_cast<int>(e));
+    return -1;
+}
+
+// Windows itself shortens ".." by the text (GetFullPathName), as every open
+// of the path does.
+int abspath(const char *path, char *out, size_t size, const char **why)
+{
+    if (why)
+        *why = systemreason(ERROR_FILENAME_EXCED_RANGE);
     if (size == 0)
         return 0;
     DWORD cap = size > 0x7fffffff ? 0x7fffffff : static_cast<DWORD>(size);
@@ -51,6 +72,8 @@ int abspath(const char *path, char *out, size_t size)
     // the buffer is too small.
     DWORD n = GetFullPathNameA(path, cap, out, NULL);
     if (n == 0 || n >= cap) {
+        if (n == 0 && why)
+            *why = systemreason(static_cast<int>(GetLastError()));
         out[0] = '\0';
         return 0;
     }

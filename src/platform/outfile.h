@@ -7,7 +7,8 @@
 // call that cannot replace: a file that appears meanwhile survives.
 //
 // What a name may be: a regular file, or nothing. A symbolic link is followed
-// and the file it leads to is replaced, as editors do (the link stays a link);
+// and the file it leads to is replaced, as editors do (the link stays a link),
+// unless another user planted it in a shared sticky folder (see followlinks);
 // a link that leads nowhere, a folder, a device, a pipe or a socket is refused,
 // with or without replace.
 #pragma once
@@ -23,6 +24,7 @@ enum outerror {
     OUT_NOTREGULAR, // the name is a folder, device, pipe or socket
     OUT_DANGLING,   // the name is a symbolic link to nothing
     OUT_CLASH,      // another output of this run has (or had) the same file
+    OUT_UNTRUSTED,  // a link of another user in a shared sticky folder
     OUT_SYSTEM      // the system refused; syserr says why
 };
 
@@ -97,6 +99,9 @@ int claimedoutput(const char *target);
 // "not a regular file"), for the end of a message.
 const char *outreason(const outfile *f);
 
+// Why a link of another user in a shared sticky folder is not followed.
+extern const char UNTRUSTEDLINK[];
+
 // A few words for a C library error number (errno), lower case: the reason
 // why a file could not be opened.
 const char *errnoreason(int err);
@@ -116,8 +121,11 @@ int lockfolderof(const char *path);
 void unlockfolder(int handle);
 
 // Where a symbolic link at path leads in the end (path itself when it is
-// none), into real; 0 when it does not fit or links loop.
-int followlinks(const char *path, char *real, size_t size);
+// none), into real; 0 when it does not fit or links loop, or (*untrusted
+// set) when a link stands in a sticky folder every user may write and
+// neither the caller nor the folder's owner owns it: such a link is never
+// followed, as the kernel's fs.protected_symlinks rule has it.
+int followlinks(const char *path, char *real, size_t size, int *untrusted = nullptr);
 
 // The files of the conversion under way that an interrupted program must
 // clean up: a temporary file (target null) is removed, a file set aside is

@@ -100,7 +100,9 @@ int prepareone(outfile *f, int *replacing)
     return 1;
 }
 
-// The prepared output's temporary file takes its name.
+// The prepared output's temporary file takes its name: one rename and no
+// other system call, so that the renames of a set follow each other with
+// nothing between (settleclaim comes after them all).
 int moveone(outfile *f, int replacing)
 {
     if (!movetemp(f, replacing))
@@ -108,13 +110,19 @@ int moveone(outfile *f, int replacing)
     untrackfile(f->tmpname);
     f->tmpname[0] = '\0';
     f->committed = 1;
+    return 1;
+}
+
+// A committed output's claim: kept with the file's identity in a batch (a
+// look at the file), else dropped.
+void settleclaim(outfile *f)
+{
     if (f->claimed && batch) {
         remember(f->real);
     } else if (f->claimed) {
         unclaim(f->real);
         f->claimed = 0;
     }
-    return 1;
 }
 
 void dropbackup(outfile *f)
@@ -225,8 +233,9 @@ int openout(outfile *f, const char *target, int flags)
         f->stdioerr = ENAMETOOLONG;
         return 0;
     }
-    if (!followlinks(target, f->real, sizeof f->real))
-        return fail(f, OUT_SYSTEM, lastsyserr());
+    int untrusted = 0;
+    if (!followlinks(target, f->real, sizeof f->real, &untrusted))
+        return untrusted ? fail(f, OUT_UNTRUSTED) : fail(f, OUT_SYSTEM, lastsyserr());
     fileid id;
     int err = 0;
     filekind kind = examinepath(f->real, &id, &err);
@@ -293,6 +302,8 @@ int commitout(outfile *f)
         unprepare(f);
         ok = 0;
     }
+    if (ok)
+        settleclaim(f);
     const outfile *failed = f;
     if (ok)
         ok = syncfolders(&f, 1, &failed);
@@ -353,8 +364,11 @@ int commitset(outfile *const *files, int n, const outfile **failed)
         }
     }
     bool touched = false;
-    for (int i = 0; i < n; i++)
+    for (int i = 0; i < n; i++) {
+        if (ok)
+            settleclaim(files[i]);
         touched = touched || files[i]->committed || files[i]->undoerr;
+    }
     if (touched) {
         const outfile *unsynced = nullptr;
         if (!syncfolders(files, n, &unsynced) && ok) {
@@ -411,6 +425,8 @@ const char *outreason(const outfile *f)
         return "a symbolic link to a file that does not exist";
     case OUT_CLASH:
         return "another output of this run has this name";
+    case OUT_UNTRUSTED:
+        return UNTRUSTEDLINK;
     case OUT_SYSTEM:
         break;
     }
@@ -418,6 +434,9 @@ const char *outreason(const outfile *f)
         return errnoreason(f->stdioerr);
     return f->syserr ? systemreason(f->syserr) : "the system refused";
 }
+
+const char UNTRUSTEDLINK[] =
+    "a symbolic link of another user in a folder every user may write (sticky), not followed";
 
 const char *errnoreason(int err)
 {

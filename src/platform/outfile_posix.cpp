@@ -66,6 +66,66 @@ int linkbeside(const char *path, char *name, size_t size)
     return 0;
 }
 
+// The kernel's rule for links in sticky folders that every user may write
+// (fs.protected_symlinks), applied whatever the system's setting, since the
+// layer follows links itself and the kernel never sees them: there, a link
+// is followed only when the caller or the folder's owner owns it, so that
+// another user's planted link cannot lead a run onto a file of the caller's.
+bool trustedlink(const char *link)
+{
+    struct stat ls, fs;
+    if (lstat(link, &ls) != 0 || ls.st_uid == geteuid())
+        return true;
+    char folder[4096];
+    int n = folderlength(link);
+    std::snprintf(folder, sizeof folder, "%.*s", n > 1 ? n - 1 : n, n ? link : ".");
+    if (stat(folder, &fs) != 0)
+        return true;
+    bool shared = (fs.st_mode & S_ISVTX) && (fs.st_mode & S_IWOTH);
+    return !shared || ls.st_uid == fs.st_uid;
+}
+
+// A copy of path under a new name of our own in its folder, with its
+// permissions: the backup of a file that may not be linked (a hard link to
+// another user's file is refused under fs.protected_hardlinks), so that its
+// name never goes missing. The file is opened without following a link.
+int copybeside(const char *path, char *name, size_t size)
+{
+    int in = open(path, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (in < 0)
+        return 0;
+    int out = maketemp(path, name, size);
+    struct stat st;
+    int ok = out >= 0 && fstat(in, &st) == 0;
+    char buf[65536];
+    ssize_t n = 0;
+    while (ok && (n = read(in, buf, sizeof buf)) > 0)
+        for (ssize_t done = 0, w; ok && done < n; done += w)
+            ok = (w = write(out, buf + done, static_cast<size_t>(n - done))) > 0;
+    ok = ok && n == 0 && fchmod(out, st.st_mode & 07777) == 0;
+    int err = errno;
+    close(in);
+    if (out >= 0)
+        close(out);
+    if (!ok && name[0]) {
+        unlink(name);
+        name[0] = '\0';
+    }
+    errno = err;
+    return ok;
+}
+
+// Whether this folder's file system makes hard links: one to our own
+// temporary file (always allowed where links exist) is made and removed.
+bool linksinfolder(const char *own)
+{
+    char probe[600];
+    if (!linkbeside(own, probe, sizeof probe))
+        return false;
+    unlink(probe);
+    return true;
+}
+
 int renamenoreplace(const char *from, const char *to)
 {
 #ifdef RENAME_NOREPLACE
@@ -121,8 +181,10 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
     return S_ISREG(st.st_mode) ? KIND_FILE : KIND_OTHER;
 }
 
-int followlinks(const char *path, char *real, size_t size)
+int followlinks(const char *path, char *real, size_t size, int *untrusted)
 {
+    if (untrusted)
+        *untrusted = 0;
     if (std::snprintf(real, size, "%s", path) >= static_cast<int>(size))
         return 0;
     for (int hops = 0; hops < 40; hops++) {
@@ -131,6 +193,12 @@ int followlinks(const char *path, char *real, size_t size)
         if (n < 0)
             return 1; // not a link (or nothing): the name itself
         to[n] = '\0';
+        if (!trustedlink(real)) {
+            if (untrusted)
+                *untrusted = 1;
+            errno = EACCES;
+            return 0;
+        }
         char next[4096];
         int len = to[0] == '/' ? std::snprintf(next, sizeof next, "%s", to)
                                : std::snprintf(next, sizeof next, "%.*s%s", folderlength(real), real, to);
@@ -173,8 +241,10 @@ void catchinterrupts()
 
 int opentemp(outfile *f, int existing)
 {
+    // f->real is where the links led: a link there now was swapped in
+    // meanwhile, and its file is not looked at (the commit refuses it).
     struct stat st;
-    int keep = existing && stat(f->real, &st) == 0;
+    int keep = existing && lstat(f->real, &st) == 0 && S_ISREG(st.st_mode);
     holdinterrupts(1);
     int fd = maketemp(f->real, f->tmpname, sizeof f->tmpname);
     if (fd >= 0)
@@ -229,9 +299,21 @@ int makebackup(outfile *f)
     if (linkbeside(f->real, f->backup, sizeof f->backup))
         return 1;
     int err = errno;
-    // A file system without hard links: the old file is moved aside, and its
-    // name is empty until the new file takes it.
-    if (err == EPERM || err == ENOTSUP || err == ENOSYS || err == EMLINK) {
+    // A link refused where links exist (another user's file under
+    // fs.protected_hardlinks, or too many links to it): a copy keeps the old
+    // file instead, its name never empty; one that cannot be made fails the
+    // output with the link's reason.
+    if ((err == EPERM || err == EMLINK) && (err == EMLINK || linksinfolder(f->tmpname))) {
+        if (copybeside(f->real, f->backup, sizeof f->backup))
+            return 1;
+        f->backup[0] = '\0';
+        f->syserr = err;
+        return 0;
+    }
+    // A file system without hard links (even our own file cannot be linked,
+    // as on FAT): the old file is moved aside, and its name is empty until
+    // the new file takes it.
+    if (err == EPERM || err == ENOTSUP || err == ENOSYS) {
         int fd = maketemp(f->real, f->backup, sizeof f->backup);
         if (fd >= 0) {
             close(fd);

@@ -86,8 +86,11 @@ filekind examinepath(const char *path, fileid *id, int *syserr)
 }
 
 // Links on Windows are refused as names (examinepath), not followed.
-int followlinks(const char *path, char *real, size_t size)
+int followlinks(const char *path, char *real, size_t size, int *untrusted)
 {
+    // Links at an output name are refused on Windows, never followed.
+    if (untrusted)
+        *untrusted = 0;
     if (static_cast<size_t>(std::snprintf(real, size, "%s", path)) >= size) {
         SetLastError(ERROR_FILENAME_EXCED_RANGE);
         return 0;

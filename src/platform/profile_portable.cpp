@@ -5,8 +5,12 @@
 #include "platform/profile.h"
 
 #include "base/nocase.h"
+#include "base/printable.h"
 #include "base/trim.h"
 #include "platform/outfile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,7 +27,7 @@ struct profilefile {
     bool crlf = false;
 };
 
-enum loaded { LOADED, MISSING, UNREADABLE, UNPARSABLE };
+enum loaded { LOADED, MISSING, UNREADABLE, UNPARSABLE, UNTRUSTED };
 
 bool sectionname(const std::string &line, std::string *name);
 
@@ -38,10 +42,22 @@ bool profileline(const std::string &line)
 
 loaded load(const char *path, profilefile *p, int *err)
 {
-    FILE *f = std::fopen(path, "rb");
+    // Links followed as the output layer follows them (another user's link
+    // in a shared sticky folder is not), the file itself opened without
+    // following one: a link swapped in meanwhile is refused.
+    char real[600];
+    int untrusted = 0;
+    if (!followlinks(path, real, sizeof real, &untrusted)) {
+        *err = errno;
+        return untrusted ? UNTRUSTED : UNREADABLE;
+    }
+    int fd = open(real, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    FILE *f = fd >= 0 ? fdopen(fd, "rb") : nullptr;
     if (!f) {
         *err = errno;
-        return errno == ENOENT ? MISSING : UNREADABLE;
+        if (fd >= 0)
+            close(fd);
+        return *err == ENOENT ? MISSING : UNREADABLE;
     }
     std::string cur;
     bool binary = false;
@@ -145,7 +161,14 @@ void setkey(profilefile *p, const char *section, const char *key, const char *va
 {
     int end;
     int i = findkey(*p, section, key, &end);
-    std::string entry = std::string(key) + "=" + value;
+    // A value that begins or ends with a blank, or stands in quotes, goes in
+    // quotes: the reader trims a value and drops one pair of them (as
+    // Windows does), so it reads back as written ("/opt/poser " stays so).
+    std::string v = value;
+    if (!v.empty() &&
+        (isasciiblank(v.front()) || isasciiblank(v.back()) || v.front() == '"' || v.front() == '\''))
+        v = '"' + v + '"';
+    std::string entry = std::string(key) + "=" + v;
     if (i >= 0) {
         p->lines[i] = entry;
     } else if (end >= 0) {
@@ -180,6 +203,13 @@ int rewrite(const profilefile &p, const char *path, const char **why)
 
 int writeprofile(const char *section, const char *key, const char *value, const char *path, const char **why)
 {
+    // A line feed would end the line early and inject the rest as a line of
+    // its own (or make the file no settings file for every later run).
+    if (hascontrol(value)) {
+        if (why)
+            *why = "the value holds a control character";
+        return 0;
+    }
     const char *reason = nullptr;
     // Read, changed and written under the folder's lock: two runs at once
     // would each keep only their own change.
@@ -193,6 +223,9 @@ int writeprofile(const char *section, const char *key, const char *value, const 
         break;
     case UNPARSABLE:
         reason = "not a settings file";
+        break;
+    case UNTRUSTED:
+        reason = UNTRUSTEDLINK;
         break;
     case LOADED:
     case MISSING:

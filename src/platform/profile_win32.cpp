@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "base/printable.h"
 #include "platform/outfile_system.h"
 
 void getprofile(const char *section, const char *key, const char *def, char *buf, size_t size,
@@ -17,6 +18,13 @@ void getprofile(const char *section, const char *key, const char *def, char *buf
 
 int writeprofile(const char *section, const char *key, const char *value, const char *path, const char **why)
 {
+    // A line feed would end the line early and inject the rest as a line of
+    // its own.
+    if (hascontrol(value)) {
+        if (why)
+            *why = "the value holds a control character";
+        return 0;
+    }
     if (WritePrivateProfileStringA(section, key, value, path))
         return 1;
     if (why)

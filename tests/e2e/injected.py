@@ -3,7 +3,7 @@
 
 Each case injects errors with strace at the Nth call of a kind (a disk that
 turns read-only between the two renames of a pair and refuses the undo too; a
-permission change or owner change of a temporary file that fails) and checks
+permission change, owner change or flush of a temporary file that fails) and checks
 the exit status, the message (every output holding new content is named, and
 where each old file is kept) and what every name holds afterwards.
 
@@ -85,6 +85,24 @@ CASES = [
      {"out.glb": OLD}),
     ("fchmod of the import's temporary fails", "import", {"out.krx": (OLD, 0o644, None)},
      ["fchmod:error=EIO:when=1"], 1, ["cannot write: {top}/out.krx: input/output error"], {"out.krx": OLD}),
+    # fsync 1 and 2: the figure's and the mesh's temporary files; 3 and 4
+    # their folders after the renames.
+    ("fsync of the figure's temporary fails", "poser",
+     {CR2: (OLD, 0o644, None), OBJ: (OLD, 0o644, None)}, ["fsync:error=EIO:when=1"], 1,
+     ["I can't write this file: {top}/" + CR2 + " (input/output error)"], {CR2: OLD, OBJ: OLD}),
+    ("fsync of the figure's folder fails after the renames", "poser",
+     {CR2: (OLD, 0o644, None), OBJ: (OLD, 0o644, None)}, ["fsync:error=EIO:when=4"], 1,
+     ["I can't write this file: {top}/" + CR2 + " (input/output error)",
+      "this file is not as it was: {top}/" + CR2 + " (it holds the new file, which may not survive a power loss)"],
+     {CR2: NEW, OBJ: NEW}),
+    ("fsync of the .glb's temporary fails", "glb", {"out.glb": (OLD, 0o644, None)},
+     ["fsync:error=EDQUOT:when=1"], 1, ["{top}/out.glb (disk quota exceeded)"], {"out.glb": OLD}),
+    ("fsync of the import's temporary fails", "import", {"out.krx": (OLD, 0o644, None)},
+     ["fsync:error=ENOSPC:when=1"], 1, ["{top}/out.krx: no space left on device"], {"out.krx": OLD}),
+    ("fsync of the settings' temporary fails", "poser",
+     {INI: (b"[poserinfo]\nposeraddr=/elsewhere\n", 0o644, None)}, ["fsync:error=EIO:when=5"], 0,
+     ["I can't remember the Poser folder in this file: {top}/" + INI + " (input/output error)"],
+     {INI: b"[poserinfo]\nposeraddr=/elsewhere\n", CR2: NEW, OBJ: NEW}),
 ]
 
 

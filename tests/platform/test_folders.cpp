@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "platform/folders.h"
 #include "support/testutil.h"
 
@@ -27,22 +30,51 @@ void restore(const char *name, const std::string &v)
 }
 } // namespace
 
-TEST(Folders, FullPathsAreTidied)
+TEST(Folders, FullPathsAreTidiedAndDotDotIsTheSystems)
 {
-    // The figure file compares the mesh's path with the Poser folder's by
-    // their text, so "." and ".." must not survive.
-    EXPECT_EQ(full("/a/b/../c/./d//"), "/a/c/d");
-    EXPECT_EQ(full("//x///y/"), "/x/y");
-    EXPECT_EQ(full("/.."), "/");
-    EXPECT_EQ(full("/../a/.."), "/");
-    EXPECT_EQ(full("/"), "/");
-    EXPECT_EQ(full("/a/.hidden/..x"), "/a/.hidden/..x");
+    // work/lnk leads to real/sub: "lnk/.." is real, as the system reads it.
+    std::string dir = tempfolder();
+    ASSERT_EQ(mkdir((dir + "/real").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((dir + "/real/sub").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((dir + "/work").c_str(), 0777), 0);
+    ASSERT_EQ(symlink("../real/sub", (dir + "/work/lnk").c_str()), 0);
+    struct row {
+        std::string path, full;
+    } rows[] = {
+        {"//x///y/", "/x/y"},
+        {"/a/./b/.", "/a/b"},
+        {"/", "/"},
+        {"/a/.hidden/..x", "/a/.hidden/..x"},
+        {"/..", "/"},
+        {dir + "/work/lnk/../out.glb", dir + "/real/out.glb"},
+        {dir + "/work/lnk/../sub/../x/./y", dir + "/real/x/y"},
+        {dir + "/work/plain/../x", dir + "/work/plain/../x"}, // no such folder: the open will say so
+        {dir + "/work/lnk/..", dir + "/real"},
+    };
+    for (const row &r : rows)
+        EXPECT_EQ(full(r.path.c_str()), r.full) << r.path;
     char cwd[4096];
     ASSERT_EQ(currentdir(cwd, sizeof cwd), 1);
-    EXPECT_EQ(full("x/../y"), std::string(cwd == std::string("/") ? "" : cwd) + "/y");
     EXPECT_EQ(full("."), std::string(cwd));
     char small[8];
-    EXPECT_EQ(abspath("/a/very/long/path", small, sizeof small), 0);
+    const char *why = nullptr;
+    EXPECT_EQ(abspath("/a/very/long/path", small, sizeof small, &why), 0);
+    EXPECT_STREQ(why, "file name too long");
+}
+
+TEST(Folders, ARelativeNameInARemovedWorkingFolderSaysSo)
+{
+    std::string dir = tempfolder(), gone = dir + "/gone";
+    char cwd[4096];
+    ASSERT_EQ(currentdir(cwd, sizeof cwd), 1);
+    ASSERT_EQ(mkdir(gone.c_str(), 0777), 0);
+    ASSERT_EQ(chdir(gone.c_str()), 0);
+    ASSERT_EQ(rmdir(gone.c_str()), 0);
+    char out[4096];
+    const char *why = nullptr;
+    EXPECT_EQ(abspath("water.krx", out, sizeof out, &why), 0);
+    EXPECT_STREQ(why, "the current folder cannot be read (no such file or directory)");
+    ASSERT_EQ(chdir(cwd), 0);
 }
 
 TEST(Folders, UserSettingsFile)
@@ -87,5 +119,21 @@ TEST(Folders, ParentsAreMade)
     std::FILE *f = std::fopen((dir + "/file").c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fclose(f);
-    EXPECT_EQ(makeparents((dir + "/file/x/kestrix.ini").c_str()), 0);
+    const char *why = nullptr;
+    EXPECT_EQ(makeparents((dir + "/file/x/kestrix.ini").c_str(), &why), 0);
+    EXPECT_STREQ(why, "not a directory");
+}
+
+TEST(Folders, AFolderThatCannotBeMadeGivesItsOwnReason)
+{
+    // The first missing level's reason: not "no such file or directory" of
+    // the levels below it.
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root may write into any folder (the end-to-end test injects the failure)";
+    std::string dir = tempfolder();
+    ASSERT_EQ(mkdir((dir + "/locked").c_str(), 0555), 0);
+    const char *why = nullptr;
+    EXPECT_EQ(makeparents((dir + "/locked/a/b/kestrix.ini").c_str(), &why), 0);
+    EXPECT_STREQ(why, "permission denied");
+    chmod((dir + "/locked").c_str(), 0755);
 }

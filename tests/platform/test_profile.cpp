@@ -59,6 +59,42 @@ TEST(Profile, WritesAndKeepsEverythingElse)
     EXPECT_EQ(readfile(ini), "[poserinfo]\nmore=2\nposeraddr=/p\n\n[last]\nx=y\n");
 }
 
+struct valuecase {
+    const char *what;
+    const char *value;
+    const char *line; // the key's line as stored; null: refused, the file as it was
+};
+
+TEST(Profile, ValuesReadBackAsWrittenOrAreRefused)
+{
+    const valuecase cases[] = {
+        {"plain", "/opt/poser", "poseraddr=/opt/poser"},
+        {"a trailing space", "/opt/poser ", "poseraddr=\"/opt/poser \""},
+        {"a leading space", " poser", "poseraddr=\" poser\""},
+        {"in quotes of its own", "\"/q\"", "poseraddr=\"\"/q\"\""},
+        {"a quote at one end only", "'/q", "poseraddr=\"'/q\""},
+        {"a space inside", "/opt/my poser", "poseraddr=/opt/my poser"},
+        {"a line feed", "/a\n[evil]\nx=1", nullptr},
+        {"a carriage return", "/a\rb", nullptr},
+        {"an escape", "/a\x1b[2Jb", nullptr},
+        {"a tab", "/a\tb", nullptr},
+    };
+    for (const valuecase &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string dir = tempfolder(), ini = dir + "/kestrix.ini";
+        writefile(ini, "[poserinfo]\nposeraddr=/old\n");
+        const char *why = nullptr;
+        ASSERT_EQ(writeprofile("poserinfo", "poseraddr", c.value, ini.c_str(), &why), c.line ? 1 : 0);
+        if (c.line) {
+            EXPECT_EQ(readfile(ini), std::string("[poserinfo]\n") + c.line + "\n");
+            EXPECT_EQ(get(ini), c.value);
+        } else {
+            EXPECT_STREQ(why, "the value holds a control character");
+            EXPECT_EQ(readfile(ini), "[poserinfo]\nposeraddr=/old\n");
+        }
+    }
+}
+
 struct settingscase {
     const char *what;
     std::string before; // the file's bytes
