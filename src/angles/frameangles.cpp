@@ -16,17 +16,22 @@ struct restvalues {
 
 } // namespace
 
-void visitframes(void (*visit)(void *self, int frame), void *self)
+int visitframes(void (*visit)(void *self, int frame), void *self)
 {
     if (!readxyz || natoms == 0)
-        return;
+        return 1;
     const int F = framecount();
     std::vector<restvalues> rest(static_cast<size_t>(natoms));
     for (int n = 0; n < natoms; n++)
         rest[n] = {atoms[n].theta, atoms[n].phi, atoms[n].bondl, atoms[n].p};
     visit(self, 0);
-    for (int k = 1; k < F; k++) {
+    bool ok = true;
+    for (int k = 1; ok && k < F; k++) {
         const float *p = framepositions(k);
+        if (!p) {
+            ok = false;
+            break;
+        }
         for (int n = 0; n < natoms; n++)
             atoms[n].p = xyz(p[3 * n], p[3 * n + 1], p[3 * n + 2]);
         findangles(0);
@@ -38,4 +43,5 @@ void visitframes(void (*visit)(void *self, int frame), void *self)
         atoms[n].bondl = rest[n].bondl;
         atoms[n].p = rest[n].p;
     }
+    return ok ? 1 : 0;
 }

@@ -29,7 +29,7 @@ void collector::beginframe(long k, int line, bool records)
 {
     inframe_ = true;
     records_ = records;
-    framestart_ = m_.framexyz.size();
+    current_.clear();
     framek_ = k;
     frameline_ = line;
     framecount_ = 0;
@@ -72,7 +72,7 @@ void collector::leftout(const std::string &file, const std::string &kind, long l
 void collector::dropframe()
 {
     inframe_ = false;
-    m_.framexyz.resize(framestart_);
+    current_.clear();
     m_.framenumbers.pop_back();
 }
 
@@ -95,9 +95,9 @@ int collector::addtoframe(const inatom &a)
                    element_of(first.element).symbol;
         return -1;
     }
-    m_.framexyz.push_back(a.x);
-    m_.framexyz.push_back(a.y);
-    m_.framexyz.push_back(a.z);
+    current_.push_back(a.x);
+    current_.push_back(a.y);
+    current_.push_back(a.z);
     return static_cast<int>(i);
 }
 
@@ -117,6 +117,10 @@ int collector::endframe(const std::string &file, int line, problem &p)
         return fail(p, "frames differ",
                     where(file, frameline_) + ": " + frame + " has other bonds than frame " +
                         std::to_string(m_.firstframe));
+    recordstore &frames = *m_.framexyz;
+    if (frames.count() == 0)
+        frames.reset(current_.size() * sizeof(double));
+    frames.append(current_.data());
     return 1;
 }
 

@@ -140,17 +140,69 @@ std::string figurename(const std::string &path)
     return name.empty() ? std::string("molecule") : name;
 }
 
-std::string coordinate(double v)
+namespace {
+
+// The text of a coordinate as "%.6f" prints it, into buf, where six
+// decimals give v back exactly; 0 where they do not, or where this cannot
+// be sure of printf's rounding. A trajectory prints millions of
+// coordinates, and printf and strtod took most of the importer's time.
+size_t sixdecimals(double v, char *buf)
+{
+    double a = v < 0 ? -v : v;
+    if (!(a < 1e6))
+        return 0;
+    // a * 10^6 < 2^40 is off the true product by at most half its unit in
+    // the last place, 2^-14: a fraction that far from one half rounds as the
+    // true one does (printf rounds the exact binary value).
+    double m = a * 1e6;
+    long long whole = static_cast<long long>(m);
+    double part = m - static_cast<double>(whole);
+    if (part > 0.5 - 0x1p-12 && part < 0.5 + 0x1p-12)
+        return 0;
+    long long d = whole + (part > 0.5 ? 1 : 0);
+    // d / 10^6 of two exact numbers is rounded once, as strtod rounds the
+    // decimal: equal to a exactly when the text reads back as a.
+    if (static_cast<double>(d) / 1e6 != a)
+        return 0;
+    char digits[24];
+    int n = 0;
+    for (int i = 0; i < 6 || d > 0 || i == 6; i++) {
+        digits[n++] = static_cast<char>('0' + d % 10);
+        d /= 10;
+        if (i == 5)
+            digits[n++] = '.';
+    }
+    size_t len = 0;
+    if (v < 0)
+        buf[len++] = '-';
+    while (n > 0)
+        buf[len++] = digits[--n];
+    buf[len] = '\0';
+    return len;
+}
+
+} // namespace
+
+size_t coordinatetext(double v, char *buf)
 {
     if (v == 0)
         v = 0; // no "-0.000000"
-    char buf[64];
+    if (size_t len = sixdecimals(v, buf))
+        return len;
+    int n = 0;
     for (int decimals = 6; decimals <= 12; decimals++) {
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        n = std::snprintf(buf, COORDINATEMAX, "%.*f", decimals, v);
         if (std::strtod(buf, nullptr) == v)
             break;
     }
-    return buf;
+    return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+std::string coordinate(double v)
+{
+    char buf[COORDINATEMAX];
+    size_t len = coordinatetext(v, buf);
+    return std::string(buf, len);
 }
 
 int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
@@ -227,36 +279,46 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
     return 1;
 }
 
-void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t)
+int writeframes(std::FILE *out, const inmolecule &m, const atomtree &t)
 {
     const size_t n = m.atoms.size();
     if (m.framenumbers.empty() || n == 0)
-        return;
+        return 1;
     std::vector<std::string> names = atomnames(m);
     std::vector<int> order;
     for (const emitted &e : emitorder(t.children, t.root))
         order.push_back(e.atom);
     std::string text = "// " + std::to_string(m.framenumbers.size()) +
                        " further frames of the same atoms (frame 1 is the atoms above):\n";
+    std::vector<double> frame(3 * n);
     for (size_t f = 0; f < m.framenumbers.size(); f++) {
         text += "//@ frame " + std::to_string(f + 2) + "\n";
-        const double *p = &m.framexyz[3 * n * f];
+        if (!m.framexyz->read(f, frame.data()))
+            return 0;
+        const double *p = frame.data();
         std::string line;
         for (int a : order) {
-            std::string xyz =
-                " " + coordinate(p[3 * a]) + " " + coordinate(p[3 * a + 1]) + " " + coordinate(p[3 * a + 2]);
-            if (!line.empty() && line.size() + xyz.size() > MAXLINE) {
-                text += line + "\n";
+            char xyz[3 * COORDINATEMAX + 3];
+            size_t len = 0;
+            for (int c = 0; c < 3; c++) {
+                xyz[len++] = ' ';
+                len += coordinatetext(p[3 * a + c], xyz + len);
+            }
+            if (!line.empty() && line.size() + len > MAXLINE) {
+                text += line;
+                text += '\n';
                 line.clear();
             }
             if (line.empty())
                 line = "//@ xyz " + names[a];
-            line += xyz;
+            line.append(xyz, len);
         }
-        text += line + "\n";
+        text += line;
+        text += '\n';
         std::fwrite(text.data(), 1, text.size(), out);
         text.clear();
     }
+    return 1;
 }
 
 } // namespace importer

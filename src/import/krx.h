@@ -31,6 +31,10 @@ std::string figurename(const std::string &path);
 
 // A coordinate with six decimals, or more where six would change it.
 std::string coordinate(double v);
+// The same into buf (at least COORDINATEMAX bytes, NUL-terminated); returns
+// its length.
+const size_t COORDINATEMAX = 64;
+size_t coordinatetext(double v, char *buf);
 
 // The whole description. Fails only if a line would exceed the reader's MAXLINE.
 int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds, const atomtree &t,
@@ -38,7 +42,8 @@ int writekrx(const inmolecule &m, const std::vector<std::pair<int, int>> &bonds,
 
 // The further frames of m (m.framexyz), as frame annotations in the atoms'
 // description order: "//@ frame K" and "//@ xyz NAME X Y Z ..." lines, each
-// within the reader's MAXLINE, written to out a frame at a time.
-void writeframes(std::FILE *out, const inmolecule &m, const atomtree &t);
+// within the reader's MAXLINE, written to out a frame at a time. 0 when the
+// frames' temporary file cannot be read back.
+int writeframes(std::FILE *out, const inmolecule &m, const atomtree &t);
 
 } // namespace importer

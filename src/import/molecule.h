@@ -3,11 +3,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/problem.h"
+#include "base/spill.h"
 
 namespace importer {
 
@@ -77,9 +79,10 @@ struct inmolecule {
     // Dummy atoms (X, *, R#, Du, LP) left out.
     long dummies = 0;
     // The frames after the first that the selection takes (frames.h): x, y,
-    // z of every kept atom in file order, frame after frame, and the number
-    // each has in the file.
-    std::vector<double> framexyz;
+    // z of every kept atom in file order, a record per frame (a trajectory
+    // may be larger than memory: the store spills to a temporary file), and
+    // the number each has in the file.
+    std::shared_ptr<recordstore> framexyz = std::make_shared<recordstore>();
     std::vector<long> framenumbers;
     long firstframe = 1; // the file's number of the frame the atoms are
     long framesseen = 0; // frames the file holds, as far as it was read

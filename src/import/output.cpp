@@ -26,7 +26,7 @@ bool fileexists(const std::string &path)
 }
 
 int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p,
-                const std::function<void(std::FILE *)> &more)
+                const std::function<int(std::FILE *)> &more)
 {
     outfile f;
     if (!openout(&f, path.c_str(), replace ? OUT_REPLACE : 0)) {
@@ -35,10 +35,13 @@ int writeoutput(const std::string &path, const std::string &text, bool replace, 
         return fail(p, "cannot write", path + ": " + outreason(&f));
     }
     std::fwrite(text.data(), 1, text.size(), f.stream);
-    if (more)
-        more(f.stream);
+    bool written = !more || more(f.stream);
     // A file that appeared meanwhile survives without --force: the commit
     // cannot replace it.
+    if (!written) {
+        discardout(&f);
+        return fail(p, "cannot write", path + ": the frames' temporary file cannot be read back");
+    }
     if (!closeout(&f) || !commitout(&f)) {
         discardout(&f);
         if (f.error == OUT_EXISTS)

@@ -17,8 +17,9 @@ bool fileexists(const std::string &path);
 
 // Writes text to path. Without replace an existing path is refused, and left
 // as it was; on any failure the path is unchanged and no scrap remains.
-// more, when given, writes what follows the text straight to the stream.
+// more, when given, writes what follows the text straight to the stream;
+// its 0 fails the output as a failed write does.
 int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p,
-                const std::function<void(std::FILE *)> &more = nullptr);
+                const std::function<int(std::FILE *)> &more = nullptr);
 
 } // namespace importer

@@ -289,7 +289,7 @@ int importmolecule(const std::string &input, const std::string &output, const op
     std::string text;
     if (!writekrx(m, bonds, t, s, text, p))
         return 0;
-    if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { writeframes(f, m, t); }))
+    if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { return writeframes(f, m, t); }))
         return 0;
 
     if (!t.ringbonds.empty())

@@ -106,8 +106,8 @@ private:
     inmolecule &m_;
     const selection &s_;
     bool inframe_ = false, firsttaken_ = false, records_ = false;
-    size_t framestart_ = 0; // where the frame's coordinates begin
-    long framek_ = 0;       // the frame being read
+    std::vector<double> current_; // the frame's coordinates so far
+    long framek_ = 0;             // the frame being read
     int frameline_ = 0;
     size_t framecount_ = 0;  // atoms of it so far
     size_t bondsunique_ = 0; // bonds when they were last made unique

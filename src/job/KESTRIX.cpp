@@ -172,7 +172,10 @@ int writepose(const char *description, const outfile &CR2, const char *cr2file, 
         filewarning(pz2file, CANTOPEN, outreason(PZ2));
         return 0;
     }
-    writePZ2(PZ2->stream);
+    if (!writePZ2(PZ2->stream)) {
+        filewarning(pz2file, CANTWRITE, "the frames' temporary file cannot be read back");
+        return 0;
+    }
     return 1;
 }
 

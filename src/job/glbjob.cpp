@@ -38,7 +38,10 @@ int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure, glbmotion *mot
         return 0;
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
-    buildmotion(motion, fps);
+    if (!buildmotion(motion, fps)) {
+        filewarning(krxpath, CANTWRITE, "the frames' temporary file cannot be read back");
+        return 0;
+    }
     problem p;
     if (!buildfigure(figure, &p, &motion->stretched)) {
         showproblem(nullptr, p);
@@ -62,7 +65,11 @@ int writefigure(const glbfigure &figure, const glbmotion &motion, const char *ou
         filewarning(outpath, CANTOPEN, "the stream cannot be made binary");
         return 0;
     }
-    writeGLBfigure(out.stream, figure, Name, GENERATOR, &motion);
+    if (!writeGLBfigure(out.stream, figure, Name, GENERATOR, &motion)) {
+        discardout(&out);
+        filewarning(outpath, CANTWRITE, "the animation's temporary file cannot be read back");
+        return 0;
+    }
     // Only a whole file replaces anything: until the move the old file (or
     // no file) stays as it was; one that appeared meanwhile stays without
     // force.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/nocase.h"
+#include "base/spill.h"
 #include "model/model.h"
 #include "model/numbers.h"
 #include "model/names.h"
@@ -16,19 +17,48 @@ namespace {
 
 const char MALFORMED[] = "this annotation is malformed and is ignored";
 
-// One frame as read: its positions by atom, NaN where no line placed the
-// atom yet. Each frame is a block of its own, so that a thousand of them
-// never need one large block moved when another is added.
+// One frame as read. Only the last one's positions are in memory while
+// lines come (by atom, NaN where no line placed the atom yet); each frame
+// before it went to the store when the next began, if it was whole then: a
+// trajectory may be larger than memory.
 struct frame {
-    std::vector<float> p;
     int lineno;     // of its "//@ frame" line
     int natoms;     // atoms declared when it began
     bool broken;    // a line of it was ignored: the frame is dropped
     bool outofturn; // its own line was ignored, and said so already
+    bool filled;    // every atom declared when it began was placed
+    long stored;    // its record in the store, or -1
 };
 
 std::vector<frame> frames;
+std::vector<float> current; // the last frame's positions
+recordstore store;
+std::vector<long> kept;     // the store's record of each frame kept
+std::vector<float> visited; // the frame framepositions read last
 bool angleswarned = false;
+
+// The last frame is complete: it goes to the store if it could be kept. A
+// frame that began with fewer atoms than the store's frames is dropped in
+// the end (natoms only grows), and so are they when one begins with more.
+void closeframe()
+{
+    if (frames.empty())
+        return;
+    frame &f = frames.back();
+    f.filled = true;
+    for (size_t i = 0; f.filled && i < current.size(); i++)
+        f.filled = !std::isnan(current[i]);
+    if (f.broken || !f.filled)
+        return;
+    size_t bytes = current.size() * sizeof(float);
+    if (store.recordbytes() != bytes) {
+        store.reset(bytes);
+        for (frame &g : frames)
+            g.stored = -1;
+    }
+    f.stored = static_cast<long>(store.count());
+    store.append(current.data());
+}
 
 char shown[96];
 
@@ -50,6 +80,11 @@ void resetframes()
 {
     frames.clear();
     frames.shrink_to_fit();
+    current.clear();
+    current.shrink_to_fit();
+    store.reset(0);
+    kept.clear();
+    kept.shrink_to_fit();
     angleswarned = false;
 }
 
@@ -80,9 +115,9 @@ int takeframe(char *const *tokens, int n, const char *line, int lineno, const ch
         // An ignored frame still takes its place, so that its lines are
         // dropped with it and the next frame keeps its number.
         bool ok = *caption == MALFORMED;
-        frames.push_back(
-            {std::vector<float>(3 * static_cast<size_t>(natoms), std::numeric_limits<float>::quiet_NaN()),
-             lineno, natoms, !ok, !ok});
+        closeframe();
+        current.assign(3 * static_cast<size_t>(natoms), std::numeric_limits<float>::quiet_NaN());
+        frames.push_back({lineno, natoms, !ok, !ok, false, -1});
         return ok ? 1 : 0;
     }
     if (frames.empty()) {
@@ -107,7 +142,7 @@ int takeframe(char *const *tokens, int n, const char *line, int lineno, const ch
     }
     for (int k = 0; k < count; k++)
         for (int c = 0; c < 3; c++) {
-            float &slot = f.p[3 * static_cast<size_t>(first + k) + c];
+            float &slot = current[3 * static_cast<size_t>(first + k) + c];
             if (!std::isnan(slot)) {
                 *caption = "these positions place an atom a second time in this frame; the frame is ignored";
                 f.broken = true;
@@ -120,12 +155,13 @@ int takeframe(char *const *tokens, int n, const char *line, int lineno, const ch
 
 void resolveframes(void (*warn)(const char *text, const char *caption, int lineno))
 {
-    size_t kept = 0;
+    closeframe();
+    current.clear();
+    current.shrink_to_fit();
+    kept.clear();
     for (size_t k = 0; k < frames.size(); k++) {
-        frame &f = frames[k];
-        bool whole = !f.broken && f.natoms == natoms;
-        for (size_t i = 0; whole && i < f.p.size(); i++)
-            whole = !std::isnan(f.p[i]);
+        const frame &f = frames[k];
+        bool whole = !f.broken && f.natoms == natoms && f.filled && f.stored >= 0;
         if (!whole) {
             if (!f.outofturn)
                 warn(frameshown(static_cast<int>(k) + 2),
@@ -135,13 +171,18 @@ void resolveframes(void (*warn)(const char *text, const char *caption, int linen
                      f.lineno);
             continue;
         }
-        if (kept != k)
-            frames[kept] = std::move(f);
-        kept++;
+        kept.push_back(f.stored);
     }
-    frames.resize(kept);
+    frames.clear();
+    frames.shrink_to_fit();
 }
 
-int framecount() { return 1 + static_cast<int>(frames.size()); }
+int framecount() { return 1 + static_cast<int>(kept.size()); }
 
-const float *framepositions(int k) { return frames[static_cast<size_t>(k) - 1].p.data(); }
+const float *framepositions(int k)
+{
+    visited.resize(3 * static_cast<size_t>(natoms));
+    if (!store.read(static_cast<size_t>(kept[static_cast<size_t>(k) - 1]), visited.data()))
+        return nullptr;
+    return visited.data();
+}

@@ -29,5 +29,7 @@ void resolveframes(void (*warn)(const char *text, const char *caption, int linen
 int framecount();
 // The positions of frame k (0-based, 1 <= k < framecount()): x, y, z of
 // every atom in table order, as the 32-bit numbers they are kept in (a
-// thousand frames of the largest figure then take 12 MB).
+// thousand frames of the largest figure take 12 MB: beyond a few megabytes
+// they wait in a temporary file). Valid until the next call; null when the
+// temporary file cannot be read back.
 const float *framepositions(int k);

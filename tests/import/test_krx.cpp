@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "importtest.h"
@@ -193,6 +195,48 @@ TEST(Krx, CoordinatesKeepEveryDigitGiven)
     EXPECT_EQ(coordinate(-9999.999), "-9999.999000");
     EXPECT_EQ(coordinate(0.1234567890123), "0.123456789012");
     EXPECT_EQ(coordinate(999999999.5), "999999999.500000");
+}
+
+// What the printer must write: "%.6f", or more decimals until the text
+// reads back as the value (the printer's own way to it is quicker).
+std::string byprintf(double v)
+{
+    if (v == 0)
+        v = 0;
+    char buf[64];
+    for (int decimals = 6; decimals <= 12; decimals++) {
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+        if (std::strtod(buf, nullptr) == v)
+            break;
+    }
+    return buf;
+}
+
+TEST(Krx, CoordinatesAsPrintfPrintsThem)
+{
+    // Ties of the sixth decimal (1/128, 3/64), values next to them, a
+    // rounding up into a new digit, the largest and smallest of the quick
+    // way, and numbers read from six-decimal text as a file gives them.
+    std::vector<double> values = {1.0 / 128,
+                                  3.0 / 64,
+                                  0.0078125 + 1e-17,
+                                  0.0078125 - 1e-17,
+                                  9.9999999,
+                                  999999.999,
+                                  1e6,
+                                  -1e6 + 0.5,
+                                  1e-7,
+                                  -1e-7,
+                                  5e-7,
+                                  123.4567895};
+    for (long i = 0; i < 20000; i++) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.6f", (i * 7919 % 2000003 - 1000000) * 0.0013579);
+        values.push_back(std::strtod(text, nullptr));
+        values.push_back(static_cast<float>(i * 0.0137 - 91.3)); // a frame's 32-bit number
+    }
+    for (double v : values)
+        EXPECT_EQ(coordinate(v), byprintf(v)) << v;
 }
 
 TEST(Krx, FigureNameFromTheFileName)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "importtest.h"
 #include "readers.h"
@@ -70,6 +72,26 @@ TEST(Fields, NumbersAreWholeFieldsOrNothing)
     EXPECT_EQ(toreal("1e999", v), 0);
     EXPECT_EQ(toreal("", v), 0);
     EXPECT_EQ(toreal("-", v), 0);
+    // Plain decimals are read without strtod: every one as strtod reads it.
+    for (const char *text : {"-0.0", "+.5", "5.", "123456789012345", "1234567890123456", "0.000000000000001",
+                             "-1279.999999", "0.1", "9007199254740993", "1.2.3", "."}) {
+        char *end = nullptr;
+        double want = std::strtod(text, &end);
+        bool whole = *end == '\0' && end != text;
+        v = 7;
+        EXPECT_EQ(toreal(text, v), whole ? 1 : 0) << text;
+        if (whole) {
+            EXPECT_EQ(v, want) << text;
+            EXPECT_EQ(std::signbit(v), std::signbit(want)) << text;
+        }
+    }
+    for (long i = 0; i < 20000; i++) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.*f", static_cast<int>(i % 9),
+                      (i * 7919 % 2000003 - 1000000) * 0.0013579);
+        EXPECT_EQ(toreal(text, v), 1);
+        EXPECT_EQ(v, std::strtod(text, nullptr)) << text;
+    }
     long n = 0;
     EXPECT_EQ(toint("12", n), 1);
     EXPECT_EQ(n, 12);
@@ -139,7 +161,10 @@ TEST(Xyz, FirstFrameAnyCaseExtraColumnsNumbersAndLabels)
                             "C 8 8 8\n");
     ASSERT_EQ(m.atoms.size(), 2u);
     // The second frame (of the same atoms: others are refused) is a frame.
-    EXPECT_EQ(m.framexyz, (std::vector<double>{9, 9, 9, 8, 8, 8}));
+    std::vector<double> frame2(6);
+    ASSERT_EQ(m.framexyz->count(), 1u);
+    ASSERT_TRUE(m.framexyz->read(0, frame2.data()));
+    EXPECT_EQ(frame2, (std::vector<double>{9, 9, 9, 8, 8, 8}));
     expectatom(m.atoms[0], 17, 1.5, -2, 0.3, 4);
     expectatom(m.atoms[1], 6, 0, 0, 0, 5);
     m = accepted(FORMAT_XYZ, "1\nlabelled\nFE12 1 2 3\n");

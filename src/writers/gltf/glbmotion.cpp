@@ -1,6 +1,7 @@
 #include "writers/gltf/glbmotion.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "angles/frameangles.h"
 #include "model/frames.h"
@@ -28,33 +29,37 @@ struct framekeys {
     std::vector<double> restbondl;
     xyz restroot;
     double roott[3], rootq[4];
+    std::vector<jointpose> joints; // of the frame
+    std::vector<float> before;     // the rotations of the frame before
 };
 
 void keyframe(void *self, int frame)
 {
     framekeys &s = *static_cast<framekeys *>(self);
     glbmotion *m = s.m;
-    const size_t F = static_cast<size_t>(m->frames), N = static_cast<size_t>(natoms);
+    const size_t N = static_cast<size_t>(natoms);
     const size_t k = static_cast<size_t>(frame);
+    float *rotations = reinterpret_cast<float *>(m->rotations->row(k));
+    float *translations = reinterpret_cast<float *>(m->translations->row(k));
     // The root keeps its turn; it carries the figure's place.
     double shift[3] = {atoms[0].p.x - s.restroot.x, atoms[0].p.y - s.restroot.y, atoms[0].p.z - s.restroot.z};
     for (int i = 0; i < 4; i++)
-        m->rotations[4 * k + i] = static_cast<float>(s.rootq[i]);
+        rotations[i] = static_cast<float>(s.rootq[i]);
     for (int i = 0; i < 3; i++) {
-        m->translations[3 * k + i] = static_cast<float>(s.roott[i] + shift[i]);
+        translations[i] = static_cast<float>(s.roott[i] + shift[i]);
         if (std::fabs(shift[i]) > STRETCH)
             m->moved[0] = 1;
     }
+    jointsrest(s.joints.data());
     for (size_t n = 1; n < N; n++) {
         const atom &a = atoms[n];
-        double q[4], t[3];
-        jointrest(a, q, t);
-        float *r = &m->rotations[4 * (n * F + k)];
+        double *q = s.joints[n].q;
+        float *r = &rotations[4 * n];
         if (k > 0) {
-            const float *before = r - 4;
+            const float *before = &s.before[4 * n];
             if (q[0] * before[0] + q[1] * before[1] + q[2] * before[2] + q[3] * before[3] < 0)
-                for (double &c : q)
-                    c = -c;
+                for (int i = 0; i < 4; i++)
+                    q[i] = -q[i];
         }
         for (int i = 0; i < 4; i++)
             r[i] = static_cast<float>(q[i]);
@@ -65,28 +70,29 @@ void keyframe(void *self, int frame)
         zaxis(q, z);
         if (std::fabs(d) > STRETCH)
             m->moved[n] = m->stretched[n] = 1;
-        float *o = &m->translations[3 * (n * F + k)];
+        float *o = &translations[3 * n];
         o[0] = static_cast<float>(d * z[0]);
         o[1] = static_cast<float>(d * z[1]);
         o[2] = static_cast<float>(base + d * z[2]);
     }
+    std::memcpy(s.before.data(), rotations, s.before.size() * sizeof(float));
 }
 
 } // namespace
 
-void buildmotion(glbmotion *m, double fps)
+int buildmotion(glbmotion *m, double fps)
 {
     *m = glbmotion();
     const int nframes = framecount();
     if (nframes < 2 || natoms == 0)
-        return;
+        return 1;
     const size_t F = static_cast<size_t>(nframes), N = static_cast<size_t>(natoms);
     m->frames = nframes;
     m->times.resize(F);
     for (size_t k = 0; k < F; k++)
         m->times[k] = static_cast<float>(static_cast<double>(k) / fps);
-    m->rotations.assign(4 * N * F, 0.0f);
-    m->translations.assign(3 * N * F, 0.0f);
+    m->rotations.reset(new columnstore(F, N, 4 * sizeof(float)));
+    m->translations.reset(new columnstore(F, N, 3 * sizeof(float)));
     m->moved.assign(N, 0);
     m->stretched.assign(N, 0);
 
@@ -96,6 +102,8 @@ void buildmotion(glbmotion *m, double fps)
     for (size_t n = 0; n < N; n++)
         s.restbondl[n] = atoms[n].bondl;
     s.restroot = atoms[0].p;
+    s.joints.resize(N);
+    s.before.resize(4 * N);
     jointrest(atoms[0], s.rootq, s.roott);
-    visitframes(keyframe, &s);
+    return visitframes(keyframe, &s);
 }

@@ -13,25 +13,38 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
+
+#include "base/spill.h"
 
 struct glbmotion {
     int frames = 0;           // 0: no animation
     std::vector<float> times; // seconds, per frame
-    // Per atom, then per frame: x, y, z, w, each frame's sign chosen next
-    // to the frame before, so that an interpolation that blends components
-    // takes the short way too.
-    std::vector<float> rotations;
-    // Per atom, then per frame: x, y, z; used for the atoms that moved lists.
-    std::vector<float> translations;
+    // Per frame, read per atom (a long animation spills to a temporary
+    // file): x, y, z, w, each frame's sign chosen next to the frame before,
+    // so that an interpolation that blends components takes the short way
+    // too.
+    std::unique_ptr<columnstore> rotations;
+    // The same of x, y, z; used for the atoms that moved lists.
+    std::unique_ptr<columnstore> translations;
     std::vector<char> moved;     // per atom: its joint's translation is keyed
     std::vector<char> stretched; // per atom: its bond to its parent changes length
 
-    const float *rotation(int atom) const { return &rotations[4 * static_cast<size_t>(atom) * frames]; }
-    const float *translation(int atom) const { return &translations[3 * static_cast<size_t>(atom) * frames]; }
+    // Every frame's values of one atom, in turn; null when the temporary
+    // file cannot be read back. Valid until the next call of the same.
+    const float *rotation(int atom) const
+    {
+        return reinterpret_cast<const float *>(rotations->column(static_cast<size_t>(atom)));
+    }
+    const float *translation(int atom) const
+    {
+        return reinterpret_cast<const float *>(translations->column(static_cast<size_t>(atom)));
+    }
 };
 
 // Works out the animation of the current model after the bond-angle pass;
 // m->frames stays 0 for a description without frames. The model is left as
-// it was.
-void buildmotion(glbmotion *m, double fps);
+// it was. Returns 0 when a frame cannot be read back from its temporary
+// file.
+int buildmotion(glbmotion *m, double fps);

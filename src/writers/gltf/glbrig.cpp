@@ -145,17 +145,36 @@ rigframe jointframe(const rigframe &bond)
     return j;
 }
 
+namespace {
+
+// Every joint's sines and cosines at once, their work overlapping.
+struct alltrig {
+    std::vector<double> x, s, c;
+    alltrig() : x(4 * static_cast<size_t>(natoms)), s(x.size()), c(x.size())
+    {
+        for (int n = 1; n < natoms; n++)
+            dialangles(atoms[n], &x[4 * n]);
+        if (natoms > 1)
+            ksincos(&x[4], &s[4], &c[4], 4 * (natoms - 1));
+    }
+    dialtrig of(int n) const { return atoms[n].parent ? trigof(&s[4 * n], &c[4 * n]) : dialtrig{}; }
+};
+
+} // namespace
+
+void jointsrest(jointpose *rest)
+{
+    const alltrig trig;
+    for (int n = 0; n < natoms; n++)
+        jointrest(atoms[n], trig.of(n), rest[n].q, rest[n].t);
+}
+
 void bondframes(rigframe *world, jointpose *rest)
 {
-    // Every joint's sines and cosines at once, their work overlapping.
-    std::vector<double> x(4 * static_cast<size_t>(natoms)), s(x.size()), c(x.size());
-    for (int n = 1; n < natoms; n++)
-        dialangles(atoms[n], &x[4 * n]);
-    if (natoms > 1)
-        ksincos(&x[4], &s[4], &c[4], 4 * (natoms - 1));
+    const alltrig trig;
     for (int n = 0; n < natoms; n++) {
         const atom &a = atoms[n];
-        dialtrig d = a.parent ? trigof(&s[4 * n], &c[4 * n]) : dialtrig{};
+        dialtrig d = trig.of(n);
         if (rest)
             jointrest(a, d, rest[n].q, rest[n].t);
         double r[3][3];

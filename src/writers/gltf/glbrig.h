@@ -44,6 +44,11 @@ struct jointpose {
     double t[3];
 };
 
+// Every joint's rest transform as jointrest gives it, into rest[0 ..
+// natoms - 1], their sines and cosines worked out side by side (the same
+// bits): the animation takes them anew for every frame.
+void jointsrest(jointpose *rest);
+
 // Every atom's bond frame in the scene at rest, parents before children,
 // into world[0 .. natoms - 1], and (unless rest is null) every joint's rest
 // transform into rest[0 .. natoms - 1], made on the way: their sines and

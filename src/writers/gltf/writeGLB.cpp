@@ -395,9 +395,24 @@ primitiveaccessors layprimitive(layout &l, const glbprimitive &p, int njoints)
     return out;
 }
 
-// The bytes of one buffer view, then its padding to 4 bytes with zeros.
-void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *m)
+// Keys from the animation's temporary file, or zeros (and false) where it
+// cannot be read back.
+bool keys(glbout &out, const float *values, size_t n)
 {
+    if (!values) {
+        for (size_t i = 0; i < n; i++)
+            out.zeros(4);
+        return false;
+    }
+    out.floats(values, n);
+    return true;
+}
+
+// The bytes of one buffer view, then its padding to 4 bytes with zeros;
+// false when the animation's keys could not be read back.
+bool writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *m)
+{
+    bool ok = true;
     const glbprimitive *p = v.from;
     size_t count = p ? p->vertexcount() : 0;
     switch (v.what) {
@@ -442,13 +457,14 @@ void writeview(glbout &out, const view &v, const glbfigure &f, const glbmotion *
         out.floats(m->times.data(), m->times.size());
         break;
     case ROTATIONS:
-        out.floats(m->rotation(v.atom), 4 * static_cast<size_t>(m->frames));
+        ok = keys(out, m->rotation(v.atom), 4 * static_cast<size_t>(m->frames));
         break;
     case TRANSLATIONS:
-        out.floats(m->translation(v.atom), 3 * static_cast<size_t>(m->frames));
+        ok = keys(out, m->translation(v.atom), 3 * static_cast<size_t>(m->frames));
         break;
     }
     out.zeros((4 - v.length % 4) % 4);
+    return ok;
 }
 
 void writefloats(jsontext &j, const char *key, const float *v, int n)
@@ -808,16 +824,15 @@ const char *glboutofrange()
 int writeGLB(FILE *GLB, const char *name, const char *generator, double fps)
 {
     glbmotion m;
-    buildmotion(&m, fps);
+    if (!buildmotion(&m, fps))
+        return -1;
     glbfigure f;
     if (!buildfigure(&f, nullptr, &m.stretched))
         return 0;
-    writeGLBfigure(GLB, f, name, generator, &m);
-    return 1;
+    return writeGLBfigure(GLB, f, name, generator, &m) ? 1 : -1;
 }
 
-void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
-                    const glbmotion *m)
+int writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator, const glbmotion *m)
 {
     layout l;
     std::string json = jsonof(f, l, name, generator, m);
@@ -831,6 +846,7 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
         total += 8 + static_cast<uint32_t>(l.size);
 
     glbout out(GLB);
+    bool ok = true;
     out.put32(GLBMAGIC);
     out.put32(2);
     out.put32(total);
@@ -841,6 +857,8 @@ void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char 
         out.put32(static_cast<uint32_t>(l.size));
         out.put32(BINCHUNK);
         for (const view &v : l.views)
-            writeview(out, v, f, m);
+            if (!writeview(out, v, f, m))
+                ok = false;
     }
+    return ok;
 }

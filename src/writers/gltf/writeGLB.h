@@ -16,13 +16,15 @@ const char *glboutofrange();
 // Writes the figure of the current model onto the binary stream GLB. name
 // names the scene and the mesh, generator goes into the asset record
 // ("kestrix 1.0.0"). Returns 0, writing nothing, when a number does not fit
-// (see glboutofrange); else 1. Write errors are left on the stream for the
-// caller to check. A description with frames gets its animation, frame k
-// keyed at k / fps seconds.
+// (see glboutofrange); -1 when the animation's temporary file could not be
+// read back; else 1. Write errors are left on the stream for the caller to
+// check. A description with frames gets its animation, frame k keyed at
+// k / fps seconds.
 int writeGLB(FILE *GLB, const char *name, const char *generator, double fps = 24);
 
 // The same in two steps, for a caller that checks the range before it
 // opens its output: writes a figure that buildfigure (glbfigure.h) made,
-// and the animation m when it is given and has frames.
-void writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
-                    const glbmotion *m = nullptr);
+// and the animation m when it is given and has frames. 0 when the
+// animation's temporary file could not be read back, else 1.
+int writeGLBfigure(FILE *GLB, const glbfigure &f, const char *name, const char *generator,
+                   const glbmotion *m = nullptr);

@@ -17,7 +17,8 @@ void writeCR2(FILE *CR2, const char *name, const char *objfile, const char *pose
 // keyed at its number (0 for the first) on the figure file's own channels,
 // the root's place and every other atom's bond angles, bond length and
 // stretch morph, so that applying it to the figure plays the frames.
-void writePZ2(FILE *PZ2);
+// Returns 0 when a frame cannot be read back from its temporary file.
+int writePZ2(FILE *PZ2);
 
 // How the figure file names its geometry: below the Poser folder, the path
 // from that folder with every separator written as a colon (":kestrix:x.obj");

@@ -1,6 +1,5 @@
-#include <vector>
-
 #include "angles/frameangles.h"
+#include "base/spill.h"
 #include "model/frames.h"
 #include "model/model.h"
 #include "writers/pattern.h"
@@ -11,23 +10,25 @@ namespace {
 
 // What a frame sets on the figure: the root's place, and for every other
 // atom its bond angles and length, as the figure file's dials name them.
-// Kept per atom, then per frame, so that each channel's keys are read in a
-// row: three numbers per atom and frame.
+// Three numbers per atom and frame, given frame by frame and read atom by
+// atom (each channel's keys in a row); a long animation spills to a
+// temporary file.
 struct posevalues {
     int frames;
-    std::vector<double> v;
-    double *at(int n, int k) { return &v[3 * (static_cast<size_t>(n) * frames + k)]; }
+    columnstore values;
+    const double *atom = nullptr; // every frame's three of the atom read last
+    posevalues(int frames) : frames(frames), values(frames, natoms, 3 * sizeof(double)) {}
 };
 
 void takeframe(void *self, int k)
 {
     posevalues &pose = *static_cast<posevalues *>(self);
-    double *root = pose.at(0, k);
-    root[0] = atoms[0].p.x;
-    root[1] = atoms[0].p.y;
-    root[2] = atoms[0].p.z;
+    double *row = reinterpret_cast<double *>(pose.values.row(static_cast<size_t>(k)));
+    row[0] = atoms[0].p.x;
+    row[1] = atoms[0].p.y;
+    row[2] = atoms[0].p.z;
     for (int n = 1; n < natoms; n++) {
-        double *d = pose.at(n, k);
+        double *d = &row[3 * n];
         d[0] = atoms[n].theta;
         d[1] = atoms[n].phi;
         d[2] = atoms[n].bondl;
@@ -40,48 +41,51 @@ struct pz2patterns {
     pattern key{"\t\t\t\tk  %d  %g\n"};
 };
 
-// One channel with a key at every frame; which: the number's place in a
-// frame's three.
-void writechannel(textbuffer &out, const pz2patterns &p, const char *channel, posevalues &pose, int n,
+// One channel of the atom read last, with a key at every frame; which: the
+// number's place in a frame's three.
+void writechannel(textbuffer &out, const pz2patterns &p, const char *channel, const posevalues &pose,
                   int which)
 {
     p.channel.fill(out, {channel});
     for (int k = 0; k < pose.frames; k++)
-        p.key.fill(out, {printd(k), printg(pose.at(n, k)[which])});
+        p.key.fill(out, {printd(k), printg(pose.atom[3 * k + which])});
     out.add("\t\t\t\t}\n\t\t\t}\n");
 }
 
 } // namespace
 
-void writePZ2(FILE *PZ2)
+int writePZ2(FILE *PZ2)
 {
-    posevalues pose;
-    pose.frames = framecount();
-    pose.v.resize(3 * static_cast<size_t>(natoms) * pose.frames);
-    visitframes(takeframe, &pose);
+    posevalues pose(framecount());
+    if (!visitframes(takeframe, &pose))
+        return 0;
 
     static const pz2patterns p;
     textbuffer out(PZ2);
     out.add("{\n\nversion\n\t{\n\tnumber 4.01\n\t}\n");
     for (int n = 0; n < natoms; n++) {
+        pose.atom = reinterpret_cast<const double *>(pose.values.column(static_cast<size_t>(n)));
+        if (!pose.atom)
+            return 0;
         p.actor.fill(out, {atoms[n].shortname});
         if (n == 0) {
             // The root's turn stays as the figure file has it; the bond
             // angles carry every other turn.
-            writechannel(out, p, "translateX xtran", pose, 0, 0);
-            writechannel(out, p, "translateY ytran", pose, 0, 1);
-            writechannel(out, p, "translateZ ztran", pose, 0, 2);
+            writechannel(out, p, "translateX xtran", pose, 0);
+            writechannel(out, p, "translateY ytran", pose, 1);
+            writechannel(out, p, "translateZ ztran", pose, 2);
         } else {
             // The stretch morph follows the length, so that the bond
             // cylinder stays closed between the two balls.
             if (bondradius != 0)
-                writechannel(out, p, "targetGeom bond_longer", pose, n, 2);
-            writechannel(out, p, "rotateX xrot", pose, n, 0);
-            writechannel(out, p, "rotateY yrot", pose, n, 1);
-            writechannel(out, p, "translateY ytran", pose, n, 2);
+                writechannel(out, p, "targetGeom bond_longer", pose, 2);
+            writechannel(out, p, "rotateX xrot", pose, 0);
+            writechannel(out, p, "rotateY yrot", pose, 1);
+            writechannel(out, p, "translateY ytran", pose, 2);
         }
         out.add("\t\t}\n\t}\n");
     }
     out.add("}\n");
     out.flush();
+    return 1;
 }
