@@ -1,4 +1,4 @@
-#include "crystal.h"
+#include "import/crystal.h"
 
 #include <cmath>
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "bonds.h"
+#include "import/bonds.h"
 
 namespace importer {
 

@@ -11,7 +11,7 @@
 #include <array>
 #include <vector>
 
-#include "molecule.h"
+#include "import/molecule.h"
 
 namespace importer {
 

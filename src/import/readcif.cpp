@@ -9,7 +9,7 @@
 // and its symmetry) becomes the content of one unit cell: every site and its
 // symmetry images, moved into the cell, and then each molecule made whole
 // across the cell's faces (crystal.h).
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cmath>
 #include <exception>
@@ -24,9 +24,9 @@
 #include <gemmi/mmcif.hpp>
 #include <gemmi/smcif.hpp>
 
-#include "crystal.h"
-#include "elements.h"
-#include "text.h"
+#include "import/crystal.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

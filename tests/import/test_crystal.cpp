@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
 
 using namespace importer;

@@ -63,10 +63,30 @@ int readframes(const std::string &text)
     return r;
 }
 
+frame helix(int n, double twist)
+{
+    frame f;
+    for (int i = 0; i < n; i++) {
+        double a = (37 + twist) * i * pi / 180;
+        f.push_back(
+            xyz(1.2 * std::cos(a) + 0.01 * i, 0.3 * i * std::sin(0.1 * i + twist), 1.2 * std::sin(a)));
+    }
+    f.push_back(f[n - 2]);
+    f.back().y += 1e-3;
+    return f;
+}
+
 std::vector<motioncase> motioncases()
 {
+    // Deep enough that the parents' frames, built down the tree, would drift
+    // if they were built carelessly.
+    const int chain = 300;
     return {motioncase{"torsion scan", {ethane(0), ethane(40), ethane(80), ethane(120)}},
             motioncase{"conformers whose bonds stretch", {ethane(0), ethane(30, 0.2), ethane(60, -0.1)}},
             motioncase{"an ensemble that moves",
-                       {ethane(0), ethane(10, 0.05, xyz(1, -2, 0.5)), ethane(-20, 0, xyz(-0.5, 0.3, 2))}}};
+                       {ethane(0), ethane(10, 0.05, xyz(1, -2, 0.5)), ethane(-20, 0, xyz(-0.5, 0.3, 2))}},
+            motioncase{"a winding chain",
+                       {helix(chain, 0), helix(chain, 11), helix(chain, -73)},
+                       std::vector<bool>(chain + 1, false),
+                       std::vector<std::string>(chain + 1, "C")}};
 }

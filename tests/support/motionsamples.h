@@ -30,7 +30,16 @@ int readframes(const std::string &text);
 struct motioncase {
     const char *what;
     std::vector<frame> frames;
+    std::vector<bool> branches = ETHANEBRANCHES;
+    std::vector<std::string> elements = ETHANEELEMENTS;
 };
 
-// A torsion scan, conformers whose bonds stretch, an ensemble that moves.
+// A chain of n carbons (and one more) wound as a helix whose pitch and
+// radius change with twist, so that its bonds point every way: phi in all
+// four quarters, theta near 0 and near half a turn, and a last bond
+// straight back along its parent's.
+frame helix(int n, double twist);
+
+// A torsion scan, conformers whose bonds stretch, an ensemble that moves,
+// and a winding chain whose bonds point every way.
 std::vector<motioncase> motioncases();

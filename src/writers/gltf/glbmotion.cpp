@@ -33,7 +33,35 @@ struct framekeys {
     std::vector<float> before;     // the rotations of the frame before
 };
 
-void keyframe(void *self, int frame)
+// The sine and cosine of half an angle from the angle's own: the half lies
+// within a quarter turn of 0, where its cosine is not negative. Each from
+// the formula that does not cancel.
+void half(double s, double c, double *sh, double *ch)
+{
+    if (c >= 0) {
+        *ch = std::sqrt((1 + c) / 2);
+        *sh = s / (2 * *ch);
+    } else {
+        double h = std::sqrt((1 - c) / 2);
+        *sh = s < 0 ? -h : h;
+        *ch = s / (2 * *sh);
+    }
+}
+
+// A joint's turn in a frame, as jointrest makes it of the dial angles: the
+// quaternion of phi about the joint's -Z times that of theta about X.
+void jointturn(const framebond &b, double q[4])
+{
+    double sx, cx, sy, cy;
+    half(b.sintheta, b.costheta, &sx, &cx);
+    half(b.sinphi, b.cosphi, &sy, &cy);
+    q[0] = cy * sx;
+    q[1] = -sy * sx;
+    q[2] = -sy * cx;
+    q[3] = cy * cx;
+}
+
+void keyframe(void *self, int frame, const framebond *bonds)
 {
     framekeys &s = *static_cast<framekeys *>(self);
     glbmotion *m = s.m;
@@ -50,10 +78,14 @@ void keyframe(void *self, int frame)
         if (std::fabs(shift[i]) > STRETCH)
             m->moved[0] = 1;
     }
-    jointsrest(s.joints.data());
+    // The rest pose is keyed as the joints stand at rest, to the bit.
+    if (!bonds)
+        jointsrest(s.joints.data());
     for (size_t n = 1; n < N; n++) {
         const atom &a = atoms[n];
         double *q = s.joints[n].q;
+        if (bonds)
+            jointturn(bonds[n], q);
         float *r = &rotations[4 * n];
         if (k > 0) {
             const float *before = &s.before[4 * n];
@@ -66,7 +98,7 @@ void keyframe(void *self, int frame)
         // The joint stands at its parent atom as drawn at rest, moved
         // along its bond by what the bond lacks of its rest length.
         double base = a.parent->parent ? -s.restbondl[a.parent - atoms] : 0;
-        double d = s.restbondl[n] - a.bondl, z[3];
+        double d = s.restbondl[n] - (bonds ? bonds[n].bondl : a.bondl), z[3];
         zaxis(q, z);
         if (std::fabs(d) > STRETCH)
             m->moved[n] = m->stretched[n] = 1;

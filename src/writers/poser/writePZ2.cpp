@@ -20,19 +20,23 @@ struct posevalues {
     posevalues(int frames) : frames(frames), values(frames, natoms, 3 * sizeof(double)) {}
 };
 
-void takeframe(void *self, int k)
+void takeframe(void *self, int k, const framebond *bonds)
 {
     posevalues &pose = *static_cast<posevalues *>(self);
     double *row = reinterpret_cast<double *>(pose.values.row(static_cast<size_t>(k)));
+    if (bonds) {
+        framedials(bonds, row);
+    } else {
+        for (int n = 1; n < natoms; n++) {
+            double *d = &row[3 * n];
+            d[0] = atoms[n].theta;
+            d[1] = atoms[n].phi;
+            d[2] = atoms[n].bondl;
+        }
+    }
     row[0] = atoms[0].p.x;
     row[1] = atoms[0].p.y;
     row[2] = atoms[0].p.z;
-    for (int n = 1; n < natoms; n++) {
-        double *d = &row[3 * n];
-        d[0] = atoms[n].theta;
-        d[1] = atoms[n].phi;
-        d[2] = atoms[n].bondl;
-    }
 }
 
 struct pz2patterns {

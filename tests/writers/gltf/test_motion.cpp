@@ -90,7 +90,7 @@ class motion : public ::testing::TestWithParam<motioncase> {};
 TEST_P(motion, EveryKeyPutsEveryAtomAndBondWhereItsFrameDoes)
 {
     const motioncase &c = GetParam();
-    ASSERT_EQ(readframes(described(c.frames, ETHANEBRANCHES, ETHANEELEMENTS)), 1);
+    ASSERT_EQ(readframes(described(c.frames, c.branches, c.elements)), 1);
     ASSERT_EQ(framecount(), static_cast<int>(c.frames.size()));
     glbfile f;
     ASSERT_EQ(readglb(glbof(nullptr, "moving"), &f), "");

@@ -62,7 +62,7 @@ class pose : public ::testing::TestWithParam<motioncase> {};
 TEST_P(pose, EveryFrameOfThePosePutsEveryAtomWhereItsFrameDoes)
 {
     const motioncase &c = GetParam();
-    ASSERT_EQ(readframes(described(c.frames, ETHANEBRANCHES, ETHANEELEMENTS)), 1);
+    ASSERT_EQ(readframes(described(c.frames, c.branches, c.elements)), 1);
     const size_t F = c.frames.size();
     ASSERT_EQ(framecount(), static_cast<int>(F));
     std::vector<double> before;
