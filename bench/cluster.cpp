@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "bonds.h"
-#include "run.h"
+#include "import/bonds.h"
+#include "import/run.h"
 
 using namespace importer;
 

@@ -18,9 +18,6 @@
 #include "model/reader.h"
 #include "writers/poser/poser.h"
 
-void showproblem(window, const problem &) {}
-int GetFileName(window, char *, const char *, const char *, const char *, int) { return 0; }
-
 namespace {
 
 double cputime()

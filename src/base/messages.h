@@ -5,6 +5,7 @@
 #pragma once
 
 #define MSG_CANTOPEN "I can't open this file"
+#define MSG_POSERAT "You say that your Poser installation is at"
 #define MSG_CANTWRITE "I can't write this file"
 #define MSG_CANTREAD "I can't read this file"
 #define MSG_OUTOFRANGE "this number is out of range"

@@ -28,6 +28,9 @@ struct problem {
     std::string reason;
     unsigned type = KMB_ICONWARNING; // a KMB_ value: the box's buttons and icon
     bool owned = false;              // shown over the caller's window; false: a box of its own
+    // A warning: the work goes on (the consoles label it "warning:", as a
+    // compiler does); false for failures, reports and confirmations.
+    bool nonfatal = false;
 };
 
 // Fills p's sentence and thing at fault and returns 0, so that a failing

@@ -20,9 +20,18 @@ namespace {
 bool quietly = false;
 std::string current, currentgiven; // the description being converted
 int problems = 0;
+// The Poser folder as the run last confirmed it, and whether this
+// description's folder came from the settings: a batch says it once, and a
+// folder the settings gave as before goes without saying.
+std::string confirmedfolder;
+bool remembereduse = false;
+std::string warnedfolder;
+int warnings = 0;    // of problems, those the work went on after
 bool hinted = false; // the first-run hint has been given
 
-void warn(const std::string &what, const std::string &detail) { showproblem(nullptr, warning(what, detail)); }
+void tellconsole(void *, const problem &p);
+
+void warn(const std::string &what, const std::string &detail) { tellconsole(nullptr, warning(what, detail)); }
 
 // Fills the dialog's 256-character buffer; a path that does not fit is
 // refused, as the dialog would refuse it.
@@ -115,9 +124,29 @@ int optionchooser::poserfolder(char *file, const char *known)
         return -1;
     }
     if (there < 0) {
-        showproblem(nullptr, filefault("I can't look at this folder", folder, why));
+        tellconsole(nullptr, filefault("I can't look at this folder", folder, why));
         return -1;
     }
+    // Poser.exe given for its folder, as the desktop's dialog asks for it.
+    if (!isfolder(folder.c_str())) {
+        size_t cut = folder.size();
+        while (cut > 0 && !isseparator(folder[cut - 1]))
+            cut--;
+        std::string parent = cut == 0 ? "." : cut == 1 ? folder.substr(0, 1) : folder.substr(0, cut - 1);
+        warn("this is a file, not the Poser folder", folder + " (give its folder: " + parent + ")");
+        return -1;
+    }
+    // A wrong folder would get its own Runtime tree, where Poser never
+    // looks: said once a run, the conversion goes on.
+    std::string runtime = folder + static_cast<char>(PATHSEP) + "Runtime";
+    if (!isfolder(runtime.c_str()) && warnedfolder != folder) {
+        problem p =
+            warning("this folder does not look like a Poser installation (it has no Runtime folder)", folder);
+        p.nonfatal = true;
+        tellconsole(nullptr, p);
+        warnedfolder = folder;
+    }
+    remembereduse = opts.poser.empty();
     // The job takes the folder that holds the chosen file.
     return answer(file, folder + static_cast<char>(PATHSEP)) ? 1 : -1;
 }
@@ -187,17 +216,33 @@ void consoledescription(const std::string &path, const std::string &given)
 
 int consoleproblems() { return problems; }
 
-void showproblem(window, const problem &p)
+int consolewarnings() { return warnings; }
+
+namespace {
+
+void tellconsole(void *, const problem &p)
 {
     std::string text = p.detail;
     if (!p.reason.empty())
         text = text + " (" + p.reason + ")";
+    if (p.what == MSG_POSERAT) {
+        if (remembereduse || p.detail == confirmedfolder)
+            return;
+        confirmedfolder = p.detail;
+    }
     // Failures and warnings go to standard error; reports and
     // confirmations to standard output, unless --quiet.
     if (p.type & KMB_ICONWARNING) {
         problems++;
-        printlines(stderr, location(p), p.what.c_str(), text.c_str());
+        if (p.nonfatal)
+            warnings++;
+        printlines(stderr, location(p) + (p.nonfatal ? "warning: " : ""), p.what.c_str(), text.c_str());
     } else if (!quietly) {
         printlines(stdout, location(p), p.what.c_str(), text.c_str());
     }
 }
+
+} // namespace
+
+// No dialogs: the console answers the job's choices from its options.
+frontend consoleui() { return frontend{nullptr, tellconsole, nullptr, nullptr}; }

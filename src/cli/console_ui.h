@@ -7,6 +7,10 @@
 #include "cli/options.h"
 #include "job/chooser.h"
 
+// What the jobs are handed: problems and reports as lines on the standard
+// streams, and no dialogs.
+frontend consoleui();
+
 // With quiet, reports and confirmations are not printed; failures always are.
 void consolequiet(bool quiet);
 
@@ -17,6 +21,8 @@ void consoledescription(const std::string &path, const std::string &given);
 
 // The failures and warnings shown so far.
 int consoleproblems();
+// How many of them were warnings (the work went on).
+int consolewarnings();
 
 // The choices of one description's conversion: the Poser folder from
 // --poser or the settings file, the files from --cr2 and --obj or the

@@ -16,6 +16,7 @@
 #include "base/paths.h"
 #include "base/printable.h"
 #include "base/version.h"
+#include "import/run.h"
 #include "job/glbjob.h"
 #include "job/glbstyle.h"
 #include "job/ui.h"
@@ -61,6 +62,11 @@ const char HELP[] =
     "  --quiet       print only failures and warnings\n"
     "  --help, --version\n"
     "\n"
+    "A molecule file (.pdb, .ent, .cif, .mmcif, .sdf, .sd, .mol, .mol2, .xyz, .cml,\n"
+    "each also .gz) in place of a description is imported first with kestrix-import's\n"
+    "defaults and converted as its description would be (x.cif.gz: as x.krx); no\n"
+    "description is left behind (kestrix-import writes one to keep and edit).\n"
+    "\n"
     "Messages about a description name it and the line: FILE:LINE: WHAT: DETAIL.\n"
     "Exit status: 0 every conversion succeeded (--check: nothing to report), 1 one\n"
     "failed (--check: something reported), 2 bad usage.\n";
@@ -68,14 +74,33 @@ const char HELP[] =
 bool krxsuffix(const std::string &path) { return endsnocase(path.c_str(), ".krx"); }
 
 // The glTF figure of one description: into -o, or beside the description.
-int glbconvert(const cliopts &opts, const std::string &path)
+// text, when given, is the description's text (made from a molecule file).
+int glbconvert(const cliopts &opts, const std::string &path, FILE *text)
 {
     char out[4096];
     if (!opts.out.empty())
         std::snprintf(out, sizeof out, "%s", opts.out.c_str());
     else if (!glbname(out, sizeof out, path.c_str()))
         return 0;
-    return convertGLB(path.c_str(), out, opts.force, opts.fps);
+    return convertGLB(path.c_str(), out, opts.force, consoleui(), opts.fps, text);
+}
+
+// A molecule file becomes its description in a temporary file, which goes
+// when it is closed: nothing of it stays beside the input.
+FILE *imported(const std::string &path)
+{
+    FILE *text = std::tmpfile();
+    if (!text) {
+        showproblem(consoleui(), filefault(MSG_CANTOPEN, "a temporary file for " + path, errnoreason(errno)));
+        return nullptr;
+    }
+    frontend ui = consoleui();
+    if (!importer::importinto(path, text, importer::options(), KESTRIX_VERSION, ui.tell, ui.self) ||
+        std::fseek(text, 0, SEEK_SET) != 0) {
+        std::fclose(text);
+        return nullptr;
+    }
+    return text;
 }
 
 // A device or a pipe named .krx could feed the reader without end, or never
@@ -91,18 +116,18 @@ bool notafile(const std::string &path)
 // path too long, no plain file. Reported; true when refused.
 bool refused(const std::string &path, bool check)
 {
-    if (!krxsuffix(path)) {
-        showproblem(nullptr, warning(MSG_BADSUFFIX, path));
+    if (!krxsuffix(path) && !importer::moleculefile(path)) {
+        showproblem(consoleui(), warning(MSG_BADSUFFIX, path));
         return true;
     }
     // Its name goes into the figure file (the mesh's default name); only a
     // check writes none.
     if (!check && hascontrol(path)) {
-        showproblem(nullptr, filefault(MSG_CANTOPEN, printable(path), CONTROLNAME));
+        showproblem(consoleui(), filefault(MSG_CANTOPEN, printable(path), CONTROLNAME));
         return true;
     }
     if (path.size() >= PATHSIZE || notafile(path)) {
-        showproblem(nullptr,
+        showproblem(consoleui(),
                     filefault(MSG_CANTOPEN, path,
                               path.size() >= PATHSIZE ? errnoreason(ENAMETOOLONG) : "not a regular file"));
         return true;
@@ -137,28 +162,53 @@ void remember(const optionchooser &answers)
     } else if (writeprofile("poserinfo", "poseraddr", posername, ini, &why))
         return;
     failed = true;
-    showproblem(nullptr, filefault(MSG_CANTREMEMBER, ini, why));
+    showproblem(consoleui(), filefault(MSG_CANTREMEMBER, ini, why));
 }
 
-// One description through the Poser job, the glTF job or the check; 1 when
-// it converted (--check: read without a problem).
+int converted(const cliopts &opts, const std::string &path, const std::string &given,
+              const std::string &settings, FILE *text);
+
+// One description (or molecule file) through the Poser job, the glTF job or
+// the check; 1 when it converted (--check: read without a problem).
 int one(const cliopts &opts, const std::string &path, const std::string &given, const std::string &settings)
 {
     if (refused(path, opts.check))
         return 0;
+    // A molecule file converts as the description kestrix-import would
+    // write for it: the same name, the same outputs.
+    FILE *text = nullptr;
+    std::string description = path;
+    if (!krxsuffix(path)) {
+        if (!(text = imported(path)))
+            return 0;
+        description = importer::descriptionname(path);
+    }
+    int s = converted(opts, description, text ? importer::descriptionname(given) : given, settings, text);
+    if (text)
+        std::fclose(text);
+    return s;
+}
+
+int converted(const cliopts &opts, const std::string &path, const std::string &given,
+              const std::string &settings, FILE *text)
+{
     consoledescription(path, given);
-    int before = consoleproblems(), s;
+    int before = consoleproblems(), warned = consolewarnings(), s;
     if (opts.check) {
-        s = checkKRX(path.c_str()) && consoleproblems() == before;
-        // Silence would leave the user wondering whether anything was read.
+        s = checkKRX(path.c_str(), consoleui(), text) && consoleproblems() == before;
+        // Silence would leave the user wondering whether anything was read;
+        // a long list ends with its count.
+        int count = consolewarnings() - warned;
         if (s && !opts.quiet)
             std::printf("kestrix: %s: no problems\n", given.c_str());
+        else if (count > 0 && !opts.quiet)
+            std::printf("kestrix: %s: %d %s\n", given.c_str(), count, count == 1 ? "warning" : "warnings");
     } else if (opts.glb) {
-        s = glbconvert(opts, path);
+        s = glbconvert(opts, path, text);
     } else {
         optionchooser answers(opts, path, settings);
         chooser choices = answers.choices();
-        s = readKRX(path.c_str(), nullptr, choices);
+        s = readKRX(path.c_str(), nullptr, consoleui(), choices, text);
         consoledescription("", "");
         if (s)
             remember(answers);

@@ -1,12 +1,12 @@
-#include "bonds.h"
+#include "import/bonds.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

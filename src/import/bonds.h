@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "molecule.h"
+#include "import/molecule.h"
 #include "base/problem.h"
 
 namespace importer {

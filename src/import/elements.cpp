@@ -1,4 +1,4 @@
-#include "elements.h"
+#include "import/elements.h"
 
 #include <cctype>
 #include <cstring>

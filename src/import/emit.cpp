@@ -7,7 +7,7 @@
 // child with the tallest subtree continues the chain, which keeps the long
 // backbone of a molecule at one level and its short side groups in
 // branches.
-#include "emit.h"
+#include "import/emit.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cctype>
 
-#include "text.h"
+#include "import/text.h"
 
 namespace importer {
 

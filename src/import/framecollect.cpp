@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "elements.h"
-#include "select.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/select.h"
+#include "import/text.h"
 
 namespace importer {
 
@@ -63,10 +63,9 @@ bool collector::framematches() const
 void collector::leftout(const std::string &file, const std::string &kind, long left, const std::string &unit)
 {
     m_.framesseen = 0;
-    m_.warnings.push_back(warning("molecules left out", file + ": " + kind + "; the first is read, " +
-                                                            std::to_string(left) + " further " + unit +
-                                                            (left == 1 ? " is" : "s are") +
-                                                            " left out (--model N reads the Nth)"));
+    m_.warn(warning("molecules left out",
+                    file + ": " + kind + "; the first is read, " + std::to_string(left) + " further " + unit +
+                        (left == 1 ? " is" : "s are") + " left out (--model N reads the Nth)"));
 }
 
 void collector::dropframe()

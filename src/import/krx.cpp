@@ -1,4 +1,4 @@
-#include "krx.h"
+#include "import/krx.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <map>
 
-#include "elements.h"
-#include "emit.h"
+#include "import/elements.h"
+#include "import/emit.h"
 #include "model/model.h"
 #include "model/parse.h"
 #include "model/reader.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "molecule.h"
+#include "import/molecule.h"
 #include "base/problem.h"
-#include "tree.h"
+#include "import/tree.h"
 
 namespace importer {
 

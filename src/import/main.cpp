@@ -7,7 +7,7 @@
 
 #include "platform/outfile.h"
 #include "platform/standard.h"
-#include "run.h"
+#include "import/run.h"
 #include "base/version.h"
 
 int main(int argc, char **argv)

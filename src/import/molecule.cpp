@@ -1,7 +1,7 @@
-#include "molecule.h"
+#include "import/molecule.h"
 
 #include "base/problem.h"
-#include "text.h"
+#include "import/text.h"
 
 #include <cmath>
 

@@ -66,8 +66,19 @@ struct inmolecule {
     std::map<std::pair<int, int>, bondorder> orders;
     // 1 when bonds are also to be found from the distances between atoms.
     int perceive = 1;
-    // Notes for the user about what was read in an unusual way.
-    std::vector<problem> warnings;
+    // Where notes for the user about what was read in an unusual way go,
+    // each as it arises: the front end's sink (null: dropped).
+    problemsink tell = nullptr;
+    void *tellto = nullptr;
+    // Every such note is a warning: the import goes on.
+    void warn(const problem &w) const
+    {
+        if (!tell)
+            return;
+        problem p = w;
+        p.nonfatal = true;
+        tell(tellto, p);
+    }
     // Every atom of the chosen model, counted by chain ("" in formats
     // without chains), whatever the selection keeps: what the over-limit
     // message suggests is worked out from it.

@@ -1,6 +1,6 @@
-#include "options.h"
+#include "import/options.h"
 
-#include "text.h"
+#include "import/text.h"
 
 #include "base/nocase.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/problem.h"
-#include "select.h"
+#include "import/select.h"
 
 namespace importer {
 

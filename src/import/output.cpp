@@ -1,4 +1,4 @@
-#include "output.h"
+#include "import/output.h"
 
 #include <cstring>
 #include <filesystem>

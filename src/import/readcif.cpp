@@ -8,7 +8,7 @@
 // A small-molecule CIF (a crystal structure: fractional coordinates, a cell
 // and its symmetry) becomes the content of one unit cell: every site and its
 // symmetry images, moved into the cell.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cmath>
 #include <exception>
@@ -23,8 +23,8 @@
 #include <gemmi/mmcif.hpp>
 #include <gemmi/smcif.hpp>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

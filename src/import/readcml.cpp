@@ -5,7 +5,7 @@
 // form (<atomArray atomID="a1 a2" elementType="C O" x3="..." .../>) are
 // read. The XML is parsed whole by pugixml, so this reader holds the file in
 // memory, unlike the line readers.
-#include "readers.h"
+#include "import/readers.h"
 
 #ifdef KESTRIX_NO_CML
 
@@ -30,8 +30,8 @@ int readCML(linesource &in, collector &, problem &p)
 
 #include <pugixml.hpp>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 
@@ -271,9 +271,9 @@ int readCML(linesource &in, collector &c, problem &p)
         return fail(p, "no atoms",
                     where(in.name(), at.of(molecule.offset_debug())) + ": the molecule's atomArray is empty");
     if (flat)
-        m.warnings.push_back(warning(
-            "flat molecule", where(in.name(), atoms[0].line) +
-                                 ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"));
+        m.warn(warning("flat molecule",
+                       where(in.name(), atoms[0].line) +
+                           ": the atoms have 2-D coordinates only (x2 y2); the figure is flat"));
 
     int nbonds = 0;
     pugi::xml_node bonds = child(molecule, "bondArray");

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "molecule.h"
+#include "import/molecule.h"
 #include "base/problem.h"
-#include "select.h"
-#include "source.h"
+#include "import/select.h"
+#include "import/source.h"
 
 namespace importer {
 

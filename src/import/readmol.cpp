@@ -2,14 +2,14 @@
 // V2000 has fixed columns; some writers do not keep to them, so a line whose
 // columns do not read is tried again as blank-separated fields. V3000 keeps
 // its connection table in "M  V30" lines.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 

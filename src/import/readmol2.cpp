@@ -2,14 +2,14 @@
 // from the ATOM section with the element from the SYBYL atom type ("C.ar",
 // "Cl", "N.pl3"), and its bonds from the BOND section. A molecule without
 // bonds gets them from distances.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 
@@ -152,10 +152,9 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
     if (natoms == 0)
         return fail(p, "no atoms", in.name() + ": the molecule's ATOM section is empty or missing");
     if (natoms != na)
-        m.warnings.push_back(
-            warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
-                                         std::to_string(na) + " atoms, the ATOM section holds " +
-                                         std::to_string(natoms)));
+        m.warn(warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
+                                            std::to_string(na) + " atoms, the ATOM section holds " +
+                                            std::to_string(natoms)));
     if (!c.inframe())
         m.perceive = nbonds == 0 && natoms > 1;
     return 1;

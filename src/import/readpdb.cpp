@@ -2,14 +2,14 @@
 // default), the first alternate location of each residue, and CONECT
 // records. Bonds are also found from distances, since most files give
 // CONECT only for hetero groups.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <cctype>
 #include <cmath>
 #include <unordered_map>
 
-#include "elements.h"
-#include "text.h"
+#include "import/elements.h"
+#include "import/text.h"
 
 namespace importer {
 
@@ -239,11 +239,11 @@ int readPDB(linesource &in, collector &c, problem &p)
         if (e.kind == symbolread::NONE) {
             if (!sym.empty() && !warnedcolumns) {
                 warnedcolumns = true;
-                m.warnings.push_back(warning(
-                    "element from the atom name",
-                    where(in.name(), in.lineno()) + ": columns 73-80 hold " + quoted(column(line, 73, 80)) +
-                        ", no element symbol and charge; in this file elements are taken from the "
-                        "atom names (columns 13-16)"));
+                m.warn(warning("element from the atom name",
+                               where(in.name(), in.lineno()) + ": columns 73-80 hold " +
+                                   quoted(column(line, 73, 80)) +
+                                   ", no element symbol and charge; in this file elements are taken from the "
+                                   "atom names (columns 13-16)"));
             }
             e = elementfromname(line.substr(12, 4), resname, rec == "HETATM");
         }
@@ -273,11 +273,10 @@ int readPDB(linesource &in, collector &c, problem &p)
     if (c.inframe() && !c.endframe(in.name(), in.lineno(), p))
         return 0;
     if (badconect)
-        m.warnings.push_back(warning("CONECT not read",
-                                     where(in.name(), firstbadconect) + ": " + std::to_string(badconect) +
-                                         (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
-                                         " no serial numbers and " + (badconect == 1 ? "is" : "are") +
-                                         " left out"));
+        m.warn(warning("CONECT not read",
+                       where(in.name(), firstbadconect) + ": " + std::to_string(badconect) +
+                           (badconect == 1 ? " CONECT record gives" : " CONECT records give") +
+                           " no serial numbers and " + (badconect == 1 ? "is" : "are") + " left out"));
     if (want > 0 && atoms == 0 && (models > 0 || want > 1))
         return fail(p, "no such model",
                     in.name() + " has no model " + std::to_string(want) +

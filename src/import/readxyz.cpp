@@ -3,12 +3,12 @@
 // every frame is read, or the one --model chooses. An extended XYZ comment
 // line (key=value pairs) may say in Properties= which columns hold the
 // element and the position.
-#include "readers.h"
+#include "import/readers.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "text.h"
+#include "import/text.h"
 
 namespace importer {
 

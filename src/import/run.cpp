@@ -1,4 +1,4 @@
-#include "run.h"
+#include "import/run.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,24 +7,32 @@
 #include <new>
 #include <set>
 
-#include "bonds.h"
-#include "krx.h"
+#include "import/bonds.h"
+#include "import/krx.h"
 #include "model/model.h"
 #include "base/printable.h"
 #include "base/nocase.h"
-#include "output.h"
-#include "readers.h"
-#include "select.h"
-#include "text.h"
-#include "tree.h"
+#include "import/output.h"
+#include "import/readers.h"
+#include "import/select.h"
+#include "import/text.h"
+#include "import/tree.h"
 
 namespace importer {
 
 namespace {
 
-void say(std::ostream &s, const problem &p)
+// The console's sink: failures and warnings on one stream, reports on the
+// other, each as "kestrix-import: WHAT: DETAIL".
+struct streams {
+    std::ostream &out, &err;
+};
+
+void tellstreams(void *to, const problem &p)
 {
-    s << "kestrix-import: " << p.what << ": " << printable(p.detail) << "\n";
+    streams &s = *static_cast<streams *>(to);
+    (p.type & KMB_ICONWARNING ? s.err : s.out) << "kestrix-import: " << (p.nonfatal ? "warning: " : "")
+                                               << p.what << ": " << printable(p.detail) << "\n";
 }
 
 // The input's file name as it may stand in a comment line.
@@ -172,8 +180,11 @@ std::string suggestions(const inmolecule &m, const options &o)
     return text;
 }
 
-int importmolecule(const std::string &input, const std::string &output, const options &o,
-                   const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+// into, when given, takes the description instead of the file output (a
+// front end converting the molecule straight away); output then only names
+// the description in messages.
+int importmolecule(const std::string &input, const std::string &output, std::FILE *into, const options &o,
+                   const std::string &version, problemsink tell, void *to, problem &p)
 {
     inputformat format = formatof(input);
     if (format == FORMAT_UNKNOWN || !canread(format))
@@ -183,9 +194,9 @@ int importmolecule(const std::string &input, const std::string &output, const op
                                    ".mol2 or .cml, each also with .gz)"
                                  : " (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd or "
                                    ".mol2, each also with .gz; this build reads no CML)"));
-    if (!o.force && fileexists(output))
+    if (!into && !o.force && fileexists(output))
         return fail(p, "output exists", output + " (use --force to replace it)");
-    if (canonical(input) == canonical(output))
+    if (!into && canonical(input) == canonical(output))
         return fail(p, "bad output", output + " is the input itself");
 
     selection sel = chosenby(o);
@@ -195,6 +206,8 @@ int importmolecule(const std::string &input, const std::string &output, const op
     sel.frameto = o.frameto;
     sel.framestep = o.framestep;
     inmolecule m;
+    m.tell = tell;
+    m.tellto = to;
     if (!readinput(input, m, sel, p))
         return 0;
     long frames = std::max(1L, m.framesseen);
@@ -203,12 +216,11 @@ int importmolecule(const std::string &input, const std::string &output, const op
                     input + " has " + std::to_string(frames) + (frames == 1 ? " frame" : " frames") +
                         ", not " + std::to_string(o.frameto) + " (--frames " + std::to_string(o.framefrom) +
                         ":" + std::to_string(o.frameto) + ")");
-    for (const problem &w : m.warnings)
-        say(err, w);
     if (m.dummies > 0)
-        err << "kestrix-import: dummy atoms: " << input << ": " << m.dummies
-            << (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is" : " dummy atoms (X, *, R#, Du, LP) are")
-            << " left out\n";
+        m.warn(warning("dummy atoms", input + ": " + std::to_string(m.dummies) +
+                                          (m.dummies == 1 ? " dummy atom (X, *, R#, Du, LP) is"
+                                                          : " dummy atoms (X, *, R#, Du, LP) are") +
+                                          " left out"));
 
     // Files without chains hold their atoms under the blank id too, which
     // is no chain there.
@@ -289,48 +301,83 @@ int importmolecule(const std::string &input, const std::string &output, const op
     std::string text;
     if (!writekrx(m, bonds, t, s, text, p))
         return 0;
-    if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { return writeframes(f, m, t); }))
+    if (into) {
+        if (std::fwrite(text.data(), 1, text.size(), into) != text.size() || !writeframes(into, m, t) ||
+            std::fflush(into) != 0)
+            return fail(p, "cannot write", "the description made from " + input + " (a temporary file)");
+    } else if (!writeoutput(output, text, o.force, p, [&](std::FILE *f) { return writeframes(f, m, t); })) {
         return 0;
+    }
 
     if (!t.ringbonds.empty())
-        err << "kestrix-import: ring bonds: " << t.ringbonds.size()
-            << (t.ringbonds.size() == 1 ? " bond closes a ring; only the glTF figure draws it; it is"
-                                        : " bonds close rings; only the glTF figure draws them; they are")
-            << " annotated in " << output << "\n";
+        m.warn(warning("ring bonds",
+                       std::to_string(t.ringbonds.size()) +
+                           (t.ringbonds.size() == 1
+                                ? " bond closes a ring; only the glTF figure draws it; it is"
+                                : " bonds close rings; only the glTF figure draws them; they are") +
+                           " annotated in " + (into ? "the description made from " + input : output)));
     if (t.nparts > 1)
-        err << "kestrix-import: several parts: " << input << " holds " << t.nparts
-            << " parts that no bond joins; each further part hangs from the root " << names[t.root]
-            << " by its atom nearest to it, a link that is no bond\n";
-    out << "kestrix-import: wrote: " << output << " (" << m.atoms.size() << " atoms, " << bonds.size()
-        << " bonds, root " << names[t.root];
+        m.warn(warning("several parts",
+                       input + " holds " + std::to_string(t.nparts) +
+                           " parts that no bond joins; each further part hangs from the root " +
+                           names[t.root] + " by its atom nearest to it, a link that is no bond"));
+    std::string wrote = output + " (" + std::to_string(m.atoms.size()) + " atoms, " +
+                        std::to_string(bonds.size()) + " bonds, root " + names[t.root];
     if (!m.framenumbers.empty())
-        out << ", " << m.framenumbers.size() + 1 << " frames";
-    out << ")\n";
+        wrote += ", " + std::to_string(m.framenumbers.size() + 1) + " frames";
+    if (tell && !into)
+        tell(to, report("wrote", wrote + ")"));
     return 1;
 }
 
 } // namespace
 
-int importfile(const std::string &input, const std::string &output, const options &o,
-               const std::string &version, std::ostream &out, std::ostream &err, problem &p)
+namespace {
+
+int importguarded(const std::string &input, const std::string &output, std::FILE *into, const options &o,
+                  const std::string &version, problemsink tell, void *to)
 {
+    problem p;
+    int ok;
     // Memory is bounded for every format but the whole-text ones (mmCIF,
     // CML); a machine short of it ends this import, not the program.
     try {
-        return importmolecule(input, output, o, version, out, err, p);
+        ok = importmolecule(input, output, into, o, version, tell, to, p);
     } catch (const std::bad_alloc &) {
-        return fail(p, "out of memory", input + ": not enough memory to import it");
+        ok = fail(p, "out of memory", input + ": not enough memory to import it");
     }
+    if (!ok && tell)
+        tell(to, p);
+    return ok;
 }
+
+} // namespace
+
+int importfile(const std::string &input, const std::string &output, const options &o,
+               const std::string &version, problemsink tell, void *to)
+{
+    return importguarded(input, output, nullptr, o, version, tell, to);
+}
+
+int importinto(const std::string &input, std::FILE *into, const options &o, const std::string &version,
+               problemsink tell, void *to)
+{
+    return importguarded(input, defaultoutput(withoutgz(input)), into, o, version, tell, to);
+}
+
+bool moleculefile(const std::string &input) { return formatof(input) != FORMAT_UNKNOWN; }
+
+std::string descriptionname(const std::string &input) { return defaultoutput(withoutgz(input)); }
 
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
               std::ostream &err)
 {
+    streams console{out, err};
     options o;
     problem p;
     if (!parseoptions(args, o, p)) {
-        say(err, p);
-        err << "kestrix-import: usage: see kestrix-import --help\n";
+        tellstreams(&console, p);
+        tellstreams(&console, warning("usage", "see kestrix-import --help"));
         return EXIT_USAGE;
     }
     if (o.help) {
@@ -346,19 +393,17 @@ int runimport(const std::vector<std::string> &args, const std::string &version, 
     std::set<std::string> written;
     for (const std::string &input : o.inputs) {
         std::string output = o.output.empty() ? defaultoutput(withoutgz(input)) : o.output;
-        problem q;
-        int ok;
+        int ok = 0;
         // A second input must not silently replace the first one's result.
         if (written.count(canonical(output)))
-            ok = fail(q, "output used twice", output + " is already the output of an earlier input");
+            tellstreams(&console,
+                        warning("output used twice", output + " is already the output of an earlier input"));
         else
-            ok = importfile(input, output, o, version, out, err, q);
+            ok = importfile(input, output, o, version, tellstreams, &console);
         if (ok)
             written.insert(canonical(output));
-        if (!ok) {
-            say(err, q);
+        else
             status = EXIT_FAILED;
-        }
     }
     return status;
 }

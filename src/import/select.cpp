@@ -1,4 +1,4 @@
-#include "select.h"
+#include "import/select.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,10 +5,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "elements.h"
-#include "molecule.h"
+#include "import/elements.h"
+#include "import/molecule.h"
 
 namespace importer {
 
@@ -44,7 +45,14 @@ bool iswater(const std::string &residue);
 
 class collector {
 public:
-    collector(inmolecule &m, const selection &s) : m_(m), s_(s) { m_ = inmolecule(); }
+    // Starts m afresh; where its warnings go stays.
+    collector(inmolecule &m, const selection &s) : m_(m), s_(s)
+    {
+        inmolecule fresh;
+        fresh.tell = m.tell;
+        fresh.tellto = m.tellto;
+        m_ = std::move(fresh);
+    }
 
     // One atom of the chosen model; chain and residue name as the file gives
     // them ("" where the format has none). The atom's index in the molecule,

@@ -1,4 +1,4 @@
-#include "source.h"
+#include "import/source.h"
 
 #include <algorithm>
 #include <cerrno>

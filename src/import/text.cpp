@@ -1,4 +1,4 @@
-#include "text.h"
+#include "import/text.h"
 
 #include <cctype>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "elements.h"
+#include "import/elements.h"
 
 namespace importer {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/trim.h"
-#include "elements.h"
+#include "import/elements.h"
 #include "base/problem.h"
 
 namespace importer {

@@ -1,4 +1,4 @@
-#include "tree.h"
+#include "import/tree.h"
 
 #include <algorithm>
 

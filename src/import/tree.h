@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "molecule.h"
+#include "import/molecule.h"
 
 namespace importer {
 

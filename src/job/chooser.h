@@ -31,6 +31,11 @@ struct chooser {
     int saveatonce;
 };
 
-// The desktop's choices: one dialog each, owned by w, through GetFileName.
-// Its save dialogs have asked before a file is replaced.
-chooser dialogchooser(window w);
+// The desktop's choices: one dialog each through the front end's dialogs,
+// owned by the window w. Its save dialogs have asked before a file is
+// replaced. The chooser keeps d, which must outlive it.
+struct dialogowner {
+    const frontend *ui;
+    window w;
+};
+chooser dialogchooser(dialogowner *d);

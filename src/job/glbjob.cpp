@@ -23,51 +23,51 @@ const char CANTWRITE[] = MSG_CANTWRITE;
 const char EXISTS[] = MSG_EXISTS;
 const char GENERATOR[] = "kestrix " KESTRIX_VERSION;
 
-void warn(const char *text, const char *caption) { showproblem(nullptr, warning(caption, text)); }
-
-void filewarning(const char *path, const char *caption, const char *reason)
+void filewarning(const frontend &ui, const char *caption, const char *path, const char *reason)
 {
-    showproblem(nullptr, filefault(caption, path, reason));
+    showproblem(ui, filefault(caption, path, reason));
 }
 
 // Reads the description into the model, derives the bond angles as the
 // Poser conversion does, and builds the figure; 1 when there is one to write.
-int readfigure(FILE *KRX, const char *krxpath, glbfigure *figure, glbmotion *motion, double fps)
+int readfigure(const frontend &ui, FILE *KRX, const char *krxpath, glbfigure *figure, glbmotion *motion,
+               double fps)
 {
-    if (!loaddescription(KRX, krxpath))
+    if (!loaddescription(KRX, krxpath, ui))
         return 0;
     // The figure's arrays take some 7 kB an atom.
     uselargepages(static_cast<size_t>(natoms) * 8192);
     if (!buildmotion(motion, fps)) {
-        filewarning(krxpath, CANTWRITE, "the frames' temporary file cannot be read back");
+        filewarning(ui, CANTWRITE, krxpath, "the frames' temporary file cannot be read back");
         return 0;
     }
     problem p;
     if (!buildfigure(figure, &p, &motion->stretched)) {
-        showproblem(nullptr, p);
+        showproblem(ui, p);
         return 0;
     }
     return 1;
 }
 
-int writefigure(const glbfigure &figure, const glbmotion &motion, const char *outpath, int force)
+int writefigure(const frontend &ui, const glbfigure &figure, const glbmotion &motion, const char *outpath,
+                int force)
 {
     outfile out;
     if (!openout(&out, outpath, force ? OUT_REPLACE : 0)) {
         if (out.error == OUT_EXISTS)
-            warn(outpath, EXISTS);
+            showproblem(ui, warning(EXISTS, outpath));
         else
-            filewarning(outpath, CANTOPEN, outreason(&out));
+            filewarning(ui, CANTOPEN, outpath, outreason(&out));
         return 0;
     }
     if (!binarystream(out.stream)) {
         discardout(&out);
-        filewarning(outpath, CANTOPEN, "the stream cannot be made binary");
+        filewarning(ui, CANTOPEN, outpath, "the stream cannot be made binary");
         return 0;
     }
     if (!writeGLBfigure(out.stream, figure, Name, GENERATOR, &motion)) {
         discardout(&out);
-        filewarning(outpath, CANTWRITE, "the animation's temporary file cannot be read back");
+        filewarning(ui, CANTWRITE, outpath, "the animation's temporary file cannot be read back");
         return 0;
     }
     // Only a whole file replaces anything: until the move the old file (or
@@ -75,11 +75,11 @@ int writefigure(const glbfigure &figure, const glbmotion &motion, const char *ou
     // force.
     if (!closeout(&out) || !commitout(&out)) {
         if (out.error == OUT_EXISTS)
-            warn(outpath, EXISTS);
+            showproblem(ui, warning(EXISTS, outpath));
         else
-            filewarning(outpath, CANTWRITE, outreason(&out));
+            filewarning(ui, CANTWRITE, outpath, outreason(&out));
         if (*commitstate(&out))
-            filewarning(outpath, MSG_NOTASITWAS, commitstate(&out));
+            filewarning(ui, MSG_NOTASITWAS, outpath, commitstate(&out));
         discardout(&out);
         return 0;
     }
@@ -93,11 +93,12 @@ int glbname(char *out, size_t size, const char *krxpath)
     return swapsuffix(out, size, krxpath, ".krx", ".glb");
 }
 
-int convertGLB(const char *krxpath, const char *outpath, int force, double fps)
+int convertGLB(const char *krxpath, const char *outpath, int force, const frontend &ui, double fps,
+               FILE *text)
 {
-    FILE *KRX = std::fopen(krxpath, "rb");
+    FILE *KRX = text ? text : std::fopen(krxpath, "rb");
     if (!KRX) {
-        filewarning(krxpath, CANTOPEN, errnoreason(errno));
+        filewarning(ui, CANTOPEN, krxpath, errnoreason(errno));
         return 0;
     }
     outfile probe;
@@ -107,21 +108,24 @@ int convertGLB(const char *krxpath, const char *outpath, int force, double fps)
     else if (samefile(outpath, krxpath))
         refused = "it is the description itself";
     if (refused) {
-        std::fclose(KRX);
-        filewarning(outpath, CANTOPEN, refused);
+        if (!text)
+            std::fclose(KRX);
+        filewarning(ui, CANTOPEN, outpath, refused);
         return 0;
     }
     if (!force && pathexists(outpath)) {
-        std::fclose(KRX);
-        warn(outpath, EXISTS);
+        if (!text)
+            std::fclose(KRX);
+        showproblem(ui, warning(EXISTS, outpath));
         return 0;
     }
     glbfigure figure;
     glbmotion motion;
-    int s = readfigure(KRX, krxpath, &figure, &motion, fps);
-    std::fclose(KRX);
-    if (!s || !writefigure(figure, motion, outpath, force))
+    int s = readfigure(ui, KRX, krxpath, &figure, &motion, fps);
+    if (!text)
+        std::fclose(KRX);
+    if (!s || !writefigure(ui, figure, motion, outpath, force))
         return 0;
-    showproblem(nullptr, report("I have written to the .glb file", outpath));
+    showproblem(ui, report("I have written to the .glb file", outpath));
     return 1;
 }

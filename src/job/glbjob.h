@@ -1,16 +1,24 @@
 // One conversion to the glTF figure: a description in, one .glb file out.
-// No Poser folder, settings file or dialog is involved; every problem is
-// reported through showproblem, as in the Poser conversion.
+// No Poser folder, settings file or dialog is involved; every problem goes
+// to the front end's sink, as in the Poser conversion.
 #pragma once
 
+#include <cstdio>
+
 #include <cstddef>
+
+struct frontend;
 
 // Converts the description at krxpath into the glTF file outpath. An
 // existing outpath is replaced only when force is not 0. Nothing is written
 // unless the whole conversion succeeds. Returns 1 on success, 0 on any
 // failure (already reported to the user). A description with frames becomes
 // an animated figure, frame k keyed at k / fps seconds.
-int convertGLB(const char *krxpath, const char *outpath, int force, double fps = 24);
+// text, when given, is the description's text already open (a molecule
+// file's description made in memory); krxpath then only names it. text
+// stays open.
+int convertGLB(const char *krxpath, const char *outpath, int force, const frontend &ui, double fps = 24,
+               FILE *text = nullptr);
 
 // The default output of a description, beside it: its path with the ".krx"
 // suffix (any case) replaced by ".glb", or ".glb" added when it has none.

@@ -12,16 +12,16 @@ void resetjob()
     resetreader();
 }
 
-int loaddescription(FILE *KRX, const char *path)
+int loaddescription(FILE *KRX, const char *path, const frontend &ui)
 {
     resetjob();
-    // The reader's problems belong to no window, as the job's own messages.
-    if (!readmolecule(KRX, path, tellui, nullptr))
+    // The reader tells the front end's own sink: one way for every problem.
+    if (!readmolecule(KRX, path, ui.tell, ui.self))
         return 0;
     if (natoms == 0) {
         problem p = warning(MSG_NOATOMS, path);
         p.file = path;
-        showproblem(nullptr, p);
+        showproblem(ui, p);
         return 0;
     }
     if (readxyz)

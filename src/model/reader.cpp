@@ -31,12 +31,13 @@ void *tellto = nullptr;
 const char *readpath = "";
 int lineno = 0;
 
-void tellproblem(const char *text, const char *caption, unsigned type)
+void tellproblem(const char *text, const char *caption, unsigned type, bool nonfatal = false)
 {
     if (!tell)
         return;
     problem p = warning(caption, text);
     p.type = type;
+    p.nonfatal = nonfatal;
     p.file = readpath;
     p.line = lineno;
     tell(tellto, p);
@@ -49,7 +50,7 @@ void warn(const char *text, const char *caption) { tellproblem(text, caption, KM
 // it, and the conversion does not change.
 void note(const char *text, const char *caption)
 {
-    tellproblem(text, caption, KMB_ICONWARNING | KMB_CONSOLEONLY);
+    tellproblem(text, caption, KMB_ICONWARNING | KMB_CONSOLEONLY, true);
 }
 
 // The token and how it was read, for a note.
@@ -405,7 +406,8 @@ int interpret()
     default:
         break;
     }
-    warn(keyword, "unidentified instruction");
+    // Skipped, as it always was: the conversion goes on.
+    tellproblem(keyword, "unidentified instruction", KMB_ICONWARNING, true);
     if (samenocase(keyword, "readxyz"))
         note(keyword, "readxyz counts only before the first atom; the atoms stay in angle mode");
     return 1;

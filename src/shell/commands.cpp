@@ -4,14 +4,28 @@
 
 #include "base/messages.h"
 #include "base/nocase.h"
+#include "base/version.h"
+#include "import/run.h"
 #include "job/KESTRIX.h"
+#include "job/chooser.h"
+#include "platform/outfile.h"
 
 #include <shellapi.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 char file[PATHSIZE];
+
+// The open dialog offers descriptions first, then the files the importer
+// reads.
+static const char filteropen[] =
+    "KRX files\0*.KRX\0"
+    "molecule files\0*.pdb;*.ent;*.cif;*.mmcif;*.sdf;*.sd;*.mol;*.mol2;*.xyz;*.cml;"
+    "*.pdb.gz;*.ent.gz;*.cif.gz;*.mmcif.gz;*.sdf.gz;*.sd.gz;*.mol.gz;*.mol2.gz;*.xyz.gz;"
+    "*.cml.gz\0";
 
 int haskrxsuffix(const char *name)
 {
@@ -19,14 +33,40 @@ int haskrxsuffix(const char *name)
     return endsnocase(name, ".krx");
 }
 
+// A molecule file: imported with the importer's defaults into a temporary
+// file (gone when closed), then converted as the description kestrix-import
+// would write beside it: the same figure, the same default names. The
+// importer's warnings and failures come as boxes, as the job's do.
+static int convertmolecule(HWND w)
+{
+    frontend ui = desktopui(w);
+    FILE *text = std::tmpfile();
+    if (!text) {
+        showproblem(ui,
+                    filefault(MSG_CANTOPEN, std::string("a temporary file for ") + file, errnoreason(errno)));
+        return 0;
+    }
+    int s = importer::importinto(file, text, importer::options(), KESTRIX_VERSION, ui.tell, ui.self) &&
+            std::fseek(text, 0, SEEK_SET) == 0;
+    if (s) {
+        std::string description = importer::descriptionname(file);
+        dialogowner owner{&ui, w};
+        chooser dialogs = dialogchooser(&owner);
+        s = readKRX(description.c_str(), w, ui, dialogs, text);
+    }
+    std::fclose(text);
+    return s;
+}
+
 // The suffix test, the conversion and its outcome, for the path in file.
 static void acceptfile(HWND w)
 {
     fileopen = 1;
-    if (!haskrxsuffix(file)) {
+    int molecule = !haskrxsuffix(file) && importer::moleculefile(file);
+    if (!haskrxsuffix(file) && !molecule) {
         fileopen = 0;
         MessageBoxA(w, file, MSG_BADSUFFIX, MB_ICONEXCLAMATION);
-    } else if (!readKRX(file, w)) {
+    } else if (!(molecule ? convertmolecule(w) : readKRX(file, w, desktopui(w)))) {
         MessageBoxA(w, file, MSG_DIDNTWORK, MB_ICONEXCLAMATION);
         fileopen = 0;
     } else {
@@ -49,7 +89,7 @@ void readcommand(HWND w)
         refuse(w);
         return;
     }
-    if (GetFileName(w, file, NULL, "file to read molecule data from?", filterKRX, 0))
+    if (GetFileName(w, file, NULL, "file to read molecule data from?", filteropen, 0))
         acceptfile(w);
 }
 

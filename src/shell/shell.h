@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/paths.h"
+#include "job/ui.h"
 
 extern const char *const progname; // class name, first title, resource name
 extern HINSTANCE Instance;
@@ -28,6 +29,15 @@ void commandlinefile(HWND w, const char *path);
 
 // The beep and title by which a request is refused while a conversion is open.
 void refuse(HWND w);
+
+// Open (write 0) or save (write nonzero) dialog over owner. file is a
+// 256-character buffer holding the name shown first; on success it holds the
+// full path of the chosen file and the result is 1. Cancel or failure gives 0.
+int GetFileName(HWND owner, char *file, const char *initdir, const char *title, const char *filter,
+                int write);
+
+// What the conversion job is handed: the message boxes over w and the dialogs.
+frontend desktopui(HWND w);
 
 // 1 when name ends in ".krx", case ignored.
 int haskrxsuffix(const char *name);

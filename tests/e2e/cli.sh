@@ -23,7 +23,7 @@ cd "$work" || exit 1
 # is here.
 export XDG_CONFIG_HOME="$work/config" HOME="$work/home"
 ini=$work/config/kestrix/kestrix.ini
-mkdir poser
+mkdir poser poser/Runtime
 mol=poser/Runtime/Libraries/character/Molecules
 obj=poser/kestrix
 
@@ -38,7 +38,7 @@ for krx in "$golden"/*.krx; do
 done
 # Every bundled example converts without a message (in a folder of its own,
 # whose kestrix.ini is read and updated instead of the user's).
-mkdir ex ex/poser
+mkdir ex ex/poser ex/poser/Runtime
 : >ex/kestrix.ini
 for krx in "$src"/examples/*.krx; do
     n=$(basename "$krx" .krx)
@@ -69,8 +69,8 @@ check "existing output refused: file kept" cmp -s "$mol/water.cr2" "$golden/wate
 "$cli" --force water.krx >out.txt 2>err.txt
 check "--force replaces: exit 0" test $? -eq 0
 check "--force replaces: no message" test ! -s err.txt
+# The folder came from the settings, as before: it goes without saying.
 cat >expected.txt <<END
-kestrix: You say that your Poser installation is at: $work/poser
 kestrix: I have written to the .OBJ file and the .CR2 file: $work/$obj/water.obj
     $work/$mol/water.cr2
 END
@@ -151,7 +151,7 @@ while IFS='|' read -r files status expected; do
     check "--check $files: its report" cmp -s err.txt expected.txt
 done <<'END'
 ../water.krx|0|
-doubt.krx|1|kestrix: doubt.krx:2: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: this branch is not closed by the end of the file: {\n
+doubt.krx|1|kestrix: doubt.krx:2: warning: characters after a number are ignored: 104,5 (read as 104)\nkestrix: doubt.krx:3: warning: this branch is not closed by the end of the file: {\n
 ../bad.krx|1|kestrix: ../bad.krx:2: you did not declare this element: Q\n
 ../water.krx ../water.txt|1|kestrix: bad suffix: WORK/water.txt\n
 END
@@ -159,7 +159,8 @@ cd "$work" || exit 1
 check "--check writes no file and no settings" test "$(find check -newer check/doubt.krx -type f | grep -v -c -E '/(out|err|expected)[.]txt$')" -eq 0
 (cd check && "$cli" --check ../water.krx doubt.krx >out.txt 2>/dev/null)
 check "--check: a clean file is said to be clean" test "$(sed -n 1p check/out.txt)" = "kestrix: ../water.krx: no problems"
-check "--check: a batch's count" test "$(sed -n 2p check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
+check "--check: a file with warnings ends with their count" test "$(sed -n 2p check/out.txt)" = "kestrix: doubt.krx: 2 warnings"
+check "--check: a batch's count" test "$(sed -n 3p check/out.txt)" = "kestrix: 1 read without a problem, 1 with problems"
 (cd check && "$cli" --check --quiet ../water.krx >out.txt 2>&1)
 check "--check --quiet: a clean file prints nothing" test ! -s check/out.txt
 "$cli" --check --poser poser water.krx >/dev/null 2>&1
@@ -169,7 +170,7 @@ check "--check with --poser: exit 2" test $? -eq 2
 # Poser folder must then be remembered.
 settings_case() { # NAME SETUP EXPECTED-INI [OPTIONS]
     d=$work/set-$1
-    mkdir -p "$d/run" "$d/poser"
+    mkdir -p "$d/run" "$d/poser/Runtime"
     (cd "$d" && eval "$2")
     (cd "$d/run" && eval "env $4 '$cli' --quiet --poser ../poser ../../water.krx" >out.txt 2>err.txt)
     check "settings $1: remembered in $3" grep -q "^poseraddr=$d/poser\$" "$d/$3"
@@ -180,7 +181,7 @@ settings_case relative-xdg "" home/.config/kestrix/kestrix.ini "HOME=\$PWD/../ho
 settings_case here ": >run/kestrix.ini" run/kestrix.ini "HOME=\$PWD/../home XDG_CONFIG_HOME=\$PWD/../cfg"
 # A conversion that fails remembers nothing; --glb never looks.
 d=$work/set-failed
-mkdir -p "$d/poser"
+mkdir -p "$d/poser/Runtime"
 XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --poser "$d/poser" bad.krx 2>/dev/null
 check "settings: a failed conversion remembers nothing" test ! -e "$d/cfg"
 XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --glb -o "$d/w.glb" water.krx
@@ -189,7 +190,7 @@ check "settings: --glb remembers nothing" test -s "$d/w.glb" -a ! -e "$d/cfg"
 # one warning names the file and the reason.
 if [ "$(id -u)" -ne 0 ]; then
     d=$work/set-readonly
-    mkdir -p "$d/cfg" "$d/poser"
+    mkdir -p "$d/cfg" "$d/poser/Runtime"
     chmod a-w "$d/cfg"
     XDG_CONFIG_HOME=$d/cfg "$cli" --quiet --force --poser "$d/poser" water.krx batch.krx 2>err.txt
     check "settings: read-only folder: the conversions succeed" test $? -eq 0
@@ -197,7 +198,7 @@ if [ "$(id -u)" -ne 0 ]; then
         "kestrix: I can't remember the Poser folder in this file: $d/cfg/kestrix/kestrix.ini (permission denied)"
 else
     d=$work/set-readonly
-    mkdir -p "$d/poser"
+    mkdir -p "$d/poser/Runtime"
     # As root a read-only folder is no obstacle: a file where the folder
     # should be is.
     : >"$d/cfg"
@@ -209,7 +210,7 @@ fi
 
 # An interrupted conversion leaves no temporary file (kills at several
 # moments, some of them mid-conversion).
-mkdir intr intr/poser
+mkdir intr intr/poser intr/poser/Runtime
 {
     echo "bondradius 0.1"
     i=0
@@ -267,6 +268,28 @@ check "--poser without a value: exit 2" test $? -eq 2
 check "--help" sh -c "'$cli' --help | grep -q -- '--poser DIR'"
 check "--help names --check" sh -c "'$cli' --help | grep -q -- '--check '"
 check "--version" sh -c "'$cli' --version | grep -q '^kestrix-cli [0-9]'"
+
+# The Poser folder's sanity. Rows: the folder's set-up, the options, the exit
+# status, what standard error and standard output then hold (the batch's
+# count left out). Two descriptions each, so that "once a run" is seen.
+mkdir -p pf
+while IFS='|' read -r name setup args status experr expout; do
+    rm -rf "pf/$name" && mkdir -p "pf/$name" && (cd "pf/$name" && eval "$setup")
+    # shellcheck disable=SC2086
+    (cd "pf/$name" && XDG_CONFIG_HOME=$work/pf/$name/cfg eval "'$cli' $args ../../water.krx ../../batch.krx" \
+        >out.txt 2>err.txt)
+    got=$?
+    check "poser folder $name: exit $status" test $got -eq "$status"
+    printf '%b' "$experr" | sed "s#WORK#$work/pf/$name#g" >"pf/$name/experr.txt"
+    printf '%b' "$expout" | sed "s#WORK#$work/pf/$name#g" >"pf/$name/expout.txt"
+    grep -v '^kestrix: [0-9]* converted' "pf/$name/out.txt" | grep -v '^kestrix: I have written\|^    ' >"pf/$name/out2.txt"
+    check "poser folder $name: its warnings" cmp -s "pf/$name/err.txt" "pf/$name/experr.txt"
+    check "poser folder $name: its folder line" cmp -s "pf/$name/out2.txt" "pf/$name/expout.txt"
+done <<'END'
+runtime|mkdir -p P/Runtime|--force --poser P|0||kestrix: You say that your Poser installation is at: WORK/P\n
+noruntime|mkdir P|--force --poser P|0|kestrix: ../../water.krx: warning: this folder does not look like a Poser installation (it has no Runtime folder): WORK/P\n|kestrix: You say that your Poser installation is at: WORK/P\n
+file|mkdir P; : >P/Poser.exe|--poser P/Poser.exe|1|kestrix: ../../water.krx: this is a file, not the Poser folder: WORK/P/Poser.exe (give its folder: WORK/P)\nkestrix: ../../batch.krx: this is a file, not the Poser folder: WORK/P/Poser.exe (give its folder: WORK/P)\n|
+END
 
 echo "$pass passed, $fail failed"
 test "$fail" -eq 0

@@ -8,11 +8,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "bonds.h"
-#include "krx.h"
-#include "readers.h"
-#include "source.h"
-#include "tree.h"
+#include "import/bonds.h"
+#include "import/krx.h"
+#include "import/readers.h"
+#include "import/source.h"
+#include "import/tree.h"
 
 using namespace importer;
 

@@ -53,13 +53,13 @@ for l in job poser gltf writers angles platform model math base; do libs="$libs 
 "$clangxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -ffp-contract=off \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
     -I"$root/src" "$here/krx_fuzz.cpp" "$here/reference_angles.cpp" \
-    "$here/reference_writers.cpp" "$here/silent_ui.cpp" \
+    "$here/reference_writers.cpp" \
     $libs -o "$build/kestrix_fuzz"
 # The importer's target: its readers, bond search and description writer.
 "$clangxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -ffp-contract=off \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer \
-    -I"$root/src" -I"$root/src/import" "$here/import_fuzz.cpp" \
-    "$build/core/src/import/libkestrix_import.a" $libs -lpugixml -lz -o "$build/kestrix_import_fuzz"
+    -I"$root/src" "$here/import_fuzz.cpp" \
+    "$build/core/libkestrix_import.a" $libs -lpugixml -lz -o "$build/kestrix_import_fuzz"
 
 # The seeds: every description of the tests and the examples, and those in
 # corpus/ at the format's limits (which the fuzzer's mutations would take

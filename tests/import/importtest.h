@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include "molecule.h"
+#include "import/molecule.h"
 #include "base/problem.h"
-#include "readers.h"
-#include "source.h"
+#include "import/readers.h"
+#include "import/source.h"
 
 // A sample file of tests/import/data.
 inline std::string sample(const std::string &name) { return std::string(KESTRIX_IMPORT_DATA) + "/" + name; }
@@ -23,6 +23,13 @@ inline importer::inmolecule readsample(const std::string &path)
     problem p;
     EXPECT_EQ(importer::readinput(path, m, p), 1) << p.what << ": " << p.detail;
     return m;
+}
+
+// Collects the warnings a reader tells about m, in order.
+inline void listen(importer::inmolecule &m, std::vector<problem> &told)
+{
+    m.tellto = &told;
+    m.tell = [](void *to, const problem &w) { static_cast<std::vector<problem> *>(to)->push_back(w); };
 }
 
 // A text read as format f, as a file named "t" holding it would be read.

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "bonds.h"
-#include "readers.h"
-#include "text.h"
+#include "import/bonds.h"
+#include "import/readers.h"
+#include "import/text.h"
 
 using namespace importer;
 

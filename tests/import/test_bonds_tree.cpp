@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
-#include "readers.h"
-#include "text.h"
-#include "tree.h"
+#include "import/readers.h"
+#include "import/text.h"
+#include "import/tree.h"
 
 using namespace importer;
 

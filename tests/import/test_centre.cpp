@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "tree.h"
+#include "import/tree.h"
 
 namespace {
 

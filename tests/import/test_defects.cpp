@@ -3,10 +3,10 @@
 // it, bonds included.
 #include <gtest/gtest.h>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
-#include "krx.h"
+#include "import/krx.h"
 
 using namespace importer;
 
@@ -151,6 +151,8 @@ TEST(Defects, FilesNowReadAsTheyMean)
 TEST(Defects, WhatIsReadFromTheRightColumnsAndNamed)
 {
     inmolecule m;
+    std::vector<problem> told;
+    listen(m, told);
     problem p;
     ASSERT_EQ(readtext(FORMAT_XYZ, "3\nDTO\nO 0 0 0.1173\nD 0 0.7572 -0.4692\nt 0 -0.7572 -0.4692\n", m, p),
               1);
@@ -170,9 +172,9 @@ TEST(Defects, WhatIsReadFromTheRightColumnsAndNamed)
                        "CONECT    1   x2\nCONECT    1   y2\n",
                        m, p),
               1);
-    ASSERT_EQ(m.warnings.size(), 1u);
-    EXPECT_EQ(m.warnings[0].what, "CONECT not read");
-    EXPECT_EQ(m.warnings[0].detail, "t:2: 2 CONECT records give no serial numbers and are left out");
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].what, "CONECT not read");
+    EXPECT_EQ(told[0].detail, "t:2: 2 CONECT records give no serial numbers and are left out");
 }
 
 TEST(Defects, RefusedWithTheRightLineBlamed)

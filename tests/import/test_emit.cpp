@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "emit.h"
+#include "import/emit.h"
 
 using namespace importer;
 

@@ -5,22 +5,31 @@
 #include <cmath>
 #include <sstream>
 
-#include "bonds.h"
-#include "elements.h"
+#include "import/bonds.h"
+#include "import/elements.h"
 #include "importtest.h"
-#include "krx.h"
-#include "run.h"
+#include "import/krx.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;
 
 namespace {
 
-inmolecule readwith(const std::string &path, const selection &s)
+inmolecule readwith(const std::string &path, const selection &s, std::vector<problem> &told)
 {
     inmolecule m;
+    listen(m, told);
     problem p;
     EXPECT_EQ(readinput(path, m, s, p), 1) << p.what << ": " << p.detail;
+    return m;
+}
+
+inmolecule readwith(const std::string &path, const selection &s)
+{
+    std::vector<problem> told;
+    inmolecule m = readwith(path, s, told);
+    m.tell = nullptr;
     return m;
 }
 
@@ -93,11 +102,12 @@ TEST(Formats, SamplesOfEachFormatWithTheirBonds)
     for (const auto &c : cases) {
         selection s;
         s.model = c.model;
-        inmolecule m = readwith(sample(c.file), s);
+        std::vector<problem> told;
+        inmolecule m = readwith(sample(c.file), s, told);
         EXPECT_EQ(elementsof(m), c.elements) << c.file << " " << c.model;
         EXPECT_EQ(allbonds(m), c.bonds) << c.file << " " << c.model;
         EXPECT_EQ(m.perceive, c.perceive) << c.file << " " << c.model;
-        EXPECT_EQ(m.warnings.size(), c.warnings) << c.file << " " << c.model;
+        EXPECT_EQ(told.size(), c.warnings) << c.file << " " << c.model;
         EXPECT_EQ(m.dummies, c.dummies) << c.file << " " << c.model;
     }
 }
@@ -110,15 +120,18 @@ TEST(Formats, OldStylePdbColumnsGiveWhatBlankColumnsGive)
     for (std::string line; std::getline(lines, line);)
         blank += line.substr(0, 72) + "\n";
     inmolecule old, plain;
+    std::vector<problem> oldtold, plaintold;
+    listen(old, oldtold);
+    listen(plain, plaintold);
     problem p;
     ASSERT_EQ(readtext(FORMAT_PDB, text, old, p), 1);
     ASSERT_EQ(readtext(FORMAT_PDB, blank, plain, p), 1);
     EXPECT_EQ(elementsof(old), elementsof(plain));
     EXPECT_EQ(allbonds(old), allbonds(plain));
-    EXPECT_TRUE(plain.warnings.empty());
-    ASSERT_EQ(old.warnings.size(), 1u);
-    EXPECT_EQ(old.warnings[0].what, "element from the atom name");
-    EXPECT_EQ(old.warnings[0].detail,
+    EXPECT_TRUE(plaintold.empty());
+    ASSERT_EQ(oldtold.size(), 1u);
+    EXPECT_EQ(oldtold[0].what, "element from the atom name");
+    EXPECT_EQ(oldtold[0].detail,
               "t:2: columns 73-80 hold \"1ABC 102\", no element symbol and charge; in this file elements are "
               "taken from the atom names (columns 13-16)");
 }

@@ -9,7 +9,7 @@
 #include "model/frames.h"
 #include "model/model.h"
 #include "model/names.h"
-#include "run.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;

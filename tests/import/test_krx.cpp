@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "importtest.h"
-#include "krx.h"
-#include "run.h"
+#include "import/krx.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bonds.h"
+#include "import/bonds.h"
 #include "importtest.h"
 
 using namespace importer;

@@ -5,14 +5,14 @@
 
 #include <sstream>
 
-#include "bonds.h"
+#include "import/bonds.h"
 #include "importtest.h"
-#include "krx.h"
+#include "import/krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
 #include "model/names.h"
-#include "readers.h"
-#include "run.h"
+#include "import/readers.h"
+#include "import/run.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
 

@@ -7,16 +7,16 @@
 #include <map>
 #include <sstream>
 
-#include "elements.h"
+#include "import/elements.h"
 #include "angles/findangles.h"
 #include "importtest.h"
 #include "support/kinematics.h"
 #include "model/model.h"
-#include "readers.h"
-#include "run.h"
+#include "import/readers.h"
+#include "import/run.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
-#include "text.h"
+#include "import/text.h"
 
 using namespace importer;
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "importtest.h"
-#include "readers.h"
+#include "import/readers.h"
 #include "support/testutil.h"
-#include "text.h"
+#include "import/text.h"
 
 using namespace importer;
 

@@ -15,11 +15,11 @@
 
 #include <unistd.h>
 
-#include "elements.h"
+#include "import/elements.h"
 #include "support/kinematics.h"
-#include "krx.h"
-#include "readers.h"
-#include "text.h"
+#include "import/krx.h"
+#include "import/readers.h"
+#include "import/text.h"
 
 namespace fs = std::filesystem;
 using namespace importer;

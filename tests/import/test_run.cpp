@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "importtest.h"
-#include "run.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;
@@ -122,17 +122,18 @@ TEST(Run, DefaultOutputBesideTheInput)
                          "/salt.krx (9 atoms, 7 bonds, root N1)\n"
                          "kestrix-import: wrote: " +
                          dir + "/benzene.krx (12 atoms, 12 bonds, root C1)\n");
-    EXPECT_EQ(r.err, "kestrix-import: molecules left out: " + dir +
-                         "/salt.sdf: its records are different molecules; the first is read, 1 further "
-                         "record is left out (--model N reads the Nth)\n"
-                         "kestrix-import: several parts: " +
-                         dir +
-                         "/salt.sdf holds 2 parts that no bond "
-                         "joins; each further part hangs from the root N1 by its atom nearest to it, a "
-                         "link that is no bond\n"
-                         "kestrix-import: ring bonds: 1 bond closes a ring; only the glTF figure draws it; "
-                         "it is annotated in " +
-                         dir + "/benzene.krx\n");
+    EXPECT_EQ(r.err,
+              "kestrix-import: warning: molecules left out: " + dir +
+                  "/salt.sdf: its records are different molecules; the first is read, 1 further "
+                  "record is left out (--model N reads the Nth)\n"
+                  "kestrix-import: warning: several parts: " +
+                  dir +
+                  "/salt.sdf holds 2 parts that no bond "
+                  "joins; each further part hangs from the root N1 by its atom nearest to it, a "
+                  "link that is no bond\n"
+                  "kestrix-import: warning: ring bonds: 1 bond closes a ring; only the glTF figure draws it; "
+                  "it is annotated in " +
+                  dir + "/benzene.krx\n");
     EXPECT_EQ(filesin(dir), (std::vector<std::string>{"benzene.krx", "benzene.mol", "salt.krx", "salt.sdf",
                                                       "water.krx", "water.xyz"}));
 }

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "importtest.h"
-#include "run.h"
+#include "import/run.h"
 #include "support/testutil.h"
 
 using namespace importer;

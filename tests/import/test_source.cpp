@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "importtest.h"
-#include "source.h"
+#include "import/source.h"
 #include "support/testutil.h"
 
 using namespace importer;

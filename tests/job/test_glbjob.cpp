@@ -40,7 +40,7 @@ protected:
 
 TEST_F(GlbJob, ConvertsAndReports)
 {
-    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0), 1);
+    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0, scripted::ui()), 1);
     glbfile f;
     ASSERT_EQ(readglb(readfile(glb), &f), "");
     EXPECT_EQ(f.json["asset"]["generator"].text, std::string("kestrix ") + KESTRIX_VERSION);
@@ -58,7 +58,7 @@ TEST_F(GlbJob, ConvertsAndReports)
 TEST_F(GlbJob, CoordinateModeGetsItsBondAngles)
 {
     writefile(krx, readfile(testdata("golden/water_xyz.krx")));
-    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0), 1);
+    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0, scripted::ui()), 1);
     glbfile f;
     ASSERT_EQ(readglb(readfile(glb), &f), "");
     // Each hydrogen's joint turns -Z toward its atom: not the identity.
@@ -73,14 +73,14 @@ TEST_F(GlbJob, CoordinateModeGetsItsBondAngles)
 TEST_F(GlbJob, ReplacesAnExistingFileOnlyWithForce)
 {
     writefile(glb, "old");
-    EXPECT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0), 0);
+    EXPECT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0, scripted::ui()), 0);
     EXPECT_EQ(readfile(glb), "old");
     EXPECT_EQ(captions(), std::vector<std::string>{"this file exists already (use --force to replace it)"});
     EXPECT_EQ(scripted::messages[0].text, glb);
     EXPECT_EQ(scripted::messages[0].type, static_cast<unsigned>(KMB_ICONWARNING));
 
     scripted::clear();
-    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 1), 1);
+    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 1, scripted::ui()), 1);
     EXPECT_EQ(readfile(glb).substr(0, 4), "glTF");
     EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
 }
@@ -101,7 +101,7 @@ TEST_F(GlbJob, FailuresWriteNothing)
         scripted::clear();
         writefile(krx, c.text);
         writefile(glb, "old");
-        EXPECT_EQ(convertGLB(krx.c_str(), glb.c_str(), 1), 0);
+        EXPECT_EQ(convertGLB(krx.c_str(), glb.c_str(), 1, scripted::ui()), 0);
         ASSERT_FALSE(scripted::messages.empty());
         EXPECT_EQ(scripted::messages.back().caption, c.caption);
         EXPECT_EQ(scripted::messages.back().text, c.shown);
@@ -113,20 +113,20 @@ TEST_F(GlbJob, FailuresWriteNothing)
 TEST_F(GlbJob, UnreadableDescriptionAndUnwritableFolder)
 {
     std::string missing = dir + "/none.krx";
-    EXPECT_EQ(convertGLB(missing.c_str(), glb.c_str(), 0), 0);
+    EXPECT_EQ(convertGLB(missing.c_str(), glb.c_str(), 0, scripted::ui()), 0);
     EXPECT_EQ(captions(), std::vector<std::string>{"I can't open this file"});
     EXPECT_EQ(scripted::messages[0].text, missing);
 
     scripted::clear();
     std::string nowhere = dir + "/no/such/folder/water.glb";
-    EXPECT_EQ(convertGLB(krx.c_str(), nowhere.c_str(), 0), 0);
+    EXPECT_EQ(convertGLB(krx.c_str(), nowhere.c_str(), 0, scripted::ui()), 0);
     EXPECT_EQ(captions(), std::vector<std::string>{"I can't open this file"});
     EXPECT_EQ(scripted::messages[0].text, nowhere);
 
     // A name the output layer cannot hold is refused, not cut short.
     scripted::clear();
     std::string longname = dir + "/" + std::string(300, 'x') + ".glb";
-    EXPECT_EQ(convertGLB(krx.c_str(), longname.c_str(), 0), 0);
+    EXPECT_EQ(convertGLB(krx.c_str(), longname.c_str(), 0, scripted::ui()), 0);
     EXPECT_EQ(captions(), std::vector<std::string>{"I can't open this file"});
     EXPECT_EQ(listfolder(dir), std::vector<std::string>{"water.krx"});
 }
@@ -140,7 +140,7 @@ TEST_F(GlbJob, FullDiskFailsAndKeepsTheOldFile)
     writefile(krx, big);
     writefile(glb, "old");
     EXPECT_EQ(failsonfulldisk(
-                  100000, [&] { return convertGLB(krx.c_str(), glb.c_str(), 1); }, glb),
+                  100000, [&] { return convertGLB(krx.c_str(), glb.c_str(), 1, scripted::ui()); }, glb),
               1);
     EXPECT_EQ(readfile(glb), "old");
     EXPECT_EQ(listfolder(dir), (std::vector<std::string>{"water.glb", "water.krx"}));
@@ -149,10 +149,10 @@ TEST_F(GlbJob, FullDiskFailsAndKeepsTheOldFile)
 TEST_F(GlbJob, EachJobStartsFromAnEmptyModel)
 {
     writefile(krx, readfile(testdata("golden/water.krx")));
-    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0), 1);
+    ASSERT_EQ(convertGLB(krx.c_str(), glb.c_str(), 0, scripted::ui()), 1);
     std::string other = dir + "/one.krx", otherglb = dir + "/one.glb";
     writefile(other, readfile(testdata("golden/one_atom.krx")));
-    ASSERT_EQ(convertGLB(other.c_str(), otherglb.c_str(), 0), 1);
+    ASSERT_EQ(convertGLB(other.c_str(), otherglb.c_str(), 0, scripted::ui()), 1);
     glbfile f;
     ASSERT_EQ(readglb(readfile(otherglb), &f), "");
     EXPECT_EQ(f.json["nodes"].size(), 3u); // Ne1, the rig and the mesh

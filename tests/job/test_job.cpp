@@ -54,7 +54,7 @@ TEST_F(Job, ConvertsWithEveryDialogAndMessage)
     answer();
     char before[4096], after[4096];
     ASSERT_EQ(currentdir(before, sizeof before), 1);
-    ASSERT_EQ(readKRX(krx.c_str(), W), 1);
+    ASSERT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 1);
     // The output folders are tested, not entered: relative paths the user
     // gives later still mean what they meant.
     ASSERT_EQ(currentdir(after, sizeof after), 1);
@@ -93,14 +93,14 @@ TEST_F(Job, ConvertsWithEveryDialogAndMessage)
     // The next job's Poser dialog opens in the confirmed folder.
     EXPECT_EQ(readfile(dir + "/kestrix.ini"), "[poserinfo]\nposeraddr=" + poser + "\n");
     scripted::clear();
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // cancelled
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0); // cancelled
     ASSERT_EQ(scripted::dialogs.size(), 1u);
     EXPECT_EQ(scripted::dialogs[0].initdir, poser);
 }
 
 TEST_F(Job, PoserDialogFailures)
 {
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].caption, "Exiting");
     EXPECT_EQ(scripted::messages[0].text, "I need this information to be able to run.");
@@ -110,7 +110,7 @@ TEST_F(Job, PoserDialogFailures)
     for (const char *chosen : {"Poser.exe", "/Poser.exe"}) {
         scripted::clear();
         scripted::answers.push_back({1, chosen});
-        EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+        EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
         ASSERT_EQ(scripted::messages.size(), 1u);
         EXPECT_EQ(scripted::messages[0].caption, "This is not a valid file name. Exiting");
         EXPECT_EQ(scripted::messages[0].text, chosen);
@@ -122,7 +122,8 @@ TEST_F(Job, PoserDialogFailures)
 TEST_F(Job, OutputDialogsCancelledOrRefused)
 {
     scripted::answers.push_back({1, poser + "/Poser.exe"});
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // the CR2 dialog is cancelled: no message of the job
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)),
+              0); // the CR2 dialog is cancelled: no message of the job
     EXPECT_EQ(scripted::captions(), std::vector<std::string>{"You say that your Poser installation is at"});
     EXPECT_TRUE(pathexists((dir + "/kestrix.ini").c_str())); // already written
     EXPECT_TRUE(pathexists(molecules.c_str()));
@@ -130,13 +131,13 @@ TEST_F(Job, OutputDialogsCancelledOrRefused)
     scripted::clear();
     scripted::answers.push_back({1, poser + "/Poser.exe"});
     scripted::answers.push_back({1, molecules + "/water.cr2"});
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0); // the OBJ dialog is cancelled
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0); // the OBJ dialog is cancelled
     EXPECT_EQ(scripted::messages.size(), 1u);
     EXPECT_TRUE(listfolder(molecules).empty());
 
     scripted::clear();
     answer(dir + "/missing/water.cr2");
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     ASSERT_EQ(scripted::messages.size(), 2u);
     EXPECT_EQ(scripted::messages[1].caption, "I can't open this file");
     EXPECT_EQ(scripted::messages[1].text, dir + "/missing/water.cr2");
@@ -147,7 +148,7 @@ TEST_F(Job, FolderThatCannotBeMade)
 {
     writefile(poser + "/Runtime", "a file in the way");
     scripted::answers.push_back({1, poser + "/Poser.exe"});
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     ASSERT_EQ(scripted::messages.size(), 2u);
     EXPECT_EQ(scripted::messages[1].caption, "this folder does not exist and I can't create it");
     EXPECT_EQ(scripted::messages[1].text, poser + "/Runtime");
@@ -166,7 +167,7 @@ TEST_F(Job, SuffixRules)
         EXPECT_STREQ(name, c[1]);
     }
     answer(molecules + "/Big.CR2", kestrix + "/mesh");
-    ASSERT_EQ(readKRX(krx.c_str(), W), 1);
+    ASSERT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 1);
     EXPECT_TRUE(pathexists((molecules + "/Big.CR2").c_str()));
     EXPECT_TRUE(pathexists((kestrix + "/mesh.obj").c_str()));
     EXPECT_NE(readfile(molecules + "/Big.CR2").find("figureResFile :kestrix:mesh.obj\n"), std::string::npos);
@@ -183,7 +184,7 @@ TEST_F(Job, FailedConversionKeepsExistingFiles)
     writefile(kestrix + "/water.obj", "the user's own mesh\n");
     writefile(krx, "element O 1 1 1 1\natom A Q 0 0 0\n");
     answer();
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     EXPECT_EQ(scripted::captions().back(), "you did not declare this element");
     EXPECT_EQ(readfile(molecules + "/water.cr2"), "the user's own figure\n");
     EXPECT_EQ(readfile(kestrix + "/water.obj"), "the user's own mesh\n");
@@ -224,7 +225,7 @@ TEST_F(Job, NameWithoutSuffixAsksBeforeReplacing)
             scripted::answers.insert(scripted::answers.begin() + 2, {1, molecules + "/fresh"});
         for (int y : r.replies)
             scripted::replies.push_back(y);
-        ASSERT_EQ(readKRX(krx.c_str(), W), 1) << r.cr2 << " " << r.obj;
+        ASSERT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 1) << r.cr2 << " " << r.obj;
         EXPECT_EQ(scripted::questions.size(), r.questions) << r.cr2;
         EXPECT_EQ(scripted::dialogs.size(), r.dialogs) << r.cr2;
         if (r.questions) {
@@ -263,7 +264,7 @@ TEST_F(Job, FailedSecondMoveBringsTheFirstFileBack)
     writefile(kestrix + "/water.obj", "the user's own mesh\n");
     answer();
     commithook = folderatfigure;
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     commithook = nullptr;
     EXPECT_EQ(scripted::captions().back(), "I can't write this file");
     EXPECT_EQ(scripted::messages.back().text, molecules + "/water.cr2");
@@ -276,7 +277,7 @@ TEST_F(Job, FailedSecondMoveBringsTheFirstFileBack)
     std::remove((kestrix + "/water.obj").c_str());
     scripted::clear();
     answer();
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     EXPECT_TRUE(listfolder(kestrix).empty());
 }
 
@@ -287,7 +288,7 @@ TEST_F(Job, LongNames)
     std::string name = base + std::string(252 - base.size(), 'n') + ".cr";
     ASSERT_EQ(name.size(), 255u);
     answer(name);
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     EXPECT_EQ(scripted::captions().back(), "I can't open this file");
     EXPECT_EQ(scripted::messages.back().text, name);
     EXPECT_FALSE(pathexists(name.c_str()));
@@ -300,7 +301,7 @@ TEST_F(Job, LongNames)
     ASSERT_LE(longest.size(), 255u);
     scripted::clear();
     answer(longest);
-    EXPECT_EQ(readKRX(krx.c_str(), W), 1)
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 1)
         << (scripted::messages.empty() ? "" : scripted::messages.back().caption);
     EXPECT_EQ(readfile(longest), readfile(testdata("golden/water.cr2")));
     std::remove(longest.c_str());
@@ -309,7 +310,7 @@ TEST_F(Job, LongNames)
 TEST_F(Job, DescriptionRefusals)
 {
     std::string missing = dir + "/missing.krx";
-    EXPECT_EQ(readKRX(missing.c_str(), W), 0);
+    EXPECT_EQ(readKRX(missing.c_str(), W, scripted::ui(W)), 0);
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].caption, "I can't open this file");
     EXPECT_EQ(scripted::messages[0].text, missing);
@@ -318,7 +319,7 @@ TEST_F(Job, DescriptionRefusals)
     scripted::clear();
     writefile(krx, "// nothing but elements\nelement O 1 1 1 1\n");
     answer();
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     EXPECT_EQ(scripted::captions().back(), "there are no atoms in this file");
     EXPECT_EQ(scripted::messages.back().text, krx);
     EXPECT_TRUE(listfolder(molecules).empty());
@@ -327,7 +328,7 @@ TEST_F(Job, DescriptionRefusals)
     scripted::clear();
     writefile(krx, "readxyz\nelement O 1 1 1 1\natom A O 1e308 0 0\natom B O -1e308 0 0\n");
     answer();
-    EXPECT_EQ(readKRX(krx.c_str(), W), 0);
+    EXPECT_EQ(readKRX(krx.c_str(), W, scripted::ui(W)), 0);
     EXPECT_EQ(scripted::captions().back(), "this number is out of range");
     EXPECT_EQ(scripted::messages.back().text, "B");
     EXPECT_TRUE(listfolder(kestrix).empty());
@@ -343,7 +344,7 @@ TEST_F(Job, FullDiskFailsWithoutPartialFiles)
     // The OBJ file of 40 elements is about 400 kB: let it fail halfway.
     auto job = [&] {
         answer();
-        return readKRX(krx.c_str(), W);
+        return readKRX(krx.c_str(), W, scripted::ui(W));
     };
     EXPECT_EQ(failsonfulldisk(100000, job, kestrix + "/water.obj"), 1);
     EXPECT_TRUE(listfolder(kestrix).empty());
@@ -401,7 +402,7 @@ struct fixedchooser {
 int convertwith(const std::string &krx, fixedchooser &c)
 {
     chooser choices = c.choices();
-    return readKRX(krx.c_str(), W, choices);
+    return readKRX(krx.c_str(), W, scripted::ui(W), choices);
 }
 
 } // namespace

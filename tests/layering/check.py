@@ -25,8 +25,8 @@ BELOW = {
     "platform": {"platform", "base"},
     "job": {"job", "poser", "gltf", "writers", "angles", "model", "geometry", "platform", "base"},
     "import": {"import", "model", "geometry", "platform", "base"},
-    "cli": {"cli", "job", "platform", "base"},
-    "shell": {"shell", "job", "platform", "base"},
+    "cli": {"cli", "job", "import", "platform", "base"},
+    "shell": {"shell", "job", "import", "platform", "base"},
 }
 
 
@@ -62,8 +62,8 @@ def faults(src):
                     if "/" in target:
                         named = target
                     else:
-                        # A bare name is a file beside this one (the importer
-                        # and the version header configured into base aside).
+                        # A bare name is a file beside this one (the version
+                        # header configured into base aside).
                         named = os.path.dirname(relative) + "/" + target
                         if not os.path.exists(os.path.join(src, named)):
                             continue

@@ -438,7 +438,7 @@ TEST_F(Reader, ReadErrorFailsTheJob)
     if (!f)
         GTEST_SKIP() << "this system does not open folders as files";
     resetjob();
-    EXPECT_EQ(readmolecule(f, dir.c_str(), tellui, nullptr), 0);
+    EXPECT_EQ(readmolecule(f, dir.c_str(), scripted::tell, nullptr), 0);
     std::fclose(f);
     ASSERT_EQ(scripted::messages.size(), 1u);
     EXPECT_EQ(scripted::messages[0].caption, "I can't read this file");

@@ -29,9 +29,12 @@ std::vector<std::string> captions()
 }
 } // namespace scripted
 
+namespace {
+
 // Recorded as the desktop program shows it (a file that failed with its
-// path as text, the reason kept beside it); console-only warnings apart.
-void showproblem(window owner, const problem &p)
+// path as text, the reason kept beside it, over the front end's window when
+// owned); console-only warnings apart.
+void record(void *owner, const problem &p)
 {
     recordedmessage m{p.owned ? owner : nullptr,
                       p.detail,
@@ -46,8 +49,8 @@ void showproblem(window owner, const problem &p)
         scripted::messages.push_back(m);
 }
 
-int GetFileName(window owner, char *file, const char *initdir, const char *title, const char *filter,
-                int write)
+int dialog(void *, window owner, char *file, const char *initdir, const char *title, const char *filter,
+           int write)
 {
     scripted::dialogs.push_back({owner, file, initdir ? initdir : "(null)", title, filter, write});
     if (scripted::answers.empty())
@@ -60,7 +63,7 @@ int GetFileName(window owner, char *file, const char *initdir, const char *title
     return 1;
 }
 
-int askyesno(window, const char *, const char *text)
+int yesno(void *, window, const char *, const char *text)
 {
     scripted::questions.push_back(text);
     if (scripted::replies.empty())
@@ -69,3 +72,10 @@ int askyesno(window, const char *, const char *text)
     scripted::replies.pop_front();
     return yes;
 }
+
+} // namespace
+
+namespace scripted {
+void tell(void *to, const problem &p) { record(to, p); }
+frontend ui(window w) { return frontend{w, record, dialog, yesno}; }
+} // namespace scripted

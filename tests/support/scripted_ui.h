@@ -46,4 +46,8 @@ extern std::deque<int> replies;
 void clear();
 // The captions of the recorded messages, in order, for compact assertions.
 std::vector<std::string> captions();
+// The front end the jobs are handed: owned boxes recorded over w.
+frontend ui(window w = nullptr);
+// Its sink alone, for the reader: to is the owner window, or null.
+void tell(void *to, const problem &p);
 } // namespace scripted

@@ -99,7 +99,7 @@ int readtext(const std::string &text)
     FILE *f = tmpfile();
     std::fwrite(text.data(), 1, text.size(), f);
     std::rewind(f);
-    int ok = readmolecule(f, "test.krx", tellui, nullptr);
+    int ok = readmolecule(f, "test.krx", scripted::tell, nullptr);
     std::fclose(f);
     return ok;
 }

@@ -370,6 +370,28 @@ desktop_tests() {
     check "desktop: neither refused drop starts a conversion" nodialog "$TPOSER" 1000
     same "desktop: refused drops leave the title" "$(title)" "kestrix: $wethanol"
 
+    # --- A molecule file dropped: imported on the way (its warning as a
+    # box), converted as kestrix-import's description of it would be, no
+    # description left beside it.
+    cp "$top/examples/caffeine.sdf" "$user/molecules/"
+    wcaffeine=$(winpath "$user/molecules/caffeine.sdf")
+    drop "$user/molecules/caffeine.sdf"
+    expectbox "desktop: the importer's warning" "ring bonds" none 1 \
+        "2 bonds close rings; only the glTF figure draws them; they are annotated in the description made from $wcaffeine"
+    ok "ring bonds"
+    answer "$TPOSER" Poser.exe
+    ok "$TCONFIRM"
+    answer "$TCR2" caffeine
+    answer "$TOBJ" caffeine
+    expectbox "desktop: report of the dropped molecule file" "$TREPORT" none 0 \
+        "$wposer\\kestrix\\caffeine.obj\\n$wposer\\Runtime\\Libraries\\character\\Molecules\\caffeine.cr2"
+    ok "$TREPORT"
+    check "desktop: title after the molecule file" probe waittitle "kestrix: $wcaffeine" 5000
+    nativeconvert "$user/molecules/caffeine.sdf" caffeine.cr2 caffeine.obj
+    samefiles "desktop: caffeine.cr2" "$poser/$MOLECULES/caffeine.cr2" "$d/native/poser/$MOLECULES/caffeine.cr2"
+    samefiles "desktop: caffeine.obj" "$poser/kestrix/caffeine.obj" "$d/native/poser/kestrix/caffeine.obj"
+    check "desktop: no description is left beside the molecule file" test ! -e "$user/molecules/caffeine.krx"
+
     # --- A description whose name is not ASCII, dropped, and outputs named
     # in Chinese: the names reach the files and the figure's path to its
     # mesh as they do on Linux.

@@ -13,17 +13,17 @@
 #include <utility>
 #include <vector>
 
-#include "bonds.h"
+#include "import/bonds.h"
 #include "angles/findangles.h"
 #include "glbreader.h"
 #include "glbtestutil.h"
 #include "job/KESTRIX.h"
-#include "krx.h"
+#include "import/krx.h"
 #include "model/bondgraph.h"
 #include "model/model.h"
 #include "model/names.h"
-#include "readers.h"
-#include "run.h"
+#include "import/readers.h"
+#include "import/run.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
 #include "writers/gltf/bondlines.h"

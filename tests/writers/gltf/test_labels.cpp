@@ -13,7 +13,7 @@
 
 #include "glbreader.h"
 #include "glbtestutil.h"
-#include "run.h"
+#include "import/run.h"
 #include "support/scripted_ui.h"
 #include "support/testutil.h"
 
