@@ -142,59 +142,6 @@ void turnandmeasure(int p)
     }
 }
 
-bool samebits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// The angles of the only child, at place c, of an atom standing at parent.
-// Its four steps (phi, the turn by -phi, theta, the turn by -theta) each
-// need the one before, and one at a time they leave the processor idle
-// most of the time. So the C library's atan2, sin and cos guess each step
-// first, and then the portable functions work out the four side by side,
-// each from its guessed inputs. Where every guess has the bits of the
-// portable result, every input was the right one and so are the results;
-// else (a few children in a thousand, or every child with a C library that
-// is not close) the child is measured step by step.
-void measureone(int c, const xyz &parent)
-{
-    atom &child = atoms[order[c]];
-    xyz here(px[c], py[c], pz[c]), d = here;
-    d -= parent;
-    double yf = d.x, xf = d.z;
-    double fguess = yf == 0 && xf == 0 ? 0.0 : guessatan2(yf, xf);
-    double sfguess, cfguess;
-    guesssincos(-fguess, &sfguess, &cfguess);
-    xyz q = here.byphi(sfguess, cfguess), e = q;
-    e -= parent.byphi(sfguess, cfguess);
-    double yt = e.z, xt = e.y;
-    double tguess = yt == 0 && xt == 0 ? 0.0 : guessatan2(yt, xt);
-
-    const double y[2] = {yf, yt}, x[2] = {xf, xt}, turn[2] = {-fguess, -tguess};
-    double at[2], s[2], co[2];
-    katan2sincos(y, x, at, turn, s, co);
-    double f = yf == 0 && xf == 0 ? 0.0 : at[0], t = yt == 0 && xt == 0 ? 0.0 : at[1];
-    if (!samebits(f, fguess) || !samebits(s[0], sfguess) || !samebits(co[0], cfguess) ||
-        !samebits(t, tguess)) {
-        // Step by step from the one result that needs no guess.
-        ksincos(-f, &s[0], &co[0]);
-        q = here.byphi(s[0], co[0]);
-        e = q;
-        e -= parent.byphi(s[0], co[0]);
-        ys[0] = e.z;
-        xs[0] = e.y;
-        angles(1);
-        t = turns[0];
-        ksincos(-t, &s[1], &co[1]);
-    }
-    child.phi = degrees(f);
-    child.theta = degrees(t);
-    sinphi[c] = s[0];
-    cosphi[c] = co[0];
-    sintheta[c] = s[1];
-    costheta[c] = co[1];
-    px[c] = q.x;
-    py[c] = q.y;
-    pz[c] = q.z;
-}
-
 // Measures every child of the atom at place p, and their subtrees.
 void measure(int p)
 {
@@ -215,11 +162,6 @@ void measure(int p)
 
     if (subtree[p] == 1)
         return;
-    if (subtree[p + 1] == subtree[p] - 1) {
-        measureone(p + 1, parent);
-        turnandmeasure(p);
-        return;
-    }
 
     // phi of every child, then the turn of each by its -phi.
     int children = 0;

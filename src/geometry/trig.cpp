@@ -488,26 +488,6 @@ void atanlanes(const double *y, const double *x, double *out, int n)
 
 } // namespace
 
-void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
-                  double c[2])
-{
-    atanwork aw[2];
-    sincoswork sw[2];
-    for (int k = 0; k < 2; k++) {
-        atanbegin(y[k], x[k], &aw[k]);
-        sincosbegin(a[k], &sw[k]);
-    }
-    const pairtables &t = pairs();
-    const dd2 *coef[3] = {t.atan, t.sincos, t.sincos};
-    dd2 in[3] = {pairof(aw[0].u2, aw[1].u2), seriesinput(sw[0]), seriesinput(sw[1])}, sum[3];
-    seriesside<3, double2>(coef, in, sum);
-    for (int k = 0; k < 2; k++) {
-        aw[k].u2 = lane(sum[0], k);
-        at[k] = atanend(aw[k]);
-        sincosend(sw[k], sum[1 + k], &s[k], &c[k]);
-    }
-}
-
 void ksincos(double x, double *s, double *c) { cachedsincos(x, s, c); }
 
 void ksincos(const double *x, double *s, double *c, int n)
@@ -558,12 +538,4 @@ void katan2(const double *y, const double *x, double *out, int n)
         atanlanes<1>(y + i, x + i, out + i, rest);
     else if (rest == 1)
         out[i] = katan2(y[i], x[i]);
-}
-
-double guessatan2(double y, double x) { return std::atan2(y, x); }
-
-void guesssincos(double x, double *s, double *c)
-{
-    *s = std::sin(x);
-    *c = std::cos(x);
 }

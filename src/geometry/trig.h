@@ -18,14 +18,3 @@ void ksincos(double x, double *s, double *c);
 void ksincos(const double *x, double *s, double *c, int n);
 // katan2(y[i], x[i]) into out[i] for i below n, likewise.
 void katan2(const double *y, const double *x, double *out, int n);
-// katan2(y[k], x[k]) into at[k] and ksincos(a[k]) into s[k] and c[k], for k
-// 0 and 1, the four side by side.
-void katan2sincos(const double y[2], const double x[2], double at[2], const double a[2], double s[2],
-                  double c[2]);
-
-// The C library's atan2, and its sin and cos, for guesses that the functions
-// above then confirm bit for bit: quick, but their bits differ between C
-// libraries, so nothing computed from them may be kept unconfirmed. Only
-// this unit calls the C library's trigonometry.
-double guessatan2(double y, double x);
-void guesssincos(double x, double *s, double *c);

@@ -164,19 +164,32 @@ size_t sixdecimals(double v, char *buf)
     // decimal: equal to a exactly when the text reads back as a.
     if (static_cast<double>(d) / 1e6 != a)
         return 0;
+    // The digits two at a time, backwards from the last decimal: the
+    // integer part (at least one digit), the point, six decimals.
+    static const char PAIRS[] =
+        "0001020304050607080910111213141516171819"
+        "2021222324252627282930313233343536373839"
+        "4041424344454647484950515253545556575859"
+        "6061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
     char digits[24];
-    int n = 0;
-    for (int i = 0; i < 6 || d > 0 || i == 6; i++) {
-        digits[n++] = static_cast<char>('0' + d % 10);
-        d /= 10;
-        if (i == 5)
-            digits[n++] = '.';
+    char *at = digits + sizeof digits;
+    long long integer = d / 1000000, fraction = d % 1000000;
+    for (int i = 0; i < 3; i++, fraction /= 100) {
+        at -= 2;
+        std::memcpy(at, &PAIRS[2 * (fraction % 100)], 2);
     }
+    *--at = '.';
+    do {
+        *--at = static_cast<char>('0' + integer % 10);
+        integer /= 10;
+    } while (integer > 0);
     size_t len = 0;
     if (v < 0)
         buf[len++] = '-';
-    while (n > 0)
-        buf[len++] = digits[--n];
+    size_t n = static_cast<size_t>(digits + sizeof digits - at);
+    std::memcpy(buf + len, at, n);
+    len += n;
     buf[len] = '\0';
     return len;
 }

@@ -7,7 +7,8 @@
 //
 // A small-molecule CIF (a crystal structure: fractional coordinates, a cell
 // and its symmetry) becomes the content of one unit cell: every site and its
-// symmetry images, moved into the cell.
+// symmetry images, moved into the cell, and then each molecule made whole
+// across the cell's faces (crystal.h).
 #include "import/readers.h"
 
 #include <cmath>
@@ -23,6 +24,7 @@
 #include <gemmi/mmcif.hpp>
 #include <gemmi/smcif.hpp>
 
+#include "import/crystal.h"
 #include "import/elements.h"
 #include "import/text.h"
 
@@ -140,6 +142,41 @@ int readcrystal(const linesource &in, const gemmi::SmallStructure &st, collector
         grid.add(f, placed.size());
         placed.push_back(f);
         of.push_back(k);
+    }
+    // Each molecule made whole across the cell's faces; dummy atoms take
+    // no part in its bonds.
+    std::vector<inatom> bonding;
+    std::vector<std::array<double, 3>> bondingfract;
+    std::vector<size_t> bondingof;
+    for (size_t i = 0; i < placed.size(); i++) {
+        symbolread e = readsymbol(sites[of[i]].element.name());
+        gemmi::Position pos = st.cell.orthogonalize(placed[i]);
+        if (e.kind != symbolread::ELEMENT || !std::isfinite(pos.x) || !std::isfinite(pos.y) ||
+            !std::isfinite(pos.z))
+            continue;
+        inatom a;
+        a.element = e.z;
+        a.x = pos.x;
+        a.y = pos.y;
+        a.z = pos.z;
+        a.altloc = sites[of[i]].occ < 1.0 ? 'a' : ' ';
+        bonding.push_back(a);
+        bondingfract.push_back({placed[i].x, placed[i].y, placed[i].z});
+        bondingof.push_back(i);
+    }
+    cellaxes axes;
+    for (int axis = 0; axis < 3; axis++) {
+        gemmi::Position v = st.cell.orthogonalize(
+            gemmi::Fractional(axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0, axis == 2 ? 1.0 : 0.0));
+        axes[static_cast<size_t>(axis)] = {v.x, v.y, v.z};
+    }
+    std::vector<cellshift> moved(placed.size(), cellshift{0, 0, 0});
+    std::vector<cellshift> shifts = wholemolecules(bonding, bondingfract, axes);
+    for (size_t k = 0; k < shifts.size(); k++)
+        moved[bondingof[k]] = shifts[k];
+    for (size_t i = 0; i < placed.size(); i++) {
+        const gemmi::SmallStructure::Site &site = sites[of[i]];
+        gemmi::Fractional f(placed[i].x + moved[i][0], placed[i].y + moved[i][1], placed[i].z + moved[i][2]);
         gemmi::Position pos = st.cell.orthogonalize(f);
         inatom a;
         a.x = pos.x;

@@ -110,7 +110,7 @@ int readXYZ(linesource &in, collector &c, problem &p)
             }
             if (!taken)
                 continue;
-            w = words(line);
+            words(line, w);
             if (w.size() < std::max(col.species + 1, col.pos + 3))
                 return malformed(p, in, in.lineno(), "expected \"Element x y z\"");
             inatom a;

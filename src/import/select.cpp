@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace importer {
 
@@ -9,11 +10,15 @@ bool iswater(const std::string &residue)
 {
     static const char *const NAMES[] = {"HOH", "WAT", "DOD",  "SOL", "H2O",  "D2O", "TIP",  "TIP3",
                                         "TP3", "T3P", "TIP4", "T4P", "TIP5", "SPC", "SPCE", "OH2"};
-    std::string r;
-    for (char c : residue)
-        r += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    // Every name has three or four letters; most atoms (and every atom of
+    // a file without residues) are told at once.
+    if (residue.size() < 3 || residue.size() > 4)
+        return false;
+    char r[5] = {0, 0, 0, 0, 0};
+    for (size_t i = 0; i < residue.size(); i++)
+        r[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(residue[i])));
     for (const char *n : NAMES)
-        if (r == n)
+        if (std::strlen(n) == residue.size() && std::memcmp(r, n, residue.size()) == 0)
             return true;
     return false;
 }

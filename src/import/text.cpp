@@ -21,18 +21,27 @@ std::string column(const std::string &line, int first, int last)
 std::vector<std::string> words(const std::string &s)
 {
     std::vector<std::string> out;
-    size_t i = 0;
+    words(s, out);
+    return out;
+}
+
+void words(const std::string &s, std::vector<std::string> &out)
+{
+    size_t n = 0, i = 0;
     while (i < s.size()) {
         while (i < s.size() && isasciiblank(s[i]))
             i++;
         size_t j = i;
         while (j < s.size() && !isasciiblank(s[j]))
             j++;
-        if (j > i)
-            out.push_back(s.substr(i, j - i));
+        if (j > i) {
+            if (n == out.size())
+                out.emplace_back();
+            out[n++].assign(s, i, j - i);
+        }
         i = j;
     }
-    return out;
+    out.resize(n);
 }
 
 namespace {

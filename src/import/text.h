@@ -16,6 +16,9 @@ namespace importer {
 std::string column(const std::string &line, int first, int last);
 
 std::vector<std::string> words(const std::string &s);
+// The same into out, whose strings and room are used again: a trajectory's
+// millions of lines would otherwise each make a new list.
+void words(const std::string &s, std::vector<std::string> &out);
 
 // A decimal real (sign, digits, point, exponent; no "nan", "inf" or hex),
 // finite, with nothing else in the field. The exponent may be written with

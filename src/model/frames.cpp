@@ -11,6 +11,7 @@
 #include "base/spill.h"
 #include "model/model.h"
 #include "model/numbers.h"
+#include "model/parse.h"
 #include "model/names.h"
 
 namespace {
@@ -68,12 +69,6 @@ const char *frameshown(int k)
     return shown;
 }
 
-bool isnumber(const char *tok)
-{
-    const char *end = realend(tok);
-    return end != tok && *end == '\0';
-}
-
 } // namespace
 
 void resetframes()
@@ -128,8 +123,11 @@ int takeframe(char *const *tokens, int n, const char *line, int lineno, const ch
     int first = n >= 2 ? atomindex(tokens[1]) : -1;
     int count = (n - 2) / 3;
     bool ok = n >= 5 && (n - 2) % 3 == 0 && first >= 0 && first + count <= natoms;
+    // The line's numbers, each read once.
+    double values[MAXTOKENS];
+    ok = ok && n <= MAXTOKENS;
     for (int i = 2; ok && i < n; i++)
-        ok = isnumber(tokens[i]) && std::isfinite(readreal(tokens[i]));
+        ok = readwholereal(tokens[i], &values[i - 2]) && std::isfinite(values[i - 2]);
     if (!ok || f.natoms != natoms) {
         if (n >= 2 && first < 0)
             *caption =
@@ -148,7 +146,7 @@ int takeframe(char *const *tokens, int n, const char *line, int lineno, const ch
                 f.broken = true;
                 return 0;
             }
-            slot = static_cast<float>(readreal(tokens[2 + 3 * k + c]));
+            slot = static_cast<float>(values[3 * k + c]);
         }
     return 1;
 }

@@ -69,8 +69,8 @@ const double EXACTPOWERS[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e
 // of at most 2^53 and a power of ten that a double holds exactly give the
 // correctly rounded value with one multiplication or division (both
 // operands exact, one rounding). Returns false for any other number, which
-// strtod then reads.
-bool quickreal(const char *tok, double *v)
+// strtod then reads. *end: where the number read ends.
+bool quickreal(const char *tok, double *v, const char **end)
 {
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
     return false; // wider intermediate results would round twice
@@ -107,6 +107,7 @@ bool quickreal(const char *tok, double *v)
         return false;
     if (!any)
         return false;
+    *end = c;
     if (*c == 'e' || *c == 'E') {
         const char *e = c + 1;
         bool down = *e == '-';
@@ -120,6 +121,7 @@ bool quickreal(const char *tok, double *v)
                     return false;
             }
             scale += down ? -exponent : exponent;
+            *end = e;
         }
     }
     if (digits > (uint64_t(1) << 53) || scale < -22 || scale > 22)
@@ -135,7 +137,8 @@ bool quickreal(const char *tok, double *v)
 double readreal(const char *tok)
 {
     double quick;
-    if (quickreal(tok, &quick))
+    const char *end;
+    if (quickreal(tok, &quick, &end))
         return quick;
     // A token is at most one line of 254 characters, so the prefix fits.
     char buf[512];
@@ -181,6 +184,18 @@ unsigned char truncbyte(double v)
 }
 
 const char *realend(const char *tok) { return tok + numberlength(tok); }
+
+bool readwholereal(const char *tok, double *v)
+{
+    const char *end;
+    if (quickreal(tok, v, &end) && *end == '\0')
+        return true;
+    end = realend(tok);
+    if (end == tok || *end != '\0')
+        return false;
+    *v = readreal(tok);
+    return true;
+}
 
 const char *intend(const char *tok)
 {

@@ -19,6 +19,10 @@ long readint(const char *tok);
 const char *realend(const char *tok);
 const char *intend(const char *tok);
 
+// Whether tok is all number (realend at its NUL), and then its readreal in
+// *v: the two at once, for the frames' millions of numbers.
+bool readwholereal(const char *tok, double *v);
+
 // The low 8 bits of v, as a colour byte.
 unsigned char lowbyte(long v);
 

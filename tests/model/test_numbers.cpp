@@ -120,3 +120,24 @@ TEST(Numbers, AsStrtodReadsThem)
     }
     EXPECT_EQ(wrong, 0);
 }
+
+// A whole-number token read in one go, against its two steps: realend at
+// the token's end, then readreal. Tokens that end inside the quick reading
+// (a letter, a second point, an exponent without digits) are not numbers.
+TEST(Numbers, WholeTokenAsRealendThenReadreal)
+{
+    const char *texts[] = {
+        "1.5",  "1.5x", "-0.0", "+7", "1e5", "1e",    "1e+",   "1E-3",    "1e5e",     "1.2.3",
+        ".",    "-",    "",     ".5", "5.",  "-.5e2", "1e400", "1e-400x", "0e999999", "12345678901234567890",
+        "0x10", "inf",  "1d5",  "3 "};
+    for (const char *t : texts) {
+        const char *end = realend(t);
+        bool whole = end != t && *end == '\0';
+        double got = -99, want = readreal(t);
+        EXPECT_EQ(readwholereal(t, &got), whole) << '"' << t << '"';
+        if (whole) {
+            EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0)
+                << '"' << t << '"' << ": " << got << ", " << want;
+        }
+    }
+}
