@@ -4,8 +4,12 @@
 install(TARGETS kestrix kestrix-cli kestrix-import RUNTIME DESTINATION .)
 # The readme gets the version and Windows line ends, for Notepad.
 set(KESTRIX_VERSION ${PROJECT_VERSION})
-configure_file(${PROJECT_SOURCE_DIR}/kestrix_readme.txt ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt
-  @ONLY NEWLINE_STYLE CRLF)
+# (configure_file's NEWLINE_STYLE leaves the line ends inside a substituted
+# list, such as the formats table, as they are.)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/kestrix_readme.txt)
+file(READ ${PROJECT_SOURCE_DIR}/kestrix_readme.txt readme)
+string(CONFIGURE "${readme}" readme @ONLY)
+kestrix_write_text(${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt CRLF "${readme}")
 # The licences of what the programs carry, linked in statically: with CR LF
 # line ends too.
 kestrix_notices(notices zlib gemmi pegtl gcc-runtime mingw-w64)
