@@ -12,7 +12,7 @@ string(CONFIGURE "${readme}" readme @ONLY)
 kestrix_write_text(${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt CRLF "${readme}")
 # The licences of what the programs carry, linked in statically: with CR LF
 # line ends too.
-kestrix_notices(notices zlib gemmi pegtl gcc-runtime mingw-w64)
+kestrix_notices(notices zlib gemmi pegtl gcc-runtime gpl-3 mingw-w64)
 kestrix_write_text(${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt CRLF "${notices}")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kestrix_readme.txt ${PROJECT_SOURCE_DIR}/LICENSE
   ${CMAKE_CURRENT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt DESTINATION .)
