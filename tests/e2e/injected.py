@@ -17,6 +17,8 @@ import subprocess
 import sys
 import tempfile
 
+from cases import runcases
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "data", "golden")
 IMPORTDATA = os.path.join(HERE, "..", "import", "data")
@@ -189,16 +191,7 @@ def main():
         print("skipped: strace is missing or cannot trace here (apt-get install strace)")
         return 77
     cli, imp = (os.path.abspath(a) for a in sys.argv[1:])
-    failed = 0
-    for case in CASES:
-        problem = check(cli, imp, case)
-        if problem and not problem.startswith("skipped"):
-            failed += 1
-            print("FAIL %s: %s" % (case[0], problem))
-        else:
-            print("%s %s" % (problem or "ok  ", case[0]))
-    print("%d cases, %d failed" % (len(CASES), failed))
-    return 1 if failed else 0
+    return runcases(CASES, lambda case: check(cli, imp, case))
 
 
 if __name__ == "__main__":

@@ -12,37 +12,23 @@ usage: names.py KESTRIX_CLI
 """
 
 import os
-import pwd
 import shutil
 import subprocess
 import sys
 import tempfile
+
+from cases import runcases, testuser
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WATER = os.path.join(HERE, "..", "data", "golden", "water.krx")
 CR2 = "poser/Runtime/Libraries/character/Molecules/water.cr2"
 OBJ = "poser/kestrix/water.obj"
 INI = "config/kestrix/kestrix.ini"
-TESTUSER = "kestrix-test"
 
 
 def read(path):
     with open(path, "rb") as f:
         return f.read()
-
-
-def testuser():
-    """The unprivileged user's (uid, gid), made once; None where the test
-    is not root or useradd is missing."""
-    if os.geteuid() != 0 or not shutil.which("useradd"):
-        return None
-    try:
-        pw = pwd.getpwnam(TESTUSER)
-    except KeyError:
-        subprocess.run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", TESTUSER],
-                       check=True)
-        pw = pwd.getpwnam(TESTUSER)
-    return pw.pw_uid, pw.pw_gid
 
 
 def settings(top, text):
@@ -204,17 +190,7 @@ def main():
     user = testuser()
     if user is None:
         print("the test user's cases are skipped: they need root and useradd")
-    failed = 0
-    table = cases(cli)
-    for case in table:
-        problem = check(cli, case, user)
-        if problem and not problem.startswith("skipped"):
-            failed += 1
-            print("FAIL %s: %s" % (case[0], problem))
-        else:
-            print("%s %s" % (problem or "ok  ", case[0]))
-    print("%d cases, %d failed" % (len(table), failed))
-    return 1 if failed else 0
+    return runcases(cases(cli), lambda case: check(cli, case, user))
 
 
 if __name__ == "__main__":

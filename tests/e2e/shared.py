@@ -14,11 +14,12 @@ usage: shared.py KESTRIX_CLI KESTRIX_IMPORT
 """
 
 import os
-import pwd
 import shutil
 import subprocess
 import sys
 import tempfile
+
+from cases import runcases, testuser
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WATER = os.path.join(HERE, "..", "data", "golden", "water.krx")
@@ -29,24 +30,11 @@ OLD = b"old\n"
 NEW = "new"  # what a run without faults writes
 VICTIM = b"root's own\n"
 UNTRUSTED = "a symbolic link of another user in a folder every user may write (sticky), not followed"
-TESTUSER = "kestrix-test"
 
 
 def read(path):
     with open(path, "rb") as f:
         return f.read()
-
-
-def testuser():
-    if os.geteuid() != 0 or not shutil.which("useradd"):
-        return None
-    try:
-        pw = pwd.getpwnam(TESTUSER)
-    except KeyError:
-        subprocess.run(["useradd", "--system", "--no-create-home", "--shell", "/usr/sbin/nologin", TESTUSER],
-                       check=True)
-        pw = pwd.getpwnam(TESTUSER)
-    return pw.pw_uid, pw.pw_gid
 
 
 def roots_pair(top, user):
@@ -190,16 +178,7 @@ def main():
     user = testuser()
     if user is None:
         print("every case is skipped: another user needs root and useradd")
-    failed = 0
-    for case in CASES:
-        problem = check(cli, imp, case, user)
-        if problem and not problem.startswith("skipped"):
-            failed += 1
-            print("FAIL %s: %s" % (case[0], problem))
-        else:
-            print("%s %s" % (problem or "ok  ", case[0]))
-    print("%d cases, %d failed" % (len(CASES), failed))
-    return 1 if failed else 0
+    return runcases(CASES, lambda case: check(cli, imp, case, user))
 
 
 if __name__ == "__main__":
