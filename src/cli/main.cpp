@@ -15,6 +15,7 @@
 #include "base/nocase.h"
 #include "base/paths.h"
 #include "base/printable.h"
+#include "base/scratch.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/glbjob.h"
@@ -89,7 +90,7 @@ int glbconvert(const cliopts &opts, const std::string &path, FILE *text)
 // when it is closed: nothing of it stays beside the input.
 FILE *imported(const std::string &path)
 {
-    FILE *text = std::tmpfile();
+    FILE *text = scratchfile();
     if (!text) {
         showproblem(consoleui(), filefault(MSG_CANTOPEN, "a temporary file for " + path, errnoreason(errno)));
         return nullptr;

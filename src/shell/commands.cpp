@@ -4,6 +4,7 @@
 
 #include "base/messages.h"
 #include "base/nocase.h"
+#include "base/scratch.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/KESTRIX.h"
@@ -40,7 +41,7 @@ int haskrxsuffix(const char *name)
 static int convertmolecule(HWND w)
 {
     frontend ui = desktopui(w);
-    FILE *text = std::tmpfile();
+    FILE *text = scratchfile();
     if (!text) {
         showproblem(ui,
                     filefault(MSG_CANTOPEN, std::string("a temporary file for ") + file, errnoreason(errno)));

@@ -137,6 +137,14 @@ console_glb() {
     done
 }
 
+# Temporary files (the spilled tables, a molecule file's description) are
+# made in the user's folder for them, not in the drive's root folder, which
+# Windows lets only administrators write to; they go when closed.
+console_scratch() {
+    same "console: a temporary file in the folder for them, gone when closed" \
+        "$(winrun "$bin/scratchprobe.exe" | tr -d '\r')" "bytes=same open=1 closed=0"
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
@@ -146,6 +154,7 @@ console_tests() {
     console_unicode
     console_names
     console_glb
+    console_scratch
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"

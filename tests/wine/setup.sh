@@ -49,6 +49,8 @@ setup() {
     helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_platform.a" "$native/libkestrix_base.a" -o "$bin/profileprobe" &
     helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a" \
         -o "$bin/profileprobe.exe" &
+    helper scratchprobe.exe "$cxx" $flags -static "$here/scratchprobe.cpp" "$mingw/libkestrix_base.a" \
+        -o "$bin/scratchprobe.exe" &
     wait
     # The probe takes and shows texts in UTF-8, as the programs do: it has
     # their manifest.
@@ -58,7 +60,7 @@ setup() {
         -o "$3/winprobe.exe"' sh "$top" "$cxx" "$bin" &
     helper xdnd g++ -std=c++17 -O2 -Wall -Wextra "$here/xdnd.cpp" -lX11 -o "$bin/xdnd" &
     wait
-    for h in trigprobe trigprobe.exe profileprobe profileprobe.exe winprobe.exe xdnd; do
+    for h in trigprobe trigprobe.exe profileprobe profileprobe.exe scratchprobe.exe winprobe.exe xdnd; do
         [ -x "$bin/$h" ] || { fail "setup: the helper $h did not build"; ok=1; }
     done
     [ $ok -eq 0 ] || return 1
