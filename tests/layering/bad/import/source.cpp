@@ -1,4 +1,4 @@
 #include <sys/stat.h>
 #include <filesystem>
-#  include <Windows.h>
+#include <Windows.h>
 #include <zlib.h>
