@@ -27,6 +27,9 @@ kestrix_gzip(${PROJECT_SOURCE_DIR}/docs/kestrix-import.1 kestrix-import.1)
 configure_file(${PROJECT_SOURCE_DIR}/docs/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
 kestrix_gzip(${PROJECT_BINARY_DIR}/changelog changelog)
 add_custom_target(kestrix_share ALL DEPENDS ${KESTRIX_GZIPPED})
+# A build of the programs alone (the demo's) is then ready for `cmake --install`.
+add_dependencies(kestrix-cli kestrix_share)
+add_dependencies(kestrix-import kestrix_share)
 
 install(FILES ${PROJECT_BINARY_DIR}/share/kestrix-cli.1.gz ${PROJECT_BINARY_DIR}/share/kestrix-import.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
