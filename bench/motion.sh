@@ -36,12 +36,15 @@ run() {
             }
         }
     }' >"$work/run/trajectory.xyz"
+    # shellcheck disable=SC2046 # the time, the CPU times and the memory, one word each
     set -- $(measure "$bin/kestrix-import" --force -o "$work/run/trajectory.krx" "$work/run/trajectory.xyz")
     import_s=$1 import_cpu=$(echo "$2 $3" | awk '{ print $1 + $2 }') import_kb=$4
+    # shellcheck disable=SC2046 # the time, the CPU times and the memory, one word each
     set -- $(measure "$bin/kestrix-cli" --glb --force -o "$work/run/trajectory.glb" "$work/run/trajectory.krx")
     glb_s=$1 glb_cpu=$(echo "$2 $3" | awk '{ print $1 + $2 }') glb_kb=$4
     # A Runtime folder, so that the folder passes for a Poser installation.
     mkdir -p "$work/run/poser/Runtime"
+    # shellcheck disable=SC2046 # the time, the CPU times and the memory, one word each
     set -- $(measure "$bin/kestrix-cli" --poser "$work/run/poser" --force --quiet "$work/run/trajectory.krx")
     poser_s=$1 poser_cpu=$(echo "$2 $3" | awk '{ print $1 + $2 }') poser_kb=$4
     awk -v F="$frames" -v is="$import_s" -v ic="$import_cpu" -v ik="$import_kb" \
