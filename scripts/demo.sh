@@ -1,6 +1,7 @@
 #!/bin/sh
 # The first thing to run: installs what building needs (scripts/setup.sh),
-# builds kestrix-cli and kestrix-import into build/bin, converts the water
+# builds kestrix-cli and kestrix-import into build/bin (with the manual pages
+# and notices `cmake --install build` takes), converts the water
 # example into a Poser folder, imports a molecule file (examples/caffeine.sdf)
 # and converts it into a Poser figure and a glTF file. Everything it writes is
 # under build/; it prints where.

@@ -1,10 +1,12 @@
-"""What the end-to-end scripts share: the unprivileged test user and the
-run of a table of cases with its report."""
+"""What the end-to-end scripts share: their arguments, the unprivileged
+test user, the check of a run's exit status and message, and the run of a
+table of cases with its report."""
 
 import os
 import pwd
 import shutil
 import subprocess
+import sys
 
 TESTUSER = "kestrix-test"
 
@@ -37,3 +39,25 @@ def runcases(table, check):
             print("%s %s" % (problem or "ok  ", case[0]))
     print("%d cases, %d failed" % (len(table), failed))
     return 1 if failed else 0
+
+
+def programs(doc, count):
+    """The programs named on the command line, as absolute paths (count of
+    them), or None after printing the script's usage (doc)."""
+    if len(sys.argv) != count + 1:
+        print(doc, file=sys.stderr)
+        return None
+    return [os.path.abspath(a) for a in sys.argv[1:]]
+
+
+def heard(rc, status, err, texts, top):
+    """The problems with a run's exit status (rc, not status) and its
+    message (err, which must hold each of texts, {top} standing for the
+    case's folder)."""
+    problems = []
+    if rc != status:
+        problems.append("exit status %d, not %d" % (rc, status))
+    for t in texts:
+        if t.replace("{top}", top) not in err:
+            problems.append("no %r in the message" % t.replace("{top}", top))
+    return problems

@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-from cases import runcases
+from cases import heard, programs, runcases
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "data", "golden")
@@ -155,13 +155,7 @@ def check(cli, imp, case):
             return err
         kept = [k for k in hidden(top) if "{kept}" in after]
         keptname = kept[0] if kept else "?"
-        problems = []
-        if rc != status:
-            problems.append("exit status %d, not %d" % (rc, status))
-        for t in texts:
-            t = t.replace("{top}", top).replace("{kept}", keptname)
-            if t not in err:
-                problems.append("no %r in the message" % t)
+        problems = heard(rc, status, err, [t.replace("{kept}", keptname) for t in texts], top)
         for n, want in after.items():
             path = keptname if n == "{kept}" else os.path.join(top, n)
             if want == NEW:
@@ -184,13 +178,13 @@ def check(cli, imp, case):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print(__doc__, file=sys.stderr)
+    named = programs(__doc__, 2)
+    if named is None:
         return 2
     if not shutil.which("strace") or subprocess.run(["strace", "-qq", "-o", "/dev/null", "true"]).returncode:
         print("skipped: strace is missing or cannot trace here (apt-get install strace)")
         return 77
-    cli, imp = (os.path.abspath(a) for a in sys.argv[1:])
+    cli, imp = named
     return runcases(CASES, lambda case: check(cli, imp, case))
 
 

@@ -17,7 +17,7 @@ import subprocess
 import sys
 import tempfile
 
-from cases import runcases, testuser
+from cases import heard, programs, runcases, testuser
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WATER = os.path.join(HERE, "..", "data", "golden", "water.krx")
@@ -160,12 +160,7 @@ def check(cli, case, user):
         if got is None:
             return "skipped (strace is missing)"
         rc, err = got
-        problems = []
-        if rc != status:
-            problems.append("exit status %d, not %d" % (rc, status))
-        for t in texts:
-            if t.replace("{top}", top) not in err:
-                problems.append("no %r in the message" % t.replace("{top}", top))
+        problems = heard(rc, status, err, texts, top)
         for path, want in after.items():
             full = os.path.join(top, path)
             there = os.path.lexists(full)
@@ -183,10 +178,10 @@ def check(cli, case, user):
 
 
 def main():
-    if len(sys.argv) != 2:
-        print(__doc__, file=sys.stderr)
+    named = programs(__doc__, 1)
+    if named is None:
         return 2
-    cli = os.path.abspath(sys.argv[1])
+    (cli,) = named
     user = testuser()
     if user is None:
         print("the test user's cases are skipped: they need root and useradd")

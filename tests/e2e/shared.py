@@ -19,7 +19,7 @@ import subprocess
 import sys
 import tempfile
 
-from cases import runcases, testuser
+from cases import heard, programs, runcases, testuser
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WATER = os.path.join(HERE, "..", "data", "golden", "water.krx")
@@ -151,12 +151,7 @@ def check(cli, imp, case, user):
         rc, err = run(command(cli, imp, program, top), top, user, asuser, trace)
         if "strace: " in err and "+++ killed" not in err:
             return err
-        problems = []
-        if rc != status:
-            problems.append("exit status %d, not %d" % (rc, status))
-        for t in texts:
-            if t.replace("{top}", top) not in err:
-                problems.append("no %r in the message" % t.replace("{top}", top))
+        problems = heard(rc, status, err, texts, top)
         for n, want in after.items():
             if want == NEW:
                 want = read(os.path.join(ref, {"target.glb": "out.glb"}.get(n, n)))
@@ -171,10 +166,10 @@ def check(cli, imp, case, user):
 
 
 def main():
-    if len(sys.argv) != 3:
-        print(__doc__, file=sys.stderr)
+    named = programs(__doc__, 2)
+    if named is None:
         return 2
-    cli, imp = (os.path.abspath(a) for a in sys.argv[1:])
+    cli, imp = named
     user = testuser()
     if user is None:
         print("every case is skipped: another user needs root and useradd")
