@@ -19,7 +19,8 @@ bin=$build/bin
 demo=$build/demo
 poser=$demo/poser
 rm -rf "$demo"
-mkdir -p "$poser"
+# A Poser installation has a Runtime folder; one without draws a warning.
+mkdir -p "$poser/Runtime"
 cd "$demo"
 # A kestrix.ini in the current folder is the one kestrix-cli reads and
 # updates: the demo's Poser folder stays out of the user's settings.
