@@ -27,6 +27,9 @@ kestrix_gzip(${PROJECT_SOURCE_DIR}/docs/kestrix-import.1 kestrix-import.1)
 configure_file(${PROJECT_SOURCE_DIR}/docs/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
 kestrix_gzip(${PROJECT_BINARY_DIR}/changelog changelog)
 add_custom_target(kestrix_share ALL DEPENDS ${KESTRIX_GZIPPED})
+# A build of the programs alone (the demo's) is then ready for `cmake --install`.
+add_dependencies(kestrix-cli kestrix_share)
+add_dependencies(kestrix-import kestrix_share)
 
 install(FILES ${PROJECT_BINARY_DIR}/share/kestrix-cli.1.gz ${PROJECT_BINARY_DIR}/share/kestrix-import.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -44,7 +47,7 @@ kestrix_notices(notices ${carried})
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
 kestrix_write_text(${PROJECT_BINARY_DIR}/share/copyright LF "${licence}\n\n${notices}")
 install(FILES ${PROJECT_BINARY_DIR}/share/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES docs/caffeine-posed.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES docs/caffeine-posed.png docs/motion-strip.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 set(KESTRIX_MAINTAINER "kestrix developers <kestrix@example.org>"

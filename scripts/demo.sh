@@ -1,6 +1,7 @@
 #!/bin/sh
 # The first thing to run: installs what building needs (scripts/setup.sh),
-# builds kestrix-cli and kestrix-import into build/bin, converts the water
+# builds kestrix-cli and kestrix-import into build/bin (with the manual pages
+# and notices `cmake --install build` takes), converts the water
 # example into a Poser folder, imports a molecule file (examples/caffeine.sdf)
 # and converts it into a Poser figure and a glTF file. Everything it writes is
 # under build/; it prints where.
@@ -18,7 +19,8 @@ bin=$build/bin
 demo=$build/demo
 poser=$demo/poser
 rm -rf "$demo"
-mkdir -p "$poser"
+# A Poser installation has a Runtime folder; one without draws a warning.
+mkdir -p "$poser/Runtime"
 cd "$demo"
 # A kestrix.ini in the current folder is the one kestrix-cli reads and
 # updates: the demo's Poser folder stays out of the user's settings.

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs what building kestrix's programs needs on a Debian machine, and
-# nothing more: a C++17 compiler, CMake and Ninja. The test command installs
-# the rest itself (scripts/setup-tests.sh). Packages already there are not
-# installed again.
+# nothing more: a C++17 compiler, CMake, Ninja and the libraries
+# kestrix-import reads with (the README lists the same packages). The test
+# command installs the rest itself (scripts/setup-tests.sh). Packages already
+# there are not installed again.
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/packages.sh"

@@ -1,7 +1,5 @@
 #include "base/spill.h"
 
-#include "base/scratch.h"
-
 #include <cstring>
 
 namespace {
@@ -43,7 +41,7 @@ void recordstore::reset(size_t recordbytes)
 void recordstore::spill()
 {
     if (!file_)
-        file_ = scratchfile();
+        file_ = std::tmpfile();
     if (!file_ || seekto(file_, static_cast<unsigned long long>(filed_) * bytes_) != 0 ||
         std::fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size()) {
         // What the file holds already is still good; the rest stays here.
@@ -101,7 +99,7 @@ void columnstore::flush()
     if (blockfilled_ == 0)
         return;
     if (!file_ && kept_.empty())
-        file_ = scratchfile();
+        file_ = std::tmpfile();
     std::vector<unsigned char> cells(blockfilled_ * cell_);
     bool ok = file_ != nullptr;
     for (size_t c = 0; ok && c < columns_; c++) {

@@ -15,7 +15,7 @@
 #include "base/nocase.h"
 #include "base/paths.h"
 #include "base/printable.h"
-#include "base/scratch.h"
+#include "platform/scratch.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/glbjob.h"
@@ -63,8 +63,14 @@ const char HELP[] =
     "  --quiet       print only failures and warnings\n"
     "  --help, --version\n"
     "\n"
+#ifdef KESTRIX_NO_CML
+    "A molecule file (.pdb, .ent, .cif, .mmcif, .sdf, .sd, .mol, .mol2, .xyz, each\n"
+    "also .gz; this Windows build reads no CML) in place of a description is\n"
+    "imported first with kestrix-import's\n"
+#else
     "A molecule file (.pdb, .ent, .cif, .mmcif, .sdf, .sd, .mol, .mol2, .xyz, .cml,\n"
     "each also .gz) in place of a description is imported first with kestrix-import's\n"
+#endif
     "defaults and converted as its description would be (x.cif.gz: as x.krx); no\n"
     "description is left behind (kestrix-import writes one to keep and edit).\n"
     "\n"
@@ -86,17 +92,36 @@ int glbconvert(const cliopts &opts, const std::string &path, FILE *text)
     return convertGLB(path.c_str(), out, opts.force, consoleui(), opts.fps, text);
 }
 
+// The importer is given the absolute path (the job's folders are found from
+// it); its messages name the file as the user gave it, as every other
+// message about the input does.
+struct asgiven {
+    frontend ui;
+    const std::string &path, &given;
+};
+
+void tellasgiven(void *to, const problem &p)
+{
+    const asgiven &a = *static_cast<const asgiven *>(to);
+    problem q = p;
+    for (size_t at = 0; !a.path.empty() && (at = q.detail.find(a.path, at)) != std::string::npos;
+         at += a.given.size())
+        q.detail.replace(at, a.path.size(), a.given);
+    a.ui.tell(a.ui.self, q);
+}
+
 // A molecule file becomes its description in a temporary file, which goes
 // when it is closed: nothing of it stays beside the input.
-FILE *imported(const std::string &path)
+FILE *imported(const std::string &path, const std::string &given)
 {
     FILE *text = scratchfile();
     if (!text) {
-        showproblem(consoleui(), filefault(MSG_CANTOPEN, "a temporary file for " + path, errnoreason(errno)));
+        showproblem(consoleui(),
+                    filefault(MSG_CANTOPEN, "a temporary file for " + given, errnoreason(errno)));
         return nullptr;
     }
-    frontend ui = consoleui();
-    if (!importer::importinto(path, text, importer::options(), KESTRIX_VERSION, ui.tell, ui.self) ||
+    asgiven names{consoleui(), path, given};
+    if (!importer::importinto(path, text, importer::options(), KESTRIX_VERSION, tellasgiven, &names) ||
         std::fseek(text, 0, SEEK_SET) != 0) {
         std::fclose(text);
         return nullptr;
@@ -180,7 +205,7 @@ int one(const cliopts &opts, const std::string &path, const std::string &given, 
     FILE *text = nullptr;
     std::string description = path;
     if (!krxsuffix(path)) {
-        if (!(text = imported(path)))
+        if (!(text = imported(path, given)))
             return 0;
         description = importer::descriptionname(path);
     }

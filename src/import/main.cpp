@@ -20,8 +20,6 @@ int main(int argc, char **argv)
     catchinterrupts();
     // Each import catches its own shortage of memory; this is for the rest.
     try {
-        // Two inputs of this run may not write one file.
-        beginbatch();
         std::vector<std::string> args(argv + 1, argv + argc);
         return importer::runimport(args, KESTRIX_VERSION, std::cout, std::cerr);
     } catch (const std::bad_alloc &) {

@@ -32,8 +32,13 @@ const char *const USAGE =
     "                    of CHAIN or of every chain; repeatable\n"
     "  --ligands         keep the ligands (HETATM residues but water) whatever\n"
     "                    their chain; alone, only them\n"
+#ifdef KESTRIX_NO_CML
+    "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
+    "                    (SDF, MOL2, XYZ); default: every frame of the same\n"
+#else
     "  --model N         model N (PDB, mmCIF), or the Nth record, molecule or frame\n"
     "                    (SDF, MOL2, CML, XYZ); default: every frame of the same\n"
+#endif
     "                    atoms, the first as the atoms and the rest as frames\n"
     "  --frames FROM:TO[:STEP]  frames FROM to TO (from 1, both included), every\n"
     "                    STEPth; the first of them becomes the atoms\n"

@@ -1,15 +1,11 @@
 #include "import/output.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "base/suffix.h"
 #include "platform/outfile.h"
 
 namespace importer {
-
-namespace fs = std::filesystem;
 
 std::string defaultoutput(const std::string &input)
 {
@@ -17,12 +13,6 @@ std::string defaultoutput(const std::string &input)
     swapsuffix(&out[0], out.size(), input.c_str(), nullptr, ".krx"); // always fits
     out.resize(std::strlen(out.c_str()));
     return out;
-}
-
-bool fileexists(const std::string &path)
-{
-    std::error_code ec;
-    return fs::exists(fs::path(path), ec) || fs::is_symlink(fs::path(path), ec);
 }
 
 int writeoutput(const std::string &path, const std::string &text, bool replace, problem &p,

@@ -13,8 +13,6 @@ namespace importer {
 // The default output of an input: the same path with the suffix ".krx".
 std::string defaultoutput(const std::string &input);
 
-bool fileexists(const std::string &path);
-
 // Writes text to path. Without replace an existing path is refused, and left
 // as it was; on any failure the path is unchanged and no scrap remains.
 // more, when given, writes what follows the text straight to the stream;

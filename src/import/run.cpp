@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <filesystem>
 #include <new>
-#include <set>
 
 #include "import/bonds.h"
 #include "import/krx.h"
@@ -17,6 +15,8 @@
 #include "import/select.h"
 #include "import/text.h"
 #include "import/tree.h"
+#include "platform/folders.h"
+#include "platform/outfile.h"
 
 namespace importer {
 
@@ -51,15 +51,6 @@ std::string shownname(const std::string &path)
 bool samename(const std::string &a, const std::string &b)
 {
     return a.size() == b.size() && samenocasen(a.data(), b.data(), a.size());
-}
-
-std::string canonical(const std::string &path)
-{
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::path(path), ec);
-    if (ec)
-        p = std::filesystem::absolute(std::filesystem::path(path), ec).lexically_normal();
-    return p.string();
 }
 
 } // namespace
@@ -194,9 +185,9 @@ int importmolecule(const std::string &input, const std::string &output, std::FIL
                                    ".mol2 or .cml, each also with .gz)"
                                  : " (the suffix must be .xyz, .pdb, .ent, .cif, .mmcif, .mol, .sdf, .sd or "
                                    ".mol2, each also with .gz; this build reads no CML)"));
-    if (!into && !o.force && fileexists(output))
+    if (!into && !o.force && nameinuse(output.c_str()))
         return fail(p, "output exists", output + " (use --force to replace it)");
-    if (!into && canonical(input) == canonical(output))
+    if (!into && samefile(input.c_str(), output.c_str()))
         return fail(p, "bad output", output + " is the input itself");
 
     selection sel = chosenby(o);
@@ -390,21 +381,21 @@ int runimport(const std::vector<std::string> &args, const std::string &version, 
     }
 
     int status = EXIT_IMPORTED;
-    std::set<std::string> written;
+    // A second input must not silently replace the first one's result: the
+    // outputs written stay claimed until every input is done.
+    beginbatch();
     for (const std::string &input : o.inputs) {
         std::string output = o.output.empty() ? defaultoutput(withoutgz(input)) : o.output;
         int ok = 0;
-        // A second input must not silently replace the first one's result.
-        if (written.count(canonical(output)))
+        if (claimedoutput(output.c_str()))
             tellstreams(&console,
                         warning("output used twice", output + " is already the output of an earlier input"));
         else
             ok = importfile(input, output, o, version, tellstreams, &console);
-        if (ok)
-            written.insert(canonical(output));
-        else
+        if (!ok)
             status = EXIT_FAILED;
     }
+    endbatch();
     return status;
 }
 

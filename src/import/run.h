@@ -13,7 +13,8 @@ namespace importer {
 
 enum { EXIT_IMPORTED = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
-// args without the program name.
+// args without the program name. One batch of outputs (beginbatch, then
+// endbatch): a later input's output cannot replace an earlier one's.
 int runimport(const std::vector<std::string> &args, const std::string &version, std::ostream &out,
               std::ostream &err);
 

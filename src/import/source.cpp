@@ -4,12 +4,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <zlib.h>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+
+#include "platform/infile.h"
 
 namespace importer {
 
@@ -121,7 +118,9 @@ private:
 // serves both.
 class gzsource : public linesource {
 public:
-    gzsource(const std::string &name, gzFile f) : linesource(name), f_(f) {}
+    gzsource(const std::string &name, gzFile f, int fd)
+        : linesource(name), f_(f), zlibname_("<fd:" + std::to_string(fd) + ">: ")
+    {}
     ~gzsource() override { gzclose(f_); }
 
 protected:
@@ -134,6 +133,10 @@ protected:
         // read error, not a shorter molecule.
         if (k > 0 || (k == 0 && code == Z_OK))
             return k;
+        // zlib begins its message with its own name for the stream, the
+        // descriptor's number: the message names the file already.
+        if (std::strncmp(msg, zlibname_.c_str(), zlibname_.size()) == 0)
+            msg += zlibname_.size();
         why_.what = "cannot read";
         why_.detail = name() + ": " +
                       (code == Z_ERRNO ? std::string(std::strerror(errno))
@@ -143,21 +146,23 @@ protected:
 
 private:
     gzFile f_;
+    std::string zlibname_;
 };
 
-const char *kindof(mode_t mode)
+const char *kindof(inputkind kind)
 {
-    if (S_ISDIR(mode))
+    switch (kind) {
+    case INPUT_FOLDER:
         return "a folder";
-    if (S_ISFIFO(mode))
+    case INPUT_FIFO:
         return "a FIFO (named pipe)";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
+    case INPUT_DEVICE:
         return "a device";
-#ifdef S_ISSOCK
-    if (S_ISSOCK(mode))
+    case INPUT_SOCKET:
         return "a socket";
-#endif
-    return "not a regular file";
+    default:
+        return "not a regular file";
+    }
 }
 
 } // namespace
@@ -169,41 +174,20 @@ std::unique_ptr<linesource> textsource(const std::string &name, const std::strin
 
 int opensource(const std::string &path, std::unique_ptr<linesource> &in, problem &p)
 {
-#ifdef _WIN32
-    struct _stat64 st;
-    if (_stat64(path.c_str(), &st) != 0)
-        return fail(p, "cannot open", path + ": " + std::strerror(errno));
-    if (!S_ISREG(st.st_mode))
-        return fail(p, "not a file", path + " is " + kindof(st.st_mode) + ", not a molecule file");
-    errno = 0;
-    gzFile f = gzopen(path.c_str(), "rb");
-#else
-    // Opened without waiting (a FIFO with no writer would block the open
-    // itself) and looked at through the descriptor, so that what is looked
-    // at is what is read.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    inputkind kind = INPUT_OTHER;
+    int fd = openinput(path.c_str(), &kind);
+    if (fd == -2)
+        return fail(p, "not a file", path + " is " + kindof(kind) + ", not a molecule file");
     if (fd < 0)
         return fail(p, "cannot open", path + ": " + std::strerror(errno));
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        int e = errno;
-        close(fd);
-        return fail(p, "cannot open", path + ": " + std::strerror(e));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        close(fd);
-        return fail(p, "not a file", path + " is " + kindof(st.st_mode) + ", not a molecule file");
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     errno = 0;
     gzFile f = gzdopen(fd, "rb");
-    if (!f)
-        close(fd);
-#endif
-    if (!f)
+    if (!f) {
+        closeinput(fd);
         return fail(p, "cannot open", path + ": " + (errno ? std::strerror(errno) : "out of memory"));
+    }
     gzbuffer(f, 65536);
-    in.reset(new gzsource(path, f));
+    in.reset(new gzsource(path, f, fd));
     return 1;
 }
 

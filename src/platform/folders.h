@@ -21,6 +21,10 @@ int makedir(const char *path);
 int currentdir(char *buf, size_t size);
 // 1 when path names an existing file or folder.
 int pathexists(const char *path);
+// 1 when anything stands under the name path, a symbolic link that leads
+// nowhere included (pathexists follows links): a name an output may not
+// take unasked.
+int nameinuse(const char *path);
 // 1 when path names an existing file or folder, 0 when nothing is there,
 // -1 when the system cannot tell (a folder above it that may not be
 // searched), *why then saying why.

@@ -42,6 +42,12 @@ int pathexists(const char *path)
     return stat(path, &st) == 0;
 }
 
+int nameinuse(const char *path)
+{
+    struct stat st;
+    return lstat(path, &st) == 0;
+}
+
 // "." and repeated slashes dropped, and no trailing slash: they change no
 // file the path names (the figure file compares the mesh's path with the
 // Poser folder's by their text). ".." is left in: what it names depends on

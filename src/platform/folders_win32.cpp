@@ -48,6 +48,9 @@ int currentdir(char *buf, size_t size)
 
 int pathexists(const char *path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+// The attributes are those of a link itself, not of where it leads.
+int nameinuse(const char *path) { return pathexists(path); }
+
 int lookup(const char *path, const char **why)
 {
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)

@@ -91,6 +91,9 @@ const char *commitstate(const outfile *f);
 // second one with the same base name would silently replace the first's
 // files). Without it only outputs under way at the same time clash.
 void beginbatch();
+// The end of a batch: forgets every output committed so far (a program
+// whose batch is one call among others, and the tests).
+void endbatch();
 
 // 1 when an output of this run has (or will have) the file target names.
 int claimedoutput(const char *target);

@@ -63,6 +63,3 @@ const char *systemreason(int syserr);
 // before anything is looked at), so that a test can place a race exactly
 // there. Null in the programs.
 extern void (*commithook)(const outfile *f);
-// For the tests only: the end of a batch (see beginbatch): forgets every
-// output committed so far.
-void endbatch();

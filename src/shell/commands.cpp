@@ -4,7 +4,7 @@
 
 #include "base/messages.h"
 #include "base/nocase.h"
-#include "base/scratch.h"
+#include "platform/scratch.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/KESTRIX.h"
@@ -21,12 +21,11 @@
 char file[PATHSIZE];
 
 // The open dialog offers descriptions first, then the files the importer
-// reads.
+// reads (this Windows build's importer reads no CML).
 static const char filteropen[] =
     "KRX files\0*.KRX\0"
-    "molecule files\0*.pdb;*.ent;*.cif;*.mmcif;*.sdf;*.sd;*.mol;*.mol2;*.xyz;*.cml;"
-    "*.pdb.gz;*.ent.gz;*.cif.gz;*.mmcif.gz;*.sdf.gz;*.sd.gz;*.mol.gz;*.mol2.gz;*.xyz.gz;"
-    "*.cml.gz\0";
+    "molecule files\0*.pdb;*.ent;*.cif;*.mmcif;*.sdf;*.sd;*.mol;*.mol2;*.xyz;"
+    "*.pdb.gz;*.ent.gz;*.cif.gz;*.mmcif.gz;*.sdf.gz;*.sd.gz;*.mol.gz;*.mol2.gz;*.xyz.gz\0";
 
 int haskrxsuffix(const char *name)
 {

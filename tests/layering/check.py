@@ -7,6 +7,11 @@ this check also catches what the compiler lets through: a path with ".."
 and a layer that links more than it should. Each folder below src/ is one
 layer (writers/poser and writers/gltf are layers of their own).
 
+The operating system's own headers (<sys/stat.h>, <windows.h>, <filesystem>
+...) belong to the platform layer and the front ends: the libraries reach
+the system through the platform's functions, so each system call has one
+place with a POSIX and a Windows version.
+
 usage: check.py SRC_DIR   (exit status 1 and one line per fault)
 """
 import os
@@ -30,6 +35,17 @@ BELOW = {
 }
 
 
+# The layers that may include the operating system's headers.
+SYSTEM = {"platform", "cli", "shell"}
+
+# The headers of system calls, POSIX and Windows, and the C++ library's
+# file system.
+SYSTEMHEADER = re.compile(
+    r"^(sys/.*|fcntl\.h|unistd\.h|dirent\.h|poll\.h|termios\.h|dlfcn\.h|pthread\.h|io\.h|direct\.h"
+    r"|share\.h|process\.h|windows\.h|winbase\.h|shlobj\.h|shellapi\.h|commdlg\.h|filesystem"
+    r"|experimental/filesystem)$")
+
+
 def layer(relative):
     """The layer of a path below src/ ("model/reader.h")."""
     parts = relative.split("/")
@@ -39,6 +55,7 @@ def layer(relative):
 
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
 
 
 def faults(src):
@@ -51,6 +68,11 @@ def faults(src):
             mine = layer(relative)
             with open(path, encoding="utf-8", errors="replace") as f:
                 for number, line in enumerate(f, 1):
+                    angled = ANGLED.match(line)
+                    if angled and mine not in SYSTEM and SYSTEMHEADER.match(angled.group(1).lower()):
+                        yield (f"src/{relative}:{number}: <{angled.group(1)}>: {mine} may not include "
+                               "the system's headers (the platform layer's functions do its calls)")
+                        continue
                     m = INCLUDE.match(line)
                     if not m:
                         continue

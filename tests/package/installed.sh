@@ -20,6 +20,7 @@ share/doc/kestrix/README.md
 share/doc/kestrix/changelog.gz
 share/doc/kestrix/copyright
 share/doc/kestrix/docs/caffeine-posed.png
+share/doc/kestrix/docs/motion-strip.png
 share/doc/kestrix/examples/caffeine.sdf
 share/doc/kestrix/examples/water.krx
 share/man/man1/kestrix-cli.1.gz

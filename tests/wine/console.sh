@@ -145,6 +145,27 @@ console_scratch() {
         "$(winrun "$bin/scratchprobe.exe" | tr -d '\r')" "bytes=same open=1 closed=0"
 }
 
+# The Windows importer reads no CML: a .cml file is refused, saying so, and
+# no text of the programs (the importer with no input, each --help) offers
+# CML as read. Each case: a program and its arguments; every line of its
+# output that names CML must say it is not read.
+console_cml() {
+    w=$work/console/cml
+    mkdir -p "$w"
+    printf '<molecule><atomArray><atom id="a1" elementType="C" x3="0" y3="0" z3="0"/></atomArray></molecule>\n' \
+        >"$w/one.cml"
+    importer=$mingw/bin/kestrix-import.exe
+    (cd "$w" && winrun "$importer" one.cml >"$w/refused.txt" 2>&1)
+    check "console: kestrix-import.exe refuses a .cml file" test ! -e "$w/one.krx"
+    check "console: and says this build reads no CML" grep -q "this build reads no CML" "$w/refused.txt"
+    for case in "$importer" "$importer --help" "$wincli --help" "$wincli $(winpath "$w/one.cml")"; do
+        # shellcheck disable=SC2086
+        (cd "$w" && winrun $case 2>&1 | tr -d '\r' >"$w/said.txt")
+        offered=$(grep -i 'cml' "$w/said.txt" | grep -v -i -E 'no CML|CML is not read')
+        same "console: $(echo "$case" | sed "s#$mingw/bin/##") offers no CML" "$offered" ""
+    done
+}
+
 console_tests() {
     echo "--- group 1: the console build"
     console_set examples "$top/examples"
@@ -155,6 +176,7 @@ console_tests() {
     console_names
     console_glb
     console_scratch
+    console_cml
 
     # The trigonometry itself, on chosen angles and 40000 more.
     "$bin/trigprobe" 20000 >"$work/console/trig-native.txt"

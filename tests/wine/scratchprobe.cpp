@@ -4,7 +4,7 @@
 // temporary files while it is open and after it is closed, so the Wine test
 // sees that the file is made there and goes when closed.
 //   scratchprobe    prints: bytes=same|changed open=N closed=M
-#include "base/scratch.h"
+#include "platform/scratch.h"
 
 #include <cstring>
 #include <windows.h>

@@ -49,7 +49,7 @@ setup() {
     helper profileprobe g++ $flags "$here/profileprobe.cpp" "$native/libkestrix_platform.a" "$native/libkestrix_base.a" -o "$bin/profileprobe" &
     helper profileprobe.exe "$cxx" $flags -static "$here/profileprobe.cpp" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a" \
         -o "$bin/profileprobe.exe" &
-    helper scratchprobe.exe "$cxx" $flags -static "$here/scratchprobe.cpp" "$mingw/libkestrix_base.a" \
+    helper scratchprobe.exe "$cxx" $flags -static "$here/scratchprobe.cpp" "$mingw/libkestrix_platform.a" "$mingw/libkestrix_base.a" \
         -o "$bin/scratchprobe.exe" &
     wait
     # The probe takes and shows texts in UTF-8, as the programs do: it has

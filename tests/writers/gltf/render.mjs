@@ -1,15 +1,32 @@
-// Draws a kestrix glTF figure, with one joint turned, into a PNG picture
-// without a browser or a GPU: three.js's GLTFLoader reads and skins the
-// figure, and a small z-buffer rasterizer draws its triangles. For the
-// README's picture of a posed molecule.
+// Draws a kestrix glTF figure into a PNG picture without a browser or a
+// GPU: three.js's GLTFLoader reads and skins the figure, and a small z-buffer
+// rasterizer draws its triangles. For the README's pictures: the figure with
+// one joint turned, or a strip of an animated figure at several times, one
+// panel each, posed by three.js's AnimationMixer as a viewer plays it.
 // usage: node render.mjs FILE.glb OUT.png [BONE [DEGREES]]
+//        node render.mjs FILE.glb OUT.png --at SECONDS[,SECONDS...]
+// With --at the picture is 320 x 300 a panel, side by side, every panel seen
+// from the same place at the same scale, and the output line gives each
+// panel's digest (the same digest twice: the figure did not move).
+import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { deflateSync } from 'node:zlib';
 import * as THREE from 'three';
 import { GLTFLoader } from 'three/addons/loaders/GLTFLoader.js';
 
-const [glbpath, outpath, bonename, degrees = '60'] = process.argv.slice(2);
-const W = 960, H = 720, SS = 2; // picture size and supersampling
+const args = process.argv.slice(2);
+const [glbpath, outpath] = args;
+const strip = args[2] === '--at';
+const times = strip ? (args[3] ?? '').split(',').map(Number) : [];
+const [bonename, degrees = '60'] = strip ? [] : args.slice(2);
+if (!glbpath || !outpath || (strip && (!times.length || times.some((t) => !Number.isFinite(t))))) {
+    console.error('usage: node render.mjs FILE.glb OUT.png [BONE [DEGREES]]\n' +
+        '       node render.mjs FILE.glb OUT.png --at SECONDS[,SECONDS...]');
+    process.exit(2);
+}
+const panels = strip ? times.length : 1;
+const PW = strip ? 320 : 960, H = strip ? 300 : 720, SS = 2; // a panel's size and supersampling
+const W = PW * panels;
 
 const bytes = readFileSync(glbpath);
 const buffer = bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.byteLength);
@@ -19,28 +36,52 @@ scene.updateMatrixWorld(true);
 const meshes = [];
 scene.traverse((o) => o.isSkinnedMesh && meshes.push(o));
 
+const pose = () => {
+    scene.updateMatrixWorld(true);
+    for (const m of meshes) m.skeleton.update();
+};
 if (bonename) {
     const bone = meshes[0].skeleton.bones.find((b) => b.name === bonename);
     if (!bone) throw new Error(`no bone ${bonename}`);
     bone.rotateX((Number(degrees) * Math.PI) / 180);
-    scene.updateMatrixWorld(true);
-    for (const m of meshes) m.skeleton.update();
+    pose();
 }
 
-// Skinned triangles in the scene.
-const tris = [];
+// Skinned triangles in the scene, as the figure stands now.
 const v = new THREE.Vector3();
-for (const mesh of meshes) {
-    const pos = mesh.geometry.attributes.position;
-    const index = mesh.geometry.index;
-    const points = [];
-    for (let i = 0; i < pos.count; i++) {
-        mesh.getVertexPosition(i, v);
-        points.push(mesh.localToWorld(v.clone()));
+const triangles = () => {
+    const tris = [];
+    for (const mesh of meshes) {
+        const pos = mesh.geometry.attributes.position;
+        const index = mesh.geometry.index;
+        const points = [];
+        for (let i = 0; i < pos.count; i++) {
+            mesh.getVertexPosition(i, v);
+            points.push(mesh.localToWorld(v.clone()));
+        }
+        const colour = mesh.material.color.clone().convertLinearToSRGB();
+        for (let t = 0; t < index.count; t += 3)
+            tris.push({ p: [points[index.getX(t)], points[index.getX(t + 1)], points[index.getX(t + 2)]], colour });
     }
-    const colour = mesh.material.color.clone().convertLinearToSRGB();
-    for (let t = 0; t < index.count; t += 3)
-        tris.push({ p: [points[index.getX(t)], points[index.getX(t + 1)], points[index.getX(t + 2)]], colour });
+    return tris;
+};
+
+// One set of triangles a panel: the figure as it stands, or at each time.
+const frames = [];
+if (strip) {
+    if (!gltf.animations.length) {
+        console.error(`render.mjs: ${glbpath} has no animation`);
+        process.exit(1);
+    }
+    const mixer = new THREE.AnimationMixer(scene);
+    mixer.clipAction(gltf.animations[0]).play();
+    for (const t of times) {
+        mixer.setTime(t);
+        pose();
+        frames.push(triangles());
+    }
+} else {
+    frames.push(triangles());
 }
 
 // An orthographic view from above and to the side, fitted to the figure.
@@ -49,18 +90,19 @@ const up0 = new THREE.Vector3(0, 1, 0);
 const right = new THREE.Vector3().crossVectors(up0, eye).normalize();
 const up = new THREE.Vector3().crossVectors(eye, right);
 const box = new THREE.Box3();
-for (const t of tris) for (const p of t.p) box.expandByPoint(p);
+for (const tris of frames) for (const t of tris) for (const p of t.p) box.expandByPoint(p);
 const centre = box.getCenter(new THREE.Vector3());
 let extent = 0;
-for (const t of tris)
-    for (const p of t.p) {
-        const d = p.clone().sub(centre);
-        extent = Math.max(extent, Math.abs(d.dot(right)) * (H / W), Math.abs(d.dot(up)));
-    }
+for (const tris of frames)
+    for (const t of tris)
+        for (const p of t.p) {
+            const d = p.clone().sub(centre);
+            extent = Math.max(extent, Math.abs(d.dot(right)) * (H / PW), Math.abs(d.dot(up)));
+        }
 const scale = (H * SS * 0.45) / extent;
-const project = (p) => {
+const project = (p, left) => {
     const d = p.clone().sub(centre);
-    return [W * SS / 2 + d.dot(right) * scale, H * SS / 2 - d.dot(up) * scale, d.dot(eye)];
+    return [left + PW * SS / 2 + d.dot(right) * scale, H * SS / 2 - d.dot(up) * scale, d.dot(eye)];
 };
 
 const w = W * SS, h = H * SS;
@@ -68,33 +110,37 @@ const depth = new Float64Array(w * h).fill(-Infinity);
 const rgb = new Float64Array(w * h * 3);
 for (let i = 0; i < w * h; i++) rgb.set([0.97, 0.97, 0.95], i * 3);
 const light = new THREE.Vector3(-0.4, 0.8, 0.6).normalize();
-for (const t of tris) {
-    const n = new THREE.Vector3().crossVectors(t.p[1].clone().sub(t.p[0]), t.p[2].clone().sub(t.p[0]));
-    if (n.lengthSq() === 0 || n.dot(eye) <= 0) continue; // back faces
-    n.normalize();
-    const shade = 0.3 + 0.7 * Math.max(0, n.dot(light));
-    const specular = Math.pow(Math.max(0, n.dot(light.clone().add(eye).normalize())), 40) * 0.35;
-    const [a, b, c] = t.p.map(project);
-    const area = (b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]);
-    if (area === 0) continue;
-    const x0 = Math.max(0, Math.floor(Math.min(a[0], b[0], c[0]))), x1 = Math.min(w - 1, Math.ceil(Math.max(a[0], b[0], c[0])));
-    const y0 = Math.max(0, Math.floor(Math.min(a[1], b[1], c[1]))), y1 = Math.min(h - 1, Math.ceil(Math.max(a[1], b[1], c[1])));
-    for (let y = y0; y <= y1; y++)
-        for (let x = x0; x <= x1; x++) {
-            const px = x + 0.5, py = y + 0.5;
-            const wa = ((b[0] - px) * (c[1] - py) - (c[0] - px) * (b[1] - py)) / area;
-            const wb = ((c[0] - px) * (a[1] - py) - (a[0] - px) * (c[1] - py)) / area;
-            const wc = 1 - wa - wb;
-            if (wa < 0 || wb < 0 || wc < 0) continue;
-            const z = wa * a[2] + wb * b[2] + wc * c[2];
-            const k = y * w + x;
-            if (z <= depth[k]) continue;
-            depth[k] = z;
-            rgb[k * 3] = Math.min(1, t.colour.r * shade + specular);
-            rgb[k * 3 + 1] = Math.min(1, t.colour.g * shade + specular);
-            rgb[k * 3 + 2] = Math.min(1, t.colour.b * shade + specular);
-        }
-}
+const draw = (tris, panel) => {
+    const left = panel * PW * SS, edge = left + PW * SS - 1;
+    for (const t of tris) {
+        const n = new THREE.Vector3().crossVectors(t.p[1].clone().sub(t.p[0]), t.p[2].clone().sub(t.p[0]));
+        if (n.lengthSq() === 0 || n.dot(eye) <= 0) continue; // back faces
+        n.normalize();
+        const shade = 0.3 + 0.7 * Math.max(0, n.dot(light));
+        const specular = Math.pow(Math.max(0, n.dot(light.clone().add(eye).normalize())), 40) * 0.35;
+        const [a, b, c] = t.p.map((p) => project(p, left));
+        const area = (b[0] - a[0]) * (c[1] - a[1]) - (c[0] - a[0]) * (b[1] - a[1]);
+        if (area === 0) continue;
+        const x0 = Math.max(left, Math.floor(Math.min(a[0], b[0], c[0]))), x1 = Math.min(edge, Math.ceil(Math.max(a[0], b[0], c[0])));
+        const y0 = Math.max(0, Math.floor(Math.min(a[1], b[1], c[1]))), y1 = Math.min(h - 1, Math.ceil(Math.max(a[1], b[1], c[1])));
+        for (let y = y0; y <= y1; y++)
+            for (let x = x0; x <= x1; x++) {
+                const px = x + 0.5, py = y + 0.5;
+                const wa = ((b[0] - px) * (c[1] - py) - (c[0] - px) * (b[1] - py)) / area;
+                const wb = ((c[0] - px) * (a[1] - py) - (a[0] - px) * (c[1] - py)) / area;
+                const wc = 1 - wa - wb;
+                if (wa < 0 || wb < 0 || wc < 0) continue;
+                const z = wa * a[2] + wb * b[2] + wc * c[2];
+                const k = y * w + x;
+                if (z <= depth[k]) continue;
+                depth[k] = z;
+                rgb[k * 3] = Math.min(1, t.colour.r * shade + specular);
+                rgb[k * 3 + 1] = Math.min(1, t.colour.g * shade + specular);
+                rgb[k * 3 + 2] = Math.min(1, t.colour.b * shade + specular);
+            }
+    }
+};
+frames.forEach(draw);
 
 // Down to the picture's size, then PNG: one filter byte per row, deflated.
 const raw = Buffer.alloc(H * (W * 3 + 1));
@@ -134,4 +180,17 @@ writeFileSync(outpath, Buffer.concat([
     Buffer.from([0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]),
     chunk('IHDR', ihdr), chunk('IDAT', deflateSync(raw)), chunk('IEND', Buffer.alloc(0)),
 ]));
-console.log(`${outpath}: ${tris.length} triangles${bonename ? `, ${bonename} turned by ${degrees} degrees` : ''}`);
+// A digest of each panel's pixels, so that a test can tell the panels apart.
+const digests = [];
+for (let panel = 0; panel < panels; panel++) {
+    const hash = createHash('sha256');
+    for (let y = 0; y < H; y++) {
+        const row = y * (W * 3 + 1) + 1 + panel * PW * 3;
+        hash.update(raw.subarray(row, row + PW * 3));
+    }
+    digests.push(hash.digest('hex').slice(0, 12));
+}
+const what = strip
+    ? `, at ${times.join(', ')} s: panels ${digests.join(' ')}`
+    : bonename ? `, ${bonename} turned by ${degrees} degrees` : '';
+console.log(`${outpath}: ${frames[0].length} triangles${what}`);

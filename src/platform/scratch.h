@@ -1,6 +1,6 @@
 // A temporary file that is gone when it is closed, in the system's folder
-// for temporary files: the spilled tables and the description of a molecule
-// file converted in one step live there.
+// for temporary files: the description of a molecule file converted in one
+// step lives there.
 #pragma once
 
 #include <cstdio>

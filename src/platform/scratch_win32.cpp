@@ -1,4 +1,4 @@
-#include "base/scratch.h"
+#include "platform/scratch.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "base/scratch.h"
+#include "platform/scratch.h"
 
 // The C library's temporary file is made in P_tmpdir (or TMPDIR) and
 // unlinked at once: nothing is left even when the program is killed.

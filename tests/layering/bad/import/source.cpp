@@ -1,0 +1,4 @@
+#include <sys/stat.h>
+#include <filesystem>
+#include <Windows.h>
+#include <zlib.h>
