@@ -1,7 +1,8 @@
 // Tripos MOL2: the first molecule (or the one --model chooses), its atoms
 // from the ATOM section with the element from the SYBYL atom type ("C.ar",
-// "Cl", "N.pl3"), and its bonds from the BOND section. A molecule without
-// bonds gets them from distances.
+// "Cl", "N.pl3"), its bonds from the BOND section, and its residue labels'
+// chains from the SUBSTRUCTURE section. A molecule without bonds gets them
+// from distances.
 #include "import/readers.h"
 
 #include <cctype>
@@ -55,8 +56,8 @@ std::string residueof(const std::string &subst)
 
 // The atom's substructure (w: its line's words), when the line names one:
 // the residue name and number as PDB-derived files write them ("PHE53"),
-// the number being the substructure's id where the name holds none. No
-// chain: the SUBSTRUCTURE section that gives one comes after the atoms.
+// the number being the substructure's id where the name holds none. The
+// chain comes later, from the SUBSTRUCTURE section (chainsof).
 atomsite substructure(const std::vector<std::string> &w)
 {
     atomsite site;
@@ -69,6 +70,50 @@ atomsite substructure(const std::vector<std::string> &w)
     site.atom = w[1];
     return site;
 }
+
+// The chains of the substructures that kept atoms belong to, from the
+// SUBSTRUCTURE section, which files put after the atoms: each kept atom's
+// substructure id is noted as it is added, and its site takes the chain at
+// the molecule's end. Chains are kept for the ids noted, and for others
+// only while they take little room (a section before the atoms), so that
+// memory stays bounded whatever the file's size.
+class chainsof {
+public:
+    // Kept atom k (an index of the molecule) of the substructure whose id is
+    // the field id, when it is a number.
+    void atom(int k, const std::string &id)
+    {
+        long n = 0;
+        if (!toint(id, n))
+            return;
+        atoms_.push_back({k, n});
+        chains_.emplace(n, std::string());
+    }
+    // A line of the SUBSTRUCTURE section: "subst_id subst_name root_atom
+    // [subst_type [dict_type [chain ...]]]"; a missing chain or "****" is
+    // the blank one.
+    void substructure(const std::vector<std::string> &w)
+    {
+        long n = 0;
+        if (w.size() < 6 || w[5] == "****" || !toint(w[0], n))
+            return;
+        auto it = chains_.find(n);
+        if (it != chains_.end())
+            it->second = w[5];
+        else if (chains_.size() < KNOWNMAX)
+            chains_.emplace(n, w[5]);
+    }
+    void settle(inmolecule &m) const
+    {
+        for (const auto &a : atoms_)
+            m.sites[static_cast<size_t>(a.first)].chain = chains_.at(a.second);
+    }
+
+private:
+    static const size_t KNOWNMAX = 1 << 16;
+    std::vector<std::pair<int, long>> atoms_;
+    std::unordered_map<long, std::string> chains_;
+};
 
 bool issection(const std::string &line, const char *name)
 {
@@ -95,24 +140,30 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
     if (w.empty() || !tocount(w[0], na) || na < 0 || (w.size() > 1 && (!tocount(w[1], nb) || nb < 0)))
         return malformed(p, in, "the MOLECULE section's second line must give the atom and bond counts");
 
-    enum { OTHER, ATOMS, BONDS } section = OTHER;
+    enum { OTHER, ATOMS, BONDS, SUBSTRUCTURES } section = OTHER;
     long natoms = 0, nbonds = 0;
     std::unordered_map<long, int> byid; // kept atoms only
     const size_t KNOWNMAX = 1 << 16;
     std::unordered_map<long, char> known; // every id, while that takes little room
+    chainsof chains;
     while (in.next(line)) {
         if (line.compare(0, 9, "@<TRIPOS>") == 0) {
             if (issection(line, "MOLECULE")) {
                 *another = true;
                 break;
             }
-            section = issection(line, "ATOM") ? ATOMS : issection(line, "BOND") ? BONDS : OTHER;
+            section = issection(line, "ATOM")           ? ATOMS
+                      : issection(line, "BOND")         ? BONDS
+                      : issection(line, "SUBSTRUCTURE") ? SUBSTRUCTURES
+                                                        : OTHER;
             continue;
         }
         w = words(line);
         if (w.empty() || w[0][0] == '#' || section == OTHER)
             continue;
-        if (section == ATOMS) {
+        if (section == SUBSTRUCTURES) {
+            chains.substructure(w);
+        } else if (section == ATOMS) {
             long id = 0;
             inatom a;
             a.line = in.lineno();
@@ -129,9 +180,12 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
                 return fail(p, "unknown element",
                             where(in.name(), in.lineno()) + ": atom type " + quoted(w[5]) +
                                 " names no element");
-            int k = c.add(a, e, substructure(w));
+            atomsite site = substructure(w);
+            int k = c.add(a, e, site);
             if (k >= 0)
                 byid.emplace(id, k);
+            if (k >= 0 && !c.inframe() && !site.atom.empty())
+                chains.atom(k, w[6]);
         } else {
             long id = 0, from = 0, to = 0;
             if (w.size() < 4 || !toint(w[0], id) || !toint(w[1], from) || !toint(w[2], to))
@@ -155,8 +209,10 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
         m.warn(warning("counts differ", where(in.name(), countsline) + ": the MOLECULE section announces " +
                                             std::to_string(na) + " atoms, the ATOM section holds " +
                                             std::to_string(natoms)));
-    if (!c.inframe())
+    if (!c.inframe()) {
         m.perceive = nbonds == 0 && natoms > 1;
+        chains.settle(m);
+    }
     return 1;
 }
 
