@@ -1,7 +1,6 @@
 // kestrix-cli: the conversion job of the desktop program, for scripts and
 // batch work. Each description is converted in turn; the job's dialogs are
 // answered from the options and its messages go to the standard streams.
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -132,11 +131,7 @@ FILE *imported(const std::string &path, const std::string &given)
 // A device or a pipe named .krx could feed the reader without end, or never
 // open; only a plain file is read. A path that does not exist is left to the
 // job, which reports it.
-bool notafile(const std::string &path)
-{
-    struct stat st;
-    return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-}
+bool notafile(const std::string &path) { return notregular(path.c_str()); }
 
 // A description the programs refuse before reading it: a wrong suffix, a
 // path too long, no plain file. Reported; true when refused.

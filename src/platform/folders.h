@@ -21,6 +21,10 @@ int makedir(const char *path);
 int currentdir(char *buf, size_t size);
 // 1 when path names an existing file or folder.
 int pathexists(const char *path);
+// 1 when something other than a regular file stands at path (links
+// followed): a folder, a FIFO, a device, which may never end or never open
+// as a file's contents; 0 for a regular file or nothing at all.
+int notregular(const char *path);
 // 1 when anything stands under the name path, a symbolic link that leads
 // nowhere included (pathexists follows links): a name an output may not
 // take unasked.

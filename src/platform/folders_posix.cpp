@@ -13,6 +13,12 @@
 
 int isseparator(char c) { return c == '/'; }
 
+int notregular(const char *path)
+{
+    struct stat st;
+    return stat(path, &st) == 0 && !S_ISREG(st.st_mode);
+}
+
 int isfolder(const char *path)
 {
     struct stat st;

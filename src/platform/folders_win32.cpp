@@ -2,6 +2,7 @@
 // the dialogs and the settings file mean by them.
 #include "platform/folders.h"
 
+#include <sys/stat.h>
 #include <windows.h>
 
 #include "platform/outfile_system.h"
@@ -11,6 +12,14 @@
 #include <cstring>
 
 int isseparator(char c) { return c == '\\' || c == '/'; }
+
+// The C runtime's look, as the importer's openinput takes it: it knows
+// devices (CON, NUL) as well as folders.
+int notregular(const char *path)
+{
+    struct _stat64 st;
+    return _stat64(path, &st) == 0 && !(st.st_mode & _S_IFREG);
+}
 
 int isfolder(const char *path)
 {

@@ -36,7 +36,7 @@ BELOW = {
 
 
 # The layers that may include the operating system's headers.
-SYSTEM = {"platform", "cli", "shell"}
+SYSTEM = {"platform", "shell"}
 
 # The headers of system calls, POSIX and Windows, and the C++ library's
 # file system.

@@ -70,21 +70,28 @@ TEST(Infile, OnlyARegularFileIsOpened)
     close(sock);
 }
 
+// What stands under a name: taken by anything (a link to nothing too),
+// there when followed, and something other than a regular file (which a
+// description or a molecule file must be).
 TEST(Infile, ANameInUseIsOneALinkToNothingHoldsToo)
 {
     std::string dir = tempfolder();
     writefile(dir + "/file", "x\n");
     ASSERT_EQ(symlink("nothing", (dir + "/dangling").c_str()), 0);
     ASSERT_EQ(symlink("file", (dir + "/link").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
     struct {
         std::string name;
-        int inuse, exists;
+        int inuse, exists, notafile;
     } cases[] = {
-        {dir + "/file", 1, 1},     {dir, 1, 1},           {dir + "/link", 1, 1},
-        {dir + "/dangling", 1, 0}, {dir + "/none", 0, 0}, {dir + "/file/x", 0, 0},
+        {dir + "/file", 1, 1, 0}, {dir, 1, 1, 1},
+        {dir + "/link", 1, 1, 0}, {dir + "/fifo", 1, 1, 1},
+        {"/dev/null", 1, 1, 1},   {dir + "/dangling", 1, 0, 0},
+        {dir + "/none", 0, 0, 0}, {dir + "/file/x", 0, 0, 0},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(nameinuse(c.name.c_str()), c.inuse) << c.name;
         EXPECT_EQ(pathexists(c.name.c_str()), c.exists) << c.name;
+        EXPECT_EQ(notregular(c.name.c_str()), c.notafile) << c.name;
     }
 }
