@@ -13,6 +13,9 @@ enum inputkind {
     INPUT_OTHER
 };
 
+// What stat's mode bits (st_mode) say a file is.
+inputkind inputkindof(unsigned mode);
+
 // Opens the regular file at path for binary reading (links followed), in
 // blocking mode and not inherited by child processes. Returns the
 // descriptor; -1 when the file cannot be opened or looked at (errno says

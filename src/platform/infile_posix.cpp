@@ -6,27 +6,6 @@
 
 #include <cerrno>
 
-namespace {
-
-inputkind kindof(mode_t mode)
-{
-    if (S_ISREG(mode))
-        return INPUT_FILE;
-    if (S_ISDIR(mode))
-        return INPUT_FOLDER;
-    if (S_ISFIFO(mode))
-        return INPUT_FIFO;
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return INPUT_DEVICE;
-#ifdef S_ISSOCK
-    if (S_ISSOCK(mode))
-        return INPUT_SOCKET;
-#endif
-    return INPUT_OTHER;
-}
-
-} // namespace
-
 int openinput(const char *path, inputkind *kind)
 {
     // Opened without waiting (a FIFO with no writer would block the open
@@ -40,7 +19,7 @@ int openinput(const char *path, inputkind *kind)
         closeinput(fd);
         return -1;
     }
-    *kind = kindof(st.st_mode);
+    *kind = inputkindof(st.st_mode);
     if (*kind != INPUT_FILE) {
         closeinput(fd);
         return -2;

@@ -9,29 +9,12 @@
 
 #include <cerrno>
 
-namespace {
-
-inputkind kindof(unsigned short mode)
-{
-    if (S_ISREG(mode))
-        return INPUT_FILE;
-    if (S_ISDIR(mode))
-        return INPUT_FOLDER;
-    if (S_ISFIFO(mode))
-        return INPUT_FIFO;
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return INPUT_DEVICE;
-    return INPUT_OTHER;
-}
-
-} // namespace
-
 int openinput(const char *path, inputkind *kind)
 {
     struct _stat64 st;
     if (_stat64(path, &st) != 0)
         return -1;
-    *kind = kindof(st.st_mode);
+    *kind = inputkindof(st.st_mode);
     if (*kind != INPUT_FILE)
         return -2;
     return _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
