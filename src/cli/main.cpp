@@ -14,7 +14,6 @@
 #include "base/nocase.h"
 #include "base/paths.h"
 #include "base/printable.h"
-#include "platform/scratch.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/glbjob.h"
@@ -23,6 +22,7 @@
 #include "platform/folders.h"
 #include "platform/outfile.h"
 #include "platform/profile.h"
+#include "platform/scratch.h"
 #include "platform/standard.h"
 
 namespace {

@@ -71,6 +71,11 @@ atomsite substructure(const std::vector<std::string> &w)
     return site;
 }
 
+// The ids a molecule's sections are checked against (atom ids, and the
+// substructures' chains) are kept only while they take little room, so that
+// memory stays bounded whatever the file's size.
+const size_t KNOWNMAX = 1 << 16;
+
 // The chains of the substructures that kept atoms belong to, from the
 // SUBSTRUCTURE section, which files put after the atoms: each kept atom's
 // substructure id is noted as it is added, and its site takes the chain at
@@ -110,7 +115,6 @@ public:
     }
 
 private:
-    static const size_t KNOWNMAX = 1 << 16;
     std::vector<std::pair<int, long>> atoms_;
     std::unordered_map<long, std::string> chains_;
 };
@@ -142,8 +146,7 @@ int readmolecule(linesource &in, collector &c, problem &p, bool *another)
 
     enum { OTHER, ATOMS, BONDS, SUBSTRUCTURES } section = OTHER;
     long natoms = 0, nbonds = 0;
-    std::unordered_map<long, int> byid; // kept atoms only
-    const size_t KNOWNMAX = 1 << 16;
+    std::unordered_map<long, int> byid;   // kept atoms only
     std::unordered_map<long, char> known; // every id, while that takes little room
     chainsof chains;
     while (in.next(line)) {
