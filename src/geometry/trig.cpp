@@ -12,6 +12,8 @@
 // unless the true value lies within about 2^-100 of a rounding boundary. (So
 // on about one argument in a thousand the result is glibc's plus or minus one
 // ulp: glibc's is the misrounded one.)
+// atan2 takes a shorter way first, one that knows its own error and gives
+// its result only where that error cannot change the rounding (below).
 // The argument reduction of sin and cos is accurate for |x| up to about 2^26;
 // beyond it (never met: the pass turns by angles within [-pi, pi]) results
 // are still the same on every build, only less accurate.
@@ -24,6 +26,7 @@
 // the AMD EPYC of the build machine: fewer chains to overlap, and its units
 // work 128 bits at a time.)
 #include "geometry/trig.h"
+#include "geometry/trig_full.h"
 
 #include <cmath>
 #include <cstdint>
@@ -463,6 +466,86 @@ double atanend(const atanwork &w)
     return w.yneg ? -v : v;
 }
 
+// The bits of a double, and the double of bits.
+std::uint64_t bitsof(double d)
+{
+    std::uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+double ofbits(std::uint64_t b)
+{
+    double d;
+    std::memcpy(&d, &b, sizeof d);
+    return d;
+}
+
+// atan2 the short way, for arguments of ordinary size: the reduction to u
+// as in the full evaluation (in double-double, u = (n - c d) / (d + c n)
+// straight from the arguments, with no quotient before it), but the series
+// beyond its first term in plain doubles. The value found then lies within
+//   2^-59.4 |u| + 2^-103 |result|
+// of the true one: u itself within 2^-102 of its own, and the series' tail,
+// at most |u|^3 / 3 <= 2^-9.5 |u|, within 7.6 * 2^-53 of its own (u.lo
+// dropped, the three products and the coefficients rounded), plus the sums'
+// roundings. With a margin of 2.6 times that, where the margin around the
+// value holds no point halfway between two doubles, the value's rounding is
+// the true value's: the correctly rounded result, which is what the full
+// evaluation gives. false where the margin does not decide (one call in
+// 500 or so for bond vectors); the full evaluation then answers.
+bool quickatan2(double y, double x, double *out)
+{
+    double ay = std::fabs(y), ax = std::fabs(x);
+    // Zeros, infinities, NaNs and extremes take the full way (a NaN fails
+    // every comparison).
+    if (!(ay >= 0x1p-300 && ay <= 0x1p300 && ax >= 0x1p-300 && ax <= 0x1p300))
+        return false;
+    const bool steep = ay > ax;
+    const double n = steep ? ax : ay, d = steep ? ay : ax; // t = n / d in [0, 1]
+    int j = static_cast<int>(n / d * 8.0 + 0.5);
+    if (j > 8)
+        j = 8;
+    // c = j / 8 has three bits, so its split is itself.
+    const double c = j * 0.125;
+    const halves cs = {c, 0.0};
+    dd num = {n, 0.0}, den = {d, 0.0};
+    if (j > 0) {
+        dd cd = twoprod(d, split(d), c, cs), cn = twoprod(n, split(n), c, cs);
+        num = add(dd{n, 0.0}, dd{-cd.hi, -cd.lo});
+        den = add(dd{d, 0.0}, cn);
+    }
+    // u = num / den to two doubles.
+    double q1 = num.hi / den.hi;
+    dd r = sub(num, muld(den, q1));
+    dd u = quicktwosum(q1, r.hi / den.hi);
+    // The tail u^3 (-1/3 + u^2/5 - ... + u^16/17): the rest is below
+    // 2^-76 |u|.
+    double s = u.hi * u.hi;
+    double q = ATANCOEF[8].hi;
+    for (int i = 7; i >= 1; i--)
+        q = q * s + ATANCOEF[i].hi;
+    double tail = s * u.hi * q;
+    dd a = add(ATANEIGHTHS[j], u);
+    a.lo += tail;
+    a = quicktwosum(a.hi, a.lo);
+    if (steep)
+        a = sub(HALFPI, a);
+    if (x < 0)
+        a = sub(PI, a);
+    const double v = rounded(a);
+    const double off = std::fabs((a.hi - v) + a.lo);
+    const double margin = std::fabs(u.hi) * 0x1p-58 + std::fabs(v) * 0x1p-100;
+    // Half the gap to the next double below |v| (the smaller gap, where |v|
+    // is a power of two).
+    const double av = std::fabs(v);
+    const double halfgap = (av - ofbits(bitsof(av) - 1)) * 0.5;
+    if (!(off + margin < halfgap))
+        return false;
+    *out = y < 0 ? -v : v;
+    return true;
+}
+
 // atan2 of y[l] and x[l] into out[l] for l below n (at most 2 PAIRS), the
 // series of two arguments in each pair of lanes.
 template <int PAIRS>
@@ -517,6 +600,14 @@ double kcos(double x)
 
 double katan2(double y, double x)
 {
+    double v;
+    if (quickatan2(y, x, &v))
+        return v;
+    return fullatan2(y, x);
+}
+
+double fullatan2(double y, double x)
+{
     atanwork w;
     atanbegin(y, x, &w);
     if (!w.done)
@@ -525,6 +616,31 @@ double katan2(double y, double x)
 }
 
 void katan2(const double *y, const double *x, double *out, int n)
+{
+    // The short way first; the arguments it leaves go the full way
+    // together, up to 8 at a time, so that their series overlap.
+    double ly[8], lx[8], lv[8];
+    int at[8], left = 0;
+    auto fullway = [&] {
+        fullatan2(ly, lx, lv, left);
+        for (int l = 0; l < left; l++)
+            out[at[l]] = lv[l];
+        left = 0;
+    };
+    for (int i = 0; i < n; i++) {
+        if (quickatan2(y[i], x[i], &out[i]))
+            continue;
+        ly[left] = y[i];
+        lx[left] = x[i];
+        at[left++] = i;
+        if (left == 8)
+            fullway();
+    }
+    if (left > 0)
+        fullway();
+}
+
+void fullatan2(const double *y, const double *x, double *out, int n)
 {
     int i = 0;
     for (; i + 8 <= n; i += 8)
@@ -537,5 +653,5 @@ void katan2(const double *y, const double *x, double *out, int n)
     else if (rest == 2)
         atanlanes<1>(y + i, x + i, out + i, rest);
     else if (rest == 1)
-        out[i] = katan2(y[i], x[i]);
+        out[i] = fullatan2(y[i], x[i]);
 }
