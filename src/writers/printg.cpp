@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -28,7 +29,25 @@ double scaled(double a, int k) { return k >= 0 ? a * POWERS[k] : a / POWERS[-k];
 bool significant(double a, int p, long *digits, int *exponent)
 {
     const double low = POWERS[p - 1], high = POWERS[p];
-    int x = static_cast<int>(std::floor(std::log10(a)));
+    // A first guess at the exponent, floor(log10 a), from the binary one:
+    // a = 2m 2^(e-1) with 1 <= 2m < 2, and log10(2m) lies between
+    // (2m - 1) log10(2) and 0.03 above it, so the guess is at most one too
+    // low (the loop below mends that; the digits do not depend on it).
+    // (The exponent and mantissa are read from the bits, and floor is done
+    // in integers: without SSE4.1 both would be library calls.)
+    std::uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    // (For a subnormal a the guess is far off, but any a below about
+    // 1e-14 fails the range test below and goes to printf.)
+    const int e = static_cast<int>(bits >> 52) - 1022;
+    const std::uint64_t onebits = 0x3ff0000000000000u;
+    double m2;
+    bits = (bits & 0x000fffffffffffffu) | onebits;
+    std::memcpy(&m2, &bits, sizeof m2);
+    const double guess = ((e - 1) + (m2 - 1)) * 0.30102999566398120;
+    int x = static_cast<int>(guess);
+    if (guess < x)
+        x--;
     for (int tries = 0; tries < 3; tries++) {
         int k = p - 1 - x;
         if (k < -22 || k > 22)
@@ -43,7 +62,7 @@ bool significant(double a, int p, long *digits, int *exponent)
             x++;
             continue;
         }
-        double whole = std::floor(m), part = m - whole;
+        double whole = static_cast<double>(static_cast<long>(m)), part = m - whole; // 0 < m < 2^30
         // The product may be off by half a unit in its last place, at most
         // 2^-24 (m < 2^30): a part within that of one half could round either
         // way in the true value, and an exact tie goes to the even digit in
@@ -66,9 +85,15 @@ bool significant(double a, int p, long *digits, int *exponent)
 
 numtext printg(double v, int precision)
 {
-    if (!std::isfinite(v) || precision < 1 || precision > 9)
-        return byprintf(v, precision);
+    // One object returned on every path, so that it is made in the
+    // caller's place: a copy of it, read right after its bytes were
+    // written one by one, stalled the processor for longer than the
+    // digits took.
     numtext t;
+    if (!std::isfinite(v) || precision < 1 || precision > 9) {
+        t = byprintf(v, precision);
+        return t;
+    }
     char *out = t.text;
     if (std::signbit(v))
         *out++ = '-';
@@ -81,8 +106,10 @@ numtext printg(double v, int precision)
     long digits;
     int x;
     const int p = precision;
-    if (!significant(a, p, &digits, &x))
-        return byprintf(v, p);
+    if (!significant(a, p, &digits, &x)) {
+        t = byprintf(v, p);
+        return t;
+    }
     char d[9];
     for (int i = p - 1; i >= 0; i--) {
         d[i] = static_cast<char>('0' + digits % 10);
