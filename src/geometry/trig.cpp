@@ -513,7 +513,11 @@ bool quickatan2(double y, double x, double *out)
     if (j > 0) {
         dd cd = twoprod(d, split(d), c, cs), cn = twoprod(n, split(n), c, cs);
         num = add(dd{n, 0.0}, dd{-cd.hi, -cd.lo});
-        den = add(dd{d, 0.0}, cn);
+        // d >= c n, so the shorter sum serves; likewise below, where the
+        // first term is always the larger.
+        den = quicktwosum(d, cn.hi);
+        den.lo += cn.lo;
+        den = quicktwosum(den.hi, den.lo);
     }
     // u = num / den to two doubles.
     double q1 = num.hi / den.hi;
@@ -526,13 +530,20 @@ bool quickatan2(double y, double x, double *out)
     for (int i = 7; i >= 1; i--)
         q = q * s + ATANCOEF[i].hi;
     double tail = s * u.hi * q;
-    dd a = add(ATANEIGHTHS[j], u);
-    a.lo += tail;
+    // atan(j/8) >= 0.12 > |u| (or j = 0); pi/2 and pi exceed what they
+    // lose; each sum off by at most 2^-105 of itself.
+    auto minus = [](dd big, dd small) {
+        dd r = quicktwosum(big.hi, -small.hi);
+        r.lo += big.lo - small.lo;
+        return quicktwosum(r.hi, r.lo);
+    };
+    dd a = quicktwosum(ATANEIGHTHS[j].hi, u.hi);
+    a.lo += (ATANEIGHTHS[j].lo + u.lo) + tail;
     a = quicktwosum(a.hi, a.lo);
     if (steep)
-        a = sub(HALFPI, a);
+        a = minus(HALFPI, a);
     if (x < 0)
-        a = sub(PI, a);
+        a = minus(PI, a);
     const double v = rounded(a);
     const double off = std::fabs((a.hi - v) + a.lo);
     const double margin = std::fabs(u.hi) * 0x1p-58 + std::fabs(v) * 0x1p-100;

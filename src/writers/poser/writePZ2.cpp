@@ -1,3 +1,5 @@
+#include <vector>
+
 #include "angles/frameangles.h"
 #include "base/spill.h"
 #include "model/frames.h"
@@ -46,13 +48,31 @@ struct pz2patterns {
 };
 
 // One channel of the atom read last, with a key at every frame; which: the
-// number's place in a frame's three.
+// number's place in a frame's three. The texts of its numbers are kept in
+// `printed` when given: the bond length keys two channels, and printing it
+// once is a twentieth of the file's time.
 void writechannel(textbuffer &out, const pz2patterns &p, const char *channel, const posevalues &pose,
-                  int which)
+                  int which, std::vector<numtext> *printed = nullptr)
 {
     p.channel.fill(out, {channel});
-    for (int k = 0; k < pose.frames; k++)
-        p.key.fill(out, {printd(k), printg(pose.atom[3 * k + which])});
+    if (printed)
+        printed->resize(static_cast<size_t>(pose.frames));
+    for (int k = 0; k < pose.frames; k++) {
+        numtext v = printg(pose.atom[3 * k + which]);
+        p.key.fill(out, {printd(k), v});
+        if (printed)
+            (*printed)[static_cast<size_t>(k)] = v;
+    }
+    out.add("\t\t\t\t}\n\t\t\t}\n");
+}
+
+// The same channel again from the texts kept.
+void writechannel(textbuffer &out, const pz2patterns &p, const char *channel,
+                  const std::vector<numtext> &printed)
+{
+    p.channel.fill(out, {channel});
+    for (size_t k = 0; k < printed.size(); k++)
+        p.key.fill(out, {printd(static_cast<int>(k)), printed[k]});
     out.add("\t\t\t\t}\n\t\t\t}\n");
 }
 
@@ -66,6 +86,7 @@ int writePZ2(FILE *PZ2)
 
     static const pz2patterns p;
     textbuffer out(PZ2);
+    std::vector<numtext> lengths;
     out.add("{\n\nversion\n\t{\n\tnumber 4.01\n\t}\n");
     for (int n = 0; n < natoms; n++) {
         pose.atom = reinterpret_cast<const double *>(pose.values.column(static_cast<size_t>(n)));
@@ -82,10 +103,13 @@ int writePZ2(FILE *PZ2)
             // The stretch morph follows the length, so that the bond
             // cylinder stays closed between the two balls.
             if (bondradius != 0)
-                writechannel(out, p, "targetGeom bond_longer", pose, 2);
+                writechannel(out, p, "targetGeom bond_longer", pose, 2, &lengths);
             writechannel(out, p, "rotateX xrot", pose, 0);
             writechannel(out, p, "rotateY yrot", pose, 1);
-            writechannel(out, p, "translateY ytran", pose, 2);
+            if (bondradius != 0)
+                writechannel(out, p, "translateY ytran", lengths);
+            else
+                writechannel(out, p, "translateY ytran", pose, 2);
         }
         out.add("\t\t}\n\t}\n");
     }
