@@ -4,9 +4,11 @@
 #      temporary prefix among them; the benchmarks are built and run briefly,
 #      so that they keep working);
 #   2. the same under AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the Debian package: its files, lintian, its programs;
-#   4. the Windows build (MinGW-w64), its zip and its tests under Wine;
-#   5. a bounded run of the fuzzer.
+#   3. the Windows build (MinGW-w64) and its zip;
+#   4. the Debian package: its files, lintian, its programs;
+#   5. a bounded run of the fuzzer;
+#   6. the Windows build's tests under Wine, in the background beside
+#      stages 4 and 5.
 # Installs what is missing first (scripts/setup-tests.sh). Each stage's time
 # is printed as it ends and again in the summary.
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,8 +65,46 @@ debian() {
 
 windows() {
     build "$top/build-mingw" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release &&
-        (cd "$top/build-mingw" && cpack -G ZIP >/dev/null) &&
-        "$top/tests/wine/run.sh" "$top/build" "$top/build-mingw"
+        (cd "$top/build-mingw" && cpack -G ZIP >/dev/null)
+}
+
+winetests() {
+    "$top/tests/wine/run.sh" "$top/build" "$top/build-mingw"
+}
+
+# A stage in the background (the Wine tests mostly wait on Wine's start-up
+# and on the desktop program's windows, not on the processors): its output
+# is kept in a file and shown, with its time, once it has ended.
+later=$top/build-mingw/later-stage
+background() { # background NAME COMMAND...
+    latername=$1
+    shift
+    rm -rf "$later"
+    mkdir -p "$later"
+    echo "=== $latername: started in the background"
+    (
+        began=$(date +%s)
+        "$@" >"$later/output" 2>&1
+        echo $? >"$later/status"
+        echo $(($(date +%s) - began)) >"$later/took"
+    ) &
+    laterpid=$!
+}
+waitfor() { # the background stage's end, counted as a stage
+    wait "$laterpid"
+    echo "=== $latername"
+    cat "$later/output"
+    took=$(cat "$later/took" 2>/dev/null || echo 0)
+    if [ "$(cat "$later/status" 2>/dev/null)" = 0 ]; then
+        passed=$((passed + 1))
+        result=passed
+    else
+        failed=$((failed + 1))
+        result=FAILED
+    fi
+    echo "=== $latername: $result ($took s, beside the stages above)"
+    times="$times$(printf '%6d s  %s: %s (beside the stages above)' "$took" "$latername" "$result")
+"
 }
 
 fuzz() {
@@ -79,9 +119,15 @@ echo "=== set-up took $(($(date +%s) - all)) s"
 
 stage "native build and tests" native
 stage "sanitizer build and tests" sanitized
+stage "Windows build" windows
+if [ "$result" = passed ]; then
+    background "Windows tests under Wine" winetests
+else
+    background "Windows tests under Wine" false
+fi
 stage "Debian package" debian
-stage "Windows build and tests under Wine" windows
 stage "fuzzing" fuzz
+waitfor
 
 echo "=== times"
 printf '%s' "$times"
