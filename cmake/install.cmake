@@ -47,7 +47,7 @@ kestrix_notices(notices ${carried})
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
 kestrix_write_text(${PROJECT_BINARY_DIR}/share/copyright LF "${licence}\n\n${notices}")
 install(FILES ${PROJECT_BINARY_DIR}/share/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES docs/caffeine-posed.png docs/motion-strip.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES docs/caffeine-blender.png docs/caffeine-posed.png docs/motion-strip.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 set(KESTRIX_MAINTAINER "kestrix developers <kestrix@example.org>"

@@ -19,6 +19,7 @@ bin/kestrix-import
 share/doc/kestrix/README.md
 share/doc/kestrix/changelog.gz
 share/doc/kestrix/copyright
+share/doc/kestrix/docs/caffeine-blender.png
 share/doc/kestrix/docs/caffeine-posed.png
 share/doc/kestrix/docs/motion-strip.png
 share/doc/kestrix/examples/caffeine.sdf
@@ -37,6 +38,10 @@ checkinstalled() { # ROOT WHAT
     root=$1
     for f in $FILES; do
         check "$2: $f" test -s "$root/$f"
+    done
+    # Every picture the installed README shows is installed beside it.
+    for img in $(sed -n 's/.*](\(docs\/[^)]*\.png\)).*/\1/p' "$root/share/doc/kestrix/README.md"); do
+        check "$2: the README's $img" test -s "$root/share/doc/kestrix/$img"
     done
     check "$2: the programs are executable" test -x "$root/bin/kestrix-cli" -a -x "$root/bin/kestrix-import"
     check "$2: kestrix-cli --version" sh -c "'$root/bin/kestrix-cli' --version | grep -q '^kestrix-cli [0-9]'"
