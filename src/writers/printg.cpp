@@ -32,13 +32,13 @@ bool significant(double a, int p, long *digits, int *exponent)
     // A first guess at the exponent, floor(log10 a), from the binary one:
     // a = 2m 2^(e-1) with 1 <= 2m < 2, and log10(2m) lies between
     // (2m - 1) log10(2) and 0.03 above it, so the guess is at most one too
-    // low (the loop below mends that; the digits do not depend on it).
-    // (The exponent and mantissa are read from the bits, and floor is done
-    // in integers: without SSE4.1 both would be library calls.)
+    // low (the loop below mends that; the digits do not depend on it). The
+    // exponent and mantissa are read from the bits, and floor is done in
+    // integers: without SSE4.1 both would be library calls. For a subnormal
+    // a the guess is far off, but any a below about 1e-14 fails the range
+    // test below and goes to printf.
     std::uint64_t bits;
     std::memcpy(&bits, &a, sizeof bits);
-    // (For a subnormal a the guess is far off, but any a below about
-    // 1e-14 fails the range test below and goes to printf.)
     const int e = static_cast<int>(bits >> 52) - 1022;
     const std::uint64_t onebits = 0x3ff0000000000000u;
     double m2;
