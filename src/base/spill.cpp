@@ -4,6 +4,10 @@
 
 namespace {
 
+spillopener opener = nullptr;
+
+std::FILE *openspill() { return opener ? opener() : std::tmpfile(); }
+
 // Positions in files of more than 2 GB: the C library's own 64-bit seek.
 int seekto(std::FILE *f, unsigned long long at)
 {
@@ -15,6 +19,8 @@ int seekto(std::FILE *f, unsigned long long at)
 }
 
 } // namespace
+
+void setspillfiles(spillopener open) { opener = open; }
 
 recordstore::recordstore(size_t recordbytes, size_t memorybytes) : bytes_(recordbytes), limit_(memorybytes) {}
 
@@ -41,7 +47,7 @@ void recordstore::reset(size_t recordbytes)
 void recordstore::spill()
 {
     if (!file_)
-        file_ = std::tmpfile();
+        file_ = openspill();
     if (!file_ || seekto(file_, static_cast<unsigned long long>(filed_) * bytes_) != 0 ||
         std::fwrite(memory_.data(), 1, memory_.size(), file_) != memory_.size()) {
         // What the file holds already is still good; the rest stays here.
@@ -99,7 +105,7 @@ void columnstore::flush()
     if (blockfilled_ == 0)
         return;
     if (!file_ && kept_.empty())
-        file_ = std::tmpfile();
+        file_ = openspill();
     std::vector<unsigned char> cells(blockfilled_ * cell_);
     bool ok = file_ != nullptr;
     for (size_t c = 0; ok && c < columns_; c++) {

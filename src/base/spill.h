@@ -11,6 +11,15 @@
 #include <cstdio>
 #include <vector>
 
+// Where the tables' temporary files come from: std::tmpfile unless the
+// program gives another way. (The Microsoft C library's tmpfile makes its
+// file in the root folder of the current drive, which an ordinary user may
+// not write to: the programs give the platform's scratch files, which are
+// made in the system's folder for them.) An opener that returns null leaves
+// the tables in memory.
+typedef std::FILE *(*spillopener)();
+void setspillfiles(spillopener open);
+
 // The bytes held in memory before a table spills: a few megabytes, so that
 // a figure of a few frames never touches a file.
 const size_t SPILLMEMORY = 4u << 20;

@@ -14,6 +14,7 @@
 #include "base/nocase.h"
 #include "base/paths.h"
 #include "base/printable.h"
+#include "base/spill.h"
 #include "base/version.h"
 #include "import/run.h"
 #include "job/glbjob.h"
@@ -248,6 +249,8 @@ int main(int argc, char **argv)
     // Interrupted (Ctrl-C, a kill, a closed pipe): the temporary files of
     // the conversion under way go, then the signal does what it would have.
     catchinterrupts();
+    // The frame tables' temporary files go where the system keeps them.
+    setspillfiles(scratchfile);
     cliopts opts;
     std::string err;
     if (!parseoptions(argc, argv, &opts, &err)) {

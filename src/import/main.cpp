@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "platform/outfile.h"
+#include "platform/scratch.h"
 #include "platform/standard.h"
 #include "import/run.h"
+#include "base/spill.h"
 #include "base/version.h"
 
 int main(int argc, char **argv)
@@ -18,6 +20,8 @@ int main(int argc, char **argv)
     // Interrupted: the temporary file under way goes, then the signal ends
     // the program as it would have.
     catchinterrupts();
+    // The frame tables' temporary files go where the system keeps them.
+    setspillfiles(scratchfile);
     // Each import catches its own shortage of memory; this is for the rest.
     try {
         std::vector<std::string> args(argv + 1, argv + argc);

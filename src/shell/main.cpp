@@ -3,8 +3,10 @@
 // message loop.
 #include "shell/shell.h"
 
+#include "base/spill.h"
 #include "job/KESTRIX.h"
 #include "platform/standard.h"
+#include "platform/scratch.h"
 
 #include <cstdlib>
 
@@ -48,6 +50,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdline, int sh
     // A desktop program has no standard streams: the C runtime's numbers 0
     // to 2 are free, and its first open files would take them.
     openstandardstreams();
+    // The frame tables' temporary files go where the system keeps them.
+    setspillfiles(scratchfile);
     Instance = instance;
     if (!previous)
         Register(progname, MainWinProc);

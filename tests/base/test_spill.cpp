@@ -57,3 +57,47 @@ TEST(Spill, RecordsReadBackByNumber)
         EXPECT_EQ(back, 5);
     }
 }
+
+// The temporary files come from the program's opener when it gives one: once
+// per store that spills, none for a store that fits in memory. An opener
+// that gives no file leaves everything in memory, still read back right.
+int opened = 0;
+std::FILE *countedfile()
+{
+    opened++;
+    return std::tmpfile();
+}
+std::FILE *nofile()
+{
+    opened++;
+    return nullptr;
+}
+
+TEST(Spill, TemporaryFilesComeFromTheProgramsOpener)
+{
+    const struct {
+        spillopener open;
+        size_t memory;
+        int opens;
+    } cases[] = {{countedfile, 64, 2}, {nofile, 64, 2}, {countedfile, 1u << 20, 0}};
+    for (const auto &c : cases) {
+        opened = 0;
+        setspillfiles(c.open);
+        recordstore s(sizeof(double), c.memory);
+        columnstore t(50, 2, sizeof(double), c.memory);
+        for (int k = 0; k < 50; k++) {
+            double v = k;
+            s.append(&v);
+            double *row = reinterpret_cast<double *>(t.row(static_cast<size_t>(k)));
+            row[0] = row[1] = v;
+        }
+        double back = -1;
+        ASSERT_TRUE(s.read(49, &back));
+        EXPECT_EQ(back, 49);
+        const double *col = reinterpret_cast<const double *>(t.column(1));
+        ASSERT_NE(col, nullptr);
+        EXPECT_EQ(col[7], 7);
+        EXPECT_EQ(opened, c.opens) << c.memory;
+    }
+    setspillfiles(nullptr);
+}

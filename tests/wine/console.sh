@@ -141,8 +141,9 @@ console_glb() {
 # made in the user's folder for them, not in the drive's root folder, which
 # Windows lets only administrators write to; they go when closed.
 console_scratch() {
-    same "console: a temporary file in the folder for them, gone when closed" \
-        "$(winrun "$bin/scratchprobe.exe" | tr -d '\r')" "bytes=same open=1 closed=0"
+    same "console: temporary files, and a frame table's, in the folder for them, gone when closed" \
+        "$(winrun "$bin/scratchprobe.exe" | tr -d '\r')" "bytes=same open=1 closed=0
+table=same open=1 closed=0"
 }
 
 # The Windows importer reads no CML: a .cml file is refused, saying so, and

@@ -2,8 +2,12 @@
 // it is linked with, writes bytes a text-mode stream would change (LF, CR LF,
 // ^Z) and reads them back, and counts the files of the system's folder for
 // temporary files while it is open and after it is closed, so the Wine test
-// sees that the file is made there and goes when closed.
+// sees that the file is made there and goes when closed. Then the same for
+// a frame table given the platform's temporary files, as the programs give
+// them: it spills there, reads back, and its file goes with it.
 //   scratchprobe    prints: bytes=same|changed open=N closed=M
+//                           table=same|changed open=N closed=M
+#include "base/spill.h"
 #include "platform/scratch.h"
 
 #include <cstring>
@@ -44,5 +48,21 @@ int main()
     std::fclose(f);
     std::printf("bytes=%s open=%d closed=%d\n",
                 n == sizeof bytes && std::memcmp(bytes, back, n) == 0 ? "same" : "changed", open, count());
+
+    setspillfiles(scratchfile);
+    bool same = true;
+    {
+        recordstore table(sizeof(double), 64);
+        for (int k = 0; k < 100; k++) {
+            double v = k + 0.5;
+            table.append(&v);
+        }
+        for (int k : {0, 57, 99}) {
+            double v = -1;
+            same = same && table.read(static_cast<size_t>(k), &v) && v == k + 0.5;
+        }
+        open = count();
+    }
+    std::printf("table=%s open=%d closed=%d\n", same ? "same" : "changed", open, count());
     return 0;
 }
